@@ -1,0 +1,193 @@
+#include "clock/BeaconClock.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace harkola {
+
+void LoggingDisplay::clearButtons() {
+  for (auto& b : sButtons) b.checked = false;
+}
+
+BeaconClock::BeaconClock(PublicDecs& shared, HeardLogSink* sink, ClockHooks* hooks)
+    : d(shared), m_sink(sink), m_hooks(hooks) {
+  graph.reset();
+  followGraph.reset();
+}
+
+const std::string& BeaconClock::country(int station) const {
+  return d.BeaconTable[std::clamp(station, 0, kBeaconCount)][2];
+}
+const std::string& BeaconClock::callsign(int station) const {
+  return d.BeaconTable[std::clamp(station, 0, kBeaconCount)][3];
+}
+const std::string& BeaconClock::status(int station, int band) const {
+  return d.BeaconTable[std::clamp(station, 0, kBeaconCount)][4 + std::clamp(band, 0, 4)];
+}
+
+void BeaconClock::tick(const LocalTime& now) {
+  if (!d.ClockRunning) return;
+  lastTick = now;
+
+  const SlotPosition p = slotPosition(now.minute, now.second, SelectedBand);
+  SlotNumber = p.slotNumber;
+  StationNumber = p.stationNumber;
+  NextStation = p.nextStation;
+  StationIndex = p.stationIndex;
+  SecondsIntoSlot = p.secondsIntoSlot;
+
+  SlotProgress = std::min(SlotProgress + 1, 100);
+
+  // txtHiddenStationNumber: a changed text is the new-slot event.
+  const std::string text = std::to_string(StationNumber);
+  if (text != hiddenStationNumber) {
+    hiddenStationNumber = text;
+    newSlotSequence();
+  }
+
+  NextBand = SelectedBand == 4 ? 0 : SelectedBand + 1;
+
+  if (!d.FollowMode || d.FollowedBeacon != StationIndex) {
+    displayedStation = StationNumber;
+  } else {
+    // The followed beacon has just moved up one band: follow it. The labels catch up
+    // on the next tick.
+    selectBand(NextBand);
+  }
+
+  heardTest();
+  if (m_mode == LogMode::Auto) listeningWindow();
+}
+
+void BeaconClock::newSlotSequence() {
+  ++newSlotCount;
+  if (d.ClockRunning && d.VoiceSelected[StationIndex] && m_hooks)
+    m_hooks->playVoiceClip(StationNumber);
+
+  SlotProgress = 10 * SecondsIntoSlot;
+
+  if (m_mode == LogMode::Manual) {
+    for (int s = 1; s <= 9; ++s) logging.sButtons[s] = SButton{false, true};
+    logging.saved = Colour::Grey;
+  } else if (m_mode == LogMode::Auto) {
+    logging.clearButtons();
+    logging.saved = Colour::Grey;
+  }
+
+  SLevel = 0;
+  if (!d.AnalyserTestMode) d.SlotLogged = false;
+  d.MorseHits = 0;
+  d.MorsePeakSum = 0.0f;
+  SignalPresent = false;
+  lastSLevel = 0;
+  keyLogFlag = 0;
+
+  graph.markSlot(StationIndex);
+  followGraph.markSlot(StationIndex, d.FollowMode, d.FollowedBeacon);
+}
+
+void BeaconClock::heardTest() {
+  if (Listening && d.MorseHits > d.MorseThreshold) {
+    SignalPresent = true;
+    if (latchOpen) {
+      const double average = std::fabs(static_cast<double>(d.MorsePeakSum) / d.MorseHits);
+      long level = static_cast<long>(std::floor(std::sqrt(average) / 100.0)) + d.SMeterOffset;
+      SLevel = static_cast<std::int16_t>(std::clamp(level, 1L, 9L));
+    }
+    latchOpen = false;
+    logAction(SLevel, lastTick);
+  } else {
+    SignalPresent = false;
+    latchOpen = true;
+  }
+}
+
+void BeaconClock::listeningWindow() {
+  if (SecondsIntoSlot >= d.ListenSeconds) {
+    listenText = "Waiting for new slot";
+    countDownText.clear();
+    Listening = false;
+  } else {
+    countDownText = std::to_string(d.ListenSeconds - SecondsIntoSlot);
+    listenText = "Listening for seconds:";
+    Listening = true;
+  }
+}
+
+void BeaconClock::selectBand(int band) {
+  if (band < 0 || band >= kBandCount) return;
+  SelectedBand = band;
+  graph.reset();
+  logging.clearButtons();
+  d.RigBandRow = static_cast<std::int16_t>(band + 15);
+  if (m_hooks) {
+    m_hooks->bandSelected(band);
+    if (rigControlActive) m_hooks->sendBandCommand();
+  }
+}
+
+void BeaconClock::sButtonClicked(int s, const LocalTime& now) {
+  if (s < 1 || s > 9 || m_mode == LogMode::Auto) return;
+  logAction(s, now);
+}
+
+void BeaconClock::keyPressed(char key, const LocalTime& now) {
+  if (m_mode != LogMode::Manual || key < '1' || key > '9' || keyLogFlag != 0) return;
+  sButtonClicked(key - '0', now);
+}
+
+void BeaconClock::logAction(int s, const LocalTime& now) {
+  if (s < 1 || s > 9) return;
+  for (int i = 1; i <= 9; ++i) {
+    if (i == s) {
+      logging.sButtons[i] = SButton{true, true};
+    } else {
+      logging.sButtons[i].enabled = false;
+    }
+  }
+  lastSLevel = s;
+
+  bool written = false;
+  if (m_mode != LogMode::Off) {
+    if (!d.SlotLogged) {
+      const std::string record = heardRecord(now, SelectedBand, callsign(StationNumber), s);
+      written = m_sink && m_sink->write(record);
+      if (!written && m_hooks) m_hooks->logWriteFailed(d.LogFilePath);
+    }
+    graph.setLevel(StationIndex, s);
+    if (d.FollowMode && d.FollowedBeacon == StationNumber % kBeaconCount)
+      followGraph.setLevel(SelectedBand, s);
+  }
+
+  if (m_mode == LogMode::Auto && d.SlotLogged) {
+    logging.saved = Colour::Red;
+  } else if (!d.SlotLogged && (written || m_mode == LogMode::Off)) {
+    // A record that did not reach the file never shows as saved.
+    logging.saved = Colour::Blue;
+  }
+  d.SlotLogged = true;
+  keyLogFlag = 1;
+}
+
+void BeaconClock::setLogMode(LogMode mode) {
+  m_mode = mode;
+  for (int s = 1; s <= 9; ++s) {
+    auto& b = logging.sButtons[s];
+    b.checked = false;
+    b.enabled = mode == LogMode::Manual;
+  }
+  switch (mode) {
+    case LogMode::Off:
+      logging.sButtonColour = Colour::Grey;
+      logging.saved = Colour::Grey;
+      break;
+    case LogMode::Manual:
+      logging.sButtonColour = Colour::Blue;
+      break;
+    case LogMode::Auto:
+      logging.sButtonColour = Colour::Red;
+      break;
+  }
+}
+
+}  // namespace harkola

@@ -1,0 +1,36 @@
+#include "clock/BeaconSchedule.h"
+
+namespace harkola {
+
+int beaconOnBand(int slotNumber, int band) {
+  int station = slotNumber - band;
+  if (station <= 0) station += 18;
+  return station;
+}
+
+SlotPosition slotPosition(int minute, int second, int band) {
+  SlotPosition p;
+  const int t = minute * 60 + second;
+  p.slotNumber = (t % 180) / 10 + 1;
+  p.stationNumber = beaconOnBand(p.slotNumber, band);
+  p.nextStation = p.stationNumber == 18 ? 1 : p.stationNumber + 1;
+  p.stationIndex = p.stationNumber - 1;
+  // Whole seconds by integer arithmetic; a floating formula gives 7.999... at 28, 38 ...
+  p.secondsIntoSlot = second % 10;
+  return p;
+}
+
+int bandMHz(int band) {
+  static constexpr int kMHz[] = {14, 18, 21, 24, 28};
+  return band >= 0 && band < 5 ? kMHz[band] : 0;
+}
+
+std::string bandText(int band) { return std::to_string(bandMHz(band)); }
+
+int bandFromMHz(int mhz) {
+  for (int b = 0; b < 5; ++b)
+    if (bandMHz(b) == mhz) return b;
+  return -1;
+}
+
+}  // namespace harkola
