@@ -11,7 +11,7 @@ BUILD_DIR=${BUILD_DIR:-build}
 
 PACKAGES=(build-essential cmake pkg-config ccache libgtest-dev libbenchmark-dev libfftw3-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-charts-dev qt6-datavisualization-dev
-  qt6-declarative-dev qt6-multimedia-dev qt6-serialport-dev qt6-wayland libgl1-mesa-dev
+  qt6-declarative-dev qt6-multimedia-dev qt6-serialport-dev libgl1-mesa-dev
   libgl1-mesa-dri fonts-dejavu-core xvfb xauth pulseaudio pulseaudio-utils socat sox
   desktop-file-utils imagemagick)
 

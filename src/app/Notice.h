@@ -21,3 +21,33 @@ struct Notice {
 using Notices = std::vector<Notice>;
 
 }  // namespace harkola
+
+namespace harkola {
+
+// The button a message box was closed with.
+enum class Answer { Ok, Cancel, Yes, No };
+
+// A file dialog request: the inputs every caller passes (initial folder, preset file
+// name, "Comma delimited file *.csv|*.csv", default extension "csv", flags).
+struct FileDialogRequest {
+  enum class Kind { Open, Save } kind = Kind::Save;
+  std::string title;
+  std::string initialFolder;
+  std::string fileName;
+  std::string filter = "Comma delimited file *.csv|*.csv";
+  std::string defaultExtension = "csv";
+  bool overwritePrompt = false;
+  bool hideReadOnly = true;
+  bool pathMustExist = false;
+  bool fileMustExist = false;
+  bool extensionDifferent = false;
+};
+
+// Cancel is not a normal return: callers treat it as a failure of their operation.
+// A normal return may carry an empty path.
+struct FileDialogResult {
+  bool cancelled = true;
+  std::string path;
+};
+
+}  // namespace harkola
