@@ -127,13 +127,15 @@ void BeaconClock::selectBand(int band) {
 }
 
 void BeaconClock::sButtonClicked(int s, const LocalTime& now) {
-  if (s < 1 || s > 9 || m_mode == LogMode::Auto) return;
+  // A disabled button cannot be clicked (after a log action only the chosen one is
+  // enabled).
+  if (s < 1 || s > 9 || m_mode == LogMode::Auto || !logging.sButtons[s].enabled) return;
   logAction(s, now);
 }
 
 void BeaconClock::keyPressed(char key, const LocalTime& now) {
   if (m_mode != LogMode::Manual || key < '1' || key > '9' || keyLogFlag != 0) return;
-  sButtonClicked(key - '0', now);
+  logAction(key - '0', now);  // selects the digit's button
 }
 
 void BeaconClock::logAction(int s, const LocalTime& now) {

@@ -72,8 +72,8 @@ class BeaconClock {
   // opgBandSelect_Click: band 0..4.
   void selectBand(int band);
 
-  // opgS_Click(s): a click on S button 1..9 (ignored while automatic logging is on,
-  // where the buttons only display).
+  // opgS_Click(s): a click on S button 1..9 (ignored on a disabled button and while
+  // automatic logging is on, where the buttons only display).
   void sButtonClicked(int s, const LocalTime& now);
   // Form_KeyPress: digits 1..9 log while manual logging is on, once per slot.
   void keyPressed(char key, const LocalTime& now);

@@ -1,0 +1,71 @@
+#include "cli/CliSupport.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace harkola::cli {
+
+bool ParsedArgs::parse(const Args& args, const std::set<std::string>& withValue,
+                       const std::set<std::string>& flags, std::string& error) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.size() > 1 && a[0] == '-') {
+      if (flags.count(a)) {
+        m_flags.insert(a);
+      } else if (withValue.count(a)) {
+        if (i + 1 >= args.size()) {
+          error = "option " + a + " needs a value";
+          return false;
+        }
+        m_values[a] = args[++i];
+      } else {
+        error = "unknown option " + a;
+        return false;
+      }
+    } else {
+      m_positional.push_back(a);
+    }
+  }
+  return true;
+}
+
+std::optional<std::string> ParsedArgs::value(const std::string& name) const {
+  auto it = m_values.find(name);
+  if (it == m_values.end()) return std::nullopt;
+  return it->second;
+}
+
+std::string jsonString(const std::string& s) {
+  std::string r = "\"";
+  for (unsigned char c : s) {
+    switch (c) {
+      case '"': r += "\\\""; break;
+      case '\\': r += "\\\\"; break;
+      case '\n': r += "\\n"; break;
+      case '\r': r += "\\r"; break;
+      case '\t': r += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          r += buf;
+        } else {
+          r += static_cast<char>(c);
+        }
+    }
+  }
+  return r + "\"";
+}
+
+bool parseIntOption(const std::string& text, int lo, int hi, int& out) {
+  int v = 0;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') ++first;
+  auto [p, ec] = std::from_chars(first, last, v);
+  if (ec != std::errc() || p != last || first == last || v < lo || v > hi) return false;
+  out = v;
+  return true;
+}
+
+}  // namespace harkola::cli

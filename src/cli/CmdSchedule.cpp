@@ -1,0 +1,155 @@
+// now, table, distaz: the beacon clock and the distance table from the command line.
+#include <chrono>
+#include <cstdio>
+
+#include "cli/CliSupport.h"
+#include "clock/BeaconSchedule.h"
+#include "clock/LocalTime.h"
+
+namespace harkola::cli {
+
+namespace {
+
+// Reads --at (default: the present local time); false with a message on `err`.
+bool timeOption(const ParsedArgs& p, LocalTime& t, std::ostream& err) {
+  if (auto at = p.value("--at")) {
+    if (!parseLocalTime(*at, t)) {
+      err << "harkola-cli: --at wants a local time as \"YYYY-MM-DD HH:MM:SS\", not \"" << *at
+          << "\"\n";
+      return false;
+    }
+    return true;
+  }
+  t = localTimeAt(std::chrono::system_clock::now());
+  return true;
+}
+
+bool parseOrComplain(ParsedArgs& p, const Args& args, const std::set<std::string>& withValue,
+                     const std::set<std::string>& flags, std::ostream& err) {
+  std::string error;
+  if (!p.parse(args, withValue, flags, error)) {
+    err << "harkola-cli: " << error << " (try --help)\n";
+    return false;
+  }
+  if (!p.positional().empty()) {
+    err << "harkola-cli: unexpected argument '" << p.positional().front() << "' (try --help)\n";
+    return false;
+  }
+  return true;
+}
+
+std::string timestamp(const LocalTime& t) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return buf;
+}
+
+}  // namespace
+
+int runNow(const Args& args, std::ostream& out, std::ostream& err) {
+  ParsedArgs p;
+  if (!parseOrComplain(p, args, {"--band", "--at", "--data-folder"}, {"--json"}, err)) return 2;
+  int mhz = 14;
+  if (auto b = p.value("--band"); b && (!parseIntOption(*b, 0, 99, mhz) || bandFromMHz(mhz) < 0)) {
+    err << "harkola-cli: --band must be 14, 18, 21, 24 or 28, not \"" << *b << "\"\n";
+    return 2;
+  }
+  const int band = bandFromMHz(mhz);
+  LocalTime t;
+  if (!timeOption(p, t, err)) return 2;
+
+  PublicDecs d;
+  loadDataReadOnly(p.value("--data-folder").value_or(""), d);
+  const SlotPosition s = slotPosition(t.minute, t.second, band);
+  const auto& row = d.BeaconTable[s.stationNumber];
+  const auto& next = d.BeaconTable[s.nextStation];
+  const DistAz& da = d.DistAzTable[s.stationNumber];
+  const std::string unit = d.Home.unitText();
+
+  if (p.has("--json")) {
+    out << "{\"time\":" << jsonString(timestamp(t)) << ",\"slot\":" << s.slotNumber
+        << ",\"band\":" << mhz << ",\"beacon\":" << s.stationNumber
+        << ",\"callsign\":" << jsonString(row[3]) << ",\"country\":" << jsonString(row[2])
+        << ",\"status\":" << jsonString(row[4 + band]) << ",\"distance\":" << da.distance
+        << ",\"unit\":" << jsonString(unit) << ",\"azimuth\":" << da.azimuth
+        << ",\"seconds_into_slot\":" << s.secondsIntoSlot << ",\"next_beacon\":" << s.nextStation
+        << ",\"next_callsign\":" << jsonString(next[3])
+        << ",\"next_country\":" << jsonString(next[2])
+        << ",\"next_status\":" << jsonString(next[4 + band]) << "}\n";
+    return 0;
+  }
+  out << timestamp(t) << "  slot " << s.slotNumber << "  " << mhz << " MHz\n"
+      << "Now:  beacon " << s.stationNumber << "  " << row[3] << "  " << row[2] << "  ("
+      << row[4 + band] << ")  " << da.distance << " " << unit << "  azimuth " << da.azimuth
+      << "\n"
+      << "      " << s.secondsIntoSlot << " s into the slot\n"
+      << "Next: beacon " << s.nextStation << "  " << next[3] << "  " << next[2] << "  ("
+      << next[4 + band] << ")\n";
+  return 0;
+}
+
+int runTable(const Args& args, std::ostream& out, std::ostream& err) {
+  ParsedArgs p;
+  if (!parseOrComplain(p, args, {"--at", "--data-folder"}, {"--json"}, err)) return 2;
+  LocalTime t;
+  if (!timeOption(p, t, err)) return 2;
+  PublicDecs d;
+  loadDataReadOnly(p.value("--data-folder").value_or(""), d);
+
+  const bool json = p.has("--json");
+  if (json) {
+    out << "{\"time\":" << jsonString(timestamp(t))
+        << ",\"slot\":" << slotPosition(t.minute, t.second, 0).slotNumber << ",\"bands\":[";
+  } else {
+    out << timestamp(t) << "  slot " << slotPosition(t.minute, t.second, 0).slotNumber << "\n";
+  }
+  for (int band = 0; band < kBandCount; ++band) {
+    const SlotPosition s = slotPosition(t.minute, t.second, band);
+    const auto& row = d.BeaconTable[s.stationNumber];
+    if (json) {
+      out << (band ? "," : "") << "{\"band\":" << bandMHz(band) << ",\"beacon\":" << s.stationNumber
+          << ",\"callsign\":" << jsonString(row[3]) << ",\"country\":" << jsonString(row[2])
+          << ",\"status\":" << jsonString(row[4 + band]) << "}";
+    } else {
+      char line[160];
+      std::snprintf(line, sizeof line, "%2d MHz  %2d  %-11s %-14s %s\n", bandMHz(band),
+                    s.stationNumber, row[3].c_str(), row[2].c_str(), row[4 + band].c_str());
+      out << line;
+    }
+  }
+  if (json) out << "]}\n";
+  return 0;
+}
+
+int runDistaz(const Args& args, std::ostream& out, std::ostream& err) {
+  ParsedArgs p;
+  if (!parseOrComplain(p, args, {"--data-folder"}, {"--json"}, err)) return 2;
+  PublicDecs d;
+  loadDataReadOnly(p.value("--data-folder").value_or(""), d);
+  const std::string unit = d.Home.unitText();
+  const bool json = p.has("--json");
+  if (json) {
+    out << "[";
+  } else {
+    out << "Home: " << d.Home.name() << "\n";
+  }
+  for (int n = 1; n <= kBeaconCount; ++n) {
+    const auto& row = d.BeaconTable[n];
+    const DistAz& da = d.DistAzTable[n];
+    if (json) {
+      out << (n > 1 ? "," : "") << "{\"beacon\":" << n << ",\"callsign\":" << jsonString(row[3])
+          << ",\"country\":" << jsonString(row[2]) << ",\"distance\":" << da.distance
+          << ",\"unit\":" << jsonString(unit) << ",\"azimuth\":" << da.azimuth << "}";
+    } else {
+      char line[160];
+      std::snprintf(line, sizeof line, "%2d  %-11s %-14s %6ld %-2s %3d\n", n, row[3].c_str(),
+                    row[2].c_str(), da.distance, unit.c_str(), da.azimuth);
+      out << line;
+    }
+  }
+  out << (json ? "]\n" : "");
+  return 0;
+}
+
+}  // namespace harkola::cli

@@ -1,0 +1,56 @@
+// harkola-cli: the beacon clock, distances and log tools from the command line, on the
+// same core as the desktop program. Reads the data files of a data folder (built-in
+// defaults when they are missing) and writes nothing unless a command says so.
+#include <cstring>
+#include <iostream>
+
+#include "cli/Commands.h"
+
+namespace {
+
+using harkola::cli::Command;
+
+const Command kCommands[] = {
+    {"now", "now [--band 14|18|21|24|28] [--at \"YYYY-MM-DD HH:MM:SS\"] [--data-folder DIR] [--json]",
+     "the beacon on the air now (or at --at) and the next one", harkola::cli::runNow},
+    {"table", "table [--at \"YYYY-MM-DD HH:MM:SS\"] [--data-folder DIR] [--json]",
+     "the beacon on each of the five bands", harkola::cli::runTable},
+    {"distaz", "distaz [--data-folder DIR] [--json]",
+     "distance and azimuth of all 18 beacons from home", harkola::cli::runDistaz},
+};
+
+void usage(std::ostream& os) {
+  os << "Usage: harkola-cli COMMAND [OPTIONS]\n\n"
+        "Commands:\n";
+  for (const auto& c : kCommands) os << "  " << c.usage << "\n      " << c.summary << "\n";
+  os << "\nTimes are local (the TZ of the process). --data-folder defaults to the current\n"
+        "folder; missing data files are replaced by the built-in defaults in memory only.\n"
+        "Exit status: 0 done, 1 failed, 2 bad arguments.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    usage(std::cerr);
+    return 2;
+  }
+  const char* name = argv[1];
+  if (!std::strcmp(name, "--help") || !std::strcmp(name, "-h") || !std::strcmp(name, "help")) {
+    usage(std::cout);
+    return 0;
+  }
+  for (const auto& c : kCommands) {
+    if (!std::strcmp(name, c.name)) {
+      harkola::cli::Args args(argv + 2, argv + argc);
+      for (const auto& a : args)
+        if (a == "--help" || a == "-h") {
+          std::cout << "Usage: harkola-cli " << c.usage << "\n  " << c.summary << "\n";
+          return 0;
+        }
+      return c.run(args, std::cout, std::cerr);
+    }
+  }
+  std::cerr << "harkola-cli: unknown command '" << name << "' (try --help)\n";
+  return 2;
+}

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "clock/BeaconClock.h"
+#include "clock/TimeSource.h"
+
+namespace harkola {
+namespace {
+
+const char* kCalls[] = {"",      "4U1UN", "VE8AT", "W6WX", "KH6WO", "ZL6B",  "VK6RBP",
+                        "JA2IGY", "RR9O", "VR2HK", "4S7B", "ZS6DN", "5Z4B",  "4X6TU",
+                        "OH2B",  "CS3B",  "LU4AA", "OA4B", "YV5B"};
+
+struct RecordingSink : HeardLogSink {
+  std::vector<std::string> records;
+  bool fail = false;
+  bool write(const std::string& r) override {
+    if (fail) return false;
+    records.push_back(r);
+    return true;
+  }
+};
+
+struct RecordingHooks : ClockHooks {
+  std::vector<int> clips, bands;
+  int bandCommands = 0;
+  int writeFailures = 0;
+  void playVoiceClip(int n) override { clips.push_back(n); }
+  void bandSelected(int b) override { bands.push_back(b); }
+  void sendBandCommand() override { ++bandCommands; }
+  void logWriteFailed(const std::string&) override { ++writeFailures; }
+};
+
+class ClockFixture : public ::testing::Test {
+ protected:
+  ClockFixture() : clock(d, &sink, &hooks) {
+    for (int n = 1; n <= kBeaconCount; ++n) d.BeaconTable[n][3] = kCalls[n];
+    d.ClockRunning = true;
+  }
+  // Starts the clock at hh:mm:ss.mmm on 2026-12-06 with 14 MHz selected.
+  void startAt(int h, int m, int s, int ms = 2) {
+    time.current = LocalTime{2026, 12, 6, h, m, s, ms};
+    clock.selectBand(0);
+    clock.tick(time.now());
+  }
+  // Ticks every 100 ms for `ms` milliseconds.
+  void run(long ms) {
+    for (long t = 0; t < ms; t += 100) {
+      time.advanceMs(100);
+      clock.tick(time.now());
+    }
+  }
+
+  PublicDecs d;
+  RecordingSink sink;
+  RecordingHooks hooks;
+  ManualTimeSource time;
+  BeaconClock clock;
+};
+
+TEST_F(ClockFixture, NewSlotSequenceRunsOncePerSlotAtTheBoundary) {
+  startAt(10, 0, 5);
+  EXPECT_EQ(clock.newSlotCount, 1);  // the first tick announces the slot in progress
+  EXPECT_EQ(clock.SlotProgress, 50);  // the true position, not 0
+  run(4900);                          // up to 10:00:09.902
+  EXPECT_EQ(clock.newSlotCount, 1);
+  EXPECT_LE(clock.SlotProgress, 100);
+  run(100);  // 10:00:10.002
+  EXPECT_EQ(clock.newSlotCount, 2);
+  EXPECT_EQ(clock.StationNumber, 2);
+  EXPECT_EQ(clock.graph.indicators[1], Indicator::Yellow);
+  run(180'000);  // a whole cycle: 18 more slots
+  EXPECT_EQ(clock.newSlotCount, 20);
+}
+
+TEST_F(ClockFixture, NewCycleClearsTheSessionGraph) {
+  startAt(10, 0, 0);
+  clock.graph.setLevel(0, 5);
+  run(179'000);
+  EXPECT_EQ(clock.graph.bars[0], 5);
+  run(1'000);  // 10:03:00: beacon 1 again
+  EXPECT_EQ(clock.graph.bars[0], 0);
+  EXPECT_EQ(clock.graph.indicators[0], Indicator::Yellow);
+  EXPECT_EQ(clock.graph.indicators[1], Indicator::ButtonFace);
+}
+
+TEST_F(ClockFixture, SlotProgressStaysAtMostHundredWhenTheClockGoesBack) {
+  startAt(10, 0, 0);
+  run(9'000);
+  time.advanceMs(-1000);  // the user set the clock back a second
+  run(3'000);
+  EXPECT_LE(clock.SlotProgress, 100);
+}
+
+TEST_F(ClockFixture, BandChangeInMidSlotRunsTheSequenceForTheNewBeacon) {
+  d.VoiceSelected[17] = true;  // beacon 18
+  startAt(10, 0, 4);
+  ASSERT_EQ(clock.StationNumber, 1);
+  clock.graph.setLevel(0, 4);
+  clock.selectBand(1);  // 18 MHz: beacon 18 in slot 1
+  EXPECT_EQ(clock.graph.bars[0], 0);  // a band change clears the graph at once
+  EXPECT_EQ(d.RigBandRow, 16);
+  run(100);
+  EXPECT_EQ(clock.newSlotCount, 2);
+  EXPECT_EQ(clock.StationNumber, 18);
+  EXPECT_EQ(clock.SlotProgress, 40);
+  EXPECT_EQ(hooks.clips, std::vector<int>{18});
+  EXPECT_EQ(clock.graph.indicators[17], Indicator::Yellow);
+}
+
+TEST_F(ClockFixture, NoClipWhileTheClockIsStopped) {
+  d.VoiceSelected.fill(true);
+  startAt(10, 0, 0);
+  hooks.clips.clear();
+  d.ClockRunning = false;
+  run(20'000);
+  EXPECT_TRUE(hooks.clips.empty());
+  EXPECT_EQ(clock.newSlotCount, 1);
+}
+
+TEST_F(ClockFixture, BandCommandOnlyWhileRigControlIsActive) {
+  startAt(10, 0, 0);
+  clock.selectBand(2);
+  EXPECT_EQ(hooks.bandCommands, 0);
+  clock.rigControlActive = true;
+  clock.selectBand(3);
+  EXPECT_EQ(hooks.bandCommands, 1);
+  EXPECT_EQ(d.RigBandRow, 18);
+}
+
+TEST_F(ClockFixture, ManualKeysWriteOneRecordPerSlot) {
+  clock.setLogMode(LogMode::Manual);
+  startAt(9, 59, 1);
+  clock.keyPressed('0', time.now());
+  clock.keyPressed('x', time.now());
+  EXPECT_TRUE(sink.records.empty());
+  clock.keyPressed('5', time.now());
+  clock.keyPressed('5', time.now());
+  clock.sButtonClicked(7, time.now());
+  ASSERT_EQ(sink.records.size(), 1u);
+  // 09:59:01 is slot 13: beacon 13 on 14 MHz
+  EXPECT_EQ(sink.records[0], "\"06-Dec-26\",\"9\",\"14\",\"4X6TU\",\"5\"\r\n");
+  EXPECT_EQ(clock.logging.saved, Colour::Blue);
+  EXPECT_TRUE(clock.logging.sButtons[5].checked);
+  EXPECT_FALSE(clock.logging.sButtons[6].enabled);
+  EXPECT_EQ(clock.graph.bars[12], 5);
+  EXPECT_EQ(clock.graph.barTips[12], " S5 ");
+
+  time.current = LocalTime{2026, 12, 6, 10, 0, 0, 2};  // next slot, next hour
+  clock.tick(time.now());
+  EXPECT_EQ(clock.logging.saved, Colour::Grey);
+  EXPECT_TRUE(clock.logging.sButtons[6].enabled);
+  clock.selectBand(2);  // 10:00:00 is slot 1: beacon 17 on 21 MHz
+  clock.tick(time.now());
+  clock.keyPressed('3', time.now());
+  ASSERT_EQ(sink.records.size(), 2u);
+  EXPECT_EQ(sink.records[1], "\"06-Dec-26\",\"10\",\"21\",\"OA4B\",\"3\"\r\n");
+}
+
+TEST_F(ClockFixture, DigitKeysDoNothingUnlessManualLoggingIsOn) {
+  startAt(10, 0, 0);
+  clock.keyPressed('5', time.now());
+  clock.setLogMode(LogMode::Auto);
+  clock.keyPressed('5', time.now());
+  clock.sButtonClicked(5, time.now());
+  EXPECT_TRUE(sink.records.empty());
+}
+
+TEST_F(ClockFixture, FailedWriteIsReportedAndNotShownAsSaved) {
+  clock.setLogMode(LogMode::Manual);
+  startAt(10, 0, 0);
+  sink.fail = true;
+  clock.keyPressed('4', time.now());
+  EXPECT_EQ(hooks.writeFailures, 1);
+  EXPECT_NE(clock.logging.saved, Colour::Blue);
+}
+
+struct FollowCase {
+  const char* name;
+  int followed;        // beacon number
+  std::vector<int> bandAtSlot;  // band selected during slots 1..18 of the next cycle
+};
+
+class FollowSteps : public ClockFixture, public ::testing::WithParamInterface<FollowCase> {};
+
+TEST_P(FollowSteps, BandFollowsTheBeaconUpTheBands) {
+  const auto& c = GetParam();
+  startAt(10, 0, 0);
+  d.FollowMode = true;
+  d.FollowedBeacon = static_cast<std::int16_t>(c.followed % kBeaconCount);
+  std::vector<int> seen;
+  for (int slot = 1; slot <= 18; ++slot) {
+    run(10'000);  // to the first tick of the next slot...
+    run(100);     // ...and the one after, where the labels catch up
+    seen.push_back(clock.SelectedBand);
+    // while following, the beacon on the selected band is the followed one
+    if (clock.SelectedBand != 0) {
+      EXPECT_EQ(clock.displayedStation, c.followed) << slot;
+    }
+  }
+  EXPECT_EQ(seen, c.bandAtSlot);
+}
+
+// Element i: the band selected during slot i + 2 (follow mode starts in slot 1).
+INSTANTIATE_TEST_SUITE_P(
+    Follow, FollowSteps,
+    ::testing::Values(
+        // beacon 3 is on 14 MHz in slot 3, so 18 MHz comes with slot 4
+        FollowCase{"beacon3", 3, {0, 0, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        // beacon 18 (stored as 0) is on 18 MHz in slot 1 (the step happens at once),
+        // 21..28 MHz in slots 2..4, and on 14 MHz in slot 18
+        FollowCase{"beacon18", 18, {2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ClockFixture, FollowGraphLeavesTheFollowedBeaconsIndicator) {
+  startAt(10, 0, 0);
+  d.FollowMode = true;
+  d.FollowedBeacon = 3;  // beacon 3: its band step happens when beacon 4 is due
+  run(30'000);           // slot 4 on 14 MHz -> step to 18 MHz
+  run(200);
+  EXPECT_EQ(clock.SelectedBand, 1);
+  EXPECT_EQ(clock.followGraph.indicators[3], Indicator::ButtonFace);
+}
+
+}  // namespace
+}  // namespace harkola
