@@ -1,0 +1,152 @@
+#include "audio/frmGraph.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/UserDialogs.h"
+
+namespace harkola {
+
+namespace {
+const char* kCallTip = "Beacon callsign.  A yellow indicator shows its slot has been processed.";
+
+QProgressBar* levelBar(QWidget* parent) {
+  auto* bar = new QProgressBar(parent);
+  bar->setRange(0, 9);
+  bar->setValue(0);
+  bar->setTextVisible(false);
+  bar->setMinimumWidth(180);
+  bar->setFixedHeight(16);
+  return bar;
+}
+}  // namespace
+
+IndicatorShape::IndicatorShape(QWidget* parent) : QWidget(parent) {
+  setFixedSize(sizeHint());
+}
+
+void IndicatorShape::setIndicator(Indicator i) {
+  if (i == m_indicator) return;
+  m_indicator = i;
+  update();
+}
+
+void IndicatorShape::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(m_indicator == Indicator::Yellow ? QColor(255, 255, 0)
+                                              : palette().color(QPalette::Button));
+  p.drawRoundedRect(rect().adjusted(1, 1, -1, -1), 5, 5);
+}
+
+frmGraph::frmGraph(const PublicDecs& shared, QWidget* parent) : QWidget(parent, Qt::Window), d(shared) {
+  setObjectName("frmGraph");
+  setWindowTitle(qs(d.TitleText) + "  S meter readings logged and slots processed this session");
+  auto* grid = new QGridLayout(this);
+  grid->setHorizontalSpacing(10);
+  grid->setVerticalSpacing(3);
+  for (int i = 0; i < kBeaconCount; ++i) {
+    Label1[i] = new QLabel(this);
+    Label1[i]->setObjectName(QString("Label1_%1").arg(i));
+    Label1[i]->setToolTip(kCallTip);
+    Label1[i]->setMinimumWidth(70);
+    Shape1[i] = new IndicatorShape(this);
+    Shape1[i]->setObjectName(QString("Shape1_%1").arg(i));
+    ProgressBar1[i] = levelBar(this);
+    ProgressBar1[i]->setObjectName(QString("ProgressBar1_%1").arg(i));
+    grid->addWidget(Label1[i], i, 0);
+    grid->addWidget(Shape1[i], i, 1);
+    grid->addWidget(ProgressBar1[i], i, 2);
+  }
+  Command1 = new QPushButton("Reset display", this);
+  Command1->setObjectName("Command1");
+  grid->addWidget(Command1, kBeaconCount, 0, 1, 3, Qt::AlignRight);
+  connect(Command1, &QPushButton::clicked, this, [this] {
+    if (onReset) onReset();
+  });
+  refreshCallsigns();
+}
+
+void frmGraph::refreshCallsigns() {
+  for (int i = 0; i < kBeaconCount; ++i) Label1[i]->setText(qs(d.BeaconTable[i + 1][3]));
+}
+
+void frmGraph::render(const SessionGraph& g) {
+  for (int i = 0; i < kBeaconCount; ++i) {
+    if (ProgressBar1[i]->value() != g.bars[i]) ProgressBar1[i]->setValue(g.bars[i]);
+    ProgressBar1[i]->setToolTip(qs(g.barTips[i]));
+    Shape1[i]->setIndicator(g.indicators[i]);
+  }
+}
+
+void frmGraph::closeEvent(QCloseEvent* e) {
+  e->accept();
+  if (onClosed) onClosed();
+}
+
+frmGraphFollow::frmGraphFollow(const PublicDecs& shared, QWidget* parent)
+    : QWidget(parent, Qt::Window), d(shared) {
+  setObjectName("frmGraphFollow");
+  setWindowTitle(qs(d.TitleText) + "  Logged S meter readings");
+  auto* grid = new QGridLayout(this);
+  grid->setHorizontalSpacing(10);
+  grid->setVerticalSpacing(3);
+  static const char* kBandLabels[] = {"14 MHz", "18 MHz", "21 MHz", "24 MHz", "28 MHz"};
+  for (int b = 0; b < kBandCount; ++b) {
+    auto* label = new QLabel(kBandLabels[b], this);
+    label->setObjectName(QString("Label%1").arg(b + 2));
+    ProgressBar1[b] = levelBar(this);
+    ProgressBar1[b]->setObjectName(QString("ProgressBar1_%1").arg(b));
+    grid->addWidget(label, b, 0);
+    grid->addWidget(ProgressBar1[b], b, 1, 1, 3);
+  }
+  // The beacons' slot indicators, in two columns under the bars.
+  for (int i = 0; i < kBeaconCount; ++i) {
+    Label1[i] = new QLabel(this);
+    Label1[i]->setObjectName(QString("Label1_%1").arg(i));
+    Label1[i]->setToolTip(kCallTip);
+    Shape1[i] = new IndicatorShape(this);
+    Shape1[i]->setObjectName(QString("Shape1_%1").arg(i));
+    const int row = kBandCount + 1 + i % 9;
+    const int col = (i / 9) * 2;
+    grid->addWidget(Label1[i], row, col);
+    grid->addWidget(Shape1[i], row, col + 1);
+  }
+  grid->setRowMinimumHeight(kBandCount, 10);
+  Command1 = new QPushButton("Reset", this);
+  Command1->setObjectName("Command1");
+  grid->addWidget(Command1, kBandCount + 10, 0, 1, 4, Qt::AlignRight);
+  connect(Command1, &QPushButton::clicked, this, [this] {
+    if (onReset) onReset();
+  });
+  refreshCallsigns();
+}
+
+void frmGraphFollow::refreshCallsigns() {
+  for (int i = 0; i < kBeaconCount; ++i) Label1[i]->setText(qs(d.BeaconTable[i + 1][3]));
+}
+
+void frmGraphFollow::markFollowed(int beaconIndex) {
+  for (int i = 0; i < kBeaconCount; ++i)
+    Label1[i]->setStyleSheet(i == beaconIndex ? "color: rgb(255,0,0); font-weight: bold;" : "");
+}
+
+void frmGraphFollow::render(const FollowGraph& g) {
+  for (int b = 0; b < kBandCount; ++b) {
+    if (ProgressBar1[b]->value() != g.bars[b]) ProgressBar1[b]->setValue(g.bars[b]);
+    ProgressBar1[b]->setToolTip(qs(g.barTips[b]));
+  }
+  for (int i = 0; i < kBeaconCount; ++i) Shape1[i]->setIndicator(g.indicators[i]);
+}
+
+void frmGraphFollow::closeEvent(QCloseEvent* e) {
+  e->accept();
+  if (onClosed) onClosed();
+}
+
+}  // namespace harkola

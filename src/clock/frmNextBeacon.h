@@ -1,0 +1,29 @@
+#pragma once
+// The next-beacon window: country, callsign and status of the beacon that comes next
+// on the selected band, refreshed by every clock tick.
+
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+
+namespace harkola {
+
+class frmNextBeacon : public QWidget {
+  Q_OBJECT
+ public:
+  explicit frmNextBeacon(QWidget* parent = nullptr);
+  void setNext(const QString& country, const QString& callsign, const QString& status);
+
+  std::function<void()> onClosed;  // the main window unchecks its menu item
+
+  QLabel* lblNextCountry = nullptr;
+  QLabel* lblNextCallsign = nullptr;
+  QLabel* lblNextStatus = nullptr;
+
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+};
+
+}  // namespace harkola

@@ -1,0 +1,160 @@
+#pragma once
+// The main window: the running beacon clock with the beacon on the selected band, the
+// band selector, the S-level logger, and the menus that open every other window. It
+// owns the start-up, activation and shutdown sequences. The per-tick decisions are
+// the BeaconClock's; this class wires widgets, windows and devices to it.
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "app/PublicDecs.h"
+#include "clock/BeaconClock.h"
+#include "clock/HeardLog.h"
+#include "clock/TimeSource.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QGroupBox;
+class QTimer;
+
+namespace harkola {
+
+class frmNextBeacon;
+class frmGraph;
+class frmGraphFollow;
+
+// The devices and windows the main window reaches through seams, so tests can run it
+// headless with a simulated clock.
+struct PrimaryServices {
+  TimeSource* time = nullptr;          // required
+  std::function<bool()> soundCardTest;  // a sound output device exists (default: real check)
+  bool showClosingWindow = true;        // the 2 s closing window at shutdown
+  bool startTicker = true;              // run tmrClockTicks (tests call onTick themselves)
+};
+
+class frmPrimary : public QMainWindow, public ClockHooks {
+  Q_OBJECT
+ public:
+  frmPrimary(PublicDecs& d, PrimaryServices services, QWidget* parent = nullptr);
+  ~frmPrimary() override;
+
+  // The start-up sequence. Returns false when the program must end (no sound output).
+  bool load();
+  // The activation sequence (also run on every WindowActivate).
+  void activate();
+  // One clock tick: reads the time source, runs the clock, redraws.
+  void onTick();
+  // Reload home and beacon data and recompute distances (after an editor saved).
+  void reloadData();
+
+  BeaconClock& clock() { return m_clock; }
+  const PublicDecs& shared() const { return d; }
+  frmGraph* graphWindow() const { return m_graph; }
+  frmGraphFollow* followGraphWindow() const { return m_graphFollow; }
+  frmNextBeacon* nextBeaconWindow() const { return m_next; }
+
+  // Menu actions (buttons of the same name run them too).
+  void mnuBackupLog_Click();
+  void mnuArchiveLog_Click();
+  void mnuLogManual_Click();
+  void mnuLogAuto_Click();
+  void mnuDisplayGraph_Click();
+  void mnuNextBeacon_Click();
+  void opgBandSelect_Click(int index);
+  void opgS_Click(int index);
+  void cmdSecondsUp_Click();
+  void cmdSecondsDown_Click();
+
+  // --- controls (named as in the window) ---
+  QLabel* lblSystemTime = nullptr;
+  QLabel* lblClockSync = nullptr;
+  QLabel* lblSlot = nullptr;
+  QLabel* lblSlotNumber = nullptr;
+  QLabel* lblCountry = nullptr;
+  QLabel* lblCallsign = nullptr;
+  QLabel* lblStatus = nullptr;
+  QLabel* lblDx = nullptr;
+  QLabel* lblDistanceUnits = nullptr;
+  QLabel* lblAz = nullptr;
+  QLabel* lblHome = nullptr;
+  std::array<QRadioButton*, kBandCount> opgBandSelect{};
+  QProgressBar* prgbrSlot = nullptr;
+  QGroupBox* fraSLevel = nullptr;
+  std::array<QRadioButton*, 10> opgS{};  // 1..9
+  QLabel* lblSaved = nullptr;
+  QLabel* lblVoice = nullptr;
+  QLabel* lblVInd = nullptr;
+  QPushButton* cmdNBeacon = nullptr;
+  QPushButton* cmdRigCtrl = nullptr;
+  QPushButton* cmdALog = nullptr;
+  QPushButton* cmdMLog = nullptr;
+  QPushButton* cmdVoice = nullptr;
+  QPushButton* cmdSecondsUp = nullptr;
+  QPushButton* cmdSecondsDown = nullptr;
+  QLineEdit* txtHiddenStationNumber = nullptr;
+  QLabel* lblHidden = nullptr;
+  std::array<QFrame*, 4> separatorLines{};
+
+  QAction* mnuBackupLog = nullptr;
+  QAction* mnuArchiveLog = nullptr;
+  QAction* mnuExit = nullptr;
+  QAction* mnuData = nullptr;
+  QAction* mnuHome = nullptr;
+  QAction* mnuLogManual = nullptr;
+  QAction* mnuLogAuto = nullptr;
+  QAction* mnuDisplayGraph = nullptr;
+  QAction* mnuNextBeacon = nullptr;
+  QAction* mnuVoiceActivate = nullptr;
+  QAction* mnuRigSetup = nullptr;
+  QAction* mnuRigCtrlActivate = nullptr;
+  QAction* mnuChart = nullptr;
+  QAction* mnuFollowBeacon = nullptr;
+  QAction* mnuHelpFile = nullptr;
+  QAction* mnuAbout = nullptr;
+
+  // ClockHooks
+  void playVoiceClip(int stationNumber) override;
+  void bandSelected(int band) override;
+  void sendBandCommand() override;
+  void logWriteFailed(const std::string& path) override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void changeEvent(QEvent* e) override;
+
+ private:
+  void buildControls();
+  void buildMenus();
+  void render();
+  void renderLogging();
+  void showNotices(const Notices& notices);
+  bool openHeardLog(bool truncate = false);
+  void copyHeardLog(bool archive);
+  void loggingOffRefresh();
+  void showSessionGraph();
+  void closeSessionGraph();
+  void followDisplay();
+  void notYetAvailable(const QString& what);
+  void shutdown();
+
+  PublicDecs& d;
+  PrimaryServices m_services;
+  HeardLogFile m_heardLog;
+  BeaconClock m_clock;
+  QTimer* tmrClockTicks = nullptr;
+  frmNextBeacon* m_next = nullptr;
+  frmGraph* m_graph = nullptr;
+  frmGraphFollow* m_graphFollow = nullptr;
+  bool m_shutDown = false;
+  bool m_selectingBand = false;
+};
+
+}  // namespace harkola
