@@ -11,4 +11,9 @@ function(harkola_embed_files)
     COMMENT "Embedding default files"
     VERBATIM)
   target_sources(${E_TARGET} PRIVATE ${out})
+  # The command only gets a build rule through a target of the directory that calls
+  # this function; the library itself is made elsewhere, so give it one here.
+  string(MAKE_C_IDENTIFIER "${E_TARGET}_${E_OUTPUT}" gen)
+  add_custom_target(${gen} DEPENDS ${out})
+  add_dependencies(${E_TARGET} ${gen})
 endfunction()

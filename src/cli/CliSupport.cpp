@@ -69,3 +69,30 @@ bool parseIntOption(const std::string& text, int lo, int hi, int& out) {
 }
 
 }  // namespace harkola::cli
+
+#include <filesystem>
+
+#include "clock/ArrayCalcsModule.h"
+#include "data/DataFile.h"
+#include "data/DefaultData.h"
+#include "data/StartupChecks.h"
+
+namespace harkola::cli {
+
+void loadDataReadOnly(const std::string& folder, PublicDecs& d) {
+  const std::filesystem::path dir = folder.empty() ? std::filesystem::current_path()
+                                                   : std::filesystem::path(folder);
+  std::string bytes;
+  std::optional<HomeRecord> home;
+  if (readWholeFile(dir / kHomeDataFile, bytes)) home = parseHome(bytes);
+  if (!home) home = parseHome(defaultHomeData());
+  std::optional<BeaconGrid> beacons;
+  if (readWholeFile(dir / kBeaconDataFile, bytes)) beacons = parseBeacons(bytes);
+  if (!beacons) beacons = parseBeacons(defaultBeaconData());
+  d.DataFolder = dir.string();
+  if (home) d.Home = *home;
+  if (beacons) d.BeaconTable = *beacons;
+  computeDistAzTable(d);
+}
+
+}  // namespace harkola::cli

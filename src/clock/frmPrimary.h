@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/Notice.h"
 #include "app/PublicDecs.h"
 #include "clock/BeaconClock.h"
 #include "clock/HeardLog.h"

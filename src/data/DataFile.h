@@ -37,6 +37,11 @@ std::vector<std::string> readFields(std::string_view text);
 // One record line: each field in double quotes, comma separated, ended by CR LF.
 std::string formatRecord(const std::vector<std::string>& fields);
 
+// A decimal number as the data files store it ("73", "-0.5", " 12 "): optional blanks,
+// an optional sign, digits with an optional fraction. False for anything else,
+// including an empty field, so callers can tell a damaged file from a zero.
+bool parseNumber(std::string_view text, double& value);
+
 // Whole-file helpers. readWholeFile returns false when the file cannot be opened.
 bool readWholeFile(const std::filesystem::path& path, std::string& bytes);
 // Replaces the file; returns false when it cannot be written completely.

@@ -2,6 +2,8 @@
 // The start-up checks and the loading of the home record and the beacon table.
 
 #include <filesystem>
+#include <optional>
+#include <string_view>
 
 #include "app/Notice.h"
 #include "app/PublicDecs.h"
@@ -20,5 +22,11 @@ Notices runStartupChecks(const std::filesystem::path& dataFolder,
 // number) is reported with the corrupt-file notice, replaced by its default (with the
 // default's own notice) and loaded again. Returns the notices to show, in order.
 Notices loadHomeAndBeacons(PublicDecs& d);
+
+// The home record of a HomeData.dat image, or nothing unless it is one sound record.
+std::optional<HomeRecord> parseHome(std::string_view text);
+// Rows 1..18 of a BeaconData.dat image, or nothing unless it holds exactly 18 full
+// records with numeric position fields.
+std::optional<BeaconGrid> parseBeacons(std::string_view text);
 
 }  // namespace harkola

@@ -1,0 +1,97 @@
+// harkola-cli run as a user would: a fresh process, in an empty folder.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+struct Result {
+  int status;
+  std::string out;
+};
+
+Result run(const std::string& args, const std::filesystem::path& cwd) {
+  const std::string cmd = "cd '" + cwd.string() + "' && '" HARKOLA_CLI "' " + args + " 2>&1";
+  Result r{-1, {}};
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+  const int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() /
+          ("harkola-cli-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::filesystem::path dir;
+};
+
+TEST_F(Cli, DistazInAnEmptyFolderPrintsTheDefaultTableAndWritesNothing) {
+  const Result r = run("distaz --json", dir);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("{\"beacon\":1,\"callsign\":\"4U1UN\",\"country\":\"New York\","
+                       "\"distance\":3432,\"unit\":\"m\",\"azimuth\":287}"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\"callsign\":\"YV5B\",\"country\":\"Venezuela\",\"distance\":4665,"
+                       "\"unit\":\"m\",\"azimuth\":257}]"),
+            std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_empty(dir));
+}
+
+TEST_F(Cli, NowReportsTheBeaconOnTheBand) {
+  const Result r = run("now --at \"2026-12-06 10:00:00\" --band 28 --json", dir);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("\"slot\":1,\"band\":28,\"beacon\":15,\"callsign\":\"CS3B\""),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\"next_beacon\":16,\"next_callsign\":\"LU4AA\""), std::string::npos);
+  EXPECT_NE(r.out.find("\"seconds_into_slot\":0"), std::string::npos);
+}
+
+TEST_F(Cli, UsesTheDataFolderHomeRecord) {
+  FILE* f = fopen((dir / "HomeData.dat").c_str(), "wb");
+  fputs("\"Helsinki\",\"60\",\"10\",\"North\",\"24\",\"56\",\"East\",\"Km\",\"mine\"\r\n", f);
+  fclose(f);
+  const Result r = run("distaz --data-folder '" + dir.string() + "'", dir);
+  ASSERT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Home: Helsinki"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" Km "), std::string::npos);
+}
+
+struct BadArgs {
+  const char* name;
+  const char* args;
+};
+class CliBadArguments : public Cli, public ::testing::WithParamInterface<BadArgs> {};
+
+TEST_P(CliBadArguments, ExitTwoWithAMessage) {
+  const Result r = run(GetParam().args, dir);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("harkola-cli"), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliBadArguments,
+    ::testing::Values(BadArgs{"no_command", ""}, BadArgs{"unknown_command", "later"},
+                      BadArgs{"band_13", "now --band 13"}, BadArgs{"band_text", "now --band x"},
+                      BadArgs{"bad_time", "now --at 2026-13-01"},
+                      BadArgs{"feb_30", "table --at \"2026-02-30 10:00:00\""},
+                      BadArgs{"missing_value", "now --band"},
+                      BadArgs{"unknown_option", "distaz --miles"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
