@@ -55,15 +55,6 @@ TEST(DistAz, KilometresAreMilesDividedByTheFactor) {
   EXPECT_EQ(d.DistAzTable[1].azimuth, 287);
 }
 
-TEST(DistAz, OnlyExactMilesSelectsMiles) {
-  PublicDecs miles = defaultDecs();
-  PublicDecs lower = defaultDecs();
-  lower.Home.fields[8] = "miles";
-  computeDistAzTable(miles);
-  computeDistAzTable(lower);
-  EXPECT_GT(lower.DistAzTable[1].distance, miles.DistAzTable[1].distance);
-}
-
 struct Geometry {
   const char* name;
   Position home;
@@ -116,11 +107,6 @@ TEST(DistAz, HomeAtABeaconsPosition) {
   computeDistAzTable(d);
   EXPECT_EQ(d.DistAzTable[14].distance, 0);
   EXPECT_EQ(d.DistAzTable[14].azimuth, 0);
-}
-
-TEST(DistAz, DegreeConversionUsesTwentyTwoSevenths) {
-  EXPECT_DOUBLE_EQ(angleFromParts(180, 0, false), 22.0 / 7.0);
-  EXPECT_DOUBLE_EQ(angleFromParts(90, 30, true), -(90.5 * 22.0 / 7.0 / 180.0));
 }
 
 }  // namespace
