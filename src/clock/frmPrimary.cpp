@@ -336,7 +336,8 @@ void frmPrimary::showNotices(const Notices& notices) {
 }
 
 bool frmPrimary::load() {
-  d.DataFolder = std::filesystem::current_path().string();
+  d.DataFolder = m_services.dataFolder.empty() ? std::filesystem::current_path().string()
+                                               : m_services.dataFolder;
   if (d.LogFolder.empty()) d.LogFolder = defaultLogFolder();
   d.TitleText = "Harkola 5 ";
   setWindowTitle(qs(d.TitleText));

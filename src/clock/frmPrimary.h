@@ -35,6 +35,7 @@ class frmGraphFollow;
 // headless with a simulated clock.
 struct PrimaryServices {
   TimeSource* time = nullptr;          // required
+  std::string dataFolder;               // empty: the current folder at start-up
   std::function<bool()> soundCardTest;  // a sound output device exists (default: real check)
   bool showClosingWindow = true;        // the 2 s closing window at shutdown
   bool startTicker = true;              // run tmrClockTicks (tests call onTick themselves)
