@@ -118,8 +118,8 @@ ReplayStats ReplaySession::run() {
       haveBlock = readBlock();
       continue;
     }
-    // After the last whole block, the clock runs on to the end of the recording.
-    if (!haveBlock && tickMs * kSampleRate > stats.samples * 1000LL) break;
+    // After the last whole block, the clock runs on until the recording ends.
+    if (!haveBlock && tickMs * kSampleRate >= stats.samples * 1000LL) break;
 
     const auto t = t0 + milliseconds(tickMs);
     const LocalTime now = localTimeAt(t);

@@ -5,7 +5,8 @@
 //
 // Timing model: the recording's first sample is at `start`; blocks of 512 samples follow
 // back to back, block k completing at start + (k+1) * 512/11025 s; ticks fire on the
-// wall-clock 100 ms grid from `start` until the end of the recording. Events run in
+// wall-clock 100 ms grid from `start` (included) to the end of the recording
+// (excluded). Events run in
 // time order, and a block completing at the same instant as a tick is analysed first.
 // The clock is taken as already running at `start`: the slot in progress does not run
 // the new-slot sequence, but its detections still count.
