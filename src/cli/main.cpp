@@ -17,6 +17,11 @@ const Command kCommands[] = {
      "the beacon on each of the five bands", harkola::cli::runTable},
     {"distaz", "distaz [--data-folder DIR] [--json]",
      "distance and azimuth of all 18 beacons from home", harkola::cli::runDistaz},
+    {"analyse",
+     "analyse AUDIO.wav --start \"YYYY-MM-DD HH:MM:SS\" --band 14|18|21|24|28 [--noise-filter 14]\n"
+     "          [--morse-threshold 55] [--listen-seconds 8] [--smeter-offset 0] [--log FILE] [--trace]"
+     "replay a recording through the automatic logger; heard-log records to --log or stdout",
+     harkola::cli::runAnalyse},
 };
 
 void usage(std::ostream& os) {

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "audio/AudioFFT.h"
+#include "audio/FrameAnalysis.h"
+#include "audio/SignalGenerator.h"
+
+namespace harkola {
+namespace {
+
+// Every noise reference bin at +-100, so NoiseLevel = 100 and with NoiseFilter 14 the
+// threshold is 700.
+SpectrumFrame flatNoise() {
+  SpectrumFrame s{};
+  for (int k = kLowerNoiseFirst; k <= kLowerNoiseLast; ++k) s[k] = k % 2 ? 100.0f : -100.0f;
+  for (int k = kUpperNoiseFirst; k <= kUpperNoiseLast; ++k) s[k] = k % 2 ? -100.0f : 100.0f;
+  return s;
+}
+
+struct BinCase {
+  const char* name;
+  int bin;
+  float value;
+  bool peak;
+  BarColour colour;
+};
+
+class BinCases : public ::testing::TestWithParam<BinCase> {};
+
+TEST_P(BinCases, PeakCountSumAndBar) {
+  const BinCase& c = GetParam();
+  PublicDecs d;
+  SpectrumFrame s = flatNoise();
+  s[c.bin] = c.value;
+  SpectrumBars bars;
+  const FrameResult r = analyseFrame(s, 14, d, &bars);
+
+  EXPECT_FLOAT_EQ(r.threshold, 700.0f);
+  EXPECT_EQ(d.MorseHits, c.peak ? 1 : 0);
+  const float after = c.peak ? c.value * 5.0f : c.value;
+  EXPECT_EQ(s[c.bin], after);
+  EXPECT_EQ(d.MorsePeakSum, c.peak ? after : 0.0f);
+  EXPECT_EQ(bars.bars[c.bin].colour, c.colour);
+  EXPECT_FLOAT_EQ(bars.bars[c.bin].height, std::sqrt(std::fabs(after) / 60.0f));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FrameAnalysis, BinCases,
+    ::testing::Values(
+        BinCase{"at_threshold", 74, 700.0f, false, BarColour::Green},
+        BinCase{"just_above", 74, std::nextafter(700.0f, 1e9f), true, BarColour::Red},
+        BinCase{"large_negative", 74, -1.0e6f, false, BarColour::Green},
+        BinCase{"first_signal_bin", kSignalFirst, 5000.0f, true, BarColour::Red},
+        BinCase{"last_signal_bin", kSignalLast, 5000.0f, true, BarColour::Red},
+        BinCase{"outside_window", 200, 1.0e6f, false, BarColour::Yellow},
+        BinCase{"below_noise_bands", 20, 800.0f, false, BarColour::Yellow}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FrameAnalysis, ThresholdScalesWithNoiseFilter) {
+  for (int nf : {1, 2, 14, 20}) {
+    PublicDecs d;
+    SpectrumFrame s = flatNoise();
+    EXPECT_FLOAT_EQ(analyseFrame(s, nf, d).threshold, nf / 2.0f * 100.0f) << nf;
+  }
+}
+
+TEST(FrameAnalysis, CountsAccumulateAcrossFramesAndDisplayDoesNotMatter) {
+  PublicDecs withBars, without;
+  SpectrumBars bars;
+  for (int i = 0; i < 3; ++i) {
+    SpectrumFrame a = flatNoise(), b = flatNoise();
+    a[70] = b[70] = 1000.0f;
+    a[81] = b[81] = 2000.0f;
+    analyseFrame(a, 14, withBars, &bars);
+    analyseFrame(b, 14, without);
+  }
+  EXPECT_EQ(withBars.MorseHits, 6);
+  EXPECT_EQ(withBars.MorsePeakSum, 3 * (5000.0f + 10000.0f));
+  EXPECT_EQ(without.MorseHits, withBars.MorseHits);
+  EXPECT_EQ(without.MorsePeakSum, withBars.MorsePeakSum);
+}
+
+// Blocks of a steady tone in light noise, transformed and analysed back to back.
+long hitsForTone(double hz, int blocks) {
+  std::vector<std::int16_t> audio(static_cast<std::size_t>(blocks) * kBlockSamples);
+  addTone(audio, 0, audio.size(), ToneSpec{hz, 8000.0});
+  addNoise(audio, 300.0, 42);
+  AudioFFT fft;
+  PublicDecs d;
+  for (int b = 0; b < blocks; ++b) {
+    SampleBlock block{};
+    std::copy_n(audio.begin() + b * kBlockSamples, kBlockSamples, block.begin());
+    SpectrumFrame s{};
+    fft.Transform(block, s);
+    analyseFrame(s, kNoiseFilterDefault, d);
+  }
+  return d.MorseHits;
+}
+
+TEST(FrameAnalysis, ToneAt800HzIsCountedAndAt1200HzIsNot) {
+  const long at800 = hitsForTone(800.0, 20);
+  EXPECT_GT(at800, 20);  // more than one peak per block on average
+  EXPECT_EQ(hitsForTone(1200.0, 20), 0);
+  EXPECT_EQ(hitsForTone(400.0, 20), 0);
+}
+
+}  // namespace
+}  // namespace harkola

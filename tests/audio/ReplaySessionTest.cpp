@@ -1,0 +1,160 @@
+// Replays of recordings made by the test itself: a keyed 800 Hz tone in noise during
+// the slots of a few beacons.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <vector>
+
+#include "BeaconTableFixture.h"
+#include "audio/AudioFFT.h"
+#include "audio/ReplaySession.h"
+#include "audio/SignalGenerator.h"
+#include "audio/WavFile.h"
+#include "clock/BeaconSchedule.h"
+
+namespace harkola {
+namespace {
+
+struct RecorderSink : HeardLogSink {
+  bool write(const std::string& record) override {
+    records.push_back(record);
+    return true;
+  }
+  std::vector<std::string> records;
+};
+
+// `seconds` of noise at `rate`, with a keyed tone during the first 9 s of every
+// recording slot listed (slot i covers seconds 10i..10i+10 from the start).
+std::vector<std::int16_t> recording(int seconds, const std::set<int>& toneSlots, int rate = kSampleRate,
+                                    double toneAmplitude = 4000.0) {
+  std::vector<std::int16_t> s(static_cast<std::size_t>(seconds) * rate);
+  for (int slot : toneSlots)
+    addTone(s, static_cast<std::size_t>(slot) * 10 * rate, static_cast<std::size_t>(9) * rate,
+            ToneSpec{800.0, toneAmplitude, rate, 120.0, 60.0});
+  addNoise(s, 1500.0, 7);
+  return s;
+}
+
+struct Result {
+  ReplayStats stats;
+  std::vector<std::string> records;
+  std::vector<SlotTrace> traces;
+};
+
+Result replay(std::vector<std::int16_t> samples, ReplaySettings settings) {
+  PublicDecs d;
+  testing_support::fillCallsigns(d);
+  VectorSampleSource source(std::move(samples));
+  RecorderSink sink;
+  Result r;
+  ReplaySession session(d, settings, source, &sink,
+                        [&](const SlotTrace& t) { r.traces.push_back(t); });
+  r.stats = session.run();
+  r.records = sink.records;
+  return r;
+}
+
+std::string rec(const std::string& band, const std::string& call, const std::string& hour = "8") {
+  return "\"06-Dec-26\",\"" + hour + "\",\"" + band + "\",\"" + call + "\",";
+}
+
+ReplaySettings at(int hour, int minute, int second, int ms = 0, int band = 0) {
+  ReplaySettings s;
+  s.start = LocalTime{2026, 12, 6, hour, minute, second, ms};
+  s.band = band;
+  return s;
+}
+
+struct BandCase {
+  const char* name;
+  int band;
+  std::vector<std::string> calls;  // beacons on the band in recording slots 1, 4, 6
+};
+
+class ReplayBands : public ::testing::TestWithParam<BandCase> {};
+
+TEST_P(ReplayBands, WritesExactlyTheSlotsThatCarryTheTone) {
+  const BandCase& c = GetParam();
+  const Result r = replay(recording(90, {1, 4, 6}), at(8, 0, 0, 0, c.band));
+
+  ASSERT_EQ(r.records.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(r.records[i].rfind(rec(bandText(c.band), c.calls[i]), 0), 0u) << r.records[i];
+    EXPECT_EQ(r.records[i].substr(r.records[i].size() - 2), "\r\n");
+  }
+  ASSERT_EQ(r.traces.size(), 9u);
+  for (int i = 0; i < 9; ++i) {
+    const bool tone = i == 1 || i == 4 || i == 6;
+    EXPECT_EQ(r.traces[i].logged, tone) << "slot " << i;
+    EXPECT_EQ(r.traces[i].slotStart.second, (i * 10) % 60);
+    if (tone) {
+      EXPECT_GT(r.traces[i].hits, 55);
+      EXPECT_GE(r.traces[i].sLevel, 1);
+    } else {
+      EXPECT_LE(r.traces[i].hits, 55);
+      EXPECT_EQ(r.traces[i].sLevel, 0);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replay, ReplayBands,
+    ::testing::Values(BandCase{"mhz14", 0, {"VE8AT", "ZL6B", "JA2IGY"}},
+                      BandCase{"mhz18", 1, {"4U1UN", "KH6WO", "VK6RBP"}},
+                      BandCase{"mhz28", 4, {"LU4AA", "4U1UN", "W6WX"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Replay, TimingOfBlocksAndTicks) {
+  // 10 s: 215 whole blocks (the last 170 samples make no block); ticks at 0.0 .. 9.9 s.
+  Result r = replay(recording(10, {}), at(8, 0, 0));
+  EXPECT_EQ(r.stats.samples, 110250);
+  EXPECT_EQ(r.stats.blocks, 215);
+  EXPECT_EQ(r.stats.ticks, 100);
+  EXPECT_EQ(r.traces.size(), 1u);
+  // Off the 100 ms grid: the first tick is at 0.05 s, the last at 9.95 s.
+  r = replay(recording(10, {}), at(8, 0, 0, 950));
+  EXPECT_EQ(r.stats.ticks, 100);
+  EXPECT_EQ(r.traces.size(), 2u);
+}
+
+TEST(Replay, RecordingStartingMidSlotCountsThatSlot) {
+  // Starts 5.25 s into slot 2 (beacon 2 on 14 MHz) with the tone already on; the clock
+  // is taken as running, so the counts of this part slot are kept and logged.
+  std::vector<std::int16_t> s(static_cast<std::size_t>(20) * kSampleRate);
+  addTone(s, 0, static_cast<std::size_t>(kSampleRate) * 3, ToneSpec{800.0, 4000.0, kSampleRate, 120.0, 60.0});
+  addNoise(s, 1500.0, 3);
+  const Result r = replay(s, at(8, 0, 15, 250));
+  ASSERT_EQ(r.records.size(), 1u);
+  EXPECT_EQ(r.records[0].rfind(rec("14", "VE8AT"), 0), 0u) << r.records[0];
+  ASSERT_EQ(r.traces.size(), 3u);  // 10-20 (part), 20-30, 30-35.25 (part)
+  EXPECT_EQ(r.traces[0].slotStart.second, 10);
+  EXPECT_EQ(r.traces[0].slotStart.millisecond, 0);
+  EXPECT_TRUE(r.traces[0].logged);
+  EXPECT_EQ(r.traces[2].beacon, 4);
+}
+
+TEST(Replay, ThroughAWavFileAtAnotherRateAndTwoChannels) {
+  namespace fs = std::filesystem;
+  const fs::path path = fs::temp_directory_path() / "harkola-replay-test.wav";
+  const std::vector<std::int16_t> mono = recording(60, {2, 3}, 44100);
+  WavAudio a;
+  a.sampleRate = 44100;
+  a.channels = 2;
+  for (std::int16_t v : mono) a.samples.insert(a.samples.end(), {v, v});
+  std::string err;
+  ASSERT_TRUE(writeWav(path, a, err)) << err;
+  WavAudio back;
+  ASSERT_TRUE(readWav(path, back, err)) << err;
+  fs::remove(path);
+
+  const Result r = replay(toAnalyserFormat(back), at(23, 59, 30));
+  // 23:59:30 is slot 16 of its cycle; the tone is in slots 2 and 3 of the recording
+  // (23:59:50 beacon 18, 00:00:00 beacon 1 of the next day).
+  ASSERT_EQ(r.records.size(), 2u);
+  EXPECT_EQ(r.records[0].rfind(rec("14", "YV5B", "23"), 0), 0u) << r.records[0];
+  EXPECT_EQ(r.records[1].rfind("\"07-Dec-26\",\"0\",\"14\",\"4U1UN\",", 0), 0u) << r.records[1];
+}
+
+}  // namespace
+}  // namespace harkola

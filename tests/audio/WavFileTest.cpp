@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "audio/SignalGenerator.h"
+#include "audio/WavFile.h"
+
+namespace harkola {
+namespace {
+
+namespace fs = std::filesystem;
+
+class WavFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("harkola-wav-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  fs::path write(const std::string& name, const std::string& bytes) {
+    std::ofstream(dir / name, std::ios::binary) << bytes;
+    return dir / name;
+  }
+  fs::path dir;
+};
+
+double rms(const std::vector<std::int16_t>& s, std::size_t from, std::size_t to) {
+  double sum = 0;
+  for (std::size_t i = from; i < to; ++i) sum += double(s[i]) * s[i];
+  return std::sqrt(sum / double(to - from));
+}
+
+TEST_F(WavFileTest, RoundTripKeepsEverySample) {
+  WavAudio a;
+  a.sampleRate = 44100;
+  a.channels = 2;
+  a.samples = {0, 1, -1, 32767, -32768, 1234, -4321, 7};
+  std::string err;
+  ASSERT_TRUE(writeWav(dir / "a.wav", a, err)) << err;
+  WavAudio b;
+  ASSERT_TRUE(readWav(dir / "a.wav", b, err)) << err;
+  EXPECT_EQ(b.sampleRate, 44100);
+  EXPECT_EQ(b.channels, 2);
+  EXPECT_EQ(b.samples, a.samples);
+  EXPECT_EQ(fs::file_size(dir / "a.wav"), 44u + 16u);
+}
+
+std::string header(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
+                   std::uint16_t bits, std::uint32_t dataBytes) {
+  auto u32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+  auto u16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+  return "RIFF" + u32(36 + dataBytes) + "WAVEfmt " + u32(16) + u16(tag) + u16(channels) +
+         u32(rate) + u32(rate * channels * bits / 8) + u16(channels * bits / 8) + u16(bits) +
+         "data" + u32(dataBytes);
+}
+
+struct BadFile {
+  const char* name;
+  std::string bytes;
+  const char* messagePart;
+};
+
+class BadFiles : public WavFileTest, public ::testing::WithParamInterface<BadFile> {};
+
+TEST_P(BadFiles, RefusedWithAMessage) {
+  const fs::path p = write("bad.wav", GetParam().bytes);
+  WavAudio a;
+  std::string err;
+  EXPECT_FALSE(readWav(p, a, err));
+  EXPECT_NE(err.find(GetParam().messagePart), std::string::npos) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WavFile, BadFiles,
+    ::testing::Values(
+        BadFile{"text", "hello, this is not audio", "is not a WAV file"},
+        BadFile{"empty", "", "is not a WAV file"},
+        BadFile{"float", header(3, 1, 11025, 32, 4) + std::string(4, '\0'), "not 16-bit PCM"},
+        BadFile{"eight_bit", header(1, 1, 11025, 8, 2) + "ab", "not 16-bit PCM"},
+        BadFile{"compressed", header(0x55, 1, 11025, 16, 2) + "ab", "not 16-bit PCM"},
+        BadFile{"cut_in_format", header(1, 1, 11025, 16, 0).substr(0, 30), "cut short"},
+        BadFile{"cut_before_data", header(1, 1, 11025, 16, 0).substr(0, 36), "no audio data"},
+        BadFile{"no_channels", header(1, 0, 11025, 16, 0), "impossible"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WavFileTest, CutOffDataIsReadAsFarAsItGoesWithAWarning) {
+  const fs::path p = write("cut.wav", header(1, 1, 11025, 16, 100) + std::string("\x01\x00\x02\x00\x03", 5));
+  WavAudio a;
+  std::string err, warning;
+  ASSERT_TRUE(readWav(p, a, err, &warning)) << err;
+  EXPECT_EQ(a.samples, (std::vector<std::int16_t>{1, 2}));  // the odd byte is no sample
+  EXPECT_NE(warning.find("5 of 100 bytes"), std::string::npos) << warning;
+}
+
+TEST(WavConvert, MonoMixIsTheAverageOfTheChannels) {
+  WavAudio a;
+  a.channels = 2;
+  a.samples = {1000, -1000, 32767, 32767, -32768, -32767, 3, 4};
+  EXPECT_EQ(mixToMono(a), (std::vector<std::int16_t>{0, 32767, -32768, 4}));
+}
+
+struct RateCase {
+  const char* name;
+  int rate;
+  double hz;
+  double gain;  // expected output rms / input rms
+};
+
+class RateCases : public ::testing::TestWithParam<RateCase> {};
+
+// In-band tones keep their level; a tone above the new Nyquist frequency is removed
+// rather than folded down into the morse or noise bands.
+TEST_P(RateCases, ToneLevelAfterConversionTo11025) {
+  const RateCase& c = GetParam();
+  std::vector<std::int16_t> in(static_cast<std::size_t>(c.rate));  // one second
+  addTone(in, 0, in.size(), ToneSpec{c.hz, 10000.0, c.rate});
+  const auto out = resample(in, c.rate, 11025);
+  ASSERT_NEAR(double(out.size()), 11025.0, 1.0);
+  const double ratio = rms(out, 1000, 10000) / rms(in, 1000, in.size() - 1000);
+  EXPECT_NEAR(ratio, c.gain, 0.02);
+}
+
+INSTANTIATE_TEST_SUITE_P(WavConvert, RateCases,
+                         ::testing::Values(RateCase{"r44100_800Hz", 44100, 800, 1.0},
+                                           RateCase{"r48000_800Hz", 48000, 800, 1.0},
+                                           RateCase{"r8000_800Hz", 8000, 800, 1.0},
+                                           RateCase{"r22050_3000Hz", 22050, 3000, 1.0},
+                                           RateCase{"r44100_8000Hz_removed", 44100, 8000, 0.0},
+                                           RateCase{"r48000_7000Hz_removed", 48000, 7000, 0.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WavConvert, AnalyserFormatIsUsedAsIs) {
+  WavAudio a;
+  a.samples = {5, -5, 32767};
+  EXPECT_EQ(toAnalyserFormat(a), a.samples);
+}
+
+}  // namespace
+}  // namespace harkola
