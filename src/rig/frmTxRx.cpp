@@ -34,9 +34,7 @@ QListWidget* makeList(const QString& name, const std::vector<std::string>& items
   // Tall enough for every entry, so that no list needs a scroll bar.
   const int rowHeight = list->sizeHintForRow(0);
   list->setFixedHeight(rowHeight * static_cast<int>(items.size()) + 2 * list->frameWidth() + 2);
-  int width = 0;
-  for (int i = 0; i < list->count(); ++i) width = std::max(width, list->sizeHintForColumn(0));
-  list->setMinimumWidth(width + 2 * list->frameWidth() + 12);
+  list->setFixedWidth(std::max(list->sizeHintForColumn(0) + 2 * list->frameWidth() + 16, 48));
   return list;
 }
 
@@ -63,7 +61,7 @@ frmTxRx::frmTxRx(PublicDecs& d, RigCtrl& rig, RigDefaultWriter writeDefault, QWi
     connect(lstPortSet[k], &QListWidget::currentTextChanged, this,
             [this, k](const QString& t) { portSetClicked(k, t); });
   }
-  portGrid->setRowStretch(2, 1);
+  portGrid->setColumnStretch(6, 1);
 
   lblStrings = new QLabel("Radio command codes for :", this);
   lblStrings->setObjectName("lblStrings");
@@ -80,6 +78,15 @@ frmTxRx::frmTxRx(PublicDecs& d, RigCtrl& rig, RigDefaultWriter writeDefault, QWi
   makerRow->addWidget(lstRigCtrlString, 0, Qt::AlignTop);
   makerRow->addStretch(1);
   left->addLayout(makerRow);
+  left->addSpacing(12);
+  auto* hint = new QLabel(
+      "Double click a label or a code to change it.  Kenwood codes are sent as written; "
+      "Icom and Yaesu codes are pairs of hexadecimal digits, one byte each.\n\n"
+      "Rig control stays off until every line has been tested with the rig.",
+      this);
+  hint->setWordWrap(true);
+  hint->setMaximumWidth(430);
+  left->addWidget(hint);
   left->addStretch(1);
 
   // The 14 code lines in three groups.
