@@ -1,0 +1,139 @@
+#include "rig/RigCtrl.h"
+
+#include <utility>
+
+namespace harkola {
+
+namespace {
+constexpr const char* kTransmitWarning = "Please check and ensure your rig cannot transmit - see help files";
+constexpr const char* kStartFailed = "Cannot start rig control due to serial port error";
+constexpr const char* kFinishFailed = "Cannot run Rig Control session finish commands due to serial port error";
+constexpr const char* kNeedsTest =
+    "To ensure proper operation you must complete the Test routine in the Setup screen";
+}  // namespace
+
+RigCtrl::RigCtrl(PublicDecs& d, RigPort& port, Notifier notify)
+    : d_(d), port_(port), notify_(std::move(notify)) {}
+
+Answer RigCtrl::say(const std::string& text, NoticeIcon icon) {
+  if (!notify_) return Answer::Ok;
+  return notify_(Notice{text, d_.TitleText, icon, NoticeButtons::Ok});
+}
+
+Notice RigCtrl::portErrorNotice(const std::string& title, const PortError& e, bool whileWriting) {
+  std::string text = whileWriting ? "There has been an error writing to the serial port. "
+                                  : "There has been an error opening the serial port. ";
+  text += "\n\nError report: " + std::to_string(e.number) + " " + e.description;
+  text += "\n\nHint - Check there is no other program using the serial port and that the "
+          "settings you have used are correct";
+  return Notice{text, title, NoticeIcon::Critical, NoticeButtons::Ok};
+}
+
+void RigCtrl::reportPortError(const PortError& e, bool whileWriting) {
+  d_.RigPortError = true;
+  if (notify_) notify_(portErrorNotice(d_.TitleText, e, whileWriting));
+}
+
+void RigCtrl::OpenRigPort() {
+  d_.RigPortError = false;
+  port_.close();
+  const RigGrid& t = d_.RigTable;
+  PortSettings s;
+  s.portNumber = t[kRigRowPort][1];
+  s.line = parseLineSettings(lineSettingsText(t));
+  if (auto f = flowControlFor(t[kRigRowHandshake][1])) flow_ = *f;
+  s.flow = flow_;
+  s.raiseRts = assertsRts(flow_);
+  if (!s.line.valid) {
+    reportPortError(PortError{0, "Invalid settings: " + s.line.problem}, false);
+    return;
+  }
+  PortError e;
+  if (!port_.open(s, e)) reportPortError(e, false);
+}
+
+void RigCtrl::writeBytes(std::string_view bytes) {
+  if (d_.RigPortError) return;
+  PortError e;
+  if (!port_.write(bytes, e)) reportPortError(e, true);
+}
+
+void RigCtrl::SendTextCode(std::string_view code) {
+  if (!code.empty()) writeBytes(code);
+}
+
+void RigCtrl::SendHexCode(std::string_view code) {
+  auto cmd = encodeCommand(kRigIcom, code);
+  if (cmd && !cmd->fault.empty()) {
+    // Not sent at all: part of a command, or a zero in place of a bad pair, could
+    // leave the rig in a state the user never asked for.
+    say(cmd->fault, NoticeIcon::Critical);
+    return;
+  }
+  OpenRigPort();
+  if (d_.RigPortError || !cmd) return;
+  for (const auto& w : cmd->writes) {
+    writeBytes(w);
+    if (d_.RigPortError) return;
+  }
+}
+
+void RigCtrl::SendRigCommand(int row) {
+  if (row < 0 || row >= kRigRowCount) return;
+  const std::string& code = d_.RigTable[row][1];
+  if (code.empty()) return;
+  if (d_.RigMakerCode == kRigKenwood) {
+    SendTextCode(code);
+  } else if (makerUsesHex(d_.RigMakerCode)) {
+    SendHexCode(code);
+  }
+}
+
+void RigCtrl::ValidateHexCode(std::string_view code) {
+  const HexCheck c = checkHexCode(code);
+  d_.HexCodeValid = c.valid;
+  if (!c.fault.empty()) say(c.fault, NoticeIcon::Critical);
+}
+
+void RigCtrl::CloseRigPort() { port_.close(); }
+
+void RigCtrl::runSequence(const std::vector<int>& rows) {
+  OpenRigPort();
+  if (d_.RigPortError) return;
+  for (int r : rows) {
+    SendRigCommand(r);
+    if (d_.RigPortError) break;
+  }
+  CloseRigPort();
+}
+
+void RigCtrl::SendSessionStartCommands() { runSequence(sessionStartRows(d_.RigBandRow)); }
+void RigCtrl::SendSessionFinishCommands() { runSequence(sessionFinishRows()); }
+void RigCtrl::SendBandCommand() { runSequence(bandRows(d_.RigBandRow)); }
+
+bool RigCtrl::StartRigSession() {
+  say(kTransmitWarning, NoticeIcon::Exclamation);
+  SendSessionStartCommands();
+  if (!d_.RigPortError) return true;
+  say(kStartFailed, NoticeIcon::Exclamation);
+  return false;
+}
+
+void RigCtrl::FinishRigSession() {
+  SendSessionFinishCommands();
+  if (d_.RigPortError) say(kFinishFailed, NoticeIcon::Exclamation);
+}
+
+RigCtrl::Toggle RigCtrl::ToggleRigControl(bool active) {
+  if (active) {
+    FinishRigSession();
+    return Toggle::Finished;
+  }
+  if (!d_.RigTested) {
+    say(kNeedsTest, NoticeIcon::Exclamation);
+    return Toggle::NeedsTest;
+  }
+  return StartRigSession() ? Toggle::Started : Toggle::StartFailed;
+}
+
+}  // namespace harkola

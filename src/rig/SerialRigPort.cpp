@@ -1,0 +1,136 @@
+#include "rig/SerialRigPort.h"
+
+#include "rig/SerialDevices.h"
+
+namespace harkola {
+
+namespace {
+
+QSerialPort::Parity parityOf(char p) {
+  switch (p) {
+    case 'O': return QSerialPort::OddParity;
+    case 'E': return QSerialPort::EvenParity;
+    case 'M': return QSerialPort::MarkParity;
+    case 'S': return QSerialPort::SpaceParity;
+    default: return QSerialPort::NoParity;
+  }
+}
+
+// QSerialPort offers one flow control at a time. With RTS/CTS the driver raises RTS
+// itself and Qt refuses a manual setRequestToSend, so "RTS" is hardware flow control;
+// "RTS and XON/XOFF" is XON/XOFF with RTS raised by hand.
+QSerialPort::FlowControl flowOf(FlowControl f) {
+  switch (f) {
+    case FlowControl::XonXoff:
+    case FlowControl::RtsXonXoff: return QSerialPort::SoftwareControl;
+    case FlowControl::Rts: return QSerialPort::HardwareControl;
+    case FlowControl::None: break;
+  }
+  return QSerialPort::NoFlowControl;
+}
+
+bool isFatal(QSerialPort::SerialPortError e) {
+  return e == QSerialPort::ResourceError || e == QSerialPort::WriteError ||
+         e == QSerialPort::ReadError;
+}
+
+}  // namespace
+
+SerialRigPort::SerialRigPort(QObject* parent) : QObject(parent) {
+  connect(&port_, &QSerialPort::errorOccurred, this, &SerialRigPort::onError);
+}
+
+void SerialRigPort::onError(QSerialPort::SerialPortError e) {
+  if (!isFatal(e)) return;
+  if (failure_ == QSerialPort::NoError) {
+    failure_ = e;
+    failureText_ = port_.errorString();
+  }
+  // Closed at the first fatal error: otherwise the port keeps signalling it.
+  if (port_.isOpen()) port_.close();
+}
+
+PortError SerialRigPort::takeError(QSerialPort::SerialPortError fallback, const QString& text) {
+  PortError pe;
+  if (failure_ != QSerialPort::NoError) {
+    pe.number = static_cast<int>(failure_);
+    pe.description = failureText_.toStdString();
+  } else {
+    pe.number = static_cast<int>(fallback);
+    pe.description = text.toStdString();
+  }
+  failure_ = QSerialPort::NoError;
+  failureText_.clear();
+  return pe;
+}
+
+bool SerialRigPort::open(const PortSettings& s, PortError& error) {
+  close();
+  failure_ = QSerialPort::NoError;
+  const std::string device = resolve_ ? resolve_(s.portNumber) : serialDevicePath(s.portNumber);
+  if (device.empty()) {
+    error = PortError{static_cast<int>(QSerialPort::DeviceNotFoundError),
+                      "There is no serial port " + s.portNumber};
+    return false;
+  }
+  port_.setPortName(QString::fromStdString(device));
+  port_.clearError();
+  if (!port_.open(QIODevice::WriteOnly)) {
+    error = takeError(port_.error(), port_.errorString());
+    error.description = device + ": " + error.description;
+    port_.clearError();
+    return false;
+  }
+  const bool ok = port_.setBaudRate(s.line.baud) && port_.setParity(parityOf(s.line.parity)) &&
+                  port_.setDataBits(static_cast<QSerialPort::DataBits>(s.line.dataBits)) &&
+                  port_.setStopBits(s.line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+                  port_.setFlowControl(flowOf(s.flow)) &&
+                  (!s.raiseRts || s.flow == FlowControl::Rts || port_.setRequestToSend(true));
+  if (!ok) {
+    error = takeError(port_.error(), port_.errorString());
+    error.description = device + ": " + error.description;
+    port_.clearError();
+    if (port_.isOpen()) port_.close();
+    return false;
+  }
+  return true;
+}
+
+bool SerialRigPort::write(std::string_view bytes, PortError& error) {
+  if (!port_.isOpen()) {
+    error = takeError(QSerialPort::NotOpenError, QStringLiteral("The serial port is not open"));
+    return false;
+  }
+  const qint64 n = port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+  bool ok = n == static_cast<qint64>(bytes.size());
+  // Wait until the bytes are with the driver, so that writes leave one by one, in order.
+  while (ok && port_.isOpen() && port_.bytesToWrite() > 0) {
+    if (!port_.waitForBytesWritten(writeTimeoutMs_)) ok = false;
+  }
+  if (ok && port_.isOpen() && failure_ == QSerialPort::NoError) return true;
+  const bool timedOut = port_.isOpen() && failure_ == QSerialPort::NoError;
+  error = takeError(timedOut ? QSerialPort::TimeoutError : QSerialPort::WriteError,
+                    timedOut ? QStringLiteral("The rig did not take the data in time")
+                             : port_.errorString());
+  if (port_.isOpen()) {
+    // What is stuck stays behind: a closing tty otherwise waits for it to drain.
+    port_.clear(QSerialPort::Output);
+    port_.close();
+  }
+  return false;
+}
+
+void SerialRigPort::close() {
+  if (!port_.isOpen()) return;
+  if (port_.bytesToWrite() > 0) port_.waitForBytesWritten(writeTimeoutMs_);
+  port_.close();
+}
+
+RigCtrl::Notifier dialogNotifier(QWidget* parent) {
+  return [parent](const Notice& n) { return dialogs().message(parent, n); };
+}
+
+RigLink::RigLink(PublicDecs& d, QWidget* dialogParent)
+    : ctrl_(d, port_, dialogNotifier(dialogParent)) {}
+
+}  // namespace harkola

@@ -1,0 +1,70 @@
+#pragma once
+// RigPort on a QSerialPort. The port number is turned into a device by
+// serialDevicePath (docs/serial-ports.md); a test can name the device directly.
+//
+// QSerialPort does not close itself when the device vanishes and then reports errors
+// in a tight loop; this adapter closes the port at the first resource, read or write
+// error, and every write waits (bounded) until its bytes have left, so a sequence
+// finishes in order and a closing port does not lose the last command.
+
+#include <QObject>
+#include <QSerialPort>
+#include <functional>
+#include <memory>
+
+#include "app/UserDialogs.h"
+#include "rig/RigCtrl.h"
+#include "rig/RigPort.h"
+
+namespace harkola {
+
+class SerialRigPort : public QObject, public RigPort {
+  Q_OBJECT
+
+ public:
+  // Maps a port number "1".."4" to a device path.
+  using DeviceResolver = std::function<std::string(const std::string& portNumber)>;
+
+  explicit SerialRigPort(QObject* parent = nullptr);
+  // Every port number opens `resolve(number)` instead of the usual rule.
+  void setDeviceResolver(DeviceResolver resolve) { resolve_ = std::move(resolve); }
+  // Upper bound for one write to leave the computer, in milliseconds.
+  void setWriteTimeout(int ms) { writeTimeoutMs_ = ms; }
+
+  bool open(const PortSettings& settings, PortError& error) override;
+  bool write(std::string_view bytes, PortError& error) override;
+  void close() override;
+  bool isOpen() const override { return port_.isOpen(); }
+
+  // The device the last open used.
+  QString deviceName() const { return port_.portName(); }
+
+ private:
+  void onError(QSerialPort::SerialPortError e);
+  PortError takeError(QSerialPort::SerialPortError fallback, const QString& fallbackText);
+
+  QSerialPort port_;
+  DeviceResolver resolve_;
+  int writeTimeoutMs_ = 3000;
+  QSerialPort::SerialPortError failure_ = QSerialPort::NoError;
+  QString failureText_;
+};
+
+// RigCtrl's messages shown through harkola::dialogs() over `parent`.
+RigCtrl::Notifier dialogNotifier(QWidget* parent);
+
+// The rig link of the running program: the serial port and the rig control over it,
+// reporting through harkola::dialogs(). The main window owns one and hands ctrl() to
+// the setup window while that is open.
+class RigLink {
+ public:
+  RigLink(PublicDecs& d, QWidget* dialogParent);
+  RigCtrl& ctrl() { return ctrl_; }
+  SerialRigPort& port() { return port_; }
+
+ private:
+  SerialRigPort port_;
+  RigCtrl ctrl_;
+};
+
+}  // namespace harkola

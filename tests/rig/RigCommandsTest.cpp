@@ -1,0 +1,212 @@
+#include "rig/RigCommands.h"
+
+#include <gtest/gtest.h>
+
+#include "RigTestSupport.h"
+#include "rig/SerialDevices.h"
+
+namespace harkola {
+namespace {
+
+using test::hexOf;
+using test::rigDefaults;
+
+struct LineCase {
+  const char* name;
+  const char *baud, *parity, *data, *stop;
+  const char* text;
+};
+
+class LineSettingsText : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(LineSettingsText, UsesTheParityLetter) {
+  const auto& c = GetParam();
+  RigGrid g = rigDefaults(kRigKenwood);
+  g[kRigRowBaud][1] = c.baud;
+  g[kRigRowParity][1] = c.parity;
+  g[kRigRowData][1] = c.data;
+  g[kRigRowStop][1] = c.stop;
+  EXPECT_EQ(lineSettingsText(g), c.text);
+  EXPECT_TRUE(parseLineSettings(c.text).valid);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LineSettingsText,
+    ::testing::Values(LineCase{"KenwoodDefault", "9600", "None", "8", "1", "9600,N,8,1"},
+                      LineCase{"YaesuDefault", "4800", "None", "8", "2", "4800,N,8,2"},
+                      LineCase{"Space", "19200", "Space", "5", "2", "19200,S,5,2"},
+                      LineCase{"Odd", "300", "Odd", "7", "1", "300,O,7,1"},
+                      LineCase{"Even", "14400", "Even", "6", "1", "14400,E,6,1"},
+                      LineCase{"Mark", "1200", "Mark", "8", "2", "1200,M,8,2"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LineSettings, ParsesTheNumbers) {
+  const LineSettings ls = parseLineSettings("19200,S,5,2");
+  EXPECT_EQ(ls.baud, 19200);
+  EXPECT_EQ(ls.parity, 'S');
+  EXPECT_EQ(ls.dataBits, 5);
+  EXPECT_EQ(ls.stopBits, 2);
+}
+
+class BadLineSettings : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(BadLineSettings, AreRefusedWithAReason) {
+  const LineSettings ls = parseLineSettings(GetParam().second);
+  EXPECT_FALSE(ls.valid);
+  EXPECT_FALSE(ls.problem.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, BadLineSettings,
+                         ::testing::Values(std::pair{"NoSpeed", ",N,8,1"}, std::pair{"WordSpeed", "fast,N,8,1"},
+                                           std::pair{"ZeroSpeed", "0,N,8,1"}, std::pair{"Parity", "9600,X,8,1"},
+                                           std::pair{"NoParity", "9600,,8,1"}, std::pair{"NineBits", "9600,N,9,1"},
+                                           std::pair{"ThreeStops", "9600,N,8,3"}, std::pair{"ThreeParts", "9600,N,8"}),
+                         [](const auto& info) { return std::string(info.param.first); });
+
+struct FlowCase {
+  const char* name;
+  const char* row;
+  std::optional<FlowControl> flow;
+  bool rts;
+};
+
+class FlowControlRow : public ::testing::TestWithParam<FlowCase> {};
+
+TEST_P(FlowControlRow, MapsExactlyAndRaisesRtsOnlyForRtsKinds) {
+  const auto& c = GetParam();
+  EXPECT_EQ(flowControlFor(c.row), c.flow);
+  if (c.flow) {
+    EXPECT_EQ(assertsRts(*c.flow), c.rts);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FlowControlRow,
+    ::testing::Values(FlowCase{"None", "None", FlowControl::None, false},
+                      FlowCase{"XonXoff", "Xon/Xoff", FlowControl::XonXoff, false},
+                      FlowCase{"Rts", "RTS", FlowControl::Rts, true},
+                      FlowCase{"RtsXonXoff", "RTSXOnXOff", FlowControl::RtsXonXoff, true},
+                      FlowCase{"LowerCase", "rts", std::nullopt, false},
+                      FlowCase{"Empty", "", std::nullopt, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct HexCase {
+  const char* name;
+  const char* code;
+  bool valid;
+  const char* fault;
+};
+
+class HexCodeCheck : public ::testing::TestWithParam<HexCase> {};
+
+TEST_P(HexCodeCheck, ReportsTheFirstFault) {
+  const auto& c = GetParam();
+  const HexCheck h = checkHexCode(c.code);
+  EXPECT_EQ(h.valid, c.valid);
+  EXPECT_EQ(h.fault, c.fault);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, HexCodeCheck,
+    ::testing::Values(HexCase{"OddLength", "ABC", false, "Data entry must be an even number of hex codes"},
+                      HexCase{"OddIcomFrequency", "FEFE0", false, "Data entry must be an even number of hex codes"},
+                      HexCase{"SecondPairBad", "FE0G", false, "Hex pair 2 is not a valid hex number"},
+                      HexCase{"FirstPairBad", "G0FE", false, "Hex pair 1 is not a valid hex number"},
+                      HexCase{"BlankInPair", " 1FE", false, "Hex pair 1 is not a valid hex number"},
+                      HexCase{"EighthPairBad", "FEFE00E00103FDZZ", false, "Hex pair 8 is not a valid hex number"},
+                      HexCase{"KenwoodText", "MD3;", false, "Hex pair 1 is not a valid hex number"},
+                      HexCase{"LowerCase", "fe01", true, ""},
+                      HexCase{"IcomDefault", "FEFE00E0000000101400FD", true, ""},
+                      HexCase{"Empty", "", false, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(EncodeCommand, KenwoodTextIsOneWriteOfExactlyItsCharacters) {
+  const auto cmd = encodeCommand(kRigKenwood, "MD3;");
+  ASSERT_TRUE(cmd);
+  EXPECT_FALSE(cmd->reopenPort);
+  ASSERT_EQ(cmd->writes.size(), 1u);
+  EXPECT_EQ(cmd->writes[0], "MD3;");
+}
+
+TEST(EncodeCommand, HexPairsBecomeOneWritePerByteAfterAReopen) {
+  for (int maker : {kRigIcom, kRigYaesu}) {
+    const auto cmd = encodeCommand(maker, "FEFE00E00103FD");
+    ASSERT_TRUE(cmd);
+    EXPECT_TRUE(cmd->reopenPort);
+    ASSERT_EQ(cmd->writes.size(), 7u);
+    for (const auto& w : cmd->writes) EXPECT_EQ(w.size(), 1u);
+    EXPECT_EQ(hexOf(cmd->bytes()), "FE FE 00 E0 01 03 FD");
+  }
+  EXPECT_EQ(hexOf(encodeCommand(kRigYaesu, "000041010A")->bytes()), "00 00 41 01 0A");
+  EXPECT_EQ(hexOf(encodeCommand(kRigIcom, "fe0")->bytes()), "FE");  // trailing digit dropped
+}
+
+TEST(EncodeCommand, AStoredCodeThatIsNotHexIsNotSentAtAll) {
+  const auto cmd = encodeCommand(kRigIcom, "FE0G01");
+  ASSERT_TRUE(cmd);
+  EXPECT_TRUE(cmd->writes.empty());
+  EXPECT_EQ(cmd->fault, "Hex pair 2 is not a valid hex number");
+}
+
+TEST(EncodeCommand, NothingForEmptyCodesOrUnknownMakers) {
+  EXPECT_FALSE(encodeCommand(kRigKenwood, ""));
+  EXPECT_FALSE(encodeCommand(kRigIcom, ""));
+  for (int maker : {0, 120, 124, -121}) EXPECT_FALSE(encodeCommand(maker, "MD3;")) << maker;
+}
+
+TEST(EncodeSequence, KenwoodSessionOn21MHzAndItsFinish) {
+  const RigGrid g = rigDefaults(kRigKenwood);
+  std::vector<std::string> start, finish;
+  for (const auto& c : encodeSequence(g, kRigKenwood, sessionStartRows(17))) start.push_back(c.bytes());
+  for (const auto& c : encodeSequence(g, kRigKenwood, sessionFinishRows())) finish.push_back(c.bytes());
+  EXPECT_EQ(start, (std::vector<std::string>{"MD3;", "FW0500;", "EX0380001;", "FA00021150000;"}));
+  EXPECT_EQ(finish, (std::vector<std::string>{"MD1;", "FW0001;", "EX0380000;", "FA00007050000;"}));
+}
+
+TEST(EncodeSequence, IcomSessionSkipsEmptyRows) {
+  const auto cmds = encodeSequence(rigDefaults(kRigIcom), kRigIcom, sessionStartRows(15));
+  ASSERT_EQ(cmds.size(), 2u);
+  EXPECT_EQ(hexOf(cmds[0].bytes()), "FE FE 00 E0 01 03 FD");
+  EXPECT_EQ(hexOf(cmds[1].bytes()), "FE FE 00 E0 00 00 00 10 14 00 FD");
+}
+
+TEST(MakerNames, MatchExactly) {
+  EXPECT_EQ(makerCodeFor("Kenwood"), kRigKenwood);
+  EXPECT_EQ(makerCodeFor("Icom"), kRigIcom);
+  EXPECT_EQ(makerCodeFor("Yaesu"), kRigYaesu);
+  EXPECT_EQ(makerCodeFor("icom"), 0);
+  EXPECT_EQ(makerNameFor(kRigYaesu), "Yaesu");
+  EXPECT_EQ(makerNameFor(124), "");
+}
+
+struct DeviceCase {
+  const char* name;
+  const char* port;
+  const char* env;       // value of HARKOLA_COM<port>
+  const char* existing;  // the one device that exists
+  const char* path;
+};
+
+class SerialDeviceRule : public ::testing::TestWithParam<DeviceCase> {};
+
+TEST_P(SerialDeviceRule, PicksTheDevice) {
+  const auto& c = GetParam();
+  DeviceLookup l;
+  l.env = [&](const std::string& n) { return n == std::string("HARKOLA_COM") + c.port ? c.env : ""; };
+  l.exists = [&](const std::string& p) { return p == c.existing; };
+  EXPECT_EQ(serialDevicePath(c.port, l), c.path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ports, SerialDeviceRule,
+    ::testing::Values(DeviceCase{"Override", "1", "/tmp/ttyA", "/dev/ttyUSB0", "/tmp/ttyA"},
+                      DeviceCase{"UsbFirst", "1", "", "/dev/ttyUSB0", "/dev/ttyUSB0"},
+                      DeviceCase{"AcmNext", "2", "", "/dev/ttyACM1", "/dev/ttyACM1"},
+                      DeviceCase{"BuiltIn", "4", "", "/dev/ttyUSB0", "/dev/ttyS3"},
+                      DeviceCase{"OtherPortsUsbIgnored", "2", "", "/dev/ttyUSB0", "/dev/ttyS1"},
+                      DeviceCase{"OutOfRange", "5", "/tmp/x", "", ""},
+                      DeviceCase{"Empty", "", "", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace harkola
