@@ -19,9 +19,15 @@ const Command kCommands[] = {
      "distance and azimuth of all 18 beacons from home", harkola::cli::runDistaz},
     {"analyse",
      "analyse AUDIO.wav --start \"YYYY-MM-DD HH:MM:SS\" --band 14|18|21|24|28 [--noise-filter 14]\n"
-     "          [--morse-threshold 55] [--listen-seconds 8] [--smeter-offset 0] [--log FILE] [--trace]"
+     "          [--morse-threshold 55] [--listen-seconds 8] [--smeter-offset 0] [--log FILE] [--trace]",
      "replay a recording through the automatic logger; heard-log records to --log or stdout",
      harkola::cli::runAnalyse},
+    {"summarise",
+     "summarise LOG.csv (--by-beacon --band 14|18|21|24|28 [--beacons all|CALL,CALL...] |\n"
+     "          --by-band --beacon CALL [--bands all|14,18,...]) [--months all|August,...]\n"
+     "          [--data-folder DIR] [-o OUT.csv]",
+     "hour-of-day table of average S levels from a heard log, as the analysis window saves it",
+     harkola::cli::runSummarise},
 };
 
 void usage(std::ostream& os) {

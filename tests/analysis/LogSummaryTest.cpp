@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "analysis/LogSummary.h"
+#include "LogTestData.h"
+
+namespace harkola {
+namespace {
+
+using test::logImage;
+using test::Rec;
+
+std::array<bool, 13> allMonths() {
+  std::array<bool, 13> m{};
+  m.fill(true);
+  return m;
+}
+
+SummaryRequest byBeacon(int band, std::vector<std::string> beacons) {
+  SummaryRequest r;
+  r.mode = SummaryMode::ByBeacon;
+  r.band = band;
+  r.beacons = std::move(beacons);
+  r.months = allMonths();
+  return r;
+}
+
+SummaryRequest byBand(std::string call, std::vector<int> bands) {
+  SummaryRequest r;
+  r.mode = SummaryMode::ByBand;
+  r.callsign = std::move(call);
+  r.bands = std::move(bands);
+  r.months = allMonths();
+  return r;
+}
+
+SummaryTable run(std::initializer_list<Rec> recs, const SummaryRequest& req) {
+  LogData d;
+  EXPECT_TRUE(loadLog(logImage(recs), d));
+  return summarise(d, req);
+}
+
+// Row 1 as {hour: text} for the hours that are not "0".
+std::map<int, std::string> nonZero(const SummaryTable& t, std::size_t row = 1) {
+  std::map<int, std::string> m;
+  for (int h = 1; h < 24; ++h)
+    if (t.at(row).at(static_cast<std::size_t>(h)) != "0") m[h] = t[row][static_cast<std::size_t>(h)];
+  return m;
+}
+
+TEST(LogSummary, OneRecordLog) {
+  const auto t = run({{"20/08/01", "9", "14", "ZL6B", "1"}}, byBeacon(0, {"ZL6B"}));
+  ASSERT_EQ(t.size(), 2u);
+  EXPECT_EQ(t[0][0], "Callsign");
+  EXPECT_EQ(t[0][1], "1 hrs");
+  EXPECT_EQ(t[0][23], "23 hrs");
+  EXPECT_EQ(t[1][0], "ZL6B");
+  EXPECT_EQ(nonZero(t), (std::map<int, std::string>{{9, "1"}}));
+}
+
+struct CellCase {
+  const char* name;
+  std::vector<const char*> levels;  // S levels of records of ZL6B, 14 MHz, hour 9
+  const char* expected;
+};
+class AverageCellTest : public ::testing::TestWithParam<CellCase> {};
+TEST_P(AverageCellTest, ShowsTheRoundedAverage) {
+  std::string img;
+  for (const char* s : GetParam().levels) img += logImage({{"20/08/01", "9", "14", "ZL6B", s}});
+  LogData d;
+  ASSERT_TRUE(loadLog(img, d));
+  EXPECT_EQ(summarise(d, byBeacon(0, {"ZL6B"}))[1][9], GetParam().expected);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Levels, AverageCellTest,
+    ::testing::Values(CellCase{"TwoAndAHalfDown", {"2", "3"}, "2"}, CellCase{"ThreeAndAHalfUp", {"3", "4"}, "4"},
+                      CellCase{"AboveHalf", {"1", "2", "2"}, "2"}, CellCase{"LevelZeroOnly", {"0", "0"}, "0"},
+                      CellCase{"NonNumberNotCounted", {"x", "5", ""}, "5"},
+                      CellCase{"OnlyNonNumbers", {"S9", "-"}, "0"},
+                      CellCase{"NegativeSumShowsZero", {"-3", "1"}, "0"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(LogSummary, HourZeroIsNeverShown) {
+  const auto t = run({{"20/08/01", "0", "14", "ZL6B", "7"}, {"20/08/01", "0", "14", "ZL6B", "9"}},
+                     byBeacon(0, {"ZL6B"}));
+  EXPECT_EQ(t[1][0], "ZL6B");
+  EXPECT_TRUE(nonZero(t).empty());
+}
+
+TEST(LogSummary, HourMustBeThePlainNumber) {
+  const auto t = run({{"20/08/01", "09", "14", "ZL6B", "7"}, {"20/08/01", "23", "14", "ZL6B", "5"}},
+                     byBeacon(0, {"ZL6B"}));
+  EXPECT_EQ(nonZero(t), (std::map<int, std::string>{{23, "5"}}));
+}
+
+TEST(LogSummary, ByBeaconRowsFollowTheChosenOrderAndIgnoreCase) {
+  const auto t = run({{"20/08/01", "9", "14", "zl6b", "3"},
+                      {"20/08/01", "9", "14", "OH2B", "5"},
+                      {"20/08/01", "9", "18", "OH2B", "9"},  // other band
+                      {"20/08/01", "10", "14", "4U1UN", "2"}},
+                     byBeacon(0, {"OH2B", "ZL6B", "W6WX"}));
+  ASSERT_EQ(t.size(), 4u);
+  EXPECT_EQ(t[1][0], "OH2B");
+  EXPECT_EQ(nonZero(t, 1), (std::map<int, std::string>{{9, "5"}}));
+  EXPECT_EQ(t[2][0], "ZL6B");
+  EXPECT_EQ(nonZero(t, 2), (std::map<int, std::string>{{9, "3"}}));
+  EXPECT_EQ(t[3][0], "W6WX");  // never heard: a row of "0"
+  EXPECT_TRUE(nonZero(t, 3).empty());
+}
+
+TEST(LogSummary, ByBandMatchesTheTickedBands) {
+  const auto t = run({{"20/08/01", "9", "18", "ZL6B", "4"},
+                      {"20/08/01", "9", "14", "ZL6B", "6"},
+                      {"20/08/01", "9", "18", "OH2B", "9"}},  // other beacon
+                     byBand("ZL6B", {1, 4}));
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_EQ(t[0][0], "Band");
+  EXPECT_EQ(t[1][0], "18MHz");
+  EXPECT_EQ(nonZero(t, 1), (std::map<int, std::string>{{9, "4"}}));
+  EXPECT_EQ(t[2][0], "28MHz");
+  EXPECT_TRUE(nonZero(t, 2).empty());
+}
+
+TEST(LogSummary, MonthFilter) {
+  const std::initializer_list<Rec> recs = {{"20/08/01", "9", "14", "ZL6B", "2"},
+                                           {"20/08/03", "9", "14", "ZL6B", "4"},  // August of another year
+                                           {"20/09/01", "9", "14", "ZL6B", "9"}};
+  auto req = byBeacon(0, {"ZL6B"});
+  req.months = {};
+  req.months[8] = true;
+  EXPECT_EQ(nonZero(run(recs, req)), (std::map<int, std::string>{{9, "3"}}));
+  req.months = {};
+  EXPECT_TRUE(nonZero(run(recs, req)).empty());
+}
+
+TEST(LogSummary, NoRowChosenGivesHeadingAndOneEmptyRow) {
+  const auto t = run({{"20/08/01", "9", "14", "ZL6B", "2"}}, byBand("ZL6B", {}));
+  ASSERT_EQ(t.size(), 2u);
+  EXPECT_EQ(t[1], std::vector<std::string>(24));
+}
+
+// The table must equal the plain definition: every cell scans every record.
+TEST(LogSummary, OnePassEqualsCellByCellScan) {
+  std::mt19937 rng(7);
+  const char* calls[] = {"ZL6B", "zl6b", "OH2B", "W6WX", "4U1UN"};
+  const char* bands[] = {"14", "18", "21", "24", "28", "7"};
+  const char* hours[] = {"0", "1", "9", "09", "12", "23", "24"};
+  const char* levels[] = {"0", "1", "5", "9", "2.5", "x", "-2"};
+  const char* dates[] = {"20/08/01", "03/09/01", "15-Oct-01", "20/08/02"};
+  std::string img;
+  std::vector<std::array<std::string, 5>> raw;
+  for (int i = 0; i < 3000; ++i) {
+    Rec r{dates[rng() % 4], hours[rng() % 7], bands[rng() % 6], calls[rng() % 5], levels[rng() % 7]};
+    img += logImage({r});
+    raw.push_back({r.date, r.hour, r.band, r.call, r.s});
+  }
+  LogData d;
+  ASSERT_TRUE(loadLog(img, d));
+  auto upper = [](std::string s) {
+    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+  };
+  auto req = byBeacon(0, {"ZL6B", "OH2B", "W6WX"});
+  req.months = {};
+  req.months[8] = req.months[10] = true;
+  for (int band = 0; band < 5; ++band) {
+    req.band = band;
+    const auto t = summarise(d, req);
+    for (std::size_t row = 0; row < req.beacons.size(); ++row) {
+      for (int h = 1; h < 24; ++h) {
+        std::int64_t sum = 0, count = 0;
+        for (const auto& r : raw) {
+          LogDate date;
+          ASSERT_TRUE(parseLogDate(r[0], date));
+          if (!req.months[date.month] || r[2] != kBandTexts[band] || upper(r[3]) != req.beacons[row] ||
+              r[1] != std::to_string(h) || sLevelOf(r[4]) == kNoSLevel)
+            continue;
+          sum += sLevelOf(r[4]);
+          ++count;
+        }
+        EXPECT_EQ(t[row + 1][static_cast<std::size_t>(h)], averageText(sum, count))
+            << "band " << band << " row " << row << " hour " << h;
+      }
+    }
+  }
+}
+
+TEST(SummaryFile, EveryCellQuotedAndCrLf) {
+  const auto t = run({{"20/08/01", "9", "14", "ZL6B", "3"}}, byBeacon(0, {"ZL6B"}));
+  std::string expected = "\"Callsign\"";
+  for (int h = 1; h < 24; ++h) expected += ",\"" + std::to_string(h) + " hrs\"";
+  expected += "\r\n\"ZL6B\"";
+  for (int h = 1; h < 24; ++h) expected += h == 9 ? ",\"3\"" : ",\"0\"";
+  expected += "\r\n";
+  EXPECT_EQ(formatSummaryFile(t), expected);
+}
+
+TEST(SummaryTexts, FootnoteMonthsAndTooltip) {
+  std::array<bool, 13> sel{};
+  sel[8] = sel[11] = sel[1] = true;
+  const std::string months = monthsText({11, 12, 1, 8}, sel);
+  EXPECT_EQ(months, "November, January, August");
+  EXPECT_EQ(summaryFootnote("/logs/a.csv", byBeacon(2, {}), months),
+            "FILE - /logs/a.csv     BAND - 21MHz    MONTHS - November, January, August");
+  EXPECT_EQ(summaryFootnote("a.csv", byBand("ZL6B", {}), "August"),
+            "FILE - a.csv     BEACON - ZL6B    MONTHS - August");
+  EXPECT_EQ(pointTooltip("4", 7), "Signal strength: 4, Time: 7hrs");
+}
+
+}  // namespace
+}  // namespace harkola
