@@ -25,7 +25,7 @@ const Command kCommands[] = {
     {"summarise",
      "summarise LOG.csv (--by-beacon --band 14|18|21|24|28 [--beacons all|CALL,CALL...] |\n"
      "          --by-band --beacon CALL [--bands all|14,18,...]) [--months all|August,...]\n"
-     "          [--data-folder DIR] [-o OUT.csv]",
+     "          [-o OUT.csv]",
      "hour-of-day table of average S levels from a heard log, as the analysis window saves it",
      harkola::cli::runSummarise},
 };
