@@ -78,7 +78,7 @@ frmSplash::frmSplash(std::function<void()> showMain, QWidget* parent)
   grid->addWidget(imgAntenna, 1, 4);
   grid->addWidget(Line2, 2, 0, 1, 5);
   grid->setColumnStretch(2, 1);
-  lblCaption->setMinimumWidth(380);
+  lblCaption->setMinimumWidth(470);
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
