@@ -20,7 +20,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent, Qt::Window) {
   initShellResources();
   setObjectName("HelpWindow");
   setWindowTitle(QString::fromLatin1(kAppTitle) + " Help");
-  setWindowIcon(QIcon(":/icons/harkola.svg"));
+  setWindowIcon(QIcon(":/icons/harkola-128.png"));
 
   txtHelp = new QTextBrowser(this);
   txtHelp->setObjectName("txtHelp");

@@ -107,4 +107,9 @@ void frmAbout::cmdSysInfo_Click() {
                                  NoticeIcon::None, NoticeButtons::Ok});
 }
 
+void showAboutBox(const std::string& titleText, QWidget* parent) {
+  auto* about = new frmAbout(titleText, parent);
+  about->exec();
+}
+
 }  // namespace harkola

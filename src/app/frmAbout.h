@@ -23,7 +23,8 @@ class frmAbout : public QDialog {
   // Starts the tool at `path` as a normal window; false when it cannot be started.
   using Launcher = std::function<bool(const QString& path)>;
 
-  // `titleText` is the shared TitleText ("Harkola 5 "); the box only reads it.
+  // `titleText` is the shared TitleText ("Harkola 5 "); the box only reads it. The box
+  // deletes itself when closed (WA_DeleteOnClose): make it with new.
   explicit frmAbout(const std::string& titleText, QWidget* parent = nullptr);
 
   // Seams for tests; by default the box has no registry and starts processes detached.
@@ -51,5 +52,9 @@ class frmAbout : public QDialog {
   Launcher m_launcher;
   std::function<bool(const std::string&)> m_fileExists;
 };
+
+// Shows the about box modally (the Help menu's About) and returns when it is closed.
+// The box deletes itself on closing.
+void showAboutBox(const std::string& titleText, QWidget* parent);
 
 }  // namespace harkola

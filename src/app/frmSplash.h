@@ -16,7 +16,8 @@ class frmSplash : public QDialog {
 
  public:
   // `showMain` creates the main window if needed and shows it modeless. It is called
-  // exactly once, when Timer1 fires; the splash then closes and deletes itself.
+  // exactly once, when Timer1 fires; the splash then closes and deletes itself, so make
+  // it with new and show() it (not exec()) before entering the event loop.
   explicit frmSplash(std::function<void()> showMain, QWidget* parent = nullptr);
 
   static constexpr int kShowMs = 4000;
