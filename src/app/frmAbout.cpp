@@ -1,0 +1,115 @@
+#include "app/frmAbout.h"
+
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/PublicDecs.h"
+#include "app/ShellResources.h"
+#include "app/UserDialogs.h"
+
+namespace harkola {
+
+const char* const kLegalNotice =
+    "2001-2026 The Harkola authors. Free for amateur radio use; no warranty of any kind.";
+
+frmAbout::frmAbout(const std::string& titleText, QWidget* parent) : QDialog(parent) {
+  initShellResources();
+  setObjectName("frmAbout");
+  setWindowTitle("About Harkola 4");
+  setAttribute(Qt::WA_DeleteOnClose);
+
+  picIcon = new QLabel(this);
+  picIcon->setObjectName("picIcon");
+  picIcon->setPixmap(QPixmap(":/icons/harkola-48.png"));
+  picIcon->setFixedSize(56, 56);
+  picIcon->setAlignment(Qt::AlignCenter);
+
+  lblTitle = new QLabel(qs(titleText), this);
+  lblTitle->setObjectName("lblTitle");
+  QFont titleFont = lblTitle->font();
+  titleFont.setPointSizeF(titleFont.pointSizeF() * 1.8);
+  titleFont.setBold(true);
+  lblTitle->setFont(titleFont);
+
+  lblVersion = new QLabel(QStringLiteral("Version %1.%2.%3")
+                              .arg(HARKOLA_VERSION_MAJOR)
+                              .arg(HARKOLA_VERSION_MINOR)
+                              .arg(HARKOLA_VERSION_PATCH),
+                          this);
+  lblVersion->setObjectName("lblVersion");
+
+  lblDescription = new QLabel(
+      "A program to track the timing of the NCDXF/IARU HF Beacon chain, with voice "
+      "announcement of the currently transmitting beacon and automatic logging.",
+      this);
+  lblDescription->setObjectName("lblDescription");
+  lblDescription->setWordWrap(true);
+
+  auto* rule = new QFrame(this);
+  rule->setFrameShape(QFrame::HLine);
+  rule->setFrameShadow(QFrame::Sunken);
+
+  lblCopyright = new QLabel(QString::fromUtf8("© ") + QString::fromUtf8(kLegalNotice), this);
+  lblCopyright->setObjectName("lblCopyright");
+  lblCopyright->setWordWrap(true);
+
+  cmdOK = new QPushButton("OK", this);
+  cmdOK->setObjectName("cmdOK");
+  cmdOK->setDefault(true);
+  cmdSysInfo = new QPushButton("&System Info...", this);
+  cmdSysInfo->setObjectName("cmdSysInfo");
+
+  auto* heading = new QVBoxLayout;
+  heading->addWidget(lblTitle);
+  heading->addWidget(lblVersion);
+  auto* top = new QHBoxLayout;
+  top->addWidget(picIcon, 0, Qt::AlignTop);
+  top->addSpacing(8);
+  top->addLayout(heading, 1);
+
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(cmdOK);
+  buttons->addWidget(cmdSysInfo);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(lblCopyright, 1);
+  bottom->addSpacing(12);
+  bottom->addLayout(buttons);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(16, 16, 16, 16);
+  layout->addLayout(top);
+  layout->addSpacing(6);
+  layout->addWidget(lblDescription);
+  layout->addSpacing(6);
+  layout->addWidget(rule);
+  layout->addLayout(bottom);
+  setMinimumWidth(460);
+
+  m_launcher = [](const QString& path) { return QProcess::startDetached(path, {}); };
+  m_fileExists = [](const std::string& path) { return QFileInfo::exists(qs(path)); };
+
+  connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+  connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
+}
+
+void frmAbout::cmdOK_Click() { close(); }
+
+void frmAbout::cmdSysInfo_Click() {
+  if (auto tool = findSystemInfoTool(*m_registry, m_fileExists)) {
+    if (m_launcher(qs(*tool))) return;
+  }
+  dialogs().message(this, Notice{"System Information Is Unavailable At This Time", kAppTitle,
+                                 NoticeIcon::None, NoticeButtons::Ok});
+}
+
+void showAboutBox(const std::string& titleText, QWidget* parent) {
+  auto* about = new frmAbout(titleText, parent);
+  about->exec();
+}
+
+}  // namespace harkola
