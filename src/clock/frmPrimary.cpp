@@ -15,13 +15,18 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <filesystem>
 
 #include "app/Folders.h"
+#include "app/HelpWindow.h"
 #include "app/UserDialogs.h"
+#include "app/frmAbout.h"
+#include "app/frmEnd.h"
+#include "audio/SoundCardTest.h"
 #include "audio/frmGraph.h"
+#include "clock/AlignedTicker.h"
+#include "clock/ClockSync.h"
 #include "clock/frmNextBeacon.h"
 #include "data/StartupChecks.h"
 
@@ -36,6 +41,14 @@ QString rgb(Colour c) {
 
 void setBackground(QWidget* w, const QString& css) {
   const QString sheet = "background-color: " + css + ";";
+  if (qobject_cast<QRadioButton*>(w)) {
+    // Option buttons keep readable digits on every background.
+    const QString sheetWithText = sheet + " color: " +
+                                  (css == "rgb(192,192,192)" ? "black" : "white") +
+                                  "; padding: 3px; border-radius: 4px;";
+    if (w->styleSheet() != sheetWithText) w->setStyleSheet(sheetWithText);
+    return;
+  }
   if (w->styleSheet() != sheet) w->setStyleSheet(sheet);
 }
 
@@ -63,11 +76,11 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
   setObjectName("frmPrimary");
   buildControls();
   buildMenus();
-  tmrClockTicks = new QTimer(this);
+  // Ticks a few ms after every wall-clock 100 ms boundary, so a new slot is noticed
+  // within milliseconds of its true start.
+  tmrClockTicks = new AlignedTicker(this);
   tmrClockTicks->setObjectName("tmrClockTicks");
-  tmrClockTicks->setTimerType(Qt::PreciseTimer);
-  tmrClockTicks->setInterval(100);
-  connect(tmrClockTicks, &QTimer::timeout, this, &frmPrimary::onTick);
+  connect(tmrClockTicks, &AlignedTicker::tick, this, &frmPrimary::onTick);
 }
 
 frmPrimary::~frmPrimary() { m_clock.setHooks(nullptr); }
@@ -199,6 +212,11 @@ void frmPrimary::buildControls() {
     rb->setObjectName(QString("opgS_%1").arg(s));
     rb->setAutoExclusive(false);
     rb->setFocusPolicy(Qt::NoFocus);
+    rb->setMinimumWidth(48);
+    QFont f = rb->font();
+    f.setPointSize(12);
+    f.setBold(true);
+    rb->setFont(f);
     rb->setToolTip(s == 9 ? "Click or press numeric key 9 to log a beacon heard at S9 or greater"
                           : QString("Click or press numeric key %1 to log a beacon heard at S%1").arg(s));
     opgS[s] = rb;
@@ -322,8 +340,8 @@ void frmPrimary::buildMenus() {
     mnuFollowBeacon->setChecked(false);
     notYetAvailable("Follow mode");
   });
-  connect(mnuHelpFile, &QAction::triggered, this, [this] { notYetAvailable("Help"); });
-  connect(mnuAbout, &QAction::triggered, this, [this] { notYetAvailable("The about box"); });
+  connect(mnuHelpFile, &QAction::triggered, this, [this] { showHelpContents(this); });
+  connect(mnuAbout, &QAction::triggered, this, [this] { showAboutBox(d.TitleText, this); });
 }
 
 void frmPrimary::notYetAvailable(const QString& what) {
@@ -342,7 +360,7 @@ bool frmPrimary::load() {
   d.TitleText = "Harkola 5 ";
   setWindowTitle(qs(d.TitleText));
 
-  const bool hasSound = m_services.soundCardTest ? m_services.soundCardTest() : true;
+  const bool hasSound = m_services.soundCardTest ? m_services.soundCardTest() : SoundCardTest();
   if (!hasSound) {
     dialogs().message(this, Notice{"This application needs a Soundcard for correct operation.  Your "
                                    "machine does not appear to have a card or perhaps has invalid "
@@ -445,6 +463,11 @@ void frmPrimary::changeEvent(QEvent* e) {
 void frmPrimary::onTick() {
   if (m_shutDown) return;
   m_clock.tick(m_services.time->now());
+  if (m_syncCountdown-- <= 0) {
+    // The kernel's sync state changes slowly: once every ten seconds is plenty.
+    m_syncCountdown = 100;
+    lblClockSync->setText(qs(clockSyncText(readClockSync())));
+  }
   render();
 }
 
@@ -679,6 +702,7 @@ void frmPrimary::shutdown() {
   d.ClockRunning = false;
   tmrClockTicks->stop();
   m_shutDown = true;
+  if (m_services.showClosingWindow) showClosingWindow(d.TitleText, this);
   for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
     if (w->isWindow()) w->close();
 }

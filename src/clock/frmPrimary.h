@@ -23,10 +23,10 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QGroupBox;
-class QTimer;
 
 namespace harkola {
 
+class AlignedTicker;
 class frmNextBeacon;
 class frmGraph;
 class frmGraphFollow;
@@ -36,7 +36,7 @@ class frmGraphFollow;
 struct PrimaryServices {
   TimeSource* time = nullptr;          // required
   std::string dataFolder;               // empty: the current folder at start-up
-  std::function<bool()> soundCardTest;  // a sound output device exists (default: real check)
+  std::function<bool()> soundCardTest;  // a sound output device exists (default: SoundCardTest)
   bool showClosingWindow = true;        // the 2 s closing window at shutdown
   bool startTicker = true;              // run tmrClockTicks (tests call onTick themselves)
 };
@@ -151,7 +151,8 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   PrimaryServices m_services;
   HeardLogFile m_heardLog;
   BeaconClock m_clock;
-  QTimer* tmrClockTicks = nullptr;
+  AlignedTicker* tmrClockTicks = nullptr;
+  int m_syncCountdown = 0;  // ticks until the clock's sync state is read again
   frmNextBeacon* m_next = nullptr;
   frmGraph* m_graph = nullptr;
   frmGraphFollow* m_graphFollow = nullptr;
