@@ -36,7 +36,8 @@ class ScriptedDialogs : public UserDialogs {
                                const QString&) override {
     inputPrompts.push_back(prompt);
     if (inputs.empty()) return std::nullopt;
-    auto v = inputs.front();
+    std::optional<QString> v;
+    v.swap(inputs.front());
     inputs.pop_front();
     return v;
   }
