@@ -72,6 +72,17 @@ TEST_F(RigSession, IcomStartReopensThePortBeforeEachHexCommand) {
   EXPECT_FALSE(port.opened[0].raiseRts);
 }
 
+TEST_F(RigSession, ABandRowOutsideTheBandsSendsNoBandCommand) {
+  useMaker(kRigKenwood);
+  for (int row : {0, 14, 20}) {
+    d.RigBandRow = static_cast<std::int16_t>(row);
+    rig.SendBandCommand();
+    rig.SendSessionStartCommands();
+  }
+  EXPECT_EQ(port.writes.size(), 9u);  // three times the three start commands, no band
+  EXPECT_TRUE(notices.empty());
+}
+
 class UnknownMaker : public RigSession, public ::testing::WithParamInterface<int> {};
 
 TEST_P(UnknownMaker, OpensAndClosesButWritesNothing) {
