@@ -148,9 +148,22 @@ std::optional<EncodedCommand> encodeCommand(int makerCode, std::string_view code
   return cmd;
 }
 
-std::vector<int> sessionStartRows(int bandRow) { return {7, 8, 9, 10, bandRow}; }
+namespace {
+// Only rows 15..19 are band commands; any other row would send a setting or another
+// command's code to the rig.
+bool isBandRow(int row) { return row >= kRigRowFirstBand && row < kRigRowFirstBand + kBandCount; }
+}  // namespace
+
+std::vector<int> sessionStartRows(int bandRow) {
+  std::vector<int> rows{7, 8, 9, 10};
+  if (isBandRow(bandRow)) rows.push_back(bandRow);
+  return rows;
+}
 std::vector<int> sessionFinishRows() { return {11, 12, 13, 14, kRigRowEndFreq}; }
-std::vector<int> bandRows(int bandRow) { return {bandRow}; }
+std::vector<int> bandRows(int bandRow) {
+  if (!isBandRow(bandRow)) return {};
+  return {bandRow};
+}
 
 std::vector<EncodedCommand> encodeSequence(const RigGrid& table, int makerCode,
                                            const std::vector<int>& rows) {

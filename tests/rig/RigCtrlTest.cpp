@@ -72,14 +72,15 @@ TEST_F(RigSession, IcomStartReopensThePortBeforeEachHexCommand) {
   EXPECT_FALSE(port.opened[0].raiseRts);
 }
 
-TEST_F(RigSession, BandCommandSendsOnlyTheSelectedBand) {
-  useMaker(kRigYaesu);
-  d.RigBandRow = 19;
-  rig.SendBandCommand();
-  std::string all;
-  for (const auto& w : port.writes) all += w;
-  EXPECT_EQ(hexOf(all), "00 00 82 02 0A");
-  EXPECT_FALSE(port.isOpen());
+TEST_F(RigSession, ABandRowOutsideTheBandsSendsNoBandCommand) {
+  useMaker(kRigKenwood);
+  for (int row : {0, 14, 20}) {
+    d.RigBandRow = static_cast<std::int16_t>(row);
+    rig.SendBandCommand();
+    rig.SendSessionStartCommands();
+  }
+  EXPECT_EQ(port.writes.size(), 9u);  // three times the three start commands, no band
+  EXPECT_TRUE(notices.empty());
 }
 
 class UnknownMaker : public RigSession, public ::testing::WithParamInterface<int> {};
@@ -181,17 +182,6 @@ TEST_F(RigSession, AnUnknownHandshakeKeepsTheLastFlowControl) {
   EXPECT_EQ(port.opened[1].flow, FlowControl::XonXoff);
   EXPECT_FALSE(port.opened[1].raiseRts);
   EXPECT_EQ(port.opened[2].flow, FlowControl::XonXoff);
-}
-
-TEST_F(RigSession, ValidateHexCodeSetsTheFlagAndReports) {
-  rig.ValidateHexCode("fe01");
-  EXPECT_TRUE(d.HexCodeValid);
-  rig.ValidateHexCode("FE0G");
-  EXPECT_FALSE(d.HexCodeValid);
-  rig.ValidateHexCode("");
-  EXPECT_FALSE(d.HexCodeValid);
-  EXPECT_EQ(texts(), (std::vector<std::string>{"Hex pair 2 is not a valid hex number"}));
-  EXPECT_EQ(notices[0].icon, NoticeIcon::Critical);
 }
 
 }  // namespace

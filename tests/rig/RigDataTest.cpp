@@ -116,12 +116,6 @@ TEST(RigDataParse, ReadsFieldByFieldWhateverTheLineEnds) {
   EXPECT_EQ(g[21][1], "");
 }
 
-TEST(RigDataParse, EmptyQuotedFieldsKeepTheirPlace) {
-  RigGrid g;
-  parseRigData(formatRigData(rigDefaults(kRigIcom)), g);
-  EXPECT_EQ(g, rigDefaults(kRigIcom));
-}
-
 struct UnlistedCase {
   const char* name;
   int row;
@@ -141,10 +135,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, UnlistedValue,
                                            UnlistedCase{"Data", 3, "9"}, UnlistedCase{"Stop", 4, "1.5"},
                                            UnlistedCase{"Handshake", 5, "CTS"}, UnlistedCase{"Maker", 6, "Elecraft"}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(UnlistedValueDefaults, AllThreeMakersPass) {
-  for (int maker : {kRigKenwood, kRigIcom, kRigYaesu}) EXPECT_FALSE(firstUnlistedRigRow(rigDefaults(maker)));
-}
 
 }  // namespace
 }  // namespace harkola

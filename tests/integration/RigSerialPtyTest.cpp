@@ -1,0 +1,156 @@
+// Rig sessions through the program's own serial port adapter onto a real pty pair made
+// by socat; the test reads what arrives at the far end. Skipped without socat.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <filesystem>
+
+#include "rig/RigTestSupport.h"
+#include "rig/SerialRigPort.h"
+#include "support/ScriptedDialogs.h"
+
+namespace harkola {
+namespace {
+
+using test::hexOf;
+using test::rigDefaults;
+
+class RigOverPty : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const QString socat = QStandardPaths::findExecutable("socat");
+    if (socat.isEmpty()) GTEST_SKIP() << "socat is not installed";
+    ASSERT_TRUE(dir_.isValid());
+    rigEnd_ = dir_.filePath("ttyRig").toStdString();
+    farEnd_ = dir_.filePath("ttyFar").toStdString();
+    socat_.start(socat, {"-d", "-d", QString::fromStdString("pty,raw,echo=0,link=" + rigEnd_),
+                         QString::fromStdString("pty,raw,echo=0,link=" + farEnd_)});
+    ASSERT_TRUE(socat_.waitForStarted(3000));
+    QElapsedTimer t;
+    t.start();
+    while (!(std::filesystem::exists(rigEnd_) && std::filesystem::exists(farEnd_)) && t.elapsed() < 5000)
+      QThread::msleep(20);
+    ASSERT_TRUE(std::filesystem::exists(farEnd_)) << "socat made no pty pair";
+    far_ = ::open(farEnd_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(far_, 0);
+    port.setDeviceResolver([this](const std::string&) { return rigEnd_; });
+  }
+  void TearDown() override {
+    if (far_ >= 0) ::close(far_);
+    if (socat_.state() != QProcess::NotRunning) {
+      socat_.terminate();
+      socat_.waitForFinished(3000);
+    }
+  }
+
+  void useMaker(int maker) {
+    d.RigTable = rigDefaults(maker);
+    d.RigTable[kRigRowHandshake][1] = "None";  // a pty refuses the RTS line
+    d.RigMakerCode = maker;
+  }
+
+  // What reached the far end, waiting up to 3 s for `count` bytes.
+  std::string readFar(std::size_t count) {
+    std::string got;
+    QElapsedTimer t;
+    t.start();
+    while (got.size() < count && t.elapsed() < 3000) {
+      pollfd p{far_, POLLIN, 0};
+      if (::poll(&p, 1, 50) > 0 && (p.revents & POLLIN)) {
+        char buf[256];
+        const ssize_t n = ::read(far_, buf, sizeof buf);
+        if (n > 0) got.append(buf, static_cast<std::size_t>(n));
+      }
+    }
+    return got;
+  }
+
+  QTemporaryDir dir_;
+  std::string rigEnd_, farEnd_;
+  QProcess socat_;
+  int far_ = -1;
+
+  PublicDecs d;
+  test::ScriptedDialogs dialogs;
+  SerialRigPort port;
+  RigCtrl rig{d, port, dialogNotifier(nullptr)};
+};
+
+TEST_F(RigOverPty, KenwoodSessionStartOn21MHzAndFinish) {
+  useMaker(kRigKenwood);
+  d.RigBandRow = 17;
+  ASSERT_TRUE(rig.StartRigSession());
+  EXPECT_EQ(readFar(35), "MD3;FW0500;EX0380001;FA00021150000;");
+  EXPECT_FALSE(port.isOpen());
+  rig.FinishRigSession();
+  EXPECT_EQ(readFar(34), "MD1;FW0001;EX0380000;FA00007050000;");
+  EXPECT_FALSE(d.RigPortError);
+  EXPECT_EQ(dialogs.texts(),
+            (std::vector<std::string>{"Please check and ensure your rig cannot transmit - see help files"}));
+}
+
+TEST_F(RigOverPty, IcomSessionStartAndABandChange) {
+  useMaker(kRigIcom);
+  d.RigBandRow = 15;
+  rig.SendSessionStartCommands();
+  EXPECT_EQ(hexOf(readFar(18)), "FE FE 00 E0 01 03 FD FE FE 00 E0 00 00 00 10 14 00 FD");
+  d.RigBandRow = 19;
+  rig.SendBandCommand();
+  EXPECT_EQ(hexOf(readFar(11)), "FE FE 00 E0 00 00 00 20 28 00 FD");
+  EXPECT_FALSE(d.RigPortError);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(RigOverPty, YaesuBytesIncludingZerosArriveUnchanged) {
+  useMaker(kRigYaesu);
+  d.RigBandRow = 16;
+  rig.SendBandCommand();
+  EXPECT_EQ(hexOf(readFar(5)), "00 10 81 01 0A");
+}
+
+TEST_F(RigOverPty, TheFarEndVanishingMidSessionGivesOneMessageAndClosesThePort) {
+  useMaker(kRigKenwood);
+  rig.OpenRigPort();
+  ASSERT_FALSE(d.RigPortError);
+  rig.SendRigCommand(7);
+  EXPECT_EQ(readFar(4), "MD3;");
+  socat_.kill();
+  ASSERT_TRUE(socat_.waitForFinished(3000));
+  for (int row = 8; row <= 20; ++row) rig.SendRigCommand(row);
+  EXPECT_TRUE(d.RigPortError);
+  EXPECT_FALSE(port.isOpen());
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text.rfind("There has been an error writing to the serial port. ", 0), 0u)
+      << dialogs.messages[0].text;
+  // The next band change finds no device: its own single message, and rig control may go on.
+  dialogs.messages.clear();
+  rig.SendBandCommand();
+  EXPECT_TRUE(d.RigPortError);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_FALSE(port.isOpen());
+}
+
+// A pty has no RTS line: raising it fails as it would on a port without modem lines,
+// and that is a port error, not a silent success.
+TEST_F(RigOverPty, AnRtsLineThatCannotBeRaisedIsAPortError) {
+  useMaker(kRigKenwood);
+  d.RigTable[kRigRowHandshake][1] = "RTSXOnXOff";
+  rig.SendBandCommand();
+  EXPECT_TRUE(d.RigPortError);
+  EXPECT_FALSE(port.isOpen());
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("setting the RTS line"), std::string::npos) << dialogs.messages[0].text;
+  EXPECT_EQ(readFar(1), "");
+}
+
+}  // namespace
+}  // namespace harkola
