@@ -28,7 +28,11 @@
 #include "clock/AlignedTicker.h"
 #include "clock/ClockSync.h"
 #include "clock/frmNextBeacon.h"
+#include "data/DefaultData.h"
 #include "data/StartupChecks.h"
+#include "rig/RigData.h"
+#include "rig/SerialRigPort.h"
+#include "rig/frmTxRx.h"
 
 namespace harkola {
 
@@ -81,6 +85,7 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
   tmrClockTicks = new AlignedTicker(this);
   tmrClockTicks->setObjectName("tmrClockTicks");
   connect(tmrClockTicks, &AlignedTicker::tick, this, &frmPrimary::onTick);
+  m_rig = std::make_unique<RigLink>(d, this);
 }
 
 frmPrimary::~frmPrimary() { m_clock.setHooks(nullptr); }
@@ -272,7 +277,7 @@ void frmPrimary::buildControls() {
   connect(cmdNBeacon, &QPushButton::clicked, this, &frmPrimary::mnuNextBeacon_Click);
   connect(cmdALog, &QPushButton::clicked, this, &frmPrimary::mnuLogAuto_Click);
   connect(cmdMLog, &QPushButton::clicked, this, &frmPrimary::mnuLogManual_Click);
-  connect(cmdRigCtrl, &QPushButton::clicked, this, [this] { notYetAvailable("Rig control"); });
+  connect(cmdRigCtrl, &QPushButton::clicked, this, &frmPrimary::mnuRigCtrlActivate_Click);
   connect(cmdVoice, &QPushButton::clicked, this, [this] { notYetAvailable("Voice announcements"); });
 }
 
@@ -330,11 +335,8 @@ void frmPrimary::buildMenus() {
     mnuVoiceActivate->setChecked(false);
     notYetAvailable("Voice announcements");
   });
-  connect(mnuRigSetup, &QAction::triggered, this, [this] { notYetAvailable("Rig setup"); });
-  connect(mnuRigCtrlActivate, &QAction::triggered, this, [this] {
-    mnuRigCtrlActivate->setChecked(false);
-    notYetAvailable("Rig control");
-  });
+  connect(mnuRigSetup, &QAction::triggered, this, &frmPrimary::mnuRigSetup_Click);
+  toggle(mnuRigCtrlActivate, &frmPrimary::mnuRigCtrlActivate_Click);
   connect(mnuChart, &QAction::triggered, this, [this] { notYetAvailable("Log analysis and charts"); });
   connect(mnuFollowBeacon, &QAction::triggered, this, [this] {
     mnuFollowBeacon->setChecked(false);
@@ -371,6 +373,7 @@ bool frmPrimary::load() {
 
   showNotices(runStartupChecks(d.DataFolder, d.LogFolder));
   showNotices(loadHomeAndBeacons(d));
+  LoadRigData(d);
 
   d.LogFilePath = heardLogPath(d.LogFolder, d.TitleText);
   openHeardLog();
@@ -444,6 +447,10 @@ void frmPrimary::activate() {
     mnuLogAuto->setChecked(false);
     mnuLogManual->setChecked(false);
     loggingOffRefresh();
+  }
+  if (d.RigStartPending) {
+    d.RigStartPending = false;
+    mnuRigCtrlActivate_Click();
   }
   followDisplay();
   render();
@@ -545,7 +552,54 @@ void frmPrimary::logWriteFailed(const std::string& path) {
 }
 
 void frmPrimary::playVoiceClip(int) {}
-void frmPrimary::sendBandCommand() {}
+
+void frmPrimary::sendBandCommand() { m_rig->ctrl().SendBandCommand(); }
+
+// --- rig control -------------------------------------------------------------------------
+
+void frmPrimary::paintBandButtons(bool rigActive) {
+  // Red band buttons are the sign that the rig follows the band selection.
+  const QString sheet = rigActive ? "QRadioButton { background-color: rgb(255,0,0); }"
+                                  : "QRadioButton { background-color: rgb(0,0,255); }";
+  for (auto* b : opgBandSelect) b->setStyleSheet(rigActive ? sheet : QString());
+}
+
+void frmPrimary::mnuRigCtrlActivate_Click() {
+  if (mnuRigCtrlActivate->isChecked()) {
+    mnuRigCtrlActivate->setChecked(false);
+    mnuRigSetup->setEnabled(true);
+    m_clock.rigControlActive = false;
+    paintBandButtons(false);
+    m_rig->ctrl().FinishRigSession();
+    return;
+  }
+  switch (m_rig->ctrl().ToggleRigControl(false)) {
+    case RigCtrl::Toggle::Started:
+      mnuRigCtrlActivate->setChecked(true);
+      mnuRigSetup->setEnabled(false);
+      m_clock.rigControlActive = true;
+      paintBandButtons(true);
+      break;
+    case RigCtrl::Toggle::NeedsTest:
+      mnuRigSetup_Click();
+      break;
+    default:
+      break;
+  }
+}
+
+void frmPrimary::mnuRigSetup_Click() {
+  if (mnuRigCtrlActivate->isChecked()) return;  // the setup entry is disabled then
+  frmTxRx w(d, m_rig->ctrl(), &writeDefaultRigData, this);
+  bool corrupt = false;
+  connect(&w, &frmTxRx::corruptDataFile, this, [&corrupt] { corrupt = true; });
+  if (w.load()) w.exec();
+  if (corrupt) {
+    close();  // a rig file the lists cannot show ends the program
+    return;
+  }
+  if (d.RigStartPending && isActiveWindow()) activate();
+}
 
 // --- clock adjustment ---------------------------------------------------------------
 
@@ -699,6 +753,7 @@ void frmPrimary::shutdown() {
   if (m_shutDown) return;
   d.SlotLogged = true;
   m_heardLog.close();
+  if (mnuRigCtrlActivate->isChecked()) mnuRigCtrlActivate_Click();  // finish commands
   d.ClockRunning = false;
   tmrClockTicks->stop();
   m_shutDown = true;

@@ -27,6 +27,7 @@ class QGroupBox;
 namespace harkola {
 
 class AlignedTicker;
+class RigLink;
 class frmNextBeacon;
 class frmGraph;
 class frmGraphFollow;
@@ -73,6 +74,8 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   void opgS_Click(int index);
   void cmdSecondsUp_Click();
   void cmdSecondsDown_Click();
+  void mnuRigCtrlActivate_Click();
+  void mnuRigSetup_Click();
 
   // --- controls (named as in the window) ---
   QLabel* lblSystemTime = nullptr;
@@ -146,6 +149,7 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   void followDisplay();
   void notYetAvailable(const QString& what);
   void shutdown();
+  void paintBandButtons(bool rigActive);
 
   PublicDecs& d;
   PrimaryServices m_services;
@@ -156,6 +160,7 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   frmNextBeacon* m_next = nullptr;
   frmGraph* m_graph = nullptr;
   frmGraphFollow* m_graphFollow = nullptr;
+  std::unique_ptr<RigLink> m_rig;
   bool m_shutDown = false;
   bool m_selectingBand = false;
 };
