@@ -64,17 +64,15 @@ TEST(WaveImage, ReadsTheClipFormat) {
   EXPECT_EQ(w.dataOffset + w.dataBytes, b.size());
 }
 
-TEST(WaveImage, OtherFormatsAreValidButNotClips) {
-  const WaveInfo w = readWaveInfo(wave(100, false, 16));
-  ASSERT_TRUE(w.valid);
-  EXPECT_FALSE(w.isClipFormat());
-  EXPECT_EQ(w.frames(), 100u);
-}
-
-TEST(WaveImage, TruncatedDataIsCutToWhatIsThere) {
+TEST(WaveImage, OversizedDataChunkIsCutToWhatIsThere) {
   Bytes b = wave(1000);
   b.resize(b.size() - 400);
-  const WaveInfo w = readWaveInfo(b);
+  WaveInfo w = readWaveInfo(b);
+  ASSERT_TRUE(w.valid);
+  EXPECT_EQ(w.frames(), 600u);
+  // A data chunk claiming 4 GB is cut the same way.
+  for (int i = 0; i < 4; ++i) b[40 + i] = 0xFF;
+  w = readWaveInfo(b);
   ASSERT_TRUE(w.valid);
   EXPECT_EQ(w.frames(), 600u);
 }
@@ -106,15 +104,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadRow{"NotRiff", 0, 0, 'X'}, BadRow{"NotWave", 0, 8, 'X'},
                       BadRow{"NoChannels", 0, 22, 0}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(WaveImage, HugeChunkSizeDoesNotOverrun) {
-  Bytes b = wave(10);
-  // data chunk claims 4 GB
-  for (int i = 0; i < 4; ++i) b[40 + i] = 0xFF;
-  const WaveInfo w = readWaveInfo(b);
-  ASSERT_TRUE(w.valid);
-  EXPECT_EQ(w.dataBytes, 10u);
-}
 
 // Every committed clip must play as an announcement: the right format and a length
 // between 1 and 2 seconds.
