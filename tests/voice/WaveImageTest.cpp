@@ -20,7 +20,9 @@ void put16(Bytes& b, std::uint16_t v) {
   b.push_back(std::uint8_t(v));
   b.push_back(std::uint8_t(v >> 8));
 }
-void tag(Bytes& b, const char* t) { b.insert(b.end(), t, t + 4); }
+void tag(Bytes& b, const char* t) {
+  for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(t[i]));
+}
 
 void fmtChunk(Bytes& b, std::uint16_t format, std::uint16_t channels, std::uint32_t rate,
               std::uint16_t bits) {
@@ -43,12 +45,12 @@ Bytes wave(std::size_t samples, bool extraChunk = false, std::uint16_t bits = 8)
   if (extraChunk) {
     tag(b, "LIST");
     put32(b, 3);
-    b.insert(b.end(), {1, 2, 3, 0});  // 3 bytes + pad
+    put32(b, 0x00030201);  // 3 bytes + pad
   }
   fmtChunk(b, 1, 1, 11025, bits);
   tag(b, "data");
   put32(b, std::uint32_t(samples * bits / 8));
-  b.insert(b.end(), samples * bits / 8, 0x80);
+  b.resize(b.size() + samples * bits / 8, 0x80);
   const auto riff = std::uint32_t(b.size() - 8);
   for (int i = 0; i < 4; ++i) b[4 + i] = std::uint8_t(riff >> (8 * i));
   return b;
