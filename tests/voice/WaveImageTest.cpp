@@ -20,7 +20,9 @@ void put16(Bytes& b, std::uint16_t v) {
   b.push_back(std::uint8_t(v));
   b.push_back(std::uint8_t(v >> 8));
 }
-void tag(Bytes& b, const char* t) { b.insert(b.end(), t, t + 4); }
+void tag(Bytes& b, const char* t) {
+  for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(t[i]));
+}
 
 void fmtChunk(Bytes& b, std::uint16_t format, std::uint16_t channels, std::uint32_t rate,
               std::uint16_t bits) {
@@ -43,12 +45,12 @@ Bytes wave(std::size_t samples, bool extraChunk = false, std::uint16_t bits = 8)
   if (extraChunk) {
     tag(b, "LIST");
     put32(b, 3);
-    b.insert(b.end(), {1, 2, 3, 0});  // 3 bytes + pad
+    put32(b, 0x00030201);  // 3 bytes + pad
   }
   fmtChunk(b, 1, 1, 11025, bits);
   tag(b, "data");
   put32(b, std::uint32_t(samples * bits / 8));
-  b.insert(b.end(), samples * bits / 8, 0x80);
+  b.resize(b.size() + samples * bits / 8, 0x80);
   const auto riff = std::uint32_t(b.size() - 8);
   for (int i = 0; i < 4; ++i) b[4 + i] = std::uint8_t(riff >> (8 * i));
   return b;
@@ -64,17 +66,15 @@ TEST(WaveImage, ReadsTheClipFormat) {
   EXPECT_EQ(w.dataOffset + w.dataBytes, b.size());
 }
 
-TEST(WaveImage, OtherFormatsAreValidButNotClips) {
-  const WaveInfo w = readWaveInfo(wave(100, false, 16));
-  ASSERT_TRUE(w.valid);
-  EXPECT_FALSE(w.isClipFormat());
-  EXPECT_EQ(w.frames(), 100u);
-}
-
-TEST(WaveImage, TruncatedDataIsCutToWhatIsThere) {
+TEST(WaveImage, OversizedDataChunkIsCutToWhatIsThere) {
   Bytes b = wave(1000);
   b.resize(b.size() - 400);
-  const WaveInfo w = readWaveInfo(b);
+  WaveInfo w = readWaveInfo(b);
+  ASSERT_TRUE(w.valid);
+  EXPECT_EQ(w.frames(), 600u);
+  // A data chunk claiming 4 GB is cut the same way.
+  for (int i = 0; i < 4; ++i) b[40 + i] = 0xFF;
+  w = readWaveInfo(b);
   ASSERT_TRUE(w.valid);
   EXPECT_EQ(w.frames(), 600u);
 }
@@ -106,15 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadRow{"NotRiff", 0, 0, 'X'}, BadRow{"NotWave", 0, 8, 'X'},
                       BadRow{"NoChannels", 0, 22, 0}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(WaveImage, HugeChunkSizeDoesNotOverrun) {
-  Bytes b = wave(10);
-  // data chunk claims 4 GB
-  for (int i = 0; i < 4; ++i) b[40 + i] = 0xFF;
-  const WaveInfo w = readWaveInfo(b);
-  ASSERT_TRUE(w.valid);
-  EXPECT_EQ(w.dataBytes, 10u);
-}
 
 // Every committed clip must play as an announcement: the right format and a length
 // between 1 and 2 seconds.
