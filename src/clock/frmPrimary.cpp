@@ -33,6 +33,8 @@
 #include "rig/RigData.h"
 #include "rig/SerialRigPort.h"
 #include "rig/frmTxRx.h"
+#include "voice/ResfileSoundModule.h"
+#include "voice/frmVoiceSel.h"
 
 namespace harkola {
 
@@ -86,6 +88,7 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
   tmrClockTicks->setObjectName("tmrClockTicks");
   connect(tmrClockTicks, &AlignedTicker::tick, this, &frmPrimary::onTick);
   m_rig = std::make_unique<RigLink>(d, this);
+  m_voice = new ResfileSoundModule(this);
 }
 
 frmPrimary::~frmPrimary() { m_clock.setHooks(nullptr); }
@@ -257,7 +260,7 @@ void frmPrimary::buildControls() {
   lblVoice->setObjectName("lblVoice");
   lblVInd = new QLabel("OFF", central);
   lblVInd->setObjectName("lblVInd");
-  lblVInd->setToolTip("(ON) means only some beacons are selected for voice announcements");
+  lblVInd->setToolTip(kVoiceIndicatorInitialTooltip);
   lblVInd->setMinimumWidth(40);
   buttons->addWidget(lblVoice);
   buttons->addWidget(lblVInd);
@@ -278,7 +281,7 @@ void frmPrimary::buildControls() {
   connect(cmdALog, &QPushButton::clicked, this, &frmPrimary::mnuLogAuto_Click);
   connect(cmdMLog, &QPushButton::clicked, this, &frmPrimary::mnuLogManual_Click);
   connect(cmdRigCtrl, &QPushButton::clicked, this, &frmPrimary::mnuRigCtrlActivate_Click);
-  connect(cmdVoice, &QPushButton::clicked, this, [this] { notYetAvailable("Voice announcements"); });
+  connect(cmdVoice, &QPushButton::clicked, this, &frmPrimary::mnuVoiceActivate_Click);
 }
 
 void frmPrimary::buildMenus() {
@@ -331,10 +334,7 @@ void frmPrimary::buildMenus() {
   toggle(mnuNextBeacon, &frmPrimary::mnuNextBeacon_Click);
   connect(mnuData, &QAction::triggered, this, [this] { notYetAvailable("The beacon data editor"); });
   connect(mnuHome, &QAction::triggered, this, [this] { notYetAvailable("The home data editor"); });
-  connect(mnuVoiceActivate, &QAction::triggered, this, [this] {
-    mnuVoiceActivate->setChecked(false);
-    notYetAvailable("Voice announcements");
-  });
+  connect(mnuVoiceActivate, &QAction::triggered, this, &frmPrimary::mnuVoiceActivate_Click);
   connect(mnuRigSetup, &QAction::triggered, this, &frmPrimary::mnuRigSetup_Click);
   toggle(mnuRigCtrlActivate, &frmPrimary::mnuRigCtrlActivate_Click);
   connect(mnuChart, &QAction::triggered, this, [this] { notYetAvailable("Log analysis and charts"); });
@@ -551,7 +551,22 @@ void frmPrimary::logWriteFailed(const std::string& path) {
                                  d.TitleText, NoticeIcon::Exclamation, NoticeButtons::Ok});
 }
 
-void frmPrimary::playVoiceClip(int) {}
+void frmPrimary::playVoiceClip(int stationNumber) { m_voice->PlayVoiceClip(stationNumber); }
+
+void frmPrimary::mnuVoiceActivate_Click() {
+  mnuVoiceActivate->setChecked(false);
+  if (!m_voiceSel) {
+    m_voiceSel = new frmVoiceSel(
+        d,
+        [this](const VoiceIndicator& i) {
+          lblVInd->setText(qs(i.caption));
+          lblVInd->setToolTip(qs(i.tooltip));
+        },
+        this);
+  }
+  m_voiceSel->show();
+  m_voiceSel->raise();
+}
 
 void frmPrimary::sendBandCommand() { m_rig->ctrl().SendBandCommand(); }
 
@@ -751,6 +766,7 @@ void frmPrimary::closeEvent(QCloseEvent* e) {
 
 void frmPrimary::shutdown() {
   if (m_shutDown) return;
+  m_voice->StopVoice();
   d.SlotLogged = true;
   m_heardLog.close();
   if (mnuRigCtrlActivate->isChecked()) mnuRigCtrlActivate_Click();  // finish commands

@@ -28,6 +28,8 @@ namespace harkola {
 
 class AlignedTicker;
 class RigLink;
+class ResfileSoundModule;
+class frmVoiceSel;
 class frmNextBeacon;
 class frmGraph;
 class frmGraphFollow;
@@ -76,6 +78,8 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   void cmdSecondsDown_Click();
   void mnuRigCtrlActivate_Click();
   void mnuRigSetup_Click();
+  void mnuVoiceActivate_Click();
+  frmVoiceSel* voiceWindow() const { return m_voiceSel; }
 
   // --- controls (named as in the window) ---
   QLabel* lblSystemTime = nullptr;
@@ -161,6 +165,8 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   frmGraph* m_graph = nullptr;
   frmGraphFollow* m_graphFollow = nullptr;
   std::unique_ptr<RigLink> m_rig;
+  ResfileSoundModule* m_voice = nullptr;
+  frmVoiceSel* m_voiceSel = nullptr;
   bool m_shutDown = false;
   bool m_selectingBand = false;
 };

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 
 #include "audio/frmGraph.h"
 #include "clock/frmPrimary.h"
+#include "voice/frmVoiceSel.h"
 #include "support/ScriptedDialogs.h"
 
 namespace harkola {
@@ -204,6 +206,24 @@ TEST_F(MainWindow, AutoLoggingWarnsAndPaintsTheButtonsRed) {
   win->mnuLogAuto_Click();
   EXPECT_FALSE(win->mnuLogAuto->isChecked());
   EXPECT_TRUE(win->opgS[1]->styleSheet().contains("background-color: rgb(192,192,192)"));
+}
+
+}  // namespace
+}  // namespace harkola
+
+namespace harkola {
+namespace {
+
+TEST_F(MainWindow, VoiceWindowDrivesTheIndicator) {
+  start();
+  tick();
+  win->mnuVoiceActivate_Click();
+  ASSERT_NE(win->voiceWindow(), nullptr);
+  auto* allOn = win->voiceWindow()->findChild<QPushButton*>("cmdAllOn");
+  ASSERT_NE(allOn, nullptr);
+  allOn->click();
+  EXPECT_EQ(win->lblVInd->text(), "ON");
+  EXPECT_TRUE(d.VoiceSelected[17]);
 }
 
 }  // namespace
