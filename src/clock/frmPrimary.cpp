@@ -469,7 +469,13 @@ void frmPrimary::changeEvent(QEvent* e) {
 
 void frmPrimary::onTick() {
   if (m_shutDown) return;
+  const long slotsBefore = m_clock.newSlotCount;
   m_clock.tick(m_services.time->now());
+  if (m_services.newSlotLateness && slotsBefore > 0 && m_clock.newSlotCount != slotsBefore) {
+    using namespace std::chrono;
+    const auto us = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+    m_services.newSlotLateness((us % 10'000'000) / 1000.0);
+  }
   if (m_syncCountdown-- <= 0) {
     // The kernel's sync state changes slowly: once every ten seconds is plenty.
     m_syncCountdown = 100;

@@ -42,6 +42,9 @@ struct PrimaryServices {
   std::function<bool()> soundCardTest;  // a sound output device exists (default: SoundCardTest)
   bool showClosingWindow = true;        // the 2 s closing window at shutdown
   bool startTicker = true;              // run tmrClockTicks (tests call onTick themselves)
+  // Called after each new-slot sequence (not the first) with the wall-clock time by
+  // which it ran past the slot's true start, in milliseconds (for measuring).
+  std::function<void(double)> newSlotLateness;
 };
 
 class frmPrimary : public QMainWindow, public ClockHooks {
