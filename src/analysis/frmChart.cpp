@@ -2,6 +2,8 @@
 
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QGuiApplication>
+#include <QOpenGLContext>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -10,7 +12,6 @@
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
-#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLegendMarker>
@@ -89,12 +90,18 @@ class RowLabelFormatter : public QValue3DAxisFormatter {
   QStringList m_labels;
 };
 
+// The 3-D graphs need a window system with OpenGL. Under the offscreen and minimal
+// platforms even constructing one can crash, so those are ruled out before any probe.
 bool canDraw3D() {
-  static const int ok = [] {
+  static const bool ok = [] {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == "offscreen" || platform == "minimal" || platform == "vnc") return false;
+    QOpenGLContext context;
+    if (!context.create()) return false;
     Q3DBars probe;
-    return probe.hasContext() ? 1 : 0;
+    return probe.hasContext();
   }();
-  return ok == 1;
+  return ok;
 }
 
 }  // namespace
@@ -232,6 +239,13 @@ void frmChart::setDisplay(Display d) {
   build2D(d == Display::Line3D ? Display::Line2D : d == Display::Bar3D ? Display::Bar2D : d);
 }
 
+double frmChart::topValue() const {
+  double top = 1;
+  for (int s = 1; s <= seriesCount(); ++s)
+    for (int p = 1; p <= 23; ++p) top = std::max(top, value(s, p).toDouble());
+  return std::ceil(top);
+}
+
 void frmChart::build2D(Display d) {
   auto* chart = new QChart;
   chart->legend()->setFont(QFont("Arial", 9));
@@ -241,11 +255,9 @@ void frmChart::build2D(Display d) {
   yAxis->setTitleText("Signal Strength");
   yAxis->setLabelFormat("%d");
   yAxis->setLabelsFont(QFont("Arial", 9));
-  double top = 1;
-  for (int s = 1; s <= rows; ++s)
-    for (int p = 1; p <= 23; ++p) top = std::max(top, value(s, p).toDouble());
-  yAxis->setRange(0, std::ceil(top));
-  yAxis->setTickCount(static_cast<int>(std::min(std::ceil(top), 9.0)) + 1);
+  const double top = topValue();
+  yAxis->setRange(0, top);
+  yAxis->setTickCount(static_cast<int>(std::min(top, 10.0)) + 1);
   chart->addAxis(yAxis, Qt::AlignLeft);
   const QFont categoryFont("Arial", 11);
 
@@ -264,17 +276,18 @@ void frmChart::build2D(Display d) {
     auto* xAxis = new QBarCategoryAxis;
     xAxis->append(cats);
     xAxis->setLabelsFont(categoryFont);
-    xAxis->setLabelsAngle(-60);
+    xAxis->setLabelsAngle(-90);
     chart->addAxis(xAxis, Qt::AlignBottom);
     bars->attachAxis(xAxis);
     bars->attachAxis(yAxis);
   } else {
-    auto* xAxis = new QCategoryAxis;
-    xAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    for (int p = 1; p <= 23; ++p) xAxis->append(qs(m_input.table[0][static_cast<std::size_t>(p)]), p);
+    auto* xAxis = new QValueAxis;
     xAxis->setRange(1, 23);
+    xAxis->setTickCount(23);
+    xAxis->setLabelFormat("%d hrs");
     xAxis->setLabelsFont(categoryFont);
-    xAxis->setLabelsAngle(-60);
+    xAxis->setLabelsAngle(-90);
+    xAxis->setTitleText("Time");
     chart->addAxis(xAxis, Qt::AlignBottom);
     for (int s = 1; s <= rows; ++s) {
       auto* line = new QLineSeries;
@@ -336,6 +349,15 @@ void frmChart::build3D(Display d) {
     bars->valueAxis()->setTitle("Signal Strength");
     bars->valueAxis()->setTitleVisible(true);
     bars->valueAxis()->setLabelFormat("%d");
+    bars->valueAxis()->setRange(0, static_cast<float>(topValue()));
+    bars->valueAxis()->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
+    // One colour scale for all rows: weak signals blue, strong ones red.
+    QLinearGradient scale;
+    scale.setColorAt(0.0, QColor(40, 90, 220));
+    scale.setColorAt(0.5, QColor(60, 180, 80));
+    scale.setColorAt(1.0, QColor(220, 40, 40));
+    series->setBaseGradient(scale);
+    series->setColorStyle(Q3DTheme::ColorStyleRangeGradient);
     bars->setActiveInputHandler(handler);
     bars->addSeries(series);
   } else {
@@ -371,8 +393,11 @@ void frmChart::build3D(Display d) {
     surface->axisY()->setTitle("Signal Strength");
     surface->axisY()->setTitleVisible(true);
     surface->axisY()->setLabelFormat("%d");
-    surface->axisZ()->setRange(0.5f, rows + 0.5f);
-    surface->axisZ()->setSegmentCount(std::max(rows, 1));
+    surface->axisY()->setRange(0, static_cast<float>(topValue()));
+    surface->axisY()->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
+    // Grid lines at 0..rows+1, labelled with the row labels at 1..rows.
+    surface->axisZ()->setRange(0.0f, static_cast<float>(rows + 1));
+    surface->axisZ()->setSegmentCount(rows + 1);
     QStringList labels;
     for (int s = 1; s <= rows; ++s) labels << seriesLegend(s);
     auto* formatter = new RowLabelFormatter(labels);
@@ -384,8 +409,8 @@ void frmChart::build3D(Display d) {
   graph->activeTheme()->setFont(QFont("Arial", 30));
   graph->activeTheme()->setLabelBackgroundEnabled(false);
   graph->setAspectRatio(m_widthToHeight);
-  graph->setHorizontalAspectRatio(0);
-  graph->scene()->activeCamera()->setCameraPreset(Q3DCamera::CameraPresetIsometricRightHigh);
+  graph->setHorizontalAspectRatio(2.5);  // hours along, series across
+  graph->scene()->activeCamera()->setCameraPosition(-30.0f, 28.0f, 105.0f);
   graph->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
   m_graph3D = graph;
   m_container3D = QWidget::createWindowContainer(graph, MSChart1);

@@ -83,6 +83,7 @@ class frmChart : public QWidget {
   void build2D(Display d);
   void build3D(Display d);
   void applyTitle();
+  double topValue() const;  // top of the value axis: the largest value, at least 1
 
   std::string m_titleText;
   ChartInput m_input;

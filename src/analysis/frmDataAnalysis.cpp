@@ -48,6 +48,7 @@ frmDataAnalysis::frmDataAnalysis(PublicDecs& shared, AnalysisHost* host, QWidget
   setObjectName("frmDataAnalysis");
   setWindowTitle(qs(m_d.TitleText + " Data analysis"));
   buildUi();
+  resize(1180, 680);
   for (int i = 0; i < kBeaconCount; ++i) lblBeID[i]->setText(qs(m_d.BeaconTable[i + 1][3]));
   if (m_host) m_host->pauseForAnalysis();
   m_paused = true;
@@ -123,14 +124,13 @@ void frmDataAnalysis::buildUi() {
     beID[i]->setObjectName(QString("beID_%1").arg(i));
     beID[i]->setToolTip("Click to select beacon for report");
     beID[i]->setEnabled(false);
+    beID[i]->setFixedWidth(22);
     lblBeID[i] = new QLabel(shpBeacon);
     lblBeID[i]->setObjectName(QString("lblBeID_%1").arg(i));
     lblBeID[i]->setMinimumWidth(60);
     shpSorted[i] = new QFrame(shpBeacon);
     shpSorted[i]->setObjectName(QString("shpSorted_%1").arg(i));
     shpSorted[i]->setFixedSize(12, 12);
-    shpSorted[i]->setFrameShape(QFrame::Box);
-    shpSorted[i]->setAutoFillBackground(true);
     setMarker(i, false);
     gl->addWidget(shpSorted[i], row, col);
     gl->addWidget(beID[i], row, col + 1);
@@ -219,10 +219,8 @@ void frmDataAnalysis::setFrame(QGroupBox* frame, bool awaiting) {
 }
 
 void frmDataAnalysis::setMarker(int i, bool yellow) {
-  QPalette p = shpSorted[i]->palette();
   const QColor c = yellow ? kYellow : palette().color(QPalette::Button);
-  p.setColor(QPalette::Window, c);
-  shpSorted[i]->setPalette(p);
+  shpSorted[i]->setStyleSheet(QString("background-color: %1; border: 1px solid #808080;").arg(c.name()));
   shpSorted[i]->setProperty("markerColour", c);
 }
 
@@ -344,6 +342,7 @@ void frmDataAnalysis::loadDone() {
   prgbFlex->hide();
   m_log = std::make_shared<const LogData>(loader->take());
   m_model->showRecords(m_log);
+  for (int c = 0; c < 5; ++c) flex1->setColumnWidth(c, 65);
   cmdReset->setEnabled(true);
   fillMonths();
   flex1->show();
@@ -364,6 +363,7 @@ void frmDataAnalysis::loadDone() {
     for (int i = 0; i < kBeaconCount; ++i) {
       beID[i]->setChecked(false);
       beID[i]->setEnabled(false);
+    beID[i]->setFixedWidth(22);
       setMarker(i, false);
     }
     setBeaconBlue(false);
@@ -504,6 +504,7 @@ void frmDataAnalysis::summaryDone() {
   m_result = m_builder->table();
   m_builder.reset();
   m_model->showSummary(m_result);
+  flex1->resizeColumnsToContents();
 
   std::vector<int> listMonths;
   for (int row = 0; row < List1->count(); ++row) listMonths.push_back(List1->item(row)->data(Qt::UserRole).toInt());

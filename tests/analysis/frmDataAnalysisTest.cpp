@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QScreen>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -285,6 +287,56 @@ TEST(SummaryChart, ThreeDBarKeepsTheGapAndRatioOfThreeDLine) {
   if (!c.has3D()) {
     EXPECT_FALSE(c.lblNote->isHidden());  // shown in 2-D with a note
   }
+}
+
+}  // namespace
+}  // namespace harkola
+
+namespace harkola {
+namespace {
+
+// Pictures of the windows for a look by eye (3-D needs xcb under xvfb-run):
+//   HARKOLA_SHOT_DIR=/tmp xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb
+//     ./harkola_ui_tests --gtest_also_run_disabled_tests --gtest_filter='*DISABLED_Screenshots*'
+void pause(int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+TEST_F(DataAnalysisWindow, DISABLED_Screenshots) {
+  const char* out = std::getenv("HARKOLA_SHOT_DIR");
+  if (!out) GTEST_SKIP() << "HARKOLA_SHOT_DIR not set";
+  std::string img;
+  const char* dates[] = {"20/08/01", "21/08/01", "03/09/01", "04/09/01"};
+  const char* calls[] = {"ZL6B", "OH2B", "4U1UN", "KH6WO", "JA2IGY"};
+  for (int i = 0; i < 2000; ++i)
+    img += logImage({{dates[i % 4], std::to_string((i * 7) % 24).c_str(), "14", calls[(i / 3) % 5],
+                      std::to_string(1 + (i * 13 + i / 5) % 9).c_str()}});
+  const auto log = write("sample.csv", img);
+  w->show();
+  open(log);
+  w->chkSelFunction[1]->click();
+  w->chkChartBandSel[0]->click();
+  for (int i : {0, 3, 4, 6, 13}) w->beID[i]->click();
+  w->cmdSummarise->click();
+  settle();
+  pause(300);
+  w->grab().save(QString(out) + "/analysis-summary.png");
+  w->cmdChart->click();
+  frmChart* c = w->chart();
+  c->move(0, 0);
+  pause(1500);
+  QApplication::primaryScreen()->grabWindow(0).save(QString(out) + "/chart-3d-line.png");
+  c->setDisplay(frmChart::Display::Bar3D);
+  pause(1500);
+  QApplication::primaryScreen()->grabWindow(0).save(QString(out) + "/chart-3d-bar.png");
+  c->setDisplay(frmChart::Display::Line2D);
+  pause(300);
+  c->grab().save(QString(out) + "/chart-2d-line.png");
+  c->setDisplay(frmChart::Display::Bar2D);
+  pause(300);
+  c->grab().save(QString(out) + "/chart-2d-bar.png");
 }
 
 }  // namespace
