@@ -66,6 +66,15 @@ void frmDataAnalysis::resume() {
   if (m_host) m_host->resumeAfterAnalysis();
 }
 
+void frmDataAnalysis::showEvent(QShowEvent* e) {
+  // Shown again after a close: pause the host again.
+  if (!m_paused) {
+    if (m_host) m_host->pauseForAnalysis();
+    m_paused = true;
+  }
+  QWidget::showEvent(e);
+}
+
 void frmDataAnalysis::closeEvent(QCloseEvent* e) {
   m_loader.reset();
   m_builder.reset();

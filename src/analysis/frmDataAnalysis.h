@@ -77,6 +77,7 @@ class frmDataAnalysis : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   enum class AfterLoad { OpenFile, Reset };
