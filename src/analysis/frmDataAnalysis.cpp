@@ -1,0 +1,584 @@
+#include "analysis/frmDataAnalysis.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <chrono>
+#include <climits>
+#include <fstream>
+
+#include "analysis/LogGridModel.h"
+#include "analysis/LogRecords.h"
+#include "analysis/frmChart.h"
+#include "app/UserDialogs.h"
+#include "clock/LocalTime.h"
+
+namespace harkola {
+
+namespace {
+
+// Records per step: a step takes some tens of milliseconds at most.
+constexpr std::size_t kLoadStep = 40000;
+constexpr std::size_t kSummaryStep = 200000;
+
+const QColor kBlue(0, 0, 255);
+const QColor kGrey(128, 128, 128);
+const QColor kYellow(255, 255, 0);
+
+const char* kNoFileOpened = "No file opened";
+const char* kSelectFile = "Please select a file or click cancel";
+const char* kSummaryNotSaved = "Summary Log file NOT saved";
+
+}  // namespace
+
+frmDataAnalysis::frmDataAnalysis(PublicDecs& shared, AnalysisHost* host, QWidget* parent)
+    : QWidget(parent), m_d(shared), m_host(host) {
+  setObjectName("frmDataAnalysis");
+  setWindowTitle(qs(m_d.TitleText + " Data analysis"));
+  buildUi();
+  resize(1180, 680);
+  for (int i = 0; i < kBeaconCount; ++i) lblBeID[i]->setText(qs(m_d.BeaconTable[i + 1][3]));
+  if (m_host) m_host->pauseForAnalysis();
+  m_paused = true;
+}
+
+frmDataAnalysis::~frmDataAnalysis() {
+  resume();
+  if (m_chart) delete m_chart.data();
+}
+
+void frmDataAnalysis::resume() {
+  if (!m_paused) return;
+  m_paused = false;
+  if (!m_d.DataFolder.empty()) QDir::setCurrent(qs(m_d.DataFolder));
+  if (m_host) m_host->resumeAfterAnalysis();
+}
+
+void frmDataAnalysis::showEvent(QShowEvent* e) {
+  // Shown again after a close: pause the host again.
+  if (!m_paused) {
+    if (m_host) m_host->pauseForAnalysis();
+    m_paused = true;
+  }
+  QWidget::showEvent(e);
+}
+
+void frmDataAnalysis::closeEvent(QCloseEvent* e) {
+  m_loader.reset();
+  m_builder.reset();
+  resume();
+  e->accept();
+}
+
+void frmDataAnalysis::buildUi() {
+  auto* root = new QHBoxLayout(this);
+  auto* left = new QVBoxLayout;
+  auto* right = new QVBoxLayout;
+  root->addLayout(left);
+  root->addLayout(right, 1);
+
+  cmdOpenFile = new QPushButton("Open log file", this);
+  cmdOpenFile->setObjectName("cmdOpenFile");
+  cmdOpenFile->setToolTip("Open log file for analysis");
+  left->addWidget(cmdOpenFile);
+
+  auto makeFrame = [this](const char* name, const char* caption) {
+    auto* g = new QGroupBox(caption, this);
+    g->setObjectName(name);
+    setFrame(g, false);
+    return g;
+  };
+  shpAnalysis = makeFrame("shpAnalysis", "Analysis selection");
+  auto* fl = new QVBoxLayout(shpAnalysis);
+  const char* functions[] = {"Single beacon, any band", "Any beacon, single band"};
+  for (int k = 0; k < 2; ++k) {
+    chkSelFunction[k] = new QCheckBox(functions[k], shpAnalysis);
+    chkSelFunction[k]->setObjectName(QString("chkSelFunction_%1").arg(k));
+    chkSelFunction[k]->setEnabled(false);
+    fl->addWidget(chkSelFunction[k]);
+    connect(chkSelFunction[k], &QCheckBox::clicked, this, [this, k] { selFunctionClicked(k); });
+  }
+  left->addWidget(shpAnalysis);
+
+  shpBand = makeFrame("shpBand", "Select band  - MHz");
+  auto* bl = new QHBoxLayout(shpBand);
+  for (int i = 0; i < kBandCount; ++i) {
+    chkChartBandSel[i] = new QCheckBox(kBandTexts[i], shpBand);
+    chkChartBandSel[i]->setObjectName(QString("chkChartBandSel_%1").arg(i));
+    chkChartBandSel[i]->setEnabled(false);
+    bl->addWidget(chkChartBandSel[i]);
+    connect(chkChartBandSel[i], &QCheckBox::clicked, this, [this, i] { bandClicked(i); });
+  }
+  left->addWidget(shpBand);
+
+  shpBeacon = makeFrame("shpBeacon", "Select beacon");
+  auto* gl = new QGridLayout(shpBeacon);
+  gl->setHorizontalSpacing(6);
+  gl->setVerticalSpacing(2);
+  for (int i = 0; i < kBeaconCount; ++i) {
+    const int row = i % 9, col = (i / 9) * 3;
+    beID[i] = new QCheckBox(shpBeacon);
+    beID[i]->setObjectName(QString("beID_%1").arg(i));
+    beID[i]->setToolTip("Click to select beacon for report");
+    beID[i]->setEnabled(false);
+    beID[i]->setFixedWidth(22);
+    lblBeID[i] = new QLabel(shpBeacon);
+    lblBeID[i]->setObjectName(QString("lblBeID_%1").arg(i));
+    lblBeID[i]->setMinimumWidth(60);
+    shpSorted[i] = new QFrame(shpBeacon);
+    shpSorted[i]->setObjectName(QString("shpSorted_%1").arg(i));
+    shpSorted[i]->setFixedSize(12, 12);
+    setMarker(i, false);
+    gl->addWidget(shpSorted[i], row, col);
+    gl->addWidget(beID[i], row, col + 1);
+    gl->addWidget(lblBeID[i], row, col + 2);
+    connect(beID[i], &QCheckBox::clicked, this, [this, i] { beaconClicked(i); });
+  }
+  auto* allClear = new QHBoxLayout;
+  cmdAll = new QPushButton("All", shpBeacon);
+  cmdAll->setObjectName("cmdAll");
+  cmdClear = new QPushButton("Clear", shpBeacon);
+  cmdClear->setObjectName("cmdClear");
+  cmdAll->setEnabled(false);
+  cmdClear->setEnabled(false);
+  allClear->addWidget(cmdAll);
+  allClear->addWidget(cmdClear);
+  gl->addLayout(allClear, 9, 0, 1, 6);
+  left->addWidget(shpBeacon);
+
+  shpMonth = makeFrame("shpMonth", "Select month");
+  auto* ml = new QVBoxLayout(shpMonth);
+  List1 = new QListWidget(shpMonth);
+  List1->setObjectName("List1");
+  List1->setSelectionMode(QAbstractItemView::MultiSelection);
+  List1->setEnabled(false);
+  List1->setMinimumHeight(90);
+  ml->addWidget(List1);
+  left->addWidget(shpMonth);
+  left->addStretch();
+
+  Label6 = new QLabel(this);
+  Label6->setObjectName("Label6");
+  right->addWidget(Label6);
+  m_model = new LogGridModel(this);
+  flex1 = new QTableView(this);
+  flex1->setObjectName("flex1");
+  flex1->setModel(m_model);
+  flex1->verticalHeader()->setVisible(false);
+  flex1->verticalHeader()->setDefaultSectionSize(20);
+  flex1->horizontalHeader()->setDefaultSectionSize(65);
+  flex1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  flex1->setMinimumSize(560, 300);
+  flex1->hide();
+  right->addWidget(flex1, 1);
+  prgbFlex = new QProgressBar(this);
+  prgbFlex->setObjectName("prgbFlex");
+  prgbFlex->hide();
+  right->addWidget(prgbFlex);
+  auto* buttons = new QHBoxLayout;
+  cmdSummarise = new QPushButton("Summarise", this);
+  cmdSummarise->setObjectName("cmdSummarise");
+  cmdSummarySave = new QPushButton("Save analysis to file", this);
+  cmdSummarySave->setObjectName("cmdSummarySave");
+  cmdChart = new QPushButton("Graphic Display", this);
+  cmdChart->setObjectName("cmdChart");
+  cmdReset = new QPushButton("Reset", this);
+  cmdReset->setObjectName("cmdReset");
+  for (auto* b : {cmdSummarise, cmdSummarySave, cmdChart, cmdReset}) {
+    b->setEnabled(false);
+    buttons->addWidget(b);
+  }
+  right->addLayout(buttons);
+
+  connect(cmdOpenFile, &QPushButton::clicked, this, &frmDataAnalysis::openFileClicked);
+  connect(cmdAll, &QPushButton::clicked, this, &frmDataAnalysis::allClicked);
+  connect(cmdClear, &QPushButton::clicked, this, &frmDataAnalysis::clearClicked);
+  connect(cmdSummarise, &QPushButton::clicked, this, &frmDataAnalysis::summariseClicked);
+  connect(cmdSummarySave, &QPushButton::clicked, this, &frmDataAnalysis::saveClicked);
+  connect(cmdReset, &QPushButton::clicked, this, &frmDataAnalysis::resetClicked);
+  connect(cmdChart, &QPushButton::clicked, this, &frmDataAnalysis::chartClicked);
+}
+
+QColor frmDataAnalysis::frameColour(const QGroupBox* frame) {
+  return frame->property("frameColour").value<QColor>();
+}
+
+QColor frmDataAnalysis::markerColour(const QFrame* marker) {
+  return marker->property("markerColour").value<QColor>();
+}
+
+void frmDataAnalysis::setFrame(QGroupBox* frame, bool awaiting) {
+  const QColor c = awaiting ? kBlue : kGrey;
+  frame->setProperty("frameColour", c);
+  frame->setStyleSheet(QString("QGroupBox#%1 { border: 2px solid %2; border-radius: 3px; margin-top: 1.1em; "
+                               "padding-top: 4px; } QGroupBox#%1::title { subcontrol-origin: margin; left: 8px; }")
+                           .arg(frame->objectName(), c.name()));
+}
+
+void frmDataAnalysis::setMarker(int i, bool yellow) {
+  const QColor c = yellow ? kYellow : palette().color(QPalette::Button);
+  shpSorted[i]->setStyleSheet(QString("background-color: %1; border: 1px solid #808080;").arg(c.name()));
+  shpSorted[i]->setProperty("markerColour", c);
+}
+
+void frmDataAnalysis::setBeaconBlue(bool blue) {
+  for (auto* b : beID) {
+    b->setProperty("blue", blue);
+    b->setStyleSheet(blue ? "QCheckBox { background-color: rgb(0,0,255); }" : QString());
+  }
+}
+
+std::string frmDataAnalysis::notifyTitle(const char* suffix) const { return m_d.TitleText + suffix; }
+
+// ---- choosing and loading a file -------------------------------------------------
+
+bool frmDataAnalysis::chooseFile(QString& path) {
+  FileDialogRequest req;
+  req.kind = FileDialogRequest::Kind::Open;
+  req.title = notifyTitle("Open data file for analysis");
+  req.initialFolder = m_d.LogFolder;
+  req.fileName = m_d.TitleText + "Heard Log";
+  req.fileMustExist = true;
+  req.pathMustExist = true;
+  req.hideReadOnly = true;
+  const FileDialogResult r = dialogs().file(this, req);
+  if (r.cancelled) {
+    dialogs().message(this, {kNoFileOpened, notifyTitle("Open data file for analysis"), NoticeIcon::Information});
+    return false;
+  }
+  if (!m_d.DataFolder.empty()) QDir::setCurrent(qs(m_d.DataFolder));
+  if (r.path.empty()) {
+    dialogs().message(this, {kSelectFile, m_d.TitleText, NoticeIcon::Exclamation});
+    return false;
+  }
+  path = qs(r.path);
+  return true;
+}
+
+void frmDataAnalysis::openFileClicked() {
+  if (busy()) return;
+  for (auto* c : chkSelFunction) c->setEnabled(false);
+  m_log.reset();
+  m_model->setUpRecords();
+  QString path;
+  if (!chooseFile(path)) {
+    flex1->show();  // the empty grid
+    return;
+  }
+  m_fileName = path;
+  startLoad(AfterLoad::OpenFile);
+}
+
+void frmDataAnalysis::startLoad(AfterLoad after) {
+  m_after = after;
+  cmdReset->setEnabled(false);
+  cmdOpenFile->setEnabled(false);
+  flex1->hide();
+  prgbFlex->hide();
+  m_log.reset();
+  m_model->setUpRecords();
+  std::string image;
+  if (!readLogFile(m_fileName.toStdString(), image)) image.clear();  // refused below as unsuitable
+  m_loader = std::make_unique<LogLoader>(std::move(image));
+  Label6->setText(QString("Total records in file %1").arg(m_loader->lineCount()));
+  if (m_loader->state() == LogLoader::State::Failed) {
+    QTimer::singleShot(0, this, &frmDataAnalysis::loadFailed);
+    return;
+  }
+  prgbFlex->setMaximum(static_cast<int>(std::min<std::size_t>(m_loader->lineCount() + 1, INT_MAX)));
+  prgbFlex->setValue(0);
+  prgbFlex->show();
+  QTimer::singleShot(0, this, &frmDataAnalysis::loadStep);
+}
+
+void frmDataAnalysis::loadStep() {
+  if (!m_loader) return;
+  const auto state = m_loader->step(kLoadStep);
+  prgbFlex->setValue(static_cast<int>(std::min<std::size_t>(m_loader->recordsRead(), INT_MAX)));
+  if (state == LogLoader::State::Running)
+    QTimer::singleShot(0, this, &frmDataAnalysis::loadStep);
+  else if (state == LogLoader::State::Failed)
+    loadFailed();
+  else
+    loadDone();
+}
+
+void frmDataAnalysis::loadFailed() {
+  m_loader.reset();
+  flex1->hide();
+  prgbFlex->hide();
+  repaint();
+  dialogs().message(this, {kFormatUnsuitableMessage, notifyTitle("Open data file for analysis"),
+                           NoticeIcon::Information});
+  QString path;
+  if (chooseFile(path)) {
+    m_fileName = path;
+    startLoad(m_after);  // from the set-up grid: nothing of the rejected file remains
+    return;
+  }
+  // The load ends here with an empty grid; a new file can be opened.
+  m_fileName.clear();
+  m_model->setUpRecords();
+  flex1->show();
+  m_resetting = false;
+  for (auto* c : chkSelFunction) {
+    c->setChecked(false);
+    c->setEnabled(false);
+  }
+  for (auto* b : {cmdSummarise, cmdSummarySave, cmdChart, cmdReset, cmdAll, cmdClear})
+    b->setEnabled(false);
+  List1->clear();
+  List1->setEnabled(false);
+  for (auto* g : {shpAnalysis, shpBand, shpBeacon, shpMonth}) setFrame(g, false);
+  cmdOpenFile->setEnabled(true);
+  emit workFinished();
+}
+
+void frmDataAnalysis::loadDone() {
+  auto loader = std::move(m_loader);
+  prgbFlex->hide();
+  m_log = std::make_shared<const LogData>(loader->take());
+  m_model->showRecords(m_log);
+  for (int c = 0; c < 5; ++c) flex1->setColumnWidth(c, 65);
+  cmdReset->setEnabled(true);
+  fillMonths();
+  flex1->show();
+  if (m_after == AfterLoad::OpenFile) {
+    cmdSummarise->setEnabled(false);
+    cmdReset->setEnabled(false);
+    cmdOpenFile->setEnabled(false);
+    for (auto* c : chkSelFunction) c->setEnabled(true);
+    setFrame(shpAnalysis, true);
+  } else {
+    for (auto* b : {cmdSummarySave, cmdChart, cmdReset, cmdAll, cmdClear}) b->setEnabled(false);
+    List1->setEnabled(false);
+    setFrame(shpMonth, false);
+    cmdOpenFile->setEnabled(true);
+    for (auto* c : chkSelFunction) c->setEnabled(true);
+    setFrame(shpAnalysis, true);
+    cmdSummarise->setEnabled(false);
+    for (int i = 0; i < kBeaconCount; ++i) {
+      beID[i]->setChecked(false);
+      beID[i]->setEnabled(false);
+    beID[i]->setFixedWidth(22);
+      setMarker(i, false);
+    }
+    setBeaconBlue(false);
+    setFrame(shpBeacon, false);
+    for (auto* b : chkChartBandSel) {
+      b->setChecked(false);
+      b->setEnabled(false);
+    }
+    setFrame(shpBand, false);
+    m_resetting = false;
+  }
+  emit workFinished();
+}
+
+void frmDataAnalysis::fillMonths() {
+  List1->clear();
+  if (!m_log) return;
+  for (int m : m_log->months()) {
+    auto* item = new QListWidgetItem(monthName(m), List1);
+    item->setData(Qt::UserRole, m);
+    item->setSelected(true);
+  }
+  setFrame(shpMonth, false);
+}
+
+// ---- selection sequence -----------------------------------------------------------
+
+void frmDataAnalysis::selFunctionClicked(int k) {
+  if (m_resetting || busy()) return;
+  for (auto* c : chkSelFunction) c->setEnabled(false);
+  cmdOpenFile->setEnabled(false);
+  cmdReset->setEnabled(true);
+  setFrame(shpAnalysis, false);
+  if (k == 0) {
+    m_modeByBeacon = false;
+    for (auto* b : beID) b->setEnabled(true);
+    setFrame(shpBeacon, true);
+  } else {
+    m_modeByBeacon = true;
+    for (auto* b : chkChartBandSel) b->setEnabled(true);
+    setFrame(shpBand, true);
+  }
+}
+
+void frmDataAnalysis::bandClicked(int i) {
+  if (m_resetting || busy()) return;
+  if (!m_modeByBeacon) {
+    cmdSummarise->setEnabled(true);
+  } else {
+    for (auto* b : chkChartBandSel) b->setEnabled(false);
+    m_selectedBand = i;
+    setFrame(shpBand, false);
+    setBeaconBlue(true);
+    for (auto* b : beID) b->setEnabled(true);
+    cmdAll->setEnabled(true);
+    cmdClear->setEnabled(true);
+    setFrame(shpBeacon, true);
+  }
+  setFrame(shpMonth, true);
+  List1->setEnabled(true);
+}
+
+void frmDataAnalysis::beaconClicked(int i) {
+  if (m_resetting || busy()) return;
+  if (m_modeByBeacon) {
+    cmdSummarise->setEnabled(true);
+    return;
+  }
+  m_selectedCallsign = lblBeID[i]->text().toStdString();
+  for (auto* b : beID) b->setEnabled(false);
+  for (auto* b : chkChartBandSel) b->setEnabled(true);
+  setFrame(shpBand, true);
+  setFrame(shpBeacon, false);
+}
+
+void frmDataAnalysis::allClicked() {
+  for (auto* b : beID) b->setChecked(true);
+  cmdSummarise->setEnabled(true);
+}
+
+void frmDataAnalysis::clearClicked() {
+  for (int i = 0; i < kBeaconCount; ++i) {
+    beID[i]->setChecked(false);
+    setMarker(i, false);
+  }
+}
+
+// ---- summary ----------------------------------------------------------------------
+
+void frmDataAnalysis::summariseClicked() {
+  if (busy() || !m_log) return;
+  for (auto* b : {cmdSummarise, cmdAll, cmdClear, cmdReset}) b->setEnabled(false);
+  List1->setEnabled(false);
+  prgbFlex->hide();
+  prgbFlex->setValue(0);
+  flex1->hide();
+  setFrame(shpMonth, false);
+  for (int i = 0; i < kBeaconCount; ++i) setMarker(i, false);
+  setFrame(shpBeacon, false);
+  prgbFlex->setMaximum(static_cast<int>(std::min<std::size_t>(m_log->records.size(), INT_MAX)));
+  prgbFlex->show();
+
+  m_request = SummaryRequest{};
+  for (int row = 0; row < List1->count(); ++row) {
+    const auto* item = List1->item(row);
+    if (item->isSelected()) m_request.months[static_cast<std::size_t>(item->data(Qt::UserRole).toInt())] = true;
+  }
+  if (m_modeByBeacon) {
+    m_request.mode = SummaryMode::ByBeacon;
+    m_request.band = m_selectedBand;
+    for (int i = 0; i < kBeaconCount; ++i) {
+      if (!beID[i]->isChecked()) continue;
+      m_request.beacons.push_back(lblBeID[i]->text().toStdString());
+      setMarker(i, true);  // every ticked beacon's row is computed in the one pass
+    }
+  } else {
+    setFrame(shpBand, false);
+    m_request.mode = SummaryMode::ByBand;
+    m_request.callsign = m_selectedCallsign;
+    for (int b = 0; b < kBandCount; ++b)
+      if (chkChartBandSel[b]->isChecked()) m_request.bands.push_back(b);
+  }
+  m_builder = std::make_unique<SummaryBuilder>(*m_log, m_request);
+  QTimer::singleShot(0, this, &frmDataAnalysis::summariseStep);
+}
+
+void frmDataAnalysis::summariseStep() {
+  if (!m_builder) return;
+  const bool done = m_builder->step(kSummaryStep);
+  prgbFlex->setValue(static_cast<int>(std::min<std::size_t>(m_builder->recordsDone(), INT_MAX)));
+  if (done)
+    summaryDone();
+  else
+    QTimer::singleShot(0, this, &frmDataAnalysis::summariseStep);
+}
+
+void frmDataAnalysis::summaryDone() {
+  m_result = m_builder->table();
+  m_builder.reset();
+  m_model->showSummary(m_result);
+  flex1->resizeColumnsToContents();
+
+  std::vector<int> listMonths;
+  for (int row = 0; row < List1->count(); ++row) listMonths.push_back(List1->item(row)->data(Qt::UserRole).toInt());
+  ChartInput input;
+  input.table = m_result;
+  input.footnote = summaryFootnote(m_fileName.toStdString(), m_request, monthsText(listMonths, m_request.months));
+  input.depthTitle = m_modeByBeacon ? "Beacon" : "Band";
+  input.plotSpacing = m_modeByBeacon ? 4 : 20;
+  if (m_chart) delete m_chart.data();
+  m_chart = new frmChart(m_d.TitleText, std::move(input), this);
+
+  flex1->show();
+  for (auto* b : {cmdChart, cmdReset, cmdSummarySave}) b->setEnabled(true);
+  prgbFlex->hide();
+  for (auto* b : beID) b->setEnabled(false);
+  setFrame(shpBeacon, false);
+  cmdChart->setFocus();
+  emit workFinished();
+}
+
+void frmDataAnalysis::chartClicked() {
+  if (!m_chart) return;
+  m_chart->show();
+  m_chart->raise();
+  cmdChart->setEnabled(false);
+}
+
+void frmDataAnalysis::saveClicked() {
+  cmdReset->setEnabled(false);
+  FileDialogRequest req;
+  req.kind = FileDialogRequest::Kind::Save;
+  req.title = notifyTitle("Archiving");
+  req.initialFolder = m_d.LogFolder;
+  req.fileName = m_d.TitleText + "Summary Log " + mediumDate(localTimeAt(std::chrono::system_clock::now())) + ".csv";
+  req.overwritePrompt = true;
+  req.hideReadOnly = true;
+  req.extensionDifferent = true;
+  const FileDialogResult r = dialogs().file(this, req);
+  const Notice notSaved{kSummaryNotSaved, notifyTitle("Archiving"), NoticeIcon::Information};
+  if (r.cancelled) {
+    dialogs().message(this, notSaved);
+  } else if (r.path.empty()) {
+    dialogs().message(this, {kSelectFile, m_d.TitleText, NoticeIcon::Exclamation});
+  } else {
+    const std::string text = formatSummaryFile(m_result);
+    std::ofstream out(r.path, std::ios::binary | std::ios::trunc);
+    const bool ok = out && out.write(text.data(), static_cast<std::streamsize>(text.size())) && out.flush();
+    out.close();
+    if (!ok) dialogs().message(this, notSaved);
+  }
+  if (!m_d.DataFolder.empty()) QDir::setCurrent(qs(m_d.DataFolder));
+  cmdReset->setEnabled(true);
+}
+
+void frmDataAnalysis::resetClicked() {
+  if (busy() || m_fileName.isEmpty()) return;
+  m_resetting = true;
+  for (auto* c : chkSelFunction) {
+    c->setChecked(false);
+    c->setEnabled(false);
+  }
+  prgbFlex->hide();
+  m_model->setUpRecords();
+  flex1->hide();
+  startLoad(AfterLoad::Reset);
+}
+
+}  // namespace harkola

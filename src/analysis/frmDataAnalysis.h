@@ -1,0 +1,129 @@
+#pragma once
+// The log analysis window: loads a heard log into the grid flex1, lets the user choose
+// an analysis (one beacon on any band, or any beacon on one band) and months, shows the
+// hour-of-day summary, saves it and opens its chart.
+//
+// Long work (loading, summarising) runs in steps on the window's thread, each step a
+// queued call, so the window repaints and prgbFlex moves between steps. While the
+// window is open the host's clock is paused and logging suspended (AnalysisHost).
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "analysis/AnalysisHost.h"
+#include "analysis/LogSummary.h"
+#include "app/PublicDecs.h"
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+
+namespace harkola {
+
+class LogGridModel;
+class frmChart;
+
+class frmDataAnalysis : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `host` may be null (nothing is paused). Pauses the host at once.
+  frmDataAnalysis(PublicDecs& shared, AnalysisHost* host, QWidget* parent = nullptr);
+  ~frmDataAnalysis() override;
+
+  // True while a load or a summary is in progress.
+  bool busy() const { return m_loader != nullptr || m_builder != nullptr; }
+  const LogGridModel& grid() const { return *m_model; }
+  // The chart made by the last summary (null before the first).
+  frmChart* chart() const { return m_chart; }
+  const QString& fileName() const { return m_fileName; }
+
+  QPushButton* cmdOpenFile = nullptr;
+  std::array<QCheckBox*, 2> chkSelFunction{};
+  std::array<QCheckBox*, kBandCount> chkChartBandSel{};
+  std::array<QCheckBox*, kBeaconCount> beID{};
+  std::array<QLabel*, kBeaconCount> lblBeID{};
+  std::array<QFrame*, kBeaconCount> shpSorted{};
+  QPushButton* cmdAll = nullptr;
+  QPushButton* cmdClear = nullptr;
+  QPushButton* cmdReset = nullptr;
+  QPushButton* cmdSummarise = nullptr;
+  QPushButton* cmdSummarySave = nullptr;
+  QPushButton* cmdChart = nullptr;
+  QListWidget* List1 = nullptr;
+  QGroupBox* shpAnalysis = nullptr;
+  QGroupBox* shpBand = nullptr;
+  QGroupBox* shpBeacon = nullptr;
+  QGroupBox* shpMonth = nullptr;
+  QProgressBar* prgbFlex = nullptr;
+  QTableView* flex1 = nullptr;
+  QLabel* Label6 = nullptr;
+
+  // The border colour of a selection frame (blue: awaits input, grey: done or unused).
+  static QColor frameColour(const QGroupBox* frame);
+  // The fill colour of a beacon marker.
+  static QColor markerColour(const QFrame* marker);
+
+ signals:
+  // A load (with its follow-up) or a summary has finished, well or not.
+  void workFinished();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+
+ private:
+  enum class AfterLoad { OpenFile, Reset };
+
+  void buildUi();
+  void openFileClicked();
+  // Shows the open dialog; returns the path, or empty with the messages shown.
+  bool chooseFile(QString& path);
+  void startLoad(AfterLoad after);
+  void loadStep();
+  void loadFailed();
+  void loadDone();
+  void selFunctionClicked(int k);
+  void bandClicked(int i);
+  void beaconClicked(int i);
+  void allClicked();
+  void clearClicked();
+  void summariseClicked();
+  void summariseStep();
+  void summaryDone();
+  void saveClicked();
+  void resetClicked();
+  void chartClicked();
+  void fillMonths();
+  void setFrame(QGroupBox* frame, bool awaiting);
+  void setMarker(int i, bool yellow);
+  void setBeaconBlue(bool blue);
+  std::string notifyTitle(const char* suffix) const;
+  void resume();
+
+  PublicDecs& m_d;
+  AnalysisHost* m_host;
+  bool m_paused = false;
+  LogGridModel* m_model = nullptr;
+  QString m_fileName;
+  AfterLoad m_after = AfterLoad::OpenFile;
+  std::unique_ptr<class LogLoader> m_loader;
+  std::shared_ptr<const LogData> m_log;
+  std::unique_ptr<SummaryBuilder> m_builder;
+  SummaryRequest m_request;
+  bool m_modeByBeacon = false;  // "Any beacon, single band"
+  int m_selectedBand = 0;
+  std::string m_selectedCallsign;
+  bool m_resetting = false;
+  SummaryTable m_result;
+  QPointer<frmChart> m_chart;
+};
+
+}  // namespace harkola
