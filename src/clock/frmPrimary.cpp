@@ -18,6 +18,8 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "analysis/frmChart.h"
+#include "analysis/frmDataAnalysis.h"
 #include "app/Folders.h"
 #include "app/HelpWindow.h"
 #include "app/UserDialogs.h"
@@ -337,7 +339,7 @@ void frmPrimary::buildMenus() {
   connect(mnuVoiceActivate, &QAction::triggered, this, &frmPrimary::mnuVoiceActivate_Click);
   connect(mnuRigSetup, &QAction::triggered, this, &frmPrimary::mnuRigSetup_Click);
   toggle(mnuRigCtrlActivate, &frmPrimary::mnuRigCtrlActivate_Click);
-  connect(mnuChart, &QAction::triggered, this, [this] { notYetAvailable("Log analysis and charts"); });
+  connect(mnuChart, &QAction::triggered, this, &frmPrimary::mnuChart_Click);
   connect(mnuFollowBeacon, &QAction::triggered, this, [this] {
     mnuFollowBeacon->setChecked(false);
     notYetAvailable("Follow mode");
@@ -575,6 +577,37 @@ void frmPrimary::mnuVoiceActivate_Click() {
 }
 
 void frmPrimary::sendBandCommand() { m_rig->ctrl().SendBandCommand(); }
+
+// --- log analysis ---------------------------------------------------------------------
+
+void frmPrimary::mnuChart_Click() {
+  if (m_analysis) {
+    m_analysis->close();  // an instance already open is closed first
+    m_analysis->deleteLater();
+    m_analysis = nullptr;
+  }
+  m_analysis = new frmDataAnalysis(d, this, this);
+  m_analysis->show();
+}
+
+void frmPrimary::pauseForAnalysis() {
+  d.ClockRunning = false;
+  m_manualBeforeAnalysis = mnuLogManual->isChecked();
+  m_autoBeforeAnalysis = mnuLogAuto->isChecked();
+  if (m_manualBeforeAnalysis) mnuLogManual_Click();
+  if (m_autoBeforeAnalysis) mnuLogAuto_Click();
+  m_heardLog.close();
+}
+
+void frmPrimary::resumeAfterAnalysis() {
+  openHeardLog();
+  std::error_code ec;
+  std::filesystem::current_path(d.DataFolder, ec);
+  d.ClockRunning = true;
+  if (m_manualBeforeAnalysis && !mnuLogManual->isChecked()) mnuLogManual_Click();
+  if (m_autoBeforeAnalysis && !mnuLogAuto->isChecked()) mnuLogAuto_Click();
+  m_manualBeforeAnalysis = m_autoBeforeAnalysis = false;
+}
 
 // --- rig control -------------------------------------------------------------------------
 

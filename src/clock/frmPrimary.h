@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/Notice.h"
+#include "analysis/AnalysisHost.h"
 #include "app/PublicDecs.h"
 #include "clock/BeaconClock.h"
 #include "clock/HeardLog.h"
@@ -30,6 +31,7 @@ class AlignedTicker;
 class RigLink;
 class ResfileSoundModule;
 class frmVoiceSel;
+class frmDataAnalysis;
 class frmNextBeacon;
 class frmGraph;
 class frmGraphFollow;
@@ -47,7 +49,7 @@ struct PrimaryServices {
   std::function<void(double)> newSlotLateness;
 };
 
-class frmPrimary : public QMainWindow, public ClockHooks {
+class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   Q_OBJECT
  public:
   frmPrimary(PublicDecs& d, PrimaryServices services, QWidget* parent = nullptr);
@@ -82,6 +84,12 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   void mnuRigCtrlActivate_Click();
   void mnuRigSetup_Click();
   void mnuVoiceActivate_Click();
+  void mnuChart_Click();
+  frmDataAnalysis* analysisWindow() const { return m_analysis; }
+
+  // AnalysisHost: the log analysis window pauses the clock and logging while open.
+  void pauseForAnalysis() override;
+  void resumeAfterAnalysis() override;
   frmVoiceSel* voiceWindow() const { return m_voiceSel; }
 
   // --- controls (named as in the window) ---
@@ -170,6 +178,9 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   std::unique_ptr<RigLink> m_rig;
   ResfileSoundModule* m_voice = nullptr;
   frmVoiceSel* m_voiceSel = nullptr;
+  frmDataAnalysis* m_analysis = nullptr;
+  bool m_manualBeforeAnalysis = false;
+  bool m_autoBeforeAnalysis = false;
   bool m_shutDown = false;
   bool m_selectingBand = false;
 };

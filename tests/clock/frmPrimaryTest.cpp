@@ -228,3 +228,30 @@ TEST_F(MainWindow, VoiceWindowDrivesTheIndicator) {
 
 }  // namespace
 }  // namespace harkola
+
+#include "analysis/frmChart.h"
+#include "analysis/frmDataAnalysis.h"
+
+namespace harkola {
+namespace {
+
+TEST_F(MainWindow, LogAnalysisPausesTheClockAndLoggingUntilItCloses) {
+  start();
+  tick();
+  win->mnuLogManual_Click();
+  win->mnuChart_Click();
+  ASSERT_NE(win->analysisWindow(), nullptr);
+  EXPECT_FALSE(d.ClockRunning);
+  EXPECT_FALSE(win->mnuLogManual->isChecked());
+  const std::string shown = win->lblSystemTime->text().toStdString();
+  tick(3000);
+  EXPECT_EQ(win->lblSystemTime->text().toStdString(), shown);  // the display froze
+  win->analysisWindow()->close();
+  EXPECT_TRUE(d.ClockRunning);
+  EXPECT_TRUE(win->mnuLogManual->isChecked());
+  key('4');
+  EXPECT_FALSE(heardLog().empty());  // the heard log is open again
+}
+
+}  // namespace
+}  // namespace harkola
