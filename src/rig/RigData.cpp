@@ -5,47 +5,14 @@
 #include <fstream>
 #include <iterator>
 
+#include "data/DataFile.h"
 #include "rig/RigCommands.h"
 
 namespace harkola {
 
-namespace {
-
-// Fields in the shared data-file format: quoted fields lose their quotes (text after
-// the closing quote up to the separator is ignored), unquoted ones their surrounding
-// blanks; commas and line ends both separate fields; blank lines give none.
-std::vector<std::string> splitFields(std::string_view text) {
-  std::vector<std::string> fields;
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  auto isEol = [&](std::size_t k) { return text[k] == '\r' || text[k] == '\n'; };
-  while (i < n) {
-    // Skip line ends, blanks and zero bytes before a field.
-    while (i < n && (isEol(i) || text[i] == ' ' || text[i] == '\t' || text[i] == '\0')) ++i;
-    if (i >= n) break;
-    std::string field;
-    if (text[i] == '"') {
-      ++i;
-      while (i < n && text[i] != '"' && !isEol(i)) field += text[i++];
-      while (i < n && text[i] != ',' && !isEol(i)) ++i;  // past the closing quote
-    } else {
-      while (i < n && text[i] != ',' && !isEol(i)) field += text[i++];
-      while (!field.empty() && (field.back() == ' ' || field.back() == '\t')) field.pop_back();
-    }
-    fields.push_back(std::move(field));
-    if (i < n && text[i] == ',') {
-      ++i;
-      // A comma at the end of a line stands before an empty field.
-      if (i >= n || isEol(i)) fields.emplace_back();
-    }
-  }
-  return fields;
-}
-
-}  // namespace
 
 std::size_t parseRigData(std::string_view text, RigGrid& table) {
-  const auto fields = splitFields(text);
+  const auto fields = readFields(text);
   table = RigGrid{};
   const std::size_t used = std::min<std::size_t>(fields.size(), kRigRowCount * 2);
   for (std::size_t k = 0; k < used; ++k) table[k / 2][k % 2] = fields[k];
@@ -63,10 +30,8 @@ std::filesystem::path rigDataPath(const PublicDecs& d) {
 }
 
 bool LoadRigData(PublicDecs& d) {
-  std::ifstream in(rigDataPath(d), std::ios::binary);
-  if (!in) return false;
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return false;
+  std::string text;
+  if (!readWholeFile(rigDataPath(d), text)) return false;
   parseRigData(text, d.RigTable);
   std::string flag = d.RigTable[kRigRowTested][1];
   std::transform(flag.begin(), flag.end(), flag.begin(), [](unsigned char c) { return std::tolower(c); });
