@@ -19,6 +19,8 @@
 #include "data/StartupChecks.h"
 #include "data/frmBeaconDataEdit.h"
 #include "data/frmHomeDataEdit.h"
+#include "clock/TimeSource.h"
+#include "clock/frmPrimary.h"
 #include "support/ScriptedDialogs.h"
 
 namespace fs = std::filesystem;
@@ -224,6 +226,34 @@ TEST_F(EditorTest, ChooserLocksOnlyWhenTheUserLeavesIt) {
   EXPECT_TRUE(w.cboEditSlotChoose->isEnabled());
   EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Default beacon data written to file"});
   EXPECT_EQ(reloads, 1);
+}
+
+// The editors wired to the main window as the menu does: what was saved shows at once.
+TEST_F(EditorTest, MainWindowShowsSavedValuesAtOnce) {
+  ManualTimeSource time(LocalTime{2024, 3, 1, 12, 0, 45, 0});  // beacon 5 on 14 MHz
+  frmPrimary main(d, PrimaryServices{&time, [] { return true; }, false, false});
+  main.activate();
+  main.onTick();
+  ASSERT_EQ(main.lblCallsign->text(), "ZL6B");
+  const QString before = main.lblDx->text();
+
+  frmBeaconDataEdit beacon(d, [&] { main.reloadData(); }, &main);
+  beacon.show();
+  beacon.cboEditSlotChoose->setCurrentIndex(4);
+  beacon.txtEditCallsign->setText("ZL6C");
+  beacon.txtEditLatDeg->setText("10");
+  beacon.cmdSaveBeaconData->click();
+  EXPECT_EQ(main.lblCallsign->text(), "ZL6C");
+  EXPECT_NE(main.lblDx->text(), before);
+  EXPECT_EQ(main.lblDx->text(), QString::number(d.DistAzTable[5].distance));
+
+  frmHomeDataEdit home(d, [&] { main.reloadData(); }, &main);
+  home.show();
+  home.txtName->setText("Leeds");
+  home.Units[1]->setChecked(true);
+  home.cmdSaveHomeData->click();
+  EXPECT_EQ(main.lblHome->text(), "Leeds");
+  EXPECT_EQ(main.lblDistanceUnits->text(), "Km");
 }
 
 // --- home editor --------------------------------------------------------------------
