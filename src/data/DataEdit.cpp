@@ -1,0 +1,115 @@
+#include "data/DataEdit.h"
+
+#include <vector>
+
+#include "data/DataFile.h"
+#include "data/DefaultData.h"
+#include "data/Maidenhead.h"
+
+namespace harkola {
+
+std::optional<std::string> tooLongMessage(std::size_t length, int maxChars) {
+  if (length <= static_cast<std::size_t>(maxChars)) return std::nullopt;
+  return "Too long, maximum " + std::to_string(maxChars) + " characters";
+}
+
+bool acceptsAngle(std::string_view text, AngleField kind) {
+  double v = 0;
+  if (!parseNumber(text, v)) return false;
+  const double max = kind == AngleField::Degrees ? 359.0 : 59.0;
+  return v >= 0.0 && v <= max;
+}
+
+const char* rangeMessage(AngleField kind) {
+  return kind == AngleField::Degrees ? kDegreesMessage : kMinutesMessage;
+}
+
+std::string storableText(std::string_view text, bool& hadQuote) {
+  std::string out;
+  out.reserve(text.size());
+  hadQuote = false;
+  for (char c : text) {
+    if (c == '"')
+      hadQuote = true;
+    else if (c != '\r' && c != '\n')
+      out += c;
+  }
+  return out;
+}
+
+bool beaconHemispheresValid(const BeaconGrid& table, int beacon) {
+  if (beacon < 1 || beacon > kBeaconCount) return false;
+  const auto& row = table[beacon];
+  return (row[11] == "West" || row[11] == "East") && (row[14] == "North" || row[14] == "South");
+}
+
+bool homeChoicesValid(const HomeRecord& home) {
+  const auto& f = home.fields;
+  return (f[4] == "North" || f[4] == "South") && (f[7] == "West" || f[7] == "East") &&
+         (f[8] == "Miles" || f[8] == "Km");
+}
+
+std::string formatBeaconFile(const BeaconGrid& table) {
+  std::string out;
+  for (int row = 1; row <= kBeaconCount; ++row)
+    out += formatRecord(std::vector<std::string>(table[row].begin() + 1, table[row].end()));
+  return out;
+}
+
+std::string formatHomeFile(const HomeRecord& home) {
+  const auto& f = home.fields;
+  return formatRecord(std::vector<std::string>(f.begin() + 1, f.begin() + 9)) +
+         formatRecord({f[9]});
+}
+
+namespace {
+
+// Writes beside the file and renames over it, so a full disk or a refused write
+// leaves the old file whole instead of half replaced.
+bool replaceFile(const std::filesystem::path& path, std::string_view bytes) {
+  std::filesystem::path temp = path;
+  temp += ".new";
+  std::error_code ec;
+  if (writeWholeFile(temp, bytes)) {
+    std::filesystem::rename(temp, path, ec);
+    if (!ec) return true;
+  }
+  std::filesystem::remove(temp, ec);
+  return false;
+}
+
+}  // namespace
+
+bool saveBeaconFile(const std::filesystem::path& folder, const BeaconGrid& table) {
+  return replaceFile(folder / kBeaconDataFile, formatBeaconFile(table));
+}
+
+bool saveHomeFile(const std::filesystem::path& folder, const HomeRecord& home) {
+  return replaceFile(folder / kHomeDataFile, formatHomeFile(home));
+}
+
+std::string saveFailedMessage(const std::filesystem::path& file) {
+  return "The file " + file.string() + " could not be written. Nothing has been changed.";
+}
+
+std::string locatorOfParts(std::string_view latDeg, std::string_view latMin, bool south,
+                           std::string_view lonDeg, std::string_view lonMin, bool west) {
+  double ld = 0, lm = 0, gd = 0, gm = 0;
+  if (!parseNumber(latDeg, ld) || !parseNumber(latMin, lm) || !parseNumber(lonDeg, gd) ||
+      !parseNumber(lonMin, gm))
+    return {};
+  const double lat = (ld + lm / 60.0) * (south ? -1.0 : 1.0);
+  const double lon = (gd + gm / 60.0) * (west ? -1.0 : 1.0);
+  return locatorFromPosition(lat, lon);
+}
+
+std::optional<PositionTexts> positionOfLocator(std::string_view locator) {
+  const std::optional<GeoPoint> p = locatorCentre(locator);
+  if (!p) return std::nullopt;
+  const DegMin lat = toDegMin(p->latitude), lon = toDegMin(p->longitude);
+  return PositionTexts{std::to_string(lat.degrees), std::to_string(lat.minutes),
+                       lat.negative ? "South" : "North", std::to_string(lon.degrees),
+                       std::to_string(lon.minutes), lon.negative ? "West" : "East"};
+}
+
+}  // namespace harkola

@@ -1,0 +1,78 @@
+#pragma once
+// The rules behind the two data editors: what a typed value may be, the messages for
+// values that break the rules, and the files the editors write. The windows only
+// translate between their widgets and these functions.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/PublicDecs.h"
+
+namespace harkola {
+
+inline constexpr const char* kCustomisedNote = "This is customised data";
+inline constexpr const char* kHelpSuffix = "    Press F1 for Help";
+inline constexpr const char* kDegreesMessage = "Value must be between 0 and 359 degrees";
+inline constexpr const char* kMinutesMessage = "Value must be between 0 and 59 minutes";
+inline constexpr const char* kBeaconSavedMessage = "Files updated and data recalculated";
+inline constexpr const char* kHomeSavedMessage =
+    "Home data and settings have been saved and calculations updated";
+// The file format has no escape for a double quote: a field holding one would split
+// into two fields on the next read and shift every field after it.
+inline constexpr const char* kQuoteRefusedMessage =
+    "A double quote (\") cannot be used here: the data files cannot store it";
+inline constexpr const char* kBadLocatorMessage =
+    "Not a valid locator. Type 4 or 6 characters, for example IO91 or IO91wm";
+
+// Character limits of the free-text fields.
+inline constexpr int kCountryMaxChars = 14;
+inline constexpr int kCallsignMaxChars = 11;
+inline constexpr int kStatusMaxChars = 26;
+inline constexpr int kHomeNameMaxChars = 14;
+
+// "Too long, maximum N characters" when `length` exceeds `maxChars`, else nothing.
+std::optional<std::string> tooLongMessage(std::size_t length, int maxChars);
+
+enum class AngleField { Degrees, Minutes };
+// True when `text` is a number within 0..359 (degrees) or 0..59 (minutes); decimals
+// inside the range count, an empty text does not.
+bool acceptsAngle(std::string_view text, AngleField kind);
+const char* rangeMessage(AngleField kind);
+
+// `text` as a data-file field can hold it: without double quotes and line breaks.
+// `hadQuote` tells whether a double quote was removed (line breaks go silently: a
+// one-line box only gets them from a paste).
+std::string storableText(std::string_view text, bool& hadQuote);
+
+// Column 11 is "West" or "East" and column 14 "North" or "South" in row `beacon`.
+bool beaconHemispheresValid(const BeaconGrid& table, int beacon);
+// Field 4 is "North"/"South", 7 "West"/"East" and 8 "Miles"/"Km".
+bool homeChoicesValid(const HomeRecord& home);
+
+// BeaconData.dat: rows 1..18, fields 1..15 each, one record a line.
+std::string formatBeaconFile(const BeaconGrid& table);
+// HomeData.dat: fields 1..8 on the first line, the note (field 9) on a line of its own.
+std::string formatHomeFile(const HomeRecord& home);
+
+// Replace the file in `folder`; false when it could not be written completely, in
+// which case the old file is left as it was (the caller keeps its data unchanged too).
+bool saveBeaconFile(const std::filesystem::path& folder, const BeaconGrid& table);
+bool saveHomeFile(const std::filesystem::path& folder, const HomeRecord& home);
+std::string saveFailedMessage(const std::filesystem::path& file);
+
+// The 6-character locator of a position given as the data files hold it (degree and
+// minute texts and the hemisphere words); empty when a part is not a number or the
+// latitude lies beyond a pole.
+std::string locatorOfParts(std::string_view latDeg, std::string_view latMin, bool south,
+                           std::string_view lonDeg, std::string_view lonMin, bool west);
+
+// The texts a locator puts into the position fields: the centre of its square in
+// whole degrees and minutes with the hemisphere words.
+struct PositionTexts {
+  std::string latDeg, latMin, northSouth, lonDeg, lonMin, westEast;
+};
+std::optional<PositionTexts> positionOfLocator(std::string_view locator);
+
+}  // namespace harkola

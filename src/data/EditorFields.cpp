@@ -1,0 +1,71 @@
+#include "data/EditorFields.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QObject>
+#include <QTimer>
+
+#include "app/UserDialogs.h"
+
+namespace harkola {
+namespace {
+
+// Selects the whole text when the box gets the focus. Deferred, because a mouse click
+// that gave the focus would otherwise place the cursor and clear the selection again.
+class SelectAllOnEntry : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::FocusIn) {
+      if (auto* edit = qobject_cast<QLineEdit*>(watched))
+        QTimer::singleShot(0, edit, [edit] { edit->selectAll(); });
+    }
+    return false;
+  }
+};
+
+void selectAllOnEntry(QLineEdit* edit) { edit->installEventFilter(new SelectAllOnEntry(edit)); }
+
+// Takes double quotes out of what was just typed; true when there were any.
+bool refuseQuotes(QLineEdit* edit, const QString& text, QWidget* dialogParent) {
+  if (!text.contains('"') && !text.contains('\n') && !text.contains('\r')) return false;
+  bool hadQuote = false;
+  const QString clean = qs(storableText(text.toStdString(), hadQuote));
+  const int cursor = edit->cursorPosition() - static_cast<int>(text.size() - clean.size());
+  edit->setText(clean);
+  edit->setCursorPosition(std::max(0, cursor));
+  if (hadQuote) showEditorMessage(dialogParent, kQuoteRefusedMessage);
+  return true;
+}
+
+}  // namespace
+
+void showEditorMessage(QWidget* parent, const std::string& text) {
+  dialogs().message(parent, Notice{text, kAppTitle, NoticeIcon::None, NoticeButtons::Ok});
+}
+
+void watchTextField(QLineEdit* edit, int maxChars, QWidget* dialogParent) {
+  selectAllOnEntry(edit);
+  // textEdited: only what the user typed or pasted; filling the box from the data
+  // must not raise messages.
+  QObject::connect(edit, &QLineEdit::textEdited, edit, [=](const QString& typed) {
+    refuseQuotes(edit, typed, dialogParent);
+    if (auto msg = tooLongMessage(static_cast<std::size_t>(edit->text().size()), maxChars))
+      showEditorMessage(dialogParent, *msg);
+  });
+}
+
+void watchAngleField(QLineEdit* edit, AngleField kind, std::function<std::string()> stored,
+                     QWidget* dialogParent) {
+  selectAllOnEntry(edit);
+  QObject::connect(edit, &QLineEdit::textEdited, edit, [=](const QString& typed) {
+    if (acceptsAngle(typed.toStdString(), kind)) return;
+    showEditorMessage(dialogParent, rangeMessage(kind));
+    edit->setText(qs(stored()));
+    edit->selectAll();
+  });
+}
+
+}  // namespace harkola

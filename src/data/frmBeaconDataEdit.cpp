@@ -1,0 +1,261 @@
+#include "data/frmBeaconDataEdit.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/UserDialogs.h"
+#include "data/DataEdit.h"
+#include "data/DefaultData.h"
+#include "data/EditorFields.h"
+#include "data/StartupChecks.h"
+
+namespace harkola {
+namespace {
+
+constexpr std::array<const char*, kBandCount> kStatusNames = {
+    "txtEditStatus14", "txtEditStatus18", "txtEditStatus21", "txtEditStatus24", "txtEditStatus28"};
+constexpr std::array<const char*, kBandCount> kBandCaptions = {"14 MHz", "18 MHz", "21 MHz",
+                                                               "24 MHz", "28 MHz"};
+
+template <class W>
+W* named(W* w, const char* name) {
+  w->setObjectName(name);
+  return w;
+}
+
+}  // namespace
+
+frmBeaconDataEdit::frmBeaconDataEdit(PublicDecs& shared, std::function<void()> reloadAndRecompute,
+                                     QWidget* parent)
+    : QDialog(parent), d(shared), m_reload(std::move(reloadAndRecompute)) {
+  setObjectName("frmBeaconDataEdit");
+  setWindowTitle("Harkola 4   Edit Beacon Data");
+  setModal(true);
+  buildControls();
+}
+
+void frmBeaconDataEdit::buildControls() {
+  auto* root = new QVBoxLayout(this);
+
+  lblWarning = named(new QLabel(
+                         "WARNING!  Be very careful with any changes to this data; it is "
+                         "fundamental to correct operation of this application."),
+                     "lblWarning");
+  lblWarning->setWordWrap(true);
+  lblWarning->setStyleSheet("color: rgb(255,0,0); font-weight: bold;");
+  root->addWidget(lblWarning);
+
+  auto* chooserRow = new QHBoxLayout;
+  cboEditSlotChoose = named(new QComboBox, "cboEditSlotChoose");
+  for (int k = 1; k <= kBeaconCount; ++k) cboEditSlotChoose->addItem(QString("Slot %1").arg(k));
+  cboEditSlotChoose->setToolTip("Choose the slot number to alter");
+  cboEditSlotChoose->installEventFilter(this);
+  chooserRow->addWidget(new QLabel("Beacon to edit:"));
+  chooserRow->addWidget(cboEditSlotChoose);
+  chooserRow->addStretch(1);
+  root->addLayout(chooserRow);
+
+  auto* textBox = new QGroupBox("Beacon");
+  auto* grid = new QGridLayout(textBox);
+  auto addText = [&](QLineEdit*& edit, const char* name, const QString& caption, int maxChars,
+                     int row) {
+    edit = named(new QLineEdit, name);
+    // Room for the longest allowed text; longer is reported but still kept.
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(maxChars, 'M')) * 7 / 10);
+    grid->addWidget(new QLabel(caption), row, 0);
+    grid->addWidget(edit, row, 1);
+    watchTextField(edit, maxChars, this);
+  };
+  addText(txtEditCountry, "txtEditCountry", "Country", kCountryMaxChars, 0);
+  addText(txtEditCallsign, "txtEditCallsign", "Callsign", kCallsignMaxChars, 1);
+  for (int b = 0; b < kBandCount; ++b)
+    addText(txtEditStatus[b], kStatusNames[b], QString("Status on %1").arg(kBandCaptions[b]),
+            kStatusMaxChars, 2 + b);
+  root->addWidget(textBox);
+
+  auto* posBox = new QGroupBox("Position");
+  auto* pos = new QGridLayout(posBox);
+  auto addAngle = [&](QLineEdit*& edit, const char* name, AngleField kind, int column) {
+    edit = named(new QLineEdit, name);
+    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("0000000") + 12);
+    watchAngleField(
+        edit, kind, [this, column] { return d.BeaconTable[m_beacon][column]; }, this);
+  };
+  addAngle(txtEditLatDeg, "txtEditLatDeg", AngleField::Degrees, 12);
+  addAngle(txtEditLatMin, "txtEditLatMin", AngleField::Minutes, 13);
+  addAngle(txtEditLongDeg, "txtEditLongDeg", AngleField::Degrees, 9);
+  addAngle(txtEditLongMin, "txtEditLongMin", AngleField::Minutes, 10);
+  btnNorth = named(new QRadioButton("North"), "btnNorth");
+  btnSouth = named(new QRadioButton("South"), "btnSouth");
+  btnWest = named(new QRadioButton("West"), "btnWest");
+  btnEast = named(new QRadioButton("East"), "btnEast");
+  auto* ns = new QButtonGroup(this);
+  ns->addButton(btnNorth);
+  ns->addButton(btnSouth);
+  auto* we = new QButtonGroup(this);
+  we->addButton(btnWest);
+  we->addButton(btnEast);
+  pos->addWidget(new QLabel("Degrees"), 0, 1);
+  pos->addWidget(new QLabel("Minutes"), 0, 2);
+  pos->addWidget(new QLabel("Latitude"), 1, 0);
+  pos->addWidget(txtEditLatDeg, 1, 1);
+  pos->addWidget(txtEditLatMin, 1, 2);
+  pos->addWidget(btnNorth, 1, 3);
+  pos->addWidget(btnSouth, 1, 4);
+  pos->addWidget(new QLabel("Longitude"), 2, 0);
+  pos->addWidget(txtEditLongDeg, 2, 1);
+  pos->addWidget(txtEditLongMin, 2, 2);
+  pos->addWidget(btnWest, 2, 3);
+  pos->addWidget(btnEast, 2, 4);
+  pos->setColumnStretch(5, 1);
+  root->addWidget(posBox);
+
+  lblDataStatus = named(new QLabel, "lblDataStatus");
+  lblDataStatus->setWordWrap(true);
+  root->addWidget(lblDataStatus);
+  lblHint = named(new QLabel("Use tab key or mouse to move between data entry boxes"), "lblHint");
+  root->addWidget(lblHint);
+
+  auto* buttons = new QHBoxLayout;
+  cmdSaveBeaconData = named(new QPushButton("Save this entry"), "cmdSaveBeaconData");
+  cmdSaveBeaconData->setToolTip("Saves what you see in this window");
+  cmdDefault2 = named(new QPushButton("Defaults"), "cmdDefault2");
+  cmdDefault2->setToolTip("Restores default information FOR ALL BEACONS");
+  cmdExit = named(new QPushButton("Exit"), "cmdExit");
+  cmdExit->setToolTip("Press to exit without saving changes");
+  for (QPushButton* b : {cmdSaveBeaconData, cmdDefault2, cmdExit}) {
+    // Enter in an entry box must not press a button (it would save or close).
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    buttons->addWidget(b);
+  }
+  buttons->insertStretch(2, 1);
+  root->addLayout(buttons);
+
+  // The order of the original form; the country box, which it left out, comes last so
+  // the keyboard still reaches it.
+  QWidget* order[] = {cboEditSlotChoose, txtEditCallsign, txtEditStatus[0], txtEditStatus[1],
+                      txtEditStatus[2],  txtEditStatus[3], txtEditStatus[4], txtEditLatDeg,
+                      txtEditLatMin,     btnNorth,         btnSouth,         txtEditLongDeg,
+                      txtEditLongMin,    btnWest,          btnEast,          txtEditCountry,
+                      cmdSaveBeaconData, cmdDefault2,      cmdExit};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  connect(cboEditSlotChoose, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index < 0) return;
+    m_beacon = index + 1;
+    showBeacon(m_beacon);
+  });
+  connect(cmdSaveBeaconData, &QPushButton::clicked, this, [this] { cmdSaveBeaconData_Click(); });
+  connect(cmdDefault2, &QPushButton::clicked, this, [this] { cmdDefault2_Click(); });
+  connect(cmdExit, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void frmBeaconDataEdit::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  if (m_activated) return;
+  m_activated = true;
+  cboEditSlotChoose->setEnabled(true);
+  {
+    const QSignalBlocker block(cboEditSlotChoose);
+    cboEditSlotChoose->setCurrentIndex(0);
+  }
+  m_beacon = 1;
+  showBeacon(1);
+  cboEditSlotChoose->setFocus();
+}
+
+bool frmBeaconDataEdit::eventFilter(QObject* watched, QEvent* e) {
+  // One beacon at a time: once the user leaves the chooser for the boxes it stays
+  // locked until the entry is saved or the defaults are restored. Opening its list or
+  // a message box taking the focus does not count as leaving it.
+  if (watched == cboEditSlotChoose && e->type() == QEvent::FocusOut) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+      cboEditSlotChoose->setEnabled(false);
+  }
+  return QDialog::eventFilter(watched, e);
+}
+
+void frmBeaconDataEdit::showBeacon(int n) {
+  if (n < 1 || n > kBeaconCount) return;
+  m_beacon = n;
+  if (!beaconHemispheresValid(d.BeaconTable, n) && !m_repairing) {
+    showEditorMessage(this, kCorruptDataMessage);
+    m_repairing = true;
+    restoreDefaults();  // shows the beacon again
+    m_repairing = false;
+    return;
+  }
+  const auto& row = d.BeaconTable[n];
+  txtEditCountry->setText(qs(row[2]));
+  txtEditCallsign->setText(qs(row[3]));
+  for (int b = 0; b < kBandCount; ++b) txtEditStatus[b]->setText(qs(row[4 + b]));
+  txtEditLongDeg->setText(qs(row[9]));
+  txtEditLongMin->setText(qs(row[10]));
+  txtEditLatDeg->setText(qs(row[12]));
+  txtEditLatMin->setText(qs(row[13]));
+  // A row the repair could not mend shows East/South, the words that any text other
+  // than West/North counts as everywhere else.
+  (row[11] == "West" ? btnWest : btnEast)->setChecked(true);
+  (row[14] == "North" ? btnNorth : btnSouth)->setChecked(true);
+  lblDataStatus->setText(qs(row[15] + kHelpSuffix));
+}
+
+void frmBeaconDataEdit::reload() {
+  if (m_reload) {
+    m_reload();
+    return;
+  }
+  for (const Notice& n : loadHomeAndBeacons(d)) dialogs().message(this, n);
+}
+
+void frmBeaconDataEdit::cmdSaveBeaconData_Click() {
+  const int n = m_beacon;
+  BeaconGrid table = d.BeaconTable;
+  auto& row = table[n];
+  row[2] = txtEditCountry->text().toStdString();
+  row[3] = txtEditCallsign->text().toStdString();
+  for (int b = 0; b < kBandCount; ++b) row[4 + b] = txtEditStatus[b]->text().toStdString();
+  row[9] = txtEditLongDeg->text().toStdString();
+  row[10] = txtEditLongMin->text().toStdString();
+  row[11] = btnWest->isChecked() ? "West" : "East";
+  row[12] = txtEditLatDeg->text().toStdString();
+  row[13] = txtEditLatMin->text().toStdString();
+  row[14] = btnNorth->isChecked() ? "North" : "South";
+  row[15] = kCustomisedNote;
+
+  const std::filesystem::path folder = d.DataFolder;
+  if (!saveBeaconFile(folder, table)) {
+    // The old file is still whole; the table keeps the data that matches it.
+    dialogs().message(this, Notice{saveFailedMessage(folder / kBeaconDataFile), kAppTitle,
+                                   NoticeIcon::Critical, NoticeButtons::Ok});
+    return;
+  }
+  d.BeaconTable = table;
+  reload();
+  showEditorMessage(this, kBeaconSavedMessage);
+  showBeacon(n);
+  cboEditSlotChoose->setEnabled(true);
+}
+
+void frmBeaconDataEdit::cmdDefault2_Click() { restoreDefaults(); }
+
+void frmBeaconDataEdit::restoreDefaults() {
+  dialogs().message(this, writeDefaultBeaconData(d.DataFolder));
+  reload();
+  showBeacon(m_beacon);
+  cboEditSlotChoose->setEnabled(true);
+}
+
+}  // namespace harkola

@@ -1,0 +1,74 @@
+#pragma once
+// The beacon data editor: corrects the entry of one beacon at a time in the shared
+// BeaconTable and rewrites BeaconData.dat, after which the whole program works with
+// the new data (the caller's reload recomputes distances and azimuths).
+//
+// The table holds only saved values: the boxes are edited, and nothing reaches the
+// table or the file before "Save this entry".
+
+#include <QDialog>
+#include <array>
+#include <functional>
+
+#include "app/PublicDecs.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace harkola {
+
+class frmBeaconDataEdit : public QDialog {
+  Q_OBJECT
+ public:
+  // `reloadAndRecompute` reloads home and beacons from d.DataFolder and recomputes
+  // d.DistAzTable (the main window's reloadData); when empty the editor reloads itself.
+  frmBeaconDataEdit(PublicDecs& d, std::function<void()> reloadAndRecompute,
+                    QWidget* parent = nullptr);
+
+  // The beacon being edited, 1..18.
+  int beacon() const { return m_beacon; }
+  // Fills the window from row `n` of the table (repairing a damaged row as "Defaults").
+  void showBeacon(int n);
+
+  void cmdSaveBeaconData_Click();
+  void cmdDefault2_Click();
+
+  QComboBox* cboEditSlotChoose = nullptr;
+  QLineEdit* txtEditCountry = nullptr;
+  QLineEdit* txtEditCallsign = nullptr;
+  std::array<QLineEdit*, kBandCount> txtEditStatus{};  // txtEditStatus14 .. txtEditStatus28
+  QLineEdit* txtEditLongDeg = nullptr;
+  QLineEdit* txtEditLongMin = nullptr;
+  QRadioButton* btnWest = nullptr;
+  QRadioButton* btnEast = nullptr;
+  QLineEdit* txtEditLatDeg = nullptr;
+  QLineEdit* txtEditLatMin = nullptr;
+  QRadioButton* btnNorth = nullptr;
+  QRadioButton* btnSouth = nullptr;
+  QLabel* lblDataStatus = nullptr;
+  QLabel* lblWarning = nullptr;
+  QLabel* lblHint = nullptr;
+  QPushButton* cmdSaveBeaconData = nullptr;
+  QPushButton* cmdDefault2 = nullptr;
+  QPushButton* cmdExit = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void buildControls();
+  void reload();
+  void restoreDefaults();
+
+  PublicDecs& d;
+  std::function<void()> m_reload;
+  int m_beacon = 1;
+  bool m_activated = false;
+  bool m_repairing = false;
+};
+
+}  // namespace harkola

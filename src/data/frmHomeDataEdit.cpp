@@ -1,0 +1,253 @@
+#include "data/frmHomeDataEdit.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/UserDialogs.h"
+#include "data/DataEdit.h"
+#include "data/DefaultData.h"
+#include "data/EditorFields.h"
+#include "data/StartupChecks.h"
+
+namespace harkola {
+namespace {
+
+template <class W>
+W* named(W* w, const QString& name) {
+  w->setObjectName(name);
+  return w;
+}
+
+}  // namespace
+
+frmHomeDataEdit::frmHomeDataEdit(PublicDecs& shared, std::function<void()> reloadAndRecompute,
+                                 QWidget* parent)
+    : QDialog(parent), d(shared), m_reload(std::move(reloadAndRecompute)) {
+  setObjectName("frmHomeDataEdit");
+  setWindowTitle("Harkola 4   Home location and settings");
+  setModal(true);
+  buildControls();
+}
+
+void frmHomeDataEdit::buildControls() {
+  auto* root = new QVBoxLayout(this);
+
+  auto* nameRow = new QHBoxLayout;
+  txtName = named(new QLineEdit, "txtName");
+  txtName->setToolTip("Enter the name of your location here");
+  txtName->setMinimumWidth(txtName->fontMetrics().horizontalAdvance(QString(kHomeNameMaxChars, 'M')) *
+                           7 / 10);
+  watchTextField(txtName, kHomeNameMaxChars, this);
+  nameRow->addWidget(new QLabel("Home location"));
+  nameRow->addWidget(txtName, 1);
+  root->addLayout(nameRow);
+
+  auto* posBox = new QGroupBox("Position");
+  auto* pos = new QGridLayout(posBox);
+  auto angle = [&](QLineEdit*& edit, const char* name, AngleField kind, int field,
+                   const char* tip) {
+    edit = named(new QLineEdit, name);
+    edit->setToolTip(tip);
+    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("0000000") + 12);
+    watchAngleField(
+        edit, kind, [this, field] { return d.Home.fields[field]; }, this);
+    connect(edit, &QLineEdit::textChanged, this, [this] { refreshLocator(); });
+  };
+  angle(txtLatDeg, "txtLatDeg", AngleField::Degrees, 2, "Enter lattitude in whole degrees up to 180");
+  angle(txtLatMin, "txtLatMin", AngleField::Minutes, 3, "Enter lattitude minutes as a whole number");
+  angle(txtLongDeg, "txtLongDeg", AngleField::Degrees, 5,
+        "Enter longitude degrees as a whole number up to 180");
+  angle(txtLongMin, "txtLongMin", AngleField::Minutes, 6, "Enter longitude minutes as a whole number");
+
+  auto option = [&](QRadioButton*& b, const char* name, const char* caption, const char* tip) {
+    b = named(new QRadioButton(caption), name);
+    if (tip) b->setToolTip(tip);
+    connect(b, &QRadioButton::toggled, this, [this] { refreshLocator(); });
+  };
+  option(optNorth, "optNorth", "North", "Push if you are north of the Equator");
+  option(optSouth, "optSouth", "South", "Push if you are south of the Equator");
+  option(optWest, "optWest", "West", "Push if you are west of the Greenwich (Prime) meridian");
+  option(optEast, "optEast", "East", "Push if you are east of the Greenwich (Prime) meridian");
+  auto* ns = new QButtonGroup(this);
+  ns->addButton(optNorth);
+  ns->addButton(optSouth);
+  auto* we = new QButtonGroup(this);
+  we->addButton(optWest);
+  we->addButton(optEast);
+
+  pos->addWidget(new QLabel("Degrees"), 0, 1);
+  pos->addWidget(new QLabel("Minutes"), 0, 2);
+  pos->addWidget(new QLabel("Latitude"), 1, 0);
+  pos->addWidget(txtLatDeg, 1, 1);
+  pos->addWidget(txtLatMin, 1, 2);
+  pos->addWidget(optNorth, 1, 3);
+  pos->addWidget(optSouth, 1, 4);
+  pos->addWidget(new QLabel("Longitude"), 2, 0);
+  pos->addWidget(txtLongDeg, 2, 1);
+  pos->addWidget(txtLongMin, 2, 2);
+  pos->addWidget(optWest, 2, 3);
+  pos->addWidget(optEast, 2, 4);
+
+  txtLocator = named(new QLineEdit, "txtLocator");
+  txtLocator->setToolTip("Grid locator of this position; type a 4 or 6 character locator to set the position");
+  txtLocator->setMaxLength(8);
+  txtLocator->setMaximumWidth(txtLocator->fontMetrics().horizontalAdvance("MMMMMMMM") + 12);
+  cmdUseLocator = named(new QPushButton("Use locator"), "cmdUseLocator");
+  cmdUseLocator->setToolTip("Sets the position to the centre of the locator's square");
+  pos->addWidget(new QLabel("Locator"), 3, 0);
+  pos->addWidget(txtLocator, 3, 1, 1, 2);
+  pos->addWidget(cmdUseLocator, 3, 3, 1, 2);
+  pos->setColumnStretch(5, 1);
+  root->addWidget(posBox);
+
+  auto* unitBox = new QGroupBox("Distance units");
+  auto* units = new QHBoxLayout(unitBox);
+  Units[0] = named(new QRadioButton("Miles"), "Units_0");
+  Units[1] = named(new QRadioButton("Kilometres"), "Units_1");
+  units->addWidget(Units[0]);
+  units->addWidget(Units[1]);
+  units->addSpacing(12);
+  units->addWidget(new QLabel("For main screen display"));
+  units->addStretch(1);
+  root->addWidget(unitBox);
+
+  lblHomeDataStatus = named(new QLabel, "lblHomeDataStatus");
+  lblHomeDataStatus->setWordWrap(true);
+  root->addWidget(lblHomeDataStatus);
+  lblHint = named(new QLabel("Use mouse or tab key to move between data fields"), "lblHint");
+  root->addWidget(lblHint);
+
+  auto* buttons = new QHBoxLayout;
+  cmdSaveHomeData = named(new QPushButton("Save"), "cmdSaveHomeData");
+  cmdSaveHomeData->setToolTip("Saves what you see in this window");
+  cmdDefault1 = named(new QPushButton("Restore default"), "cmdDefault1");
+  cmdDefault1->setToolTip("Creates new file using default data");
+  cmdExit = named(new QPushButton("Exit"), "cmdExit");
+  cmdExit->setToolTip("Press to exit without saving");
+  for (QPushButton* b : {cmdUseLocator, cmdSaveHomeData, cmdDefault1, cmdExit}) {
+    // Enter in an entry box must not press a button (it would save or close).
+    b->setAutoDefault(false);
+    b->setDefault(false);
+  }
+  buttons->addWidget(cmdSaveHomeData);
+  buttons->addWidget(cmdDefault1);
+  buttons->addStretch(1);
+  buttons->addWidget(cmdExit);
+  root->addLayout(buttons);
+
+  QWidget* order[] = {txtName,    txtLatDeg,  txtLatMin,     optNorth,        optSouth,
+                      txtLongDeg, txtLongMin, optWest,       optEast,         Units[0],
+                      Units[1],   txtLocator, cmdUseLocator, cmdSaveHomeData, cmdDefault1,
+                      cmdExit};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  connect(cmdUseLocator, &QPushButton::clicked, this, [this] { cmdUseLocator_Click(); });
+  connect(txtLocator, &QLineEdit::returnPressed, this, [this] { cmdUseLocator_Click(); });
+  connect(cmdSaveHomeData, &QPushButton::clicked, this, [this] { cmdSaveHomeData_Click(); });
+  connect(cmdDefault1, &QPushButton::clicked, this, [this] { cmdDefault1_Click(); });
+  connect(cmdExit, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void frmHomeDataEdit::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  if (m_activated) return;
+  m_activated = true;
+  showData();
+  txtName->setFocus();
+}
+
+void frmHomeDataEdit::showData() {
+  const auto& f = d.Home.fields;
+  if (!homeChoicesValid(d.Home) && !m_repairing) {
+    showEditorMessage(this, kCorruptDataMessage);
+    m_repairing = true;
+    restoreDefault();  // shows the data again
+    m_repairing = false;
+    return;
+  }
+  txtName->setText(qs(f[1]));
+  txtLatDeg->setText(qs(f[2]));
+  txtLatMin->setText(qs(f[3]));
+  txtLongDeg->setText(qs(f[5]));
+  txtLongMin->setText(qs(f[6]));
+  // A record the repair could not mend shows the choice the rest of the program makes
+  // of an unknown word: North, East and kilometres.
+  (f[4] == "South" ? optSouth : optNorth)->setChecked(true);
+  (f[7] == "West" ? optWest : optEast)->setChecked(true);
+  Units[f[8] == "Miles" ? 0 : 1]->setChecked(true);
+  lblHomeDataStatus->setText(qs(f[9] + kHelpSuffix));
+  refreshLocator();
+}
+
+void frmHomeDataEdit::refreshLocator() {
+  if (!txtLocator) return;
+  txtLocator->setText(qs(locatorOfParts(
+      txtLatDeg->text().toStdString(), txtLatMin->text().toStdString(), optSouth->isChecked(),
+      txtLongDeg->text().toStdString(), txtLongMin->text().toStdString(), optWest->isChecked())));
+}
+
+void frmHomeDataEdit::cmdUseLocator_Click() {
+  const std::optional<PositionTexts> p = positionOfLocator(txtLocator->text().toStdString());
+  if (!p) {
+    showEditorMessage(this, kBadLocatorMessage);
+    refreshLocator();  // back to the locator of the unchanged position
+    return;
+  }
+  txtLatDeg->setText(qs(p->latDeg));
+  txtLatMin->setText(qs(p->latMin));
+  (p->northSouth == "South" ? optSouth : optNorth)->setChecked(true);
+  txtLongDeg->setText(qs(p->lonDeg));
+  txtLongMin->setText(qs(p->lonMin));
+  (p->westEast == "West" ? optWest : optEast)->setChecked(true);
+  refreshLocator();
+}
+
+void frmHomeDataEdit::reload() {
+  if (m_reload) {
+    m_reload();
+    return;
+  }
+  for (const Notice& n : loadHomeAndBeacons(d)) dialogs().message(this, n);
+}
+
+void frmHomeDataEdit::cmdSaveHomeData_Click() {
+  HomeRecord home;
+  auto& f = home.fields;
+  f[1] = txtName->text().toStdString();
+  f[2] = txtLatDeg->text().toStdString();
+  f[3] = txtLatMin->text().toStdString();
+  f[4] = optNorth->isChecked() ? "North" : "South";
+  f[5] = txtLongDeg->text().toStdString();
+  f[6] = txtLongMin->text().toStdString();
+  f[7] = optWest->isChecked() ? "West" : "East";
+  f[8] = Units[0]->isChecked() ? "Miles" : "Km";
+  f[9] = kCustomisedNote;
+
+  const std::filesystem::path folder = d.DataFolder;
+  if (!saveHomeFile(folder, home)) {
+    dialogs().message(this, Notice{saveFailedMessage(folder / kHomeDataFile), kAppTitle,
+                                   NoticeIcon::Critical, NoticeButtons::Ok});
+    return;
+  }
+  d.Home = home;
+  reload();
+  showEditorMessage(this, kHomeSavedMessage);
+  showData();
+}
+
+void frmHomeDataEdit::cmdDefault1_Click() { restoreDefault(); }
+
+void frmHomeDataEdit::restoreDefault() {
+  dialogs().message(this, writeDefaultHomeData(d.DataFolder));
+  reload();
+  showData();
+}
+
+}  // namespace harkola

@@ -1,0 +1,73 @@
+#pragma once
+// The home data editor: the name and position of the home station and the distance
+// unit of the main window. Saving rewrites HomeData.dat and has the caller reload and
+// recompute the distances and azimuths of all beacons.
+//
+// Besides degrees and minutes the position can be given as a Maidenhead locator: the
+// locator box shows the locator of what the boxes hold, and a typed 4- or 6-character
+// locator fills the boxes with the centre of its square (whole minutes). The file
+// keeps degrees and minutes only.
+
+#include <QDialog>
+#include <array>
+#include <functional>
+
+#include "app/PublicDecs.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace harkola {
+
+class frmHomeDataEdit : public QDialog {
+  Q_OBJECT
+ public:
+  // `reloadAndRecompute` reloads home and beacons from d.DataFolder and recomputes
+  // d.DistAzTable (the main window's reloadData); when empty the editor reloads itself.
+  frmHomeDataEdit(PublicDecs& d, std::function<void()> reloadAndRecompute,
+                  QWidget* parent = nullptr);
+
+  // Fills the window from d.Home (repairing a damaged record with the default).
+  void showData();
+
+  void cmdSaveHomeData_Click();
+  void cmdDefault1_Click();
+  // Applies the locator typed into txtLocator; a bad one is reported and changes nothing.
+  void cmdUseLocator_Click();
+
+  QLineEdit* txtName = nullptr;
+  QLineEdit* txtLatDeg = nullptr;
+  QLineEdit* txtLatMin = nullptr;
+  QRadioButton* optNorth = nullptr;
+  QRadioButton* optSouth = nullptr;
+  QLineEdit* txtLongDeg = nullptr;
+  QLineEdit* txtLongMin = nullptr;
+  QRadioButton* optWest = nullptr;
+  QRadioButton* optEast = nullptr;
+  std::array<QRadioButton*, 2> Units{};  // 0 miles, 1 kilometres
+  QLineEdit* txtLocator = nullptr;
+  QPushButton* cmdUseLocator = nullptr;
+  QLabel* lblHomeDataStatus = nullptr;
+  QLabel* lblHint = nullptr;
+  QPushButton* cmdSaveHomeData = nullptr;
+  QPushButton* cmdDefault1 = nullptr;
+  QPushButton* cmdExit = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+
+ private:
+  void buildControls();
+  void reload();
+  void restoreDefault();
+  void refreshLocator();
+
+  PublicDecs& d;
+  std::function<void()> m_reload;
+  bool m_activated = false;
+  bool m_repairing = false;
+};
+
+}  // namespace harkola
