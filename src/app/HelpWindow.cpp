@@ -1,5 +1,7 @@
 #include "app/HelpWindow.h"
 
+#include <QShortcut>
+
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
@@ -80,6 +82,12 @@ HelpWindow* showHelpContents(QWidget* parent) {
   window->raise();
   window->activateWindow();
   return window;
+}
+
+void installHelpKey(QWidget* window) {
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), window);
+  f1->setContext(Qt::WindowShortcut);
+  QObject::connect(f1, &QShortcut::activated, window, [window] { showHelpContents(window); });
 }
 
 }  // namespace harkola

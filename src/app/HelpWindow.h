@@ -34,4 +34,7 @@ class HelpWindow : public QDialog {
 // given) at its contents page and brings it to the front. Returns the window.
 HelpWindow* showHelpContents(QWidget* parent);
 
+// F1 anywhere in `window` opens the help at its contents page.
+void installHelpKey(QWidget* window);
+
 }  // namespace harkola

@@ -31,6 +31,8 @@
 #include "clock/ClockSync.h"
 #include "clock/frmNextBeacon.h"
 #include "data/DefaultData.h"
+#include "data/frmBeaconDataEdit.h"
+#include "data/frmHomeDataEdit.h"
 #include "data/StartupChecks.h"
 #include "rig/RigData.h"
 #include "rig/SerialRigPort.h"
@@ -91,6 +93,7 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
   connect(tmrClockTicks, &AlignedTicker::tick, this, &frmPrimary::onTick);
   m_rig = std::make_unique<RigLink>(d, this);
   m_voice = new ResfileSoundModule(this);
+  installHelpKey(this);
 }
 
 frmPrimary::~frmPrimary() { m_clock.setHooks(nullptr); }
@@ -334,8 +337,14 @@ void frmPrimary::buildMenus() {
   toggle(mnuLogAuto, &frmPrimary::mnuLogAuto_Click);
   toggle(mnuDisplayGraph, &frmPrimary::mnuDisplayGraph_Click);
   toggle(mnuNextBeacon, &frmPrimary::mnuNextBeacon_Click);
-  connect(mnuData, &QAction::triggered, this, [this] { notYetAvailable("The beacon data editor"); });
-  connect(mnuHome, &QAction::triggered, this, [this] { notYetAvailable("The home data editor"); });
+  connect(mnuData, &QAction::triggered, this, [this] {
+    frmBeaconDataEdit dlg(d, [this] { reloadData(); }, this);
+    dlg.exec();
+  });
+  connect(mnuHome, &QAction::triggered, this, [this] {
+    frmHomeDataEdit dlg(d, [this] { reloadData(); }, this);
+    dlg.exec();
+  });
   connect(mnuVoiceActivate, &QAction::triggered, this, &frmPrimary::mnuVoiceActivate_Click);
   connect(mnuRigSetup, &QAction::triggered, this, &frmPrimary::mnuRigSetup_Click);
   toggle(mnuRigCtrlActivate, &frmPrimary::mnuRigCtrlActivate_Click);

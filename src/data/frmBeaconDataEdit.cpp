@@ -1,5 +1,7 @@
 #include "data/frmBeaconDataEdit.h"
 
+#include "app/HelpWindow.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QEvent>
@@ -38,6 +40,7 @@ W* named(W* w, const char* name) {
 frmBeaconDataEdit::frmBeaconDataEdit(PublicDecs& shared, std::function<void()> reloadAndRecompute,
                                      QWidget* parent)
     : QDialog(parent), d(shared), m_reload(std::move(reloadAndRecompute)) {
+  installHelpKey(this);
   setObjectName("frmBeaconDataEdit");
   setWindowTitle("Harkola 4   Edit Beacon Data");
   setModal(true);

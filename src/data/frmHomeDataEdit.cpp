@@ -1,5 +1,7 @@
 #include "data/frmHomeDataEdit.h"
 
+#include "app/HelpWindow.h"
+
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -30,6 +32,7 @@ W* named(W* w, const QString& name) {
 frmHomeDataEdit::frmHomeDataEdit(PublicDecs& shared, std::function<void()> reloadAndRecompute,
                                  QWidget* parent)
     : QDialog(parent), d(shared), m_reload(std::move(reloadAndRecompute)) {
+  installHelpKey(this);
   setObjectName("frmHomeDataEdit");
   setWindowTitle("Harkola 4   Home location and settings");
   setModal(true);

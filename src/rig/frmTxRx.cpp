@@ -1,5 +1,7 @@
 #include "rig/frmTxRx.h"
 
+#include "app/HelpWindow.h"
+
 #include <QEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -42,6 +44,7 @@ QListWidget* makeList(const QString& name, const std::vector<std::string>& items
 
 frmTxRx::frmTxRx(PublicDecs& d, RigCtrl& rig, RigDefaultWriter writeDefault, QWidget* parent)
     : QDialog(parent), d_(d), rig_(rig), writeDefault_(std::move(writeDefault)) {
+  installHelpKey(this);
   setObjectName("frmTxRx");
   setModal(true);
 

@@ -231,7 +231,12 @@ TEST_F(EditorTest, ChooserLocksOnlyWhenTheUserLeavesIt) {
 // The editors wired to the main window as the menu does: what was saved shows at once.
 TEST_F(EditorTest, MainWindowShowsSavedValuesAtOnce) {
   ManualTimeSource time(LocalTime{2024, 3, 1, 12, 0, 45, 0});  // beacon 5 on 14 MHz
-  frmPrimary main(d, PrimaryServices{&time, [] { return true; }, false, false});
+  PrimaryServices services;
+  services.time = &time;
+  services.soundCardTest = [] { return true; };
+  services.showClosingWindow = false;
+  services.startTicker = false;
+  frmPrimary main(d, services);
   main.activate();
   main.onTick();
   ASSERT_EQ(main.lblCallsign->text(), "ZL6B");
