@@ -33,6 +33,7 @@ class frmVoiceSel;
 class frmNextBeacon;
 class frmGraph;
 class frmGraphFollow;
+class frmFollow;
 
 // The devices and windows the main window reaches through seams, so tests can run it
 // headless with a simulated clock.
@@ -80,6 +81,9 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   void mnuRigSetup_Click();
   void mnuVoiceActivate_Click();
   frmVoiceSel* voiceWindow() const { return m_voiceSel; }
+  // Follow mode: opens the follow window, or ends follow mode when the entry is checked.
+  void mnuFollowBeacon_Click();
+  frmFollow* followWindow() const { return m_follow; }
 
   // --- controls (named as in the window) ---
   QLabel* lblSystemTime = nullptr;
@@ -151,6 +155,9 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   void showSessionGraph();
   void closeSessionGraph();
   void followDisplay();
+  frmFollow* ensureFollowWindow();
+  void followModeChanged();
+  frmVoiceSel* ensureVoiceWindow();
   void notYetAvailable(const QString& what);
   void shutdown();
   void paintBandButtons(bool rigActive);
@@ -167,6 +174,7 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   std::unique_ptr<RigLink> m_rig;
   ResfileSoundModule* m_voice = nullptr;
   frmVoiceSel* m_voiceSel = nullptr;
+  frmFollow* m_follow = nullptr;
   bool m_shutDown = false;
   bool m_selectingBand = false;
 };
