@@ -42,7 +42,7 @@ frmFollow::frmFollow(PublicDecs& shared, QWidget* parent) : QWidget(parent, Qt::
     QFont bold = call->font();
     bold.setBold(true);
     call->setFont(bold);
-    call->setMinimumWidth(call->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMMMM")));
+    call->setMinimumWidth(call->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMM")));
     auto* country = new QLabel(box);
     country->setObjectName(QStringLiteral("Label2_") + n);
     country->setMinimumWidth(
