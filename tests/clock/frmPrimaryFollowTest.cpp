@@ -176,8 +176,10 @@ TEST_F(FollowMode, VoiceButtonLeavesOnlyTheChosenBeaconAnnouncedWithOneWarning) 
   for (int i = 0; i < kBeaconCount; ++i) EXPECT_EQ(d.VoiceSelected[i], i == 4) << i;
   EXPECT_EQ(win->lblVInd->text(), "(ON)");
   EXPECT_EQ(f->cmdVoiceFollow->text(), "Voice on");
-  EXPECT_EQ(vox(), 1);
-  EXPECT_EQ(dialogs.messages.size(), 1u);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, kVox);
+  EXPECT_EQ(dialogs.messages[0].title, "Harkola 5 ");
+  EXPECT_EQ(dialogs.messages[0].icon, NoticeIcon::Exclamation);
 
   // The voice window shows the same choice when opened again.
   win->mnuVoiceActivate_Click();

@@ -1,4 +1,4 @@
-// The follow window alone, with its callbacks recorded.
+// The follow window alone: its list, its choice and its loading.
 #include "rig/frmFollow.h"
 
 #include <QApplication>
@@ -13,10 +13,6 @@
 namespace harkola {
 namespace {
 
-const char* const kVox =
-    "Please check your radio does not have voice activated switching (vox) active, to avoid "
-    "transmitting the beacon announcements!  Thanks.";
-
 class FollowWindow : public ::testing::Test {
  protected:
   FollowWindow() {
@@ -26,11 +22,6 @@ class FollowWindow : public ::testing::Test {
     }
     win = std::make_unique<frmFollow>(d);
     win->onSelectBand = [this](int b) { bands.push_back(b); };
-    win->onAllVoiceOff = [this] { ++allOff; };
-    win->onVoiceOn = [this](int i) { voiceOn.push_back(i); };
-    win->onUncheckMenu = [this] { ++unchecks; };
-    win->onFollowChanged = [this] { ++changes; };
-    win->onClosed = [this] { ++closes; };
   }
   QRadioButton* option(int k) {
     return win->findChild<QRadioButton*>(QStringLiteral("opgFollowBeID_%1").arg(k));
@@ -41,8 +32,6 @@ class FollowWindow : public ::testing::Test {
   PublicDecs d;
   std::unique_ptr<frmFollow> win;
   std::vector<int> bands;
-  std::vector<int> voiceOn;
-  int allOff = 0, unchecks = 0, changes = 0, closes = 0;
 };
 
 TEST_F(FollowWindow, LoadListsTheBeaconsSelectsFourteenAndNoBeacon) {
@@ -89,66 +78,6 @@ TEST_F(FollowWindow, ChoosingABeaconEnablesActivateAndVoiceNoBeaconDisablesThem)
   EXPECT_FALSE(option(11)->isChecked());
   EXPECT_FALSE(button("cmdActivate")->isEnabled());
   EXPECT_FALSE(button("cmdVoiceFollow")->isEnabled());
-}
-
-TEST_F(FollowWindow, ActivateFollowsTheChosenBeaconAndCloses) {
-  win->show();
-  option(17)->click();  // beacon 18
-  button("cmdActivate")->click();
-  EXPECT_TRUE(d.FollowMode);
-  EXPECT_EQ(d.FollowedBeacon, 0);
-  EXPECT_FALSE(win->isVisible());
-  EXPECT_FALSE(win->isLoaded());
-  EXPECT_EQ(changes, 1);
-  EXPECT_EQ(closes, 1);
-  EXPECT_EQ(unchecks, 0);
-  EXPECT_EQ(allOff, 0);
-}
-
-TEST_F(FollowWindow, ActivateWithNoBeaconEndsFollowing) {
-  d.FollowMode = true;
-  d.FollowedBeacon = 7;
-  win->show();
-  button("cmdActivate")->click();  // disabled: nothing happens
-  EXPECT_TRUE(win->isVisible());
-  EXPECT_TRUE(d.FollowMode);
-  win->cmdActivate_Click();
-  EXPECT_FALSE(d.FollowMode);
-  EXPECT_EQ(d.FollowedBeacon, 7);
-  EXPECT_FALSE(win->isVisible());
-}
-
-TEST_F(FollowWindow, VoiceButtonAnnouncesOnlyTheChosenBeaconThenNone) {
-  win->show();
-  option(6)->click();
-  button("cmdVoiceFollow")->click();
-  EXPECT_EQ(allOff, 1);
-  EXPECT_EQ(voiceOn, std::vector<int>{6});
-  EXPECT_EQ(button("cmdVoiceFollow")->text(), "Voice on");
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, kVox);
-  EXPECT_EQ(dialogs.messages[0].title, "Harkola 5 ");
-  EXPECT_EQ(dialogs.messages[0].icon, NoticeIcon::Exclamation);
-
-  button("cmdVoiceFollow")->click();
-  EXPECT_EQ(allOff, 2);
-  EXPECT_EQ(voiceOn.size(), 1u);
-  EXPECT_EQ(button("cmdVoiceFollow")->text(), "Voice off");
-  EXPECT_EQ(dialogs.messages.size(), 1u);
-}
-
-TEST_F(FollowWindow, ClearEndsFollowingSilencesAndCloses) {
-  d.FollowMode = true;
-  win->show();
-  option(2)->click();
-  button("cmdClear")->click();
-  EXPECT_FALSE(d.FollowMode);
-  EXPECT_EQ(win->chosenEntry(), 18);
-  EXPECT_EQ(unchecks, 1);
-  EXPECT_EQ(allOff, 1);
-  EXPECT_EQ(changes, 1);
-  EXPECT_FALSE(win->isVisible());
-  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(FollowWindow, EveryLoadStartsAfreshAndAChoiceWhileUnloadedLoadsHidden) {
