@@ -349,10 +349,7 @@ void frmPrimary::buildMenus() {
   connect(mnuRigSetup, &QAction::triggered, this, &frmPrimary::mnuRigSetup_Click);
   toggle(mnuRigCtrlActivate, &frmPrimary::mnuRigCtrlActivate_Click);
   connect(mnuChart, &QAction::triggered, this, &frmPrimary::mnuChart_Click);
-  connect(mnuFollowBeacon, &QAction::triggered, this, [this] {
-    mnuFollowBeacon->setChecked(false);
-    notYetAvailable("Follow mode");
-  });
+  toggle(mnuFollowBeacon, &frmPrimary::mnuFollowBeacon_Click);
   connect(mnuHelpFile, &QAction::triggered, this, [this] { showHelpContents(this); });
   connect(mnuAbout, &QAction::triggered, this, [this] { showAboutBox(d.TitleText, this); });
 }
@@ -570,8 +567,7 @@ void frmPrimary::logWriteFailed(const std::string& path) {
 
 void frmPrimary::playVoiceClip(int stationNumber) { m_voice->PlayVoiceClip(stationNumber); }
 
-void frmPrimary::mnuVoiceActivate_Click() {
-  mnuVoiceActivate->setChecked(false);
+frmVoiceSel* frmPrimary::ensureVoiceWindow() {
   if (!m_voiceSel) {
     m_voiceSel = new frmVoiceSel(
         d,
@@ -581,7 +577,12 @@ void frmPrimary::mnuVoiceActivate_Click() {
         },
         this);
   }
-  m_voiceSel->show();
+  return m_voiceSel;
+}
+
+void frmPrimary::mnuVoiceActivate_Click() {
+  mnuVoiceActivate->setChecked(false);
+  ensureVoiceWindow()->show();
   m_voiceSel->raise();
 }
 

@@ -35,6 +35,7 @@ class frmDataAnalysis;
 class frmNextBeacon;
 class frmGraph;
 class frmGraphFollow;
+class frmFollow;
 
 // The devices and windows the main window reaches through seams, so tests can run it
 // headless with a simulated clock.
@@ -91,6 +92,9 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   void pauseForAnalysis() override;
   void resumeAfterAnalysis() override;
   frmVoiceSel* voiceWindow() const { return m_voiceSel; }
+  // Follow mode: opens the follow window, or ends follow mode when the entry is checked.
+  void mnuFollowBeacon_Click();
+  frmFollow* followWindow() const { return m_follow; }
 
   // --- controls (named as in the window) ---
   QLabel* lblSystemTime = nullptr;
@@ -162,6 +166,9 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   void showSessionGraph();
   void closeSessionGraph();
   void followDisplay();
+  frmFollow* ensureFollowWindow();
+  void followModeChanged();
+  frmVoiceSel* ensureVoiceWindow();
   void notYetAvailable(const QString& what);
   void shutdown();
   void paintBandButtons(bool rigActive);
@@ -181,6 +188,7 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   frmDataAnalysis* m_analysis = nullptr;
   bool m_manualBeforeAnalysis = false;
   bool m_autoBeforeAnalysis = false;
+  frmFollow* m_follow = nullptr;
   bool m_shutDown = false;
   bool m_selectingBand = false;
 };

@@ -1,0 +1,102 @@
+// The follow window alone: its list, its choice and its loading.
+#include "rig/frmFollow.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+#include "support/ScriptedDialogs.h"
+
+namespace harkola {
+namespace {
+
+class FollowWindow : public ::testing::Test {
+ protected:
+  FollowWindow() {
+    for (int n = 1; n <= kBeaconCount; ++n) {
+      d.BeaconTable[n][2] = "Country " + std::to_string(n);
+      d.BeaconTable[n][3] = "CALL" + std::to_string(n);
+    }
+    win = std::make_unique<frmFollow>(d);
+    win->onSelectBand = [this](int b) { bands.push_back(b); };
+  }
+  QRadioButton* option(int k) {
+    return win->findChild<QRadioButton*>(QStringLiteral("opgFollowBeID_%1").arg(k));
+  }
+  QPushButton* button(const char* name) { return win->findChild<QPushButton*>(name); }
+
+  test::ScriptedDialogs dialogs;
+  PublicDecs d;
+  std::unique_ptr<frmFollow> win;
+  std::vector<int> bands;
+};
+
+TEST_F(FollowWindow, LoadListsTheBeaconsSelectsFourteenAndNoBeacon) {
+  win->show();
+  EXPECT_EQ(win->windowTitle(), "Harkola 5  - Activate follow a single beacon mode");
+  EXPECT_FALSE(win->isModal());
+  for (int k = 0; k < kBeaconCount; ++k) {
+    const QString n = QString::number(k + 1);
+    EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("lblVBeID_%1").arg(k))->text(), "CALL" + n);
+    EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("Label2_%1").arg(k))->text(), "Country " + n);
+    ASSERT_TRUE(option(k));
+    EXPECT_TRUE(option(k)->isVisible());
+    EXPECT_FALSE(option(k)->isChecked());
+    EXPECT_EQ(option(k)->toolTip(), "Click to select beacon to follow");
+  }
+  ASSERT_TRUE(option(18));
+  EXPECT_TRUE(option(18)->isChecked());
+  EXPECT_FALSE(option(18)->isVisible());
+  EXPECT_EQ(option(18)->text(), "Dummy button");
+  EXPECT_EQ(bands, std::vector<int>{0});
+  EXPECT_EQ(button("cmdActivate")->text(), "Activate");
+  EXPECT_EQ(button("cmdClear")->text(), "Clear");
+  EXPECT_EQ(button("cmdVoiceFollow")->text(), "Voice off");
+  EXPECT_FALSE(button("cmdActivate")->isEnabled());
+  EXPECT_FALSE(button("cmdVoiceFollow")->isEnabled());
+  EXPECT_TRUE(button("cmdClear")->isEnabled());
+}
+
+TEST_F(FollowWindow, ChoosingABeaconEnablesActivateAndVoiceNoBeaconDisablesThem) {
+  win->show();
+  option(4)->click();
+  EXPECT_EQ(win->chosenEntry(), 4);
+  EXPECT_TRUE(button("cmdActivate")->isEnabled());
+  EXPECT_TRUE(button("cmdVoiceFollow")->isEnabled());
+  // A click on a callsign chooses its beacon too.
+  QLabel* call = win->lblVBeID[11];
+  QMouseEvent up(QEvent::MouseButtonRelease, QPointF(2, 2), call->mapToGlobal(QPointF(2, 2)),
+                 Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(call, &up);
+  EXPECT_EQ(win->chosenEntry(), 11);
+  EXPECT_TRUE(option(11)->isChecked());
+  EXPECT_FALSE(option(4)->isChecked());
+  win->selectEntry(18);
+  EXPECT_FALSE(option(11)->isChecked());
+  EXPECT_FALSE(button("cmdActivate")->isEnabled());
+  EXPECT_FALSE(button("cmdVoiceFollow")->isEnabled());
+}
+
+TEST_F(FollowWindow, EveryLoadStartsAfreshAndAChoiceWhileUnloadedLoadsHidden) {
+  win->selectEntry(18);  // not shown yet: loads hidden
+  EXPECT_TRUE(win->isLoaded());
+  EXPECT_FALSE(win->isVisible());
+  EXPECT_EQ(bands, std::vector<int>{0});
+  win->show();  // already loaded: no second band change
+  EXPECT_EQ(bands, std::vector<int>{0});
+  option(3)->click();
+  button("cmdVoiceFollow")->click();
+  win->close();
+  win->show();  // loaded again
+  EXPECT_EQ(bands, (std::vector<int>{0, 0}));
+  EXPECT_EQ(win->chosenEntry(), 18);
+  EXPECT_EQ(button("cmdVoiceFollow")->text(), "Voice off");
+  win->selectEntry(19);  // not an entry
+  EXPECT_EQ(win->chosenEntry(), 18);
+}
+
+}  // namespace
+}  // namespace harkola
