@@ -27,14 +27,6 @@ INSTANTIATE_TEST_SUITE_P(AudioFFT, ReverseBitsCases,
                                            ReverseCase{"bit9", 512, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(AudioFFT, TableIsTheBitReversalOfEveryIndex) {
-  AudioFFT fft;
-  for (int i = 0; i < kFftSize; ++i) {
-    ASSERT_EQ(fft.BitReverseTable[fft.BitReverseTable[i]], i) << i;
-    ASSERT_EQ(fft.BitReverseTable[i], ReverseBits(i, 10));
-  }
-}
-
 SampleBlock randomBlock(std::uint32_t seed, int filled = kBlockSamples) {
   std::mt19937 gen(seed);
   SampleBlock b{};
