@@ -147,7 +147,14 @@ __attribute__((target("avx"))) void laterStagesAvx(float* re, float* im, const f
 }
 
 using StagesFn = void (*)(float*, float*, const float*, const float*);
-const StagesFn kLaterStages = __builtin_cpu_supports("avx") ? laterStagesAvx : laterStagesSse;
+// Chosen on first use, so a transform run from another static initialiser is safe.
+StagesFn laterStagesForThisCpu() {
+  static const StagesFn fn = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx") ? laterStagesAvx : laterStagesSse;
+  }();
+  return fn;
+}
 
 }  // namespace
 
@@ -219,7 +226,7 @@ void AudioFFT::Transform(const SampleBlock& SampleBuffer, SpectrumFrame& Spectru
     transposeStore(re, r0, r1, r2, r3);
     transposeStore(im, m0, m1, m2, m3);
   }
-  kLaterStages(re, im, m_twiddleRe.data(), m_twiddleIm.data());
+  laterStagesForThisCpu()(re, im, m_twiddleRe.data(), m_twiddleIm.data());
 }
 
 }  // namespace harkola
