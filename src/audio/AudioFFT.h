@@ -36,8 +36,15 @@ class AudioFFT {
 
  private:
   void BuildBitReverseTable();
+  void BuildTwiddles();
   // Work array, overwritten on every call (cleared in the reordering step).
   std::array<float, kFftSize> m_imaginary{};
+  // The recurrence restarts at (1, 0) in every group of a stage, so its values depend
+  // only on the stage and the butterfly's place in the group: they are run once here,
+  // with the same 32-bit steps, and looked up. Stage with half-size m uses entries
+  // m-1 .. 2m-2 (1023 in all).
+  std::array<float, kFftSize> m_twiddleRe{};
+  std::array<float, kFftSize> m_twiddleIm{};
 };
 
 }  // namespace harkola

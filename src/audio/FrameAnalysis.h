@@ -39,6 +39,10 @@ struct SpectrumBar {
   BarColour colour = BarColour::Yellow;
 };
 
+// In test mode the display shows a black level reference line across its whole width
+// at this fraction of its height, measured from the top.
+constexpr double kReferenceLineFromTop = 0.8;
+
 // One frame as the analyser window draws it: bar x is bin x. The window draws bars
 // 0..W for its inner width W (< 1024).
 struct SpectrumBars {

@@ -53,7 +53,7 @@ struct ReplaySettings {
 // One slot as the replay saw it, reported when the slot ends (or the recording does).
 struct SlotTrace {
   LocalTime slotStart;  // the slot's ten-second boundary (may precede the recording)
-  int band = 0;
+  int band = 0;  // 0..4
   int beacon = 0;  // 1..18
   std::string callsign;
   long hits = 0;         // MorseHits at the slot's end

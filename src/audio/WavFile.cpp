@@ -88,22 +88,20 @@ bool readWav(const std::filesystem::path& path, WavAudio& out, std::string& erro
         error = name + " has audio data before its format description.";
         return false;
       }
-      std::vector<char> bytes;
+      // Never trust the header's size for the allocation: a damaged one may claim 4 GB.
+      const auto here = in.tellg();
+      in.seekg(0, std::ios::end);
+      const auto remaining = static_cast<std::uint64_t>(in.tellg() - here);
+      in.seekg(here);
       // Streamed recordings may leave the size at 0 or at its maximum: read to the end.
       const bool unknownSize = size == 0 || size == 0xFFFFFFFFu;
-      if (unknownSize) {
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      } else {
-        bytes.resize(size);
-        in.read(bytes.data(), size);
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (got < size) {
-          if (warning)
-            *warning = name + " is cut short: " + std::to_string(got) + " of " +
-                       std::to_string(size) + " bytes of audio were there.";
-          bytes.resize(got);
-        }
-      }
+      const std::uint64_t want = unknownSize ? remaining : size;
+      std::vector<char> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(want, remaining)));
+      in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      bytes.resize(static_cast<std::size_t>(in.gcount()));
+      if (bytes.size() < want && warning)
+        *warning = name + " is cut short: " + std::to_string(bytes.size()) + " of " +
+                   std::to_string(want) + " bytes of audio were there.";
       const std::size_t frameBytes = 2u * audio.channels;
       const std::size_t frames = bytes.size() / frameBytes;
       audio.samples.resize(frames * audio.channels);

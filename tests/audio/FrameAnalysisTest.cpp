@@ -57,14 +57,6 @@ INSTANTIATE_TEST_SUITE_P(
         BinCase{"below_noise_bands", 20, 800.0f, false, BarColour::Yellow}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FrameAnalysis, ThresholdScalesWithNoiseFilter) {
-  for (int nf : {1, 2, 14, 20}) {
-    PublicDecs d;
-    SpectrumFrame s = flatNoise();
-    EXPECT_FLOAT_EQ(analyseFrame(s, nf, d).threshold, nf / 2.0f * 100.0f) << nf;
-  }
-}
-
 TEST(FrameAnalysis, CountsAccumulateAcrossFramesAndDisplayDoesNotMatter) {
   PublicDecs withBars, without;
   SpectrumBars bars;

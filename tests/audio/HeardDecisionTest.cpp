@@ -182,15 +182,5 @@ TEST_F(HeardDecision, TestModeShowsDetectionsButNeverWrites) {
   EXPECT_EQ(clock.SLevel, 3);
 }
 
-TEST_F(HeardDecision, RecordCarriesTheSelectedBandAndItsBeacon) {
-  clock.selectBand(2);  // 21 MHz: in slot 1 beacon 17 is there
-  run(0, 1);
-  d.MorseHits = 60;
-  d.MorsePeakSum = 60 * 250000.0f;
-  run(1, 2);
-  ASSERT_EQ(sink.records.size(), 1u);
-  EXPECT_EQ(sink.records[0], "\"06-Dec-26\",\"8\",\"21\",\"OA4B\",\"5\"\r\n");
-}
-
 }  // namespace
 }  // namespace harkola

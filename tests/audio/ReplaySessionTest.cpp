@@ -2,12 +2,14 @@
 // the slots of a few beacons.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <set>
 #include <vector>
 
 #include "BeaconTableFixture.h"
 #include "audio/AudioFFT.h"
+#include "audio/FrameAnalysis.h"
 #include "audio/ReplaySession.h"
 #include "audio/SignalGenerator.h"
 #include "audio/WavFile.h"
@@ -117,6 +119,49 @@ TEST(Replay, TimingOfBlocksAndTicks) {
   EXPECT_EQ(r.stats.ticks, 100);
   EXPECT_EQ(r.traces.size(), 2u);
 }
+
+// Block 2204 completes exactly 102.4 s after the start, on a tick. Blocks 2202..2204
+// each hold 14 peaks (every bin of the signal window), so with a threshold of 30 the
+// count passes it only with block 2204. Starting at hh:00:05.6 that tick is second 8.0
+// of its slot, the last tick that still sees the window open: the record is written
+// only when the block is analysed before the tick.
+struct TieCase {
+  const char* name;
+  int startMs;
+  bool heard;
+};
+
+class BlockTickOrder : public ::testing::TestWithParam<TieCase> {};
+
+TEST_P(BlockTickOrder, BlockCompletingWithATickIsAnalysedFirst) {
+  std::vector<std::int16_t> s(2300 * kBlockSamples);  // runs on past the slot
+  for (int b = 2202; b <= 2204; ++b)
+    for (int n = 0; n < kBlockSamples; ++n) {
+      double v = 0;
+      for (int k = 69; k <= 82; ++k) v += 2000.0 * std::cos(2 * M_PI * k * n / kFftSize);
+      s[static_cast<std::size_t>(b) * kBlockSamples + n] = static_cast<std::int16_t>(std::lround(v));
+    }
+  {  // precondition: one such block gives exactly 14 peaks
+    AudioFFT fft;
+    SampleBlock block{};
+    std::copy_n(s.begin() + 2204 * kBlockSamples, kBlockSamples, block.begin());
+    SpectrumFrame f{};
+    fft.Transform(block, f);
+    PublicDecs d;
+    analyseFrame(f, 14, d);
+    ASSERT_EQ(d.MorseHits, 14);
+  }
+  ReplaySettings settings = at(8, 0, 5, GetParam().startMs);
+  settings.MorseThreshold = 30;
+  const Result r = replay(s, settings);
+  EXPECT_EQ(r.records.size(), GetParam().heard ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replay, BlockTickOrder,
+                         ::testing::Values(TieCase{"tie_on_last_listening_tick", 600, true},
+                                           TieCase{"tie_one_tick_later", 700, false},
+                                           TieCase{"one_tick_earlier", 500, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Replay, RecordingStartingMidSlotCountsThatSlot) {
   // Starts 5.25 s into slot 2 (beacon 2 on 14 MHz) with the tone already on; the clock
