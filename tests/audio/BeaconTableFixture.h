@@ -1,15 +1,25 @@
 #pragma once
-// The callsigns of the eighteen beacons, filled into a PublicDecs for the audio tests.
+// Shared pieces of the audio tests: the shipped beacon table and a sink that keeps
+// every heard-log record in memory.
+
+#include <string>
+#include <vector>
 
 #include "app/PublicDecs.h"
+#include "clock/HeardLog.h"
+#include "data/DefaultData.h"
+#include "data/StartupChecks.h"
 
 namespace harkola::testing_support {
 
-inline void fillCallsigns(PublicDecs& d) {
-  static const char* const kCalls[kBeaconCount] = {
-      "4U1UN", "VE8AT", "W6WX",  "KH6WO", "ZL6B", "VK6RBP", "JA2IGY", "RR9O", "VR2HK",
-      "4S7B",  "ZS6DN", "5Z4B",  "4X6TU", "OH2B", "CS3B",   "LU4AA",  "OA4B", "YV5B"};
-  for (int n = 1; n <= kBeaconCount; ++n) d.BeaconTable[n][3] = kCalls[n - 1];
-}
+inline void fillCallsigns(PublicDecs& d) { d.BeaconTable = *parseBeacons(defaultBeaconData()); }
+
+struct RecorderSink : HeardLogSink {
+  bool write(const std::string& record) override {
+    records.push_back(record);
+    return true;
+  }
+  std::vector<std::string> records;
+};
 
 }  // namespace harkola::testing_support

@@ -61,15 +61,16 @@ TEST(FrameAnalysis, CountsAccumulateAcrossFramesAndDisplayDoesNotMatter) {
   PublicDecs withBars, without;
   SpectrumBars bars;
   for (int i = 0; i < 3; ++i) {
-    SpectrumFrame a = flatNoise(), b = flatNoise();
-    a[70] = b[70] = 1000.0f;
-    a[81] = b[81] = 2000.0f;
-    analyseFrame(a, 14, withBars, &bars);
-    analyseFrame(b, 14, without);
+    SpectrumFrame s = flatNoise();
+    s[70] = 1000.0f;
+    s[81] = 2000.0f;
+    SpectrumFrame copy = s;
+    analyseFrame(s, 14, withBars, &bars);
+    analyseFrame(copy, 14, without);
   }
   EXPECT_EQ(withBars.MorseHits, 6);
   EXPECT_EQ(withBars.MorsePeakSum, 3 * (5000.0f + 10000.0f));
-  EXPECT_EQ(without.MorseHits, withBars.MorseHits);
+  EXPECT_EQ(without.MorseHits, 6);
   EXPECT_EQ(without.MorsePeakSum, withBars.MorsePeakSum);
 }
 
@@ -91,8 +92,7 @@ long hitsForTone(double hz, int blocks) {
 }
 
 TEST(FrameAnalysis, ToneAt800HzIsCountedAndAt1200HzIsNot) {
-  const long at800 = hitsForTone(800.0, 20);
-  EXPECT_GT(at800, 20);  // more than one peak per block on average
+  EXPECT_GT(hitsForTone(800.0, 20), 20);  // more than one peak per block on average
   EXPECT_EQ(hitsForTone(1200.0, 20), 0);
   EXPECT_EQ(hitsForTone(400.0, 20), 0);
 }
