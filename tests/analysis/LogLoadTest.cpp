@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "analysis/LogRecords.h"
+#include "data/DefaultData.h"
 #include "LogTestData.h"
 
 namespace harkola {
@@ -13,8 +12,7 @@ using test::logImage;
 struct DateCase {
   const char* name;
   const char* text;
-  bool valid;
-  int year, month, day;
+  LogDate date;  // year 0: refused
 };
 
 class LogDateTest : public ::testing::TestWithParam<DateCase> {};
@@ -22,40 +20,29 @@ class LogDateTest : public ::testing::TestWithParam<DateCase> {};
 TEST_P(LogDateTest, ParsesStrictly) {
   const auto& c = GetParam();
   LogDate d;
-  ASSERT_EQ(parseLogDate(c.text, d), c.valid) << c.text;
-  if (c.valid) {
-    EXPECT_EQ(d.year, c.year);
-    EXPECT_EQ(d.month, c.month);
-    EXPECT_EQ(d.day, c.day);
-    EXPECT_EQ(dateOfSerial(daySerial(d)).day, c.day);  // the serial round-trips
-    EXPECT_EQ(dateOfSerial(daySerial(d)).month, c.month);
-    EXPECT_EQ(dateOfSerial(daySerial(d)).year, c.year);
-  }
+  ASSERT_EQ(parseLogDate(c.text, d), c.date.year != 0) << c.text;
+  if (c.date.year == 0) return;
+  for (const LogDate& got : {d, dateOfSerial(daySerial(d))})  // the serial round-trips
+    EXPECT_EQ(std::tie(got.year, got.month, got.day), std::tie(c.date.year, c.date.month, c.date.day));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, LogDateTest,
-    ::testing::Values(DateCase{"Medium", "20-Aug-01", true, 2001, 8, 20},
-                      DateCase{"MediumLowerCase", "05-dec-26", true, 2026, 12, 5},
-                      DateCase{"ShortDayFirst", "20/08/01", true, 2001, 8, 20},
-                      DateCase{"ShortOneDigitParts", "3/1/01", true, 2001, 1, 3},
-                      DateCase{"FourDigitYear", "20/08/2001", true, 2001, 8, 20},
-                      DateCase{"Year29Is2029", "01/01/29", true, 2029, 1, 1},
-                      DateCase{"Year30Is1930", "01/01/30", true, 1930, 1, 1},
-                      DateCase{"Year99Is1999", "31-Dec-99", true, 1999, 12, 31},
-                      DateCase{"LeapDay", "29/02/04", true, 2004, 2, 29},
-                      DateCase{"SurroundingBlanks", " 20/08/01 ", true, 2001, 8, 20},
-                      DateCase{"NoLeapDay", "29/02/01", false, 0, 0, 0},
-                      DateCase{"MonthThirteen", "01/13/01", false, 0, 0, 0},
-                      DateCase{"DayZero", "0/08/01", false, 0, 0, 0},
-                      DateCase{"ThirtyFirstOfJune", "31-Jun-01", false, 0, 0, 0},
-                      DateCase{"BadAbbreviation", "20-Agu-01", false, 0, 0, 0},
-                      DateCase{"MixedSeparators", "20/08-01", false, 0, 0, 0},
-                      DateCase{"Dots", "20.08.01", false, 0, 0, 0},
-                      DateCase{"TrailingText", "20/08/01x", false, 0, 0, 0},
-                      DateCase{"ThreeDigitYear", "20/08/201", false, 0, 0, 0},
-                      DateCase{"Heading", "Date", false, 0, 0, 0},
-                      DateCase{"Empty", "", false, 0, 0, 0}),
+    ::testing::Values(DateCase{"Medium", "20-Aug-01", {2001, 8, 20}},
+                      DateCase{"MediumLowerCase", "05-dec-26", {2026, 12, 5}},
+                      DateCase{"ShortDayFirst", "20/08/01", {2001, 8, 20}},
+                      DateCase{"ShortOneDigitParts", "3/1/01", {2001, 1, 3}},
+                      DateCase{"FourDigitYear", "20/08/2001", {2001, 8, 20}},
+                      DateCase{"Year29Is2029", "01/01/29", {2029, 1, 1}},
+                      DateCase{"Year30Is1930", "01/01/30", {1930, 1, 1}},
+                      DateCase{"Year99Is1999", "31-Dec-99", {1999, 12, 31}},
+                      DateCase{"LeapDay", "29/02/04", {2004, 2, 29}},
+                      DateCase{"SurroundingBlanks", " 20/08/01 ", {2001, 8, 20}},
+                      DateCase{"NoLeapDay", "29/02/01", {}}, DateCase{"MonthThirteen", "01/13/01", {}},
+                      DateCase{"DayZero", "0/08/01", {}}, DateCase{"ThirtyFirstOfJune", "31-Jun-01", {}},
+                      DateCase{"BadAbbreviation", "20-Agu-01", {}}, DateCase{"MixedSeparators", "20/08-01", {}},
+                      DateCase{"Dots", "20.08.01", {}}, DateCase{"TrailingText", "20/08/01x", {}},
+                      DateCase{"ThreeDigitYear", "20/08/201", {}}, DateCase{"Empty", "", {}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(LogDate, SerialAndShortText) {
@@ -76,12 +63,12 @@ TEST_P(SLevelTest, ConvertsLikeAWholeNumber) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Texts, SLevelTest,
-    ::testing::Values(SLevelCase{"Digit", "5", 5}, SLevelCase{"Blanks", " 7 ", 7},
-                      SLevelCase{"HalfDown", "2.5", 2}, SLevelCase{"HalfUp", "3.5", 4},
-                      SLevelCase{"AboveHalf", "2.51", 3}, SLevelCase{"Negative", "-1", -1},
-                      SLevelCase{"Max", "32767", 32767}, SLevelCase{"TooLarge", "32768", kNoSLevel},
-                      SLevelCase{"Letters", "S9", kNoSLevel}, SLevelCase{"Empty", "", kNoSLevel},
-                      SLevelCase{"Exponent", "1e3", kNoSLevel}, SLevelCase{"LonePoint", ".", kNoSLevel}),
+    ::testing::Values(SLevelCase{"Blanks", " 7 ", 7}, SLevelCase{"HalfDown", "2.5", 2},
+                      SLevelCase{"HalfUp", "3.5", 4}, SLevelCase{"AboveHalf", "2.51", 3},
+                      SLevelCase{"Negative", "-1", -1}, SLevelCase{"Max", "32767", 32767},
+                      SLevelCase{"TooLarge", "32768", kNoSLevel}, SLevelCase{"Letters", "S9", kNoSLevel},
+                      SLevelCase{"Empty", "", kNoSLevel}, SLevelCase{"Exponent", "1e3", kNoSLevel},
+                      SLevelCase{"LonePoint", ".", kNoSLevel}),
     [](const auto& info) { return info.param.name; });
 
 std::vector<std::array<std::string, 5>> rows(const LogData& d) {
@@ -90,27 +77,29 @@ std::vector<std::array<std::string, 5>> rows(const LogData& d) {
   return out;
 }
 
-TEST(LogLoad, SampleFormatLoadsSortedWithItsMonth) {
+// By date, then hour as a number, then band; equal keys keep the file order.
+TEST(LogLoad, SortsNumericallyAndKeepsTheFileOrderOfEqualKeys) {
   LogData d;
-  ASSERT_TRUE(loadLog(logImage({{"22/08/01", "10", "14", "ZL6B", "3"},
-                                {"20/08/01", "10", "18", "OH2B", "2"},
-                                {"20/08/01", "9", "21", "KH6WO", "6"},
-                                {"20/08/01", "9", "14", "ZL6B", "1"}}),
+  ASSERT_TRUE(loadLog(logImage({{"01/01/02", "2", "14", "LATER", "1"},
+                                {"31/12/01", "10", "14", "TEN", "1"},
+                                {"31/12/01", "9", "28", "NINE28", "1"},
+                                {"31/12/01", "9", "18", "FIRST", "1"},
+                                {"31/12/01", "9", "18", "SECOND", "1"},
+                                {"31/12/01", "9", "18", "THIRD", "7"}}),
                       d));
   using R = std::array<std::string, 5>;
-  EXPECT_EQ(rows(d), (std::vector<R>{{"20/08/01", "9", "14", "ZL6B", "1"},
-                                     {"20/08/01", "9", "21", "KH6WO", "6"},
-                                     {"20/08/01", "10", "18", "OH2B", "2"},
-                                     {"22/08/01", "10", "14", "ZL6B", "3"}}));
-  EXPECT_EQ(d.months(), std::vector<int>{8});
+  const auto r = rows(d);
+  ASSERT_EQ(r.size(), 6u);
+  EXPECT_EQ(r[2], (R{"31/12/01", "9", "18", "THIRD", "7"}));
+  std::vector<std::string> calls;
+  for (const auto& row : r) calls.push_back(row[3]);
+  EXPECT_EQ(calls, (std::vector<std::string>{"FIRST", "SECOND", "THIRD", "NINE28", "TEN", "LATER"}));
 }
 
+// The shipped default chart sample, as written into a new log folder.
 TEST(LogLoad, ShippedChartSample) {
-  const std::string path = std::string(HARKOLA_SOURCE_DIR) + "/resources/defaults/Chart Sample.csv";
-  std::string img;
-  if (!readLogFile(path, img)) GTEST_SKIP() << "no chart sample in this tree";
   LogData d;
-  ASSERT_TRUE(loadLog(img, d));
+  ASSERT_TRUE(loadLog(std::string(defaultChartSample()), d));
   const auto first = d.cells(0);
   EXPECT_EQ(first[0], "20/08/01");
   EXPECT_EQ(first[1], "9");
@@ -124,20 +113,6 @@ TEST(LogLoad, UnquotedFieldsLoadLikeQuotedOnes) {
                       quoted));
   ASSERT_TRUE(loadLog("20-Aug-01,9,14,ZL6B,1\r\n21-Aug-01 , 3,28,W6WX,4\n", plain));
   EXPECT_EQ(rows(quoted), rows(plain));
-}
-
-TEST(LogLoad, SortsNumericallyAndKeepsTheFileOrderOfEqualKeys) {
-  LogData d;
-  ASSERT_TRUE(loadLog(logImage({{"01/01/02", "2", "14", "LATER", "1"},
-                                {"31/12/01", "10", "14", "TEN", "1"},
-                                {"31/12/01", "9", "28", "NINE28", "1"},
-                                {"31/12/01", "9", "18", "FIRST", "1"},
-                                {"31/12/01", "9", "18", "SECOND", "1"},
-                                {"31/12/01", "9", "18", "THIRD", "1"}}),
-                      d));
-  std::vector<std::string> calls;
-  for (const auto& r : rows(d)) calls.push_back(r[3]);
-  EXPECT_EQ(calls, (std::vector<std::string>{"FIRST", "SECOND", "THIRD", "NINE28", "TEN", "LATER"}));
 }
 
 TEST(LogLoad, BlankLinesAreNoRecords) {
@@ -171,8 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                                                    {"32/08/01", "9", "14", "ZL6B", "1"}})},
         BadLogCase{"EndsInsideARecord", logImage({{"20/08/01", "9", "14", "ZL6B", "1"}}) + "\"21/08/01\",\"9\"\r\n"},
         BadLogCase{"UnquotedHeading", "Date,Time,Band,Callsign,S\r\n20/08/01,9,14,ZL6B,1\r\n"},
-        BadLogCase{"Empty", ""},
-        BadLogCase{"OnlyBlankLines", "\r\n \r\n"}),
+        BadLogCase{"Empty", ""}, BadLogCase{"OnlyBlankLines", "\r\n \r\n"}),
     [](const auto& info) { return info.param.name; });
 
 struct MonthCase {
@@ -191,7 +165,6 @@ TEST_P(MonthListTest, RunsFromFirstToLastInTimeOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Spans, MonthListTest,
     ::testing::Values(MonthCase{"OneMonth", "01/08/01", "31/08/01", {8}},
-                      MonthCase{"ThreeMonths", "01/08/01", "01/10/01", {8, 9, 10}},
                       MonthCase{"AcrossYearEnd", "15-Nov-01", "02-Feb-02", {11, 12, 1, 2}},
                       MonthCase{"ElevenMonths", "01/02/01", "01/12/01", {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}},
                       MonthCase{"SameMonthNextYear", "01/08/01", "01/08/02", {8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6, 7}},

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QScreen>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,6 +18,8 @@
 #include "analysis/LogGridModel.h"
 #include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
+#include "data/DefaultData.h"
+#include "data/StartupChecks.h"
 #include "support/ScriptedDialogs.h"
 
 namespace harkola {
@@ -42,9 +42,7 @@ class DataAnalysisWindow : public ::testing::Test {
     dir = fs::temp_directory_path() / ("harkola-analysis-ui-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     d.LogFolder = dir.string();
-    const char* calls[] = {"4U1UN", "VE8AT", "W6WX", "KH6WO", "ZL6B", "VK6RBP", "JA2IGY", "RR9O", "VR2B",
-                           "4S7B", "ZS6DN", "5Z4B", "4X6TU", "OH2B", "CS3B", "LU4AA", "OA4B", "YV5B"};
-    for (int b = 1; b <= kBeaconCount; ++b) d.BeaconTable[b][3] = calls[b - 1];
+    d.BeaconTable = *parseBeacons(defaultBeaconData());
     sample = write("sample.csv", logImage({{"22/08/01", "10", "14", "ZL6B", "3"},
                                            {"20/08/01", "9", "14", "ZL6B", "1"},
                                            {"20/08/01", "9", "14", "ZL6B", "4"},
@@ -102,10 +100,7 @@ TEST_F(DataAnalysisWindow, LoadsSortedRecordsAndMonths) {
   EXPECT_EQ(req.initialFolder, d.LogFolder);
   EXPECT_TRUE(req.fileMustExist && req.pathMustExist && req.hideReadOnly);
   EXPECT_EQ(w->grid().rowCount(), 5);
-  EXPECT_EQ(cell(0, 0), "20/08/01");
-  EXPECT_EQ(cell(0, 1), "7");
-  EXPECT_EQ(cell(1, 1), "9");
-  EXPECT_EQ(cell(4, 0), "22/08/01");
+  EXPECT_EQ(cell(0, 1) + cell(4, 0), "722/08/01");  // sorted
   EXPECT_EQ(w->Label6->text(), "Total records in file 5");
   ASSERT_EQ(w->List1->count(), 1);
   EXPECT_EQ(w->List1->item(0)->text(), "August");
@@ -131,8 +126,8 @@ TEST_F(DataAnalysisWindow, CancelAndEmptyNameLoadNothing) {
   EXPECT_TRUE(w->cmdOpenFile->isEnabled());
 }
 
-TEST_F(DataAnalysisWindow, FormatErrorAsksAgainAndCancelEndsWithEmptyGrid) {
-  const auto bad = write("bad.csv", logImage({{"Date", "Time", "Band", "Callsign", "S"}}));
+TEST_F(DataAnalysisWindow, FormatErrorAsksAgain) {
+  const auto bad = write("bad.csv", logImage({{"20/08/01", "9", "14", "A", "1"}, {"x", "9", "14", "B", "1"}}));
   open(bad);  // the dialog after the error is cancelled
   ASSERT_EQ(dialogs.fileRequests.size(), 2u);
   ASSERT_GE(dialogs.messages.size(), 1u);
@@ -142,11 +137,8 @@ TEST_F(DataAnalysisWindow, FormatErrorAsksAgainAndCancelEndsWithEmptyGrid) {
   EXPECT_EQ(cell(0, 0), "");
   EXPECT_TRUE(w->cmdOpenFile->isEnabled());
   EXPECT_FALSE(w->chkSelFunction[0]->isEnabled());
-}
 
-TEST_F(DataAnalysisWindow, FormatErrorThenGoodFileLoadsOnlyTheGoodOne) {
-  const auto bad = write("bad.csv", logImage({{"20/08/01", "9", "14", "A", "1"}, {"x", "9", "14", "B", "1"}}));
-  dialogs.files.push_back({false, sample});  // answer to the dialog after the error
+  dialogs.files.push_back({false, sample});  // this time the dialog after the error picks a good file
   open(bad);
   EXPECT_EQ(w->grid().rowCount(), 5);
   EXPECT_EQ(cell(0, 3), "OH2B");
@@ -170,10 +162,7 @@ TEST_F(DataAnalysisWindow, AnyBeaconSingleBandSummarySaveAndReset) {
   settle();
   ASSERT_EQ(w->grid().rowCount(), 2);
   EXPECT_EQ(w->grid().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "Callsign");
-  EXPECT_EQ(cell(0, 0), "ZL6B");  // beacon order
-  EXPECT_EQ(cell(0, 9), "2");     // (1 + 4) / 2 = 2.5 -> 2
-  EXPECT_EQ(cell(0, 10), "3");
-  EXPECT_EQ(cell(1, 0), "OH2B");
+  EXPECT_EQ(cell(0, 0) + cell(1, 0), "ZL6BOH2B");  // beacon order
   EXPECT_EQ(cell(1, 7), "5");
   EXPECT_EQ(frmDataAnalysis::markerColour(w->shpSorted[4]), kYellow);
   EXPECT_NE(frmDataAnalysis::markerColour(w->shpSorted[0]), kYellow);
@@ -192,6 +181,7 @@ TEST_F(DataAnalysisWindow, AnyBeaconSingleBandSummarySaveAndReset) {
   std::ifstream in(out, std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), {});
   EXPECT_EQ(text.rfind("\"Callsign\",\"1 hrs\",\"2 hrs\",\"3 hrs\"", 0), 0u);
+  // (1 + 4) / 2 = 2.5 shows as 2 at 9 hrs
   EXPECT_NE(text.find("\r\n\"ZL6B\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"2\",\"3\",\"0\""), std::string::npos);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
 
@@ -202,7 +192,6 @@ TEST_F(DataAnalysisWindow, AnyBeaconSingleBandSummarySaveAndReset) {
   w->cmdReset->click();
   settle();
   EXPECT_EQ(w->grid().rowCount(), 5);
-  EXPECT_EQ(cell(0, 0), "20/08/01");
   EXPECT_TRUE(w->cmdOpenFile->isEnabled());
   EXPECT_FALSE(w->beID[4]->isChecked());
   EXPECT_FALSE(w->cmdChart->isEnabled());
@@ -226,9 +215,7 @@ TEST_F(DataAnalysisWindow, SingleBeaconAnyBandWithNoMonthGivesZeros) {
 
   w->cmdReset->click();
   settle();
-  w->chkSelFunction[0]->click();
-  w->beID[4]->click();
-  w->chkChartBandSel[1]->click();
+  for (QAbstractButton* b : {w->chkSelFunction[0], w->beID[4], w->chkChartBandSel[1]}) b->click();
   w->List1->clearSelection();
   w->cmdSummarise->click();
   settle();
@@ -281,77 +268,16 @@ TEST(SummaryChart, TooltipsAndTitle) {
 
 TEST(SummaryChart, ThreeDBarKeepsTheGapAndRatioOfThreeDLine) {
   frmChart c("Harkola 5 ", oneRow());
+  c.show();
   c.mnuPopUp2D->trigger();
   c.mnuPopUp3DBar->trigger();
+  QApplication::processEvents();
   EXPECT_EQ(c.display(), frmChart::Display::Bar3D);
   EXPECT_EQ(c.depthGap(), 50);
   EXPECT_EQ(c.widthToHeight(), 2.0);
-  if (!c.has3D()) {
-    EXPECT_FALSE(c.lblNote->isHidden());  // shown in 2-D with a note
-  }
-}
-
-// Runs only where OpenGL works (xcb under xvfb-run); offscreen has no context.
-TEST(SummaryChart, ThreeDDisplaysDrawWhereOpenGLWorks) {
-  frmChart c("Harkola 5 ", oneRow());
-  if (!c.has3D()) GTEST_SKIP() << "no OpenGL context";
-  c.show();
-  for (auto d : {frmChart::Display::Line3D, frmChart::Display::Bar3D}) {
-    c.setDisplay(d);
-    QApplication::processEvents();
-    EXPECT_TRUE(c.lblNote->isHidden());
-    EXPECT_EQ(c.MSChart1->currentWidget()->inherits("QChartView"), false);
-  }
-}
-
-}  // namespace
-}  // namespace harkola
-
-namespace harkola {
-namespace {
-
-// Pictures of the windows for a look by eye (3-D needs xcb under xvfb-run):
-//   HARKOLA_SHOT_DIR=/tmp xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb
-//     ./harkola_ui_tests --gtest_also_run_disabled_tests --gtest_filter='*DISABLED_Screenshots*'
-void pause(int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-TEST_F(DataAnalysisWindow, DISABLED_Screenshots) {
-  const char* out = std::getenv("HARKOLA_SHOT_DIR");
-  if (!out) GTEST_SKIP() << "HARKOLA_SHOT_DIR not set";
-  std::string img;
-  const char* dates[] = {"20/08/01", "21/08/01", "03/09/01", "04/09/01"};
-  const char* calls[] = {"ZL6B", "OH2B", "4U1UN", "KH6WO", "JA2IGY"};
-  for (int i = 0; i < 2000; ++i)
-    img += logImage({{dates[i % 4], std::to_string((i * 7) % 24).c_str(), "14", calls[(i / 3) % 5],
-                      std::to_string(1 + (i * 13 + i / 5) % 9).c_str()}});
-  const auto log = write("sample.csv", img);
-  w->show();
-  open(log);
-  w->chkSelFunction[1]->click();
-  w->chkChartBandSel[0]->click();
-  for (int i : {0, 3, 4, 6, 13}) w->beID[i]->click();
-  w->cmdSummarise->click();
-  settle();
-  pause(300);
-  w->grab().save(QString(out) + "/analysis-summary.png");
-  w->cmdChart->click();
-  frmChart* c = w->chart();
-  c->move(0, 0);
-  pause(1500);
-  QApplication::primaryScreen()->grabWindow(0).save(QString(out) + "/chart-3d-line.png");
-  c->setDisplay(frmChart::Display::Bar3D);
-  pause(1500);
-  QApplication::primaryScreen()->grabWindow(0).save(QString(out) + "/chart-3d-bar.png");
-  c->setDisplay(frmChart::Display::Line2D);
-  pause(300);
-  c->grab().save(QString(out) + "/chart-2d-line.png");
-  c->setDisplay(frmChart::Display::Bar2D);
-  pause(300);
-  c->grab().save(QString(out) + "/chart-2d-bar.png");
+  // Without OpenGL (offscreen) the 3-D displays fall back to 2-D with a note.
+  EXPECT_EQ(c.lblNote->isHidden(), c.has3D());
+  EXPECT_EQ(c.MSChart1->currentWidget()->inherits("QChartView"), !c.has3D());
 }
 
 }  // namespace
