@@ -15,29 +15,28 @@ std::string rowName(const ::testing::TestParamInfo<T>& info) {
   return info.param.name;
 }
 
+// The line text of the rig table's rows 1..4 (19200 baud, 5 data bits, 2 stop bits).
 struct LineCase {
-  const char* name;
-  const char *baud, *parity, *data, *stop, *text;
+  const char *name, *parity, *text;
 };
 class LineSettingsText : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(LineSettingsText, UsesTheParityLetter) {
-  const auto& c = GetParam();
   RigGrid g = test::rigDefaults(kRigKenwood);
-  g[kRigRowBaud][1] = c.baud;
-  g[kRigRowParity][1] = c.parity;
-  g[kRigRowData][1] = c.data;
-  g[kRigRowStop][1] = c.stop;
-  EXPECT_EQ(lineSettingsText(g), c.text);
-  EXPECT_TRUE(parseLineSettings(c.text).valid);
+  g[kRigRowBaud][1] = "19200";
+  g[kRigRowParity][1] = GetParam().parity;
+  g[kRigRowData][1] = "5";
+  g[kRigRowStop][1] = "2";
+  EXPECT_EQ(lineSettingsText(g), GetParam().text);
+  EXPECT_TRUE(parseLineSettings(GetParam().text).valid);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LineSettingsText,
-                         ::testing::Values(LineCase{"None", "9600", "None", "8", "1", "9600,N,8,1"},
-                                           LineCase{"Space", "19200", "Space", "5", "2", "19200,S,5,2"},
-                                           LineCase{"Odd", "300", "Odd", "7", "1", "300,O,7,1"},
-                                           LineCase{"Even", "14400", "Even", "6", "1", "14400,E,6,1"},
-                                           LineCase{"Mark", "1200", "Mark", "8", "2", "1200,M,8,2"}),
+                         ::testing::Values(LineCase{"None", "None", "19200,N,5,2"},
+                                           LineCase{"Space", "Space", "19200,S,5,2"},
+                                           LineCase{"Odd", "Odd", "19200,O,5,2"},
+                                           LineCase{"Even", "Even", "19200,E,5,2"},
+                                           LineCase{"Mark", "Mark", "19200,M,5,2"}),
                          rowName<LineCase>);
 
 struct BadLine {
