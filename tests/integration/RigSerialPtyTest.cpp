@@ -22,7 +22,6 @@ namespace harkola {
 namespace {
 
 using test::hexOf;
-using test::rigDefaults;
 
 class RigOverPty : public ::testing::Test {
  protected:
@@ -30,19 +29,18 @@ class RigOverPty : public ::testing::Test {
     const QString socat = QStandardPaths::findExecutable("socat");
     if (socat.isEmpty()) GTEST_SKIP() << "socat is not installed";
     ASSERT_TRUE(dir_.isValid());
-    rigEnd_ = dir_.filePath("ttyRig").toStdString();
-    farEnd_ = dir_.filePath("ttyFar").toStdString();
-    socat_.start(socat, {"-d", "-d", QString::fromStdString("pty,raw,echo=0,link=" + rigEnd_),
-                         QString::fromStdString("pty,raw,echo=0,link=" + farEnd_)});
+    const std::string rigEnd = dir_.filePath("ttyRig").toStdString(), farEnd = dir_.filePath("ttyFar").toStdString();
+    socat_.start(socat, {"-d", "-d", QString::fromStdString("pty,raw,echo=0,link=" + rigEnd),
+                         QString::fromStdString("pty,raw,echo=0,link=" + farEnd)});
     ASSERT_TRUE(socat_.waitForStarted(3000));
     QElapsedTimer t;
     t.start();
-    while (!(std::filesystem::exists(rigEnd_) && std::filesystem::exists(farEnd_)) && t.elapsed() < 5000)
+    while (!(std::filesystem::exists(rigEnd) && std::filesystem::exists(farEnd)) && t.elapsed() < 5000)
       QThread::msleep(20);
-    ASSERT_TRUE(std::filesystem::exists(farEnd_)) << "socat made no pty pair";
-    far_ = ::open(farEnd_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_TRUE(std::filesystem::exists(farEnd)) << "socat made no pty pair";
+    far_ = ::open(farEnd.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(far_, 0);
-    port.setDeviceResolver([this](const std::string&) { return rigEnd_; });
+    port.setDeviceResolver([rigEnd](const std::string&) { return rigEnd; });
   }
   void TearDown() override {
     if (far_ >= 0) ::close(far_);
@@ -52,10 +50,11 @@ class RigOverPty : public ::testing::Test {
     }
   }
 
-  void useMaker(int maker) {
-    d.RigTable = rigDefaults(maker);
+  void useMaker(int maker, int bandRow = 15) {
+    d.RigTable = test::rigDefaults(maker);
     d.RigTable[kRigRowHandshake][1] = "None";  // a pty refuses the RTS line
     d.RigMakerCode = maker;
+    d.RigBandRow = static_cast<std::int16_t>(bandRow);
   }
 
   // What reached the far end, waiting up to 3 s for `count` bytes.
@@ -65,8 +64,8 @@ class RigOverPty : public ::testing::Test {
     t.start();
     while (got.size() < count && t.elapsed() < 3000) {
       pollfd p{far_, POLLIN, 0};
+      char buf[256];
       if (::poll(&p, 1, 50) > 0 && (p.revents & POLLIN)) {
-        char buf[256];
         const ssize_t n = ::read(far_, buf, sizeof buf);
         if (n > 0) got.append(buf, static_cast<std::size_t>(n));
       }
@@ -75,10 +74,8 @@ class RigOverPty : public ::testing::Test {
   }
 
   QTemporaryDir dir_;
-  std::string rigEnd_, farEnd_;
   QProcess socat_;
   int far_ = -1;
-
   PublicDecs d;
   test::ScriptedDialogs dialogs;
   SerialRigPort port;
@@ -86,8 +83,7 @@ class RigOverPty : public ::testing::Test {
 };
 
 TEST_F(RigOverPty, KenwoodSessionStartOn21MHzAndFinish) {
-  useMaker(kRigKenwood);
-  d.RigBandRow = 17;
+  useMaker(kRigKenwood, 17);
   ASSERT_TRUE(rig.StartRigSession());
   EXPECT_EQ(readFar(35), "MD3;FW0500;EX0380001;FA00021150000;");
   EXPECT_FALSE(port.isOpen());
@@ -98,23 +94,18 @@ TEST_F(RigOverPty, KenwoodSessionStartOn21MHzAndFinish) {
             (std::vector<std::string>{"Please check and ensure your rig cannot transmit - see help files"}));
 }
 
-TEST_F(RigOverPty, IcomSessionStartAndABandChange) {
-  useMaker(kRigIcom);
-  d.RigBandRow = 15;
+TEST_F(RigOverPty, IcomSessionStartAndBandChanges) {
+  useMaker(kRigIcom, 15);
   rig.SendSessionStartCommands();
   EXPECT_EQ(hexOf(readFar(18)), "FE FE 00 E0 01 03 FD FE FE 00 E0 00 00 00 10 14 00 FD");
   d.RigBandRow = 19;
   rig.SendBandCommand();
   EXPECT_EQ(hexOf(readFar(11)), "FE FE 00 E0 00 00 00 20 28 00 FD");
-  EXPECT_FALSE(d.RigPortError);
-  EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(RigOverPty, YaesuBytesIncludingZerosArriveUnchanged) {
-  useMaker(kRigYaesu);
-  d.RigBandRow = 16;
+  useMaker(kRigYaesu, 16);  // zero bytes arrive unchanged
   rig.SendBandCommand();
   EXPECT_EQ(hexOf(readFar(5)), "00 10 81 01 0A");
+  EXPECT_FALSE(d.RigPortError);
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(RigOverPty, TheFarEndVanishingMidSessionGivesOneMessageAndClosesThePort) {

@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
+#include "data/DefaultData.h"
+#include "data/StartupChecks.h"
 #include "support/ScriptedDialogs.h"
 
 namespace harkola {
@@ -16,17 +18,13 @@ namespace {
 class FollowWindow : public ::testing::Test {
  protected:
   FollowWindow() {
-    for (int n = 1; n <= kBeaconCount; ++n) {
-      d.BeaconTable[n][2] = "Country " + std::to_string(n);
-      d.BeaconTable[n][3] = "CALL" + std::to_string(n);
-    }
+    d.BeaconTable = *parseBeacons(defaultBeaconData());
     win = std::make_unique<frmFollow>(d);
     win->onSelectBand = [this](int b) { bands.push_back(b); };
   }
-  QRadioButton* option(int k) {
-    return win->findChild<QRadioButton*>(QStringLiteral("opgFollowBeID_%1").arg(k));
-  }
+  QRadioButton* option(int k) { return win->findChild<QRadioButton*>(QStringLiteral("opgFollowBeID_%1").arg(k)); }
   QPushButton* button(const char* name) { return win->findChild<QPushButton*>(name); }
+  bool activeButtons() { return button("cmdActivate")->isEnabled() && button("cmdVoiceFollow")->isEnabled(); }
 
   test::ScriptedDialogs dialogs;
   PublicDecs d;
@@ -39,9 +37,9 @@ TEST_F(FollowWindow, LoadListsTheBeaconsSelectsFourteenAndNoBeacon) {
   EXPECT_EQ(win->windowTitle(), "Harkola 5  - Activate follow a single beacon mode");
   EXPECT_FALSE(win->isModal());
   for (int k = 0; k < kBeaconCount; ++k) {
-    const QString n = QString::number(k + 1);
-    EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("lblVBeID_%1").arg(k))->text(), "CALL" + n);
-    EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("Label2_%1").arg(k))->text(), "Country " + n);
+    const auto& row = d.BeaconTable[k + 1];
+    EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("lblVBeID_%1").arg(k))->text().toStdString(), row[3]);
+    EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("Label2_%1").arg(k))->text().toStdString(), row[2]);
     ASSERT_TRUE(option(k));
     EXPECT_TRUE(option(k)->isVisible());
     EXPECT_FALSE(option(k)->isChecked());
@@ -50,10 +48,7 @@ TEST_F(FollowWindow, LoadListsTheBeaconsSelectsFourteenAndNoBeacon) {
   ASSERT_TRUE(option(18));
   EXPECT_TRUE(option(18)->isChecked());
   EXPECT_FALSE(option(18)->isVisible());
-  EXPECT_EQ(option(18)->text(), "Dummy button");
   EXPECT_EQ(bands, std::vector<int>{0});
-  EXPECT_EQ(button("cmdActivate")->text(), "Activate");
-  EXPECT_EQ(button("cmdClear")->text(), "Clear");
   EXPECT_EQ(button("cmdVoiceFollow")->text(), "Voice off");
   EXPECT_FALSE(button("cmdActivate")->isEnabled());
   EXPECT_FALSE(button("cmdVoiceFollow")->isEnabled());
@@ -64,12 +59,11 @@ TEST_F(FollowWindow, ChoosingABeaconEnablesActivateAndVoiceNoBeaconDisablesThem)
   win->show();
   option(4)->click();
   EXPECT_EQ(win->chosenEntry(), 4);
-  EXPECT_TRUE(button("cmdActivate")->isEnabled());
-  EXPECT_TRUE(button("cmdVoiceFollow")->isEnabled());
+  EXPECT_TRUE(activeButtons());
   // A click on a callsign chooses its beacon too.
   QLabel* call = win->lblVBeID[11];
-  QMouseEvent up(QEvent::MouseButtonRelease, QPointF(2, 2), call->mapToGlobal(QPointF(2, 2)),
-                 Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QMouseEvent up(QEvent::MouseButtonRelease, QPointF(2, 2), call->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                 Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(call, &up);
   EXPECT_EQ(win->chosenEntry(), 11);
   EXPECT_TRUE(option(11)->isChecked());
@@ -84,7 +78,6 @@ TEST_F(FollowWindow, EveryLoadStartsAfreshAndAChoiceWhileUnloadedLoadsHidden) {
   win->selectEntry(18);  // not shown yet: loads hidden
   EXPECT_TRUE(win->isLoaded());
   EXPECT_FALSE(win->isVisible());
-  EXPECT_EQ(bands, std::vector<int>{0});
   win->show();  // already loaded: no second band change
   EXPECT_EQ(bands, std::vector<int>{0});
   option(3)->click();

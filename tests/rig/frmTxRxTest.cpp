@@ -19,6 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::rigDefaults;
+using Texts = std::vector<std::string>;
+
+const char* const kNotTested =
+    "You have not tested all of your settings, rig control will not work until you do.  Continue to quit?";
+const char* const kUpdated = "Rig control data file updated";
 
 // Scripted dialogs that can also look at the window while a message is up.
 class WatchingDialogs : public test::ScriptedDialogs {
@@ -44,17 +49,16 @@ class RigSetupWindow : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  void useFile(int maker, const std::function<void(RigGrid&)>& change = {}) {
+  void useFile(int maker, int row = -1, const char* value = "") {
     d.RigTable = rigDefaults(maker);
-    if (change) change(d.RigTable);
+    if (row >= 0) d.RigTable[row][1] = value;
     ASSERT_TRUE(SaveRigData(d));
     ASSERT_TRUE(LoadRigData(d));
   }
-  frmTxRx& open() {
-    w = std::make_unique<frmTxRx>(d, rig, test::writeTestRigDefaults);
+  void open() {
+    w = std::make_unique<frmTxRx>(d, rig, writeDefaultRigData);
     EXPECT_TRUE(w->load());
     w->show();
-    return *w;
   }
   std::string fileText() {
     std::ifstream in(dir_ / "RigData.dat", std::ios::binary);
@@ -64,19 +68,7 @@ class RigSetupWindow : public ::testing::Test {
     const std::string t = fileText();
     return t.substr(t.rfind('\n', t.size() - 2) + 1);
   }
-  QColor codeColour(int line) {
-    return w->lblRigCtrlString[line]->palette().color(QPalette::Window);
-  }
-  std::vector<std::string> prompts() {
-    std::vector<std::string> p;
-    for (const auto& s : dialogs.inputPrompts) p.push_back(s.toStdString());
-    return p;
-  }
-  static void doubleClick(QWidget* target) {
-    QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)),
-                  Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &e);
-  }
+  QColor codeColour(int line) { return w->lblRigCtrlString[line]->palette().color(QPalette::Window); }
 
   fs::path dir_;
   PublicDecs d;
@@ -87,36 +79,28 @@ class RigSetupWindow : public ::testing::Test {
 };
 
 TEST_F(RigSetupWindow, OpeningWithdrawsTheTestFlagAndShowsTheData) {
-  useFile(kRigKenwood, [](RigGrid& g) { g[kRigRowTested][1] = "True"; });
+  useFile(kRigKenwood, kRigRowTested, "True");
   d.RigStartPending = true;
   ASSERT_TRUE(d.RigTested);
   open();
   EXPECT_FALSE(d.RigTested);
   EXPECT_FALSE(d.RigStartPending);
   EXPECT_EQ(w->windowTitle(), "Harkola 5   Rig Control");
-  auto* baud = w->findChild<QListWidget*>("lstPortSet_1");
-  ASSERT_TRUE(baud);
-  EXPECT_EQ(baud->currentItem()->text(), "9600");
-  EXPECT_EQ(w->findChild<QListWidget*>("lstPortSet_5")->currentItem()->text(), "RTS");
-  EXPECT_EQ(w->findChild<QListWidget*>("lstRigCtrlString")->currentItem()->text(), "Kenwood");
+  auto current = [&](const char* list) { return w->findChild<QListWidget*>(list)->currentItem()->text(); };
+  EXPECT_EQ(current("lstPortSet_1"), "9600");
+  EXPECT_EQ(current("lstPortSet_5"), "RTS");
+  EXPECT_EQ(current("lstRigCtrlString"), "Kenwood");
   EXPECT_EQ(w->findChild<QLabel*>("lblRig_1")->text(), "CW mode");
   EXPECT_EQ(w->findChild<QLabel*>("lblRigCtrlString_11")->text(), "FA00021150000;");
   EXPECT_EQ(w->findChild<QLabel*>("lblRig_14")->text(), "End freq.");
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(RigSetupWindow, ClickingAPortSettingChangesTheTableAtOnce) {
-  open();
-  w->lstPortSet[2]->setCurrentRow(4);
-  EXPECT_EQ(d.RigTable[kRigRowParity][1], "Space");
-  EXPECT_EQ(fileText().find("Space"), std::string::npos);  // in memory only
-}
-
 class CorruptRigFile : public RigSetupWindow, public ::testing::WithParamInterface<std::pair<int, const char*>> {};
 
 TEST_P(CorruptRigFile, IsReportedToTheOwner) {
-  useFile(kRigKenwood, [](RigGrid& g) { g[GetParam().first][1] = GetParam().second; });
-  frmTxRx win(d, rig, test::writeTestRigDefaults);
+  useFile(kRigKenwood, GetParam().first, GetParam().second);
+  frmTxRx win(d, rig, writeDefaultRigData);
   int reported = 0;
   QObject::connect(&win, &frmTxRx::corruptDataFile, [&] { ++reported; });
   EXPECT_FALSE(win.load());
@@ -131,40 +115,40 @@ INSTANTIATE_TEST_SUITE_P(Rows, CorruptRigFile,
                          ::testing::Values(std::pair{1, "9601"}, std::pair{5, "CTS"}, std::pair{6, "Elecraft"}));
 
 TEST_F(RigSetupWindow, OpeningAndClosingAtOnceSavesFalse) {
-  useFile(kRigKenwood, [](RigGrid& g) { g[kRigRowTested][1] = "True"; });
+  useFile(kRigKenwood, kRigRowTested, "True");
   open();
   w->close();
   EXPECT_FALSE(w->isVisible());
-  EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"You have not tested all of your settings, rig control will "
-                                                       "not work until you do.  Continue to quit?",
-                                                       "Rig control data file updated"}));
+  EXPECT_EQ(dialogs.texts(), (Texts{kNotTested, kUpdated}));
   EXPECT_EQ(lastLine(), "\"\",\"False\"\r\n");
   EXPECT_FALSE(d.RigStartPending);
 }
 
+// A port setting clicked changes the table at once but the file only on leaving; No to
+// the quit question keeps both the window and the file as they were.
 TEST_F(RigSetupWindow, AnsweringNoToTheQuitQuestionKeepsTheWindowAndTheFile) {
   open();
-  w->lstPortSet[1]->setCurrentRow(0);  // 300 baud, not saved yet
+  w->lstPortSet[2]->setCurrentRow(4);
+  EXPECT_EQ(d.RigTable[kRigRowParity][1], "Space");
   dialogs.answers = {Answer::No};
   w->cmdSave->click();
   EXPECT_TRUE(w->isVisible());
-  EXPECT_EQ(fileText(), formatRigData(rigDefaults(kRigKenwood)));
+  EXPECT_EQ(fileText(), defaultRigData(kRigKenwood));
   w->close();
   EXPECT_FALSE(w->isVisible());
-  EXPECT_NE(fileText().find("\"Baud\",\"300\""), std::string::npos);
+  EXPECT_NE(fileText().find("\"Parity\",\"Space\""), std::string::npos);
   const auto texts = dialogs.texts();
-  EXPECT_EQ(std::count(texts.begin(), texts.end(), "Rig control data file updated"), 1);
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), kUpdated), 1);
 }
 
 TEST_F(RigSetupWindow, ChoosingIcomWithYesLoadsTheIcomSet) {
   open();
   w->lstRigCtrlString->setCurrentRow(1);
-  EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"This will delete your current settings and substitute "
-                                                       "default settings.  Do you want to proceed?",
-                                                       "Default rig control data written to file"}));
+  EXPECT_EQ(dialogs.texts(), (Texts{"This will delete your current settings and substitute default settings.  Do "
+                                    "you want to proceed?",
+                                    "Default rig control data written to file"}));
   EXPECT_EQ(d.RigTable, rigDefaults(kRigIcom));
   EXPECT_EQ(d.RigMakerCode, kRigIcom);
-  EXPECT_EQ(w->lstPortSet[0]->currentItem()->text(), "1");
   EXPECT_EQ(w->lstPortSet[1]->currentItem()->text(), "1200");
   EXPECT_EQ(w->lblRigCtrlString[1]->text(), "FEFE00E00103FD");
   EXPECT_EQ(w->lblRig[2]->text(), "");
@@ -180,21 +164,21 @@ TEST_F(RigSetupWindow, ChoosingIcomWithNoKeepsTheCodesWhichThenFailTheHexTest) {
   EXPECT_EQ(d.RigTable[kRigRowBaud][1], "9600");
   dialogs.messages.clear();
   w->runTest();
-  EXPECT_EQ(dialogs.texts(),
-            (std::vector<std::string>{"Hex pair 1 is not a valid hex number", "Testing complete"}));
+  EXPECT_EQ(dialogs.texts(), (Texts{"Hex pair 1 is not a valid hex number", "Testing complete"}));
   EXPECT_TRUE(port.writes.empty());
   EXPECT_FALSE(d.RigTested);
 }
 
+// One double click on line 1 (its label or its code) and the answers to the prompts.
 struct EditCase {
   const char* name;
   int maker;
   bool startOnLabel;
   std::vector<std::optional<QString>> answers;
-  std::vector<std::string> prompts;
-  std::string label, code;          // RigTable row 7 afterwards
-  QString shownLabel, shownCode;    // line 1 afterwards
-  int messages;
+  Texts prompts;
+  std::string label, code;  // RigTable row 7 afterwards; the line shows them unless blanked
+  bool lineBlanked = false;
+  int messages = 0;
 };
 
 class EditLine : public RigSetupWindow, public ::testing::WithParamInterface<EditCase> {};
@@ -204,57 +188,54 @@ TEST_P(EditLine, FollowsTheAnswers) {
   useFile(c.maker);
   open();
   dialogs.inputs.assign(c.answers.begin(), c.answers.end());
-  doubleClick(c.startOnLabel ? static_cast<QWidget*>(w->lblRig[1]) : w->lblRigCtrlString[1]);
-  EXPECT_EQ(prompts(), c.prompts);
+  QWidget* target = c.startOnLabel ? static_cast<QWidget*>(w->lblRig[1]) : w->lblRigCtrlString[1];
+  QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &e);
+  Texts prompts;
+  for (const auto& s : dialogs.inputPrompts) prompts.push_back(s.toStdString());
+  EXPECT_EQ(prompts, c.prompts);
+  EXPECT_EQ(dialogs.beeps, static_cast<int>(c.prompts.size()));
   EXPECT_EQ(d.RigTable[7][0], c.label);
   EXPECT_EQ(d.RigTable[7][1], c.code);
-  EXPECT_EQ(w->lblRig[1]->text(), c.shownLabel);
-  EXPECT_EQ(w->lblRigCtrlString[1]->text(), c.shownCode);
+  EXPECT_EQ(w->lblRig[1]->text().toStdString(), c.lineBlanked ? "" : c.label);
+  EXPECT_EQ(w->lblRigCtrlString[1]->text().toStdString(), c.lineBlanked ? "" : c.code);
   EXPECT_EQ(static_cast<int>(dialogs.messages.size()), c.messages);
-  EXPECT_EQ(dialogs.beeps, static_cast<int>(c.prompts.size()));
 }
 
 const std::string kCode = "Enter new control code";
 const std::string kLabel = "Enter new control code label";
-const std::string kIcomCw = "FEFE00E00103FD";
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, EditLine,
     ::testing::Values(
-        EditCase{"KenwoodTextUnchecked", kRigKenwood, false, {"MD3", std::nullopt}, {kCode, kLabel},
-                 "CW mode", "MD3", "CW mode", "MD3", 0},
-        EditCase{"CodeThenLabel", kRigKenwood, false, {"MD2;", "Mode"}, {kCode, kLabel}, "Mode", "MD2;", "Mode",
-                 "MD2;", 0},
-        EditCase{"LabelThenCode", kRigKenwood, true, {"Mode", "MD2;"}, {kLabel, kCode}, "Mode", "MD2;", "Mode",
-                 "MD2;", 0},
-        EditCase{"OddHexRefused", kRigIcom, false, {"FEFE0"}, {kCode}, "CW mode", kIcomCw, "CW mode",
-                 QString::fromStdString(kIcomCw), 1},
-        EditCase{"LowerCaseHexAccepted", kRigIcom, false, {"fe01", ""}, {kCode, kLabel}, "CW mode", "fe01",
-                 "CW mode", "fe01", 0},
-        EditCase{"CancelChangesNothing", kRigKenwood, false, {std::nullopt}, {kCode}, "CW mode", "MD3;",
-                 "CW mode", "MD3;", 0},
-        EditCase{"EmptyChangesNothing", kRigKenwood, true, {""}, {kLabel}, "CW mode", "MD3;", "CW mode", "MD3;", 0},
-        EditCase{"LeaveBlankCode", kRigKenwood, false, {"Leave blank"}, {kCode}, "CW mode", "", "", "", 0},
-        EditCase{"LeaveBlankLabel", kRigKenwood, true, {"Leave blank"}, {kLabel}, "", "MD3;", "", "", 0}),
+        EditCase{"KenwoodTextUnchecked", kRigKenwood, false, {"MD3", std::nullopt}, {kCode, kLabel}, "CW mode",
+                 "MD3"},
+        EditCase{"LabelThenCode", kRigKenwood, true, {"Mode", "MD2;"}, {kLabel, kCode}, "Mode", "MD2;"},
+        EditCase{"OddHexRefused", kRigIcom, false, {"FEFE0"}, {kCode}, "CW mode", "FEFE00E00103FD", false, 1},
+        EditCase{"LowerCaseHexAccepted", kRigIcom, false, {"fe01", ""}, {kCode, kLabel}, "CW mode", "fe01"},
+        EditCase{"CancelChangesNothing", kRigKenwood, false, {std::nullopt}, {kCode}, "CW mode", "MD3;"},
+        EditCase{"EmptyChangesNothing", kRigKenwood, true, {""}, {kLabel}, "CW mode", "MD3;"},
+        EditCase{"LeaveBlankCode", kRigKenwood, false, {"Leave blank"}, {kCode}, "CW mode", "", true},
+        EditCase{"LeaveBlankLabel", kRigKenwood, true, {"Leave blank"}, {kLabel}, "", "MD3;", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RigSetupWindow, TestAnsweredNoAtLineFiveLeavesFalse) {
   open();
   std::vector<int> yellowAtQuestion;
-  bool othersWhite = true;
+  bool lastWhite = true;
   dialogs.onMessage = [&](const Notice& n) {
     if (n.text != "Continue ?") return;
-    for (int i = 1; i <= frmTxRx::kLines; ++i) {
+    for (int i = 1; i <= frmTxRx::kLines; ++i)
       if (codeColour(i) == QColor(255, 255, 0)) yellowAtQuestion.push_back(i);
-    }
-    othersWhite = othersWhite && codeColour(frmTxRx::kLines) == QColor(255, 255, 255);
+    lastWhite = lastWhite && codeColour(frmTxRx::kLines) == QColor(255, 255, 255);
   };
   dialogs.answers = {Answer::Yes, Answer::Yes, Answer::Yes, Answer::Yes, Answer::No};
   w->cmdTest->click();
   // The marking stays on the lines already tested until the routine ends.
   EXPECT_EQ(yellowAtQuestion, (std::vector<int>{1, 1, 2, 1, 2, 3, 1, 2, 3, 4, 1, 2, 3, 4, 5}));
-  EXPECT_TRUE(othersWhite);
-  EXPECT_EQ(port.writes, (std::vector<std::string>{"MD3;", "FW0500;", "EX0380001;", "MD1;"}));
+  EXPECT_TRUE(lastWhite);
+  EXPECT_EQ(port.writes, (Texts{"MD3;", "FW0500;", "EX0380001;", "MD1;"}));
   EXPECT_EQ(dialogs.texts().back(), "Testing complete");
   EXPECT_EQ(dialogs.messages.back().icon, NoticeIcon::Information);
   EXPECT_EQ(dialogs.messages.back().title, "Harkola");
@@ -263,8 +244,7 @@ TEST_F(RigSetupWindow, TestAnsweredNoAtLineFiveLeavesFalse) {
   EXPECT_FALSE(port.isOpen());
   dialogs.messages.clear();
   w->close();
-  EXPECT_EQ(dialogs.texts()[0], "You have not tested all of your settings, rig control will not work until you "
-                                "do.  Continue to quit?");
+  EXPECT_EQ(dialogs.texts()[0], kNotTested);
   EXPECT_EQ(lastLine(), "\"\",\"False\"\r\n");
 }
 
@@ -277,7 +257,7 @@ TEST_F(RigSetupWindow, ACompletedTestIsSavedAndStartsRigControlNext) {
   EXPECT_TRUE(d.RigTested);
   dialogs.messages.clear();
   w->cmdSave->click();
-  EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"Rig control data file updated"}));
+  EXPECT_EQ(dialogs.texts(), Texts{kUpdated});
   EXPECT_EQ(lastLine(), "\"\",\"True\"\r\n");
   EXPECT_TRUE(d.RigStartPending);
 }
@@ -286,11 +266,9 @@ TEST_F(RigSetupWindow, AnIcomTestSendsEveryCodeAsBytes) {
   useFile(kRigIcom);
   open();
   w->runTest();
-  std::string all, expected;
-  for (const auto& b : port.writes) all += b;
-  for (int row = 7; row <= 20; ++row) expected += rigDefaults(kRigIcom)[row][1];
-  std::string sent = test::hexOf(all);
-  sent.erase(std::remove(sent.begin(), sent.end(), ' '), sent.end());
+  std::string sent, expected;
+  for (const auto& b : port.writes) sent += test::hexOf(b);
+  for (int row = 7; row <= 20; ++row) expected += d.RigTable[row][1];
   EXPECT_EQ(sent, expected);
   EXPECT_TRUE(d.RigTested);
 }
@@ -302,16 +280,6 @@ TEST_F(RigSetupWindow, APortErrorStopsTheTestBeforeItStarts) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text.rfind("There has been an error opening the serial port. ", 0), 0u);
   EXPECT_FALSE(d.RigTested);
-}
-
-// Saves the window as a picture when HARKOLA_SHOT names a PNG file.
-TEST_F(RigSetupWindow, Picture) {
-  const char* shot = std::getenv("HARKOLA_SHOT");
-  if (!shot) GTEST_SKIP() << "set HARKOLA_SHOT=file.png to save a picture";
-  open();
-  w->adjustSize();
-  QApplication::processEvents();
-  EXPECT_TRUE(w->grab().save(shot));
 }
 
 }  // namespace
