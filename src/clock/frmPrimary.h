@@ -33,6 +33,8 @@ class frmVoiceSel;
 class frmNextBeacon;
 class frmGraph;
 class frmGraphFollow;
+class frmAnalyser;
+class CaptureProvider;
 
 // The devices and windows the main window reaches through seams, so tests can run it
 // headless with a simulated clock.
@@ -42,6 +44,8 @@ struct PrimaryServices {
   std::function<bool()> soundCardTest;  // a sound output device exists (default: SoundCardTest)
   bool showClosingWindow = true;        // the 2 s closing window at shutdown
   bool startTicker = true;              // run tmrClockTicks (tests call onTick themselves)
+  // The analyser's audio inputs (null: the system's sound cards). Borrowed.
+  CaptureProvider* capture = nullptr;
 };
 
 class frmPrimary : public QMainWindow, public ClockHooks {
@@ -64,6 +68,7 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   frmGraph* graphWindow() const { return m_graph; }
   frmGraphFollow* followGraphWindow() const { return m_graphFollow; }
   frmNextBeacon* nextBeaconWindow() const { return m_next; }
+  frmAnalyser* analyserWindow() const { return m_analyser; }
 
   // Menu actions (buttons of the same name run them too).
   void mnuBackupLog_Click();
@@ -154,6 +159,9 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   void notYetAvailable(const QString& what);
   void shutdown();
   void paintBandButtons(bool rigActive);
+  // Automatic logging's analyser window: loaded afresh each time it is shown.
+  bool loadAnalyser();
+  void closeAnalyser();
 
   PublicDecs& d;
   PrimaryServices m_services;
@@ -169,6 +177,8 @@ class frmPrimary : public QMainWindow, public ClockHooks {
   frmVoiceSel* m_voiceSel = nullptr;
   bool m_shutDown = false;
   bool m_selectingBand = false;
+  frmAnalyser* m_analyser = nullptr;
+  std::unique_ptr<CaptureProvider> m_soundCards;
 };
 
 }  // namespace harkola

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Processor time of the live analyser: harkola replays a recording in real time with
+# automatic logging on and the analyser in test mode (spectrum and level line drawn
+# every block), under Xvfb. Reads utime+stime of the process from /proc/<pid>/stat
+# at the start and the end of a measuring window and prints the share of one core.
+#
+#   bench/audio/cpu-live.sh [BUILD_DIR] [SECONDS] [test|start]
+set -euo pipefail
+BUILD=$(cd "${1:-build}" && pwd)
+SECS=${2:-60}
+MODE=${3:-test}
+work=$(mktemp -d)
+pid=""
+trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+
+# 800 Hz tone in noise, longer than the measurement (the replay repeats anyway).
+sox -m "|sox -n -r 11025 -c 1 -b 16 -p synth $((SECS + 30)) sine 800 vol 0.12" \
+       "|sox -n -r 11025 -c 1 -b 16 -p synth $((SECS + 30)) whitenoise vol 0.05" \
+       "$work/tone.wav"
+
+export HARKOLA_LOG_FOLDER="$work/logs"
+mkdir -p "$work/data"
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  "$BUILD/harkola" --data-folder "$work/data" --audio-file "$work/tone.wav" --auto-log "$MODE" \
+  >"$work/out.log" 2>&1 &
+# The program itself (xvfb-run is a shell around it); measured once the splash has
+# gone and capture runs.
+for _ in $(seq 100); do
+  pid=$(pgrep -f "^$BUILD/harkola .*$work" || true)
+  [ -n "$pid" ] && break
+  sleep 0.1
+done
+[ -n "$pid" ] || { echo "harkola did not start"; cat "$work/out.log"; exit 1; }
+sleep 8
+
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+hz=$(getconf CLK_TCK)
+t0=$(ticks "$pid"); s0=$(date +%s.%N)
+sleep "$SECS"
+t1=$(ticks "$pid"); s1=$(date +%s.%N)
+kill "$pid"
+awk -v a="$t0" -v b="$t1" -v hz="$hz" -v s0="$s0" -v s1="$s1" 'BEGIN {
+  cpu = (b - a) / hz; wall = s1 - s0;
+  printf "harkola: %.2f s of processor time in %.1f s = %.2f %% of one core\n", cpu, wall, 100 * cpu / wall }'
