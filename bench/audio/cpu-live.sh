@@ -14,9 +14,9 @@ pid=""
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 
 # 800 Hz tone in noise, longer than the measurement (the replay repeats anyway).
-sox -m "|sox -n -r 11025 -c 1 -b 16 -p synth $((SECS + 30)) sine 800 vol 0.12" \
-       "|sox -n -r 11025 -c 1 -b 16 -p synth $((SECS + 30)) whitenoise vol 0.05" \
-       "$work/tone.wav"
+sox -m "|sox -n -r 11025 -c 1 -p synth $((SECS + 30)) sine 800 vol 0.12" \
+       "|sox -n -r 11025 -c 1 -p synth $((SECS + 30)) whitenoise vol 0.05" \
+       -b 16 -e signed-integer "$work/tone.wav"
 
 export HARKOLA_LOG_FOLDER="$work/logs"
 mkdir -p "$work/data"
@@ -32,6 +32,13 @@ for _ in $(seq 100); do
 done
 [ -n "$pid" ] || { echo "harkola did not start"; cat "$work/out.log"; exit 1; }
 sleep 8
+# SHOT=file.png: also keep a picture of the analyser window as it runs.
+if [ -n "${SHOT:-}" ]; then
+  env_of() { tr '\0' '\n' <"/proc/$pid/environ" | sed -n "s/^$1=//p"; }
+  export DISPLAY=$(env_of DISPLAY) XAUTHORITY=$(env_of XAUTHORITY)
+  win=$(xwininfo -root -tree | awk '/"Harkola 5 AutoLog"/ {print $1; exit}' || true)
+  import -window "${win:-root}" "$SHOT" || true
+fi
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 hz=$(getconf CLK_TCK)

@@ -45,11 +45,12 @@ bool QtAudioCapture::start(QString& error) {
   m_io = io;
   connect(io, &QIODevice::readyRead, this, &QtAudioCapture::readAvailable);
   m_lastSeen = -1;
+  m_silentChecks = 0;
   if (!m_watchdog) {
     m_watchdog = new QTimer(this);
     connect(m_watchdog, &QTimer::timeout, this, &QtAudioCapture::checkFlowing);
   }
-  m_watchdog->start(kSilentInputMs);
+  m_watchdog->start(kCheckIntervalMs);
   // A device that is unplugged disappears from the list; the stream itself may simply
   // go quiet, so the list is watched as well as the stream's state.
   if (!m_devices) {
@@ -92,12 +93,12 @@ void QtAudioCapture::checkState() {
 
 void QtAudioCapture::checkFlowing() {
   if (!m_io) return;
+  checkDeviceStillThere();
+  if (!m_io) return;
   const long long now = samplesDelivered() + m_io->bytesAvailable();
-  if (now == m_lastSeen) {
-    lose("The sound input has stopped delivering audio.");
-    return;
-  }
+  m_silentChecks = now == m_lastSeen ? m_silentChecks + 1 : 0;
   m_lastSeen = now;
+  if (m_silentChecks >= kSilentChecks) lose("The sound input has stopped delivering audio.");
 }
 
 void QtAudioCapture::checkDeviceStillThere() {

@@ -39,11 +39,15 @@ class QtAudioCapture : public CaptureSource {
   QAudioSource* m_source = nullptr;
   QPointer<QIODevice> m_io;
   QMediaDevices* m_devices = nullptr;
-  // A stream that goes quiet for this long (a sound server that went away without
-  // telling) counts as a lost input.
-  static constexpr int kSilentInputMs = 5000;
+  // The device list is looked at once a second: the sound server may move a stream
+  // whose device vanished to another input, so the stream alone does not tell, and
+  // the list's change signal is not delivered by every backend. A stream that brings
+  // nothing for kSilentChecks looks in a row (a server that went away) is lost too.
+  static constexpr int kCheckIntervalMs = 1000;
+  static constexpr int kSilentChecks = 5;
   QTimer* m_watchdog = nullptr;
   long long m_lastSeen = -1;
+  int m_silentChecks = 0;
 };
 
 // The analyser's capture format: 11025 Hz, 1 channel, signed 16-bit.
