@@ -4,11 +4,14 @@
 # every block), under Xvfb. Reads utime+stime of the process from /proc/<pid>/stat
 # at the start and the end of a measuring window and prints the share of one core.
 #
-#   bench/audio/cpu-live.sh [BUILD_DIR] [SECONDS] [test|start]
+#   bench/audio/cpu-live.sh [BUILD_DIR] [SECONDS] [test|start|none] [wav|card]
+# (none: the main window's clock alone, for comparison; card: capture from the default
+# sound input instead of replaying the recording)
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
 SECS=${2:-60}
 MODE=${3:-test}
+SOURCE=${4:-wav}
 work=$(mktemp -d)
 pid=""
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -18,15 +21,22 @@ sox -m "|sox -n -r 11025 -c 1 -p synth $((SECS + 30)) sine 800 vol 0.12" \
        "|sox -n -r 11025 -c 1 -p synth $((SECS + 30)) whitenoise vol 0.05" \
        -b 16 -e signed-integer "$work/tone.wav"
 
+# The default data files in place, so no first-start notices wait for a click.
+src=$(cd "$(dirname "$0")/../.." && pwd)/resources/defaults
 export HARKOLA_LOG_FOLDER="$work/logs"
-mkdir -p "$work/data"
+mkdir -p "$work/data" "$HARKOLA_LOG_FOLDER"
+cp "$src/BeaconData.dat" "$src/HomeData.dat" "$work/data/"
+cp "$src/RigData-Kenwood.dat" "$work/data/RigData.dat"
+cp "$src/Chart Sample.csv" "$HARKOLA_LOG_FOLDER/"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
-  "$BUILD/harkola" --data-folder "$work/data" --audio-file "$work/tone.wav" --auto-log "$MODE" \
+  "$BUILD/harkola" --data-folder "$work/data" \
+  $([ "$SOURCE" = card ] || echo --audio-file "$work/tone.wav") \
+  $([ "$MODE" = none ] || echo --auto-log "$MODE") \
   >"$work/out.log" 2>&1 &
 # The program itself (xvfb-run is a shell around it); measured once the splash has
 # gone and capture runs.
 for _ in $(seq 100); do
-  pid=$(pgrep -f "^$BUILD/harkola .*$work" || true)
+  pid=$(pgrep -f "^$BUILD/harkola --data-folder $work" || true)
   [ -n "$pid" ] && break
   sleep 0.1
 done

@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
             a->cmdTestButton_Click();
           else
             a->StartButton_Click();
+          a->raise();  // a demonstration is about the analyser
         });
         w->mnuLogAuto_Click();
       });

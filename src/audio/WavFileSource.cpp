@@ -9,7 +9,7 @@ namespace harkola {
 namespace {
 // The timer only paces the release; the number of blocks comes from the elapsed time,
 // so a late timer never slows the audio down.
-constexpr int kPumpIntervalMs = 20;
+constexpr int kPumpIntervalMs = 40;  // a little under one block (46.4 ms)
 }  // namespace
 
 WavFileSource::WavFileSource(std::vector<std::int16_t> samples, bool loop, QObject* parent)

@@ -334,7 +334,8 @@ void frmAnalyser::onBlock(const SampleBlock& block) {
   m_fft.Transform(SampleBuffer, Spectrum);
   analyseFrame(Spectrum, NoiseFilter, d, &m_bars);
   Scope->drawFrame(m_bars, m_levelLine);
-  lblMorsePeak->setText(QString::number(d.MorseHits));
+  const QString hits = QString::number(d.MorseHits);
+  if (lblMorsePeak->text() != hits) lblMorsePeak->setText(hits);
 }
 
 void frmAnalyser::onInputLost(const QString& reason) {
