@@ -46,6 +46,7 @@ bool QtAudioCapture::start(QString& error) {
   connect(io, &QIODevice::readyRead, this, &QtAudioCapture::readAvailable);
   m_lastSeen = -1;
   m_silentChecks = 0;
+  m_pending.clear();
   if (!m_watchdog) {
     m_watchdog = new QTimer(this);
     connect(m_watchdog, &QTimer::timeout, this, &QtAudioCapture::checkFlowing);
@@ -75,10 +76,13 @@ void QtAudioCapture::stop() {
 
 void QtAudioCapture::readAvailable() {
   if (!m_io) return;
-  const QByteArray bytes = m_io->readAll();
-  const auto count = static_cast<std::size_t>(bytes.size()) / sizeof(std::int16_t);
+  // The stream's bytesAvailable() is not reliable in push mode: take all there is and
+  // keep an odd byte for the next read, so samples never straddle two reads.
+  m_pending += m_io->readAll();
+  const auto count = static_cast<std::size_t>(m_pending.size()) / sizeof(std::int16_t);
   std::vector<std::int16_t> samples(count);
-  std::memcpy(samples.data(), bytes.constData(), count * sizeof(std::int16_t));
+  std::memcpy(samples.data(), m_pending.constData(), count * sizeof(std::int16_t));
+  m_pending.remove(0, static_cast<qsizetype>(count * sizeof(std::int16_t)));
   feed(samples.data(), samples.size());
 }
 
@@ -95,7 +99,7 @@ void QtAudioCapture::checkFlowing() {
   if (!m_io) return;
   checkDeviceStillThere();
   if (!m_io) return;
-  const long long now = samplesDelivered() + m_io->bytesAvailable();
+  const long long now = samplesDelivered() + m_pending.size();
   m_silentChecks = now == m_lastSeen ? m_silentChecks + 1 : 0;
   m_lastSeen = now;
   if (m_silentChecks >= kSilentChecks) lose("The sound input has stopped delivering audio.");

@@ -38,6 +38,7 @@ class QtAudioCapture : public CaptureSource {
   QAudioDevice m_device;
   QAudioSource* m_source = nullptr;
   QPointer<QIODevice> m_io;
+  QByteArray m_pending;  // bytes read but not yet a whole sample
   QMediaDevices* m_devices = nullptr;
   // The device list is looked at once a second: the sound server may move a stream
   // whose device vanished to another input, so the stream alone does not tell, and

@@ -10,6 +10,9 @@ namespace {
 // The timer only paces the release; the number of blocks comes from the elapsed time,
 // so a late timer never slows the audio down.
 constexpr int kPumpIntervalMs = 40;  // a little under one block (46.4 ms)
+// After a stall (a suspended machine) at most about a second is caught up at once; the
+// rest is skipped, as a sound card that overran would.
+constexpr long long kMaxCatchUpBlocks = 22;
 }  // namespace
 
 WavFileSource::WavFileSource(std::vector<std::int16_t> samples, bool loop, QObject* parent)
@@ -43,7 +46,11 @@ void WavFileSource::stop() {
 void WavFileSource::pump() {
   if (!m_running) return;
   const long long due = m_clock.elapsed() * kSampleRate / 1000;
-  const long long blocks = (due - m_released) / kBlockSamples;
+  long long blocks = (due - m_released) / kBlockSamples;
+  if (blocks > kMaxCatchUpBlocks) {
+    m_released += (blocks - kMaxCatchUpBlocks) * kBlockSamples;
+    blocks = kMaxCatchUpBlocks;
+  }
   if (blocks > 0) deliverBlocks(static_cast<int>(blocks));
 }
 
