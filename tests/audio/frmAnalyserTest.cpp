@@ -225,21 +225,6 @@ TEST_F(Analyser, AnUnpluggedInputStopsCaptureSaysSoAndCanBeStartedAgain) {
   EXPECT_EQ(w.lblAnalyser->text(), "Logging");
 }
 
-TEST_F(Analyser, ClosingStopsCaptureAndHandsBackToTheMainWindow) {
-  ASSERT_TRUE(win->load());
-  int unloads = 0;
-  win->onUnload = [&] { ++unloads; };
-  win->StartButton_Click();
-  d.SlotLogged = false;
-  win->close();
-  EXPECT_EQ(unloads, 1);
-  EXPECT_TRUE(d.AnalyserClosed);
-  EXPECT_TRUE(d.SlotLogged);
-  EXPECT_FALSE(d.AnalyserRunning);
-  EXPECT_EQ(dialogs.beeps, 1);
-  EXPECT_EQ(source()->deliverBlocks(3), 0);
-}
-
 TEST_F(Analyser, TheWizardRevealsOneStageAtATime) {
   ASSERT_TRUE(win->load());
   win->show();
