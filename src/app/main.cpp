@@ -1,6 +1,7 @@
 // Harkola 5, the desktop program.
 //
-//   harkola [--data-folder DIR | --xdg] [--measure-slots N]
+//   harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav] [--auto-log test|start]
+//           [--measure-slots N]
 //
 // --measure-slots N runs the window on the system clock until N new slots have
 // begun, prints how late after its true boundary each new-slot sequence ran
@@ -9,6 +10,9 @@
 // The data files live in the folder that is current at start-up, or in DIR, or with
 // --xdg (the desktop launcher) in $XDG_DATA_HOME/harkola (~/.local/share/harkola),
 // created when missing. Logs go to $HARKOLA_LOG_FOLDER or ~/Harkola Log.
+// --audio-file replays a 16-bit PCM WAV recording, repeated, in real time as the
+// analyser's only sound input, in place of the sound card. --auto-log switches automatic
+// logging on at start and presses Test or Start logging (demonstrations, measurements).
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
@@ -22,6 +26,8 @@
 #include "app/PublicDecs.h"
 #include "app/ShellResources.h"
 #include "app/frmSplash.h"
+#include "audio/WavFileSource.h"
+#include "audio/frmAnalyser.h"
 #include "clock/SystemTimeSource.h"
 #include "clock/frmPrimary.h"
 
@@ -35,8 +41,12 @@ std::filesystem::path xdgDataFolder() {
   return std::filesystem::path(home && *home ? home : ".") / ".local" / "share" / "harkola";
 }
 
+const char* const kUsage =
+    "Usage: harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav] [--auto-log test|start]\n"
+    "               [--measure-slots N]\n";
+
 int usage(const char* why) {
-  std::fprintf(stderr, "harkola: %s\nUsage: harkola [--data-folder DIR | --xdg] [--measure-slots N]\n", why);
+  std::fprintf(stderr, "harkola: %s\n%s", why, kUsage);
   return 2;
 }
 
@@ -49,6 +59,8 @@ int main(int argc, char** argv) {
 
   std::filesystem::path dataFolder;
   int measureSlots = 0;
+  std::filesystem::path audioFile;
+  QString autoLog;
   const QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     if (args[i] == "--xdg") {
@@ -58,12 +70,25 @@ int main(int argc, char** argv) {
     } else if (args[i] == "--measure-slots" && i + 1 < args.size()) {
       measureSlots = args[++i].toInt();
       if (measureSlots < 1) return usage("--measure-slots wants a number of slots");
+    } else if (args[i] == "--audio-file" && i + 1 < args.size()) {
+      audioFile = std::filesystem::absolute(args[++i].toStdString());
+    } else if (args[i] == "--auto-log" && i + 1 < args.size() &&
+               (args[i + 1] == "test" || args[i + 1] == "start")) {
+      autoLog = args[++i];
     } else if (args[i] == "--help" || args[i] == "-h") {
-      std::printf("Usage: harkola [--data-folder DIR | --xdg] [--measure-slots N]\n");
+      std::printf("%s", kUsage);
       return 0;
     } else {
       return usage(("unknown argument " + args[i].toStdString()).c_str());
     }
+  }
+  // Read before the data folder becomes current, so a relative name means what the
+  // user typed.
+  std::unique_ptr<harkola::WavFileInputs> recording;
+  if (!audioFile.empty()) {
+    std::string error;
+    recording = harkola::WavFileInputs::fromFile(audioFile, error);
+    if (!recording) return usage(("cannot replay " + audioFile.string() + ": " + error).c_str());
   }
   if (!dataFolder.empty()) {
     std::error_code ec;
@@ -94,6 +119,7 @@ int main(int argc, char** argv) {
       QTimer::singleShot(0, &app, [&] { app.exit(0); });
     };
   }
+  services.capture = recording.get();
   std::unique_ptr<harkola::frmPrimary> primary;
 
   auto* splash = new harkola::frmSplash([&] {
@@ -105,6 +131,22 @@ int main(int argc, char** argv) {
     primary->show();
     primary->activateWindow();
     primary->activate();  // a desktop without a window manager never activates it
+    if (!autoLog.isEmpty()) {
+      harkola::frmPrimary* w = primary.get();
+      QTimer::singleShot(0, w, [w, autoLog] {
+        // The mode button is pressed while the attended-operation warning is up.
+        QTimer::singleShot(300, w, [w, autoLog] {
+          harkola::frmAnalyser* a = w->analyserWindow();
+          if (!a || !a->isVisible()) return;
+          if (autoLog == "test")
+            a->cmdTestButton_Click();
+          else
+            a->StartButton_Click();
+          a->raise();  // a demonstration is about the analyser
+        });
+        w->mnuLogAuto_Click();
+      });
+    }
   });
   splash->show();
   const int rc = app.exec();

@@ -25,7 +25,9 @@
 #include "app/UserDialogs.h"
 #include "app/frmAbout.h"
 #include "app/frmEnd.h"
+#include "audio/QtAudioCapture.h"
 #include "audio/SoundCardTest.h"
+#include "audio/frmAnalyser.h"
 #include "audio/frmGraph.h"
 #include "clock/AlignedTicker.h"
 #include "clock/ClockSync.h"
@@ -516,6 +518,8 @@ void frmPrimary::render() {
   m_next->setNext(qs(m_clock.country(next)), qs(m_clock.callsign(next)),
                   qs(m_clock.status(next, m_clock.SelectedBand)));
   renderLogging();
+  if (m_analyser && mnuLogAuto->isChecked())
+    m_analyser->setListening(qs(m_clock.listenText), qs(m_clock.countDownText));
 }
 
 void frmPrimary::renderLogging() {
@@ -715,28 +719,62 @@ void frmPrimary::mnuLogManual_Click() {
   mnuLogAuto->setChecked(false);
   mnuDisplayGraph->setChecked(true);
   showSessionGraph();
+  closeAnalyser();
   m_clock.setLogMode(LogMode::Manual);
   render();
 }
 
 void frmPrimary::mnuLogAuto_Click() {
   if (mnuLogAuto->isChecked()) {
+    closeAnalyser();
     closeSessionGraph();
     mnuLogAuto->setChecked(false);
     mnuDisplayGraph->setChecked(false);
     loggingOffRefresh();
     return;
   }
+  // Without a usable sound input the analyser has told the user why; automatic
+  // logging then stays off.
+  if (!loadAnalyser()) return;
   mnuLogManual->setChecked(false);
   mnuLogAuto->setChecked(true);
   mnuDisplayGraph->setChecked(true);
   showSessionGraph();
+  m_analyser->show();
+  m_analyser->raise();
   m_clock.setLogMode(LogMode::Auto);
   render();
   dialogs().message(this, Notice{"Please note that Harkola AutoLog is designed for attended "
                                  "operation only.\r\n\r\nIt must not be used or left running while "
                                  "unattended",
                                  d.TitleText, NoticeIcon::Exclamation, NoticeButtons::Ok});
+}
+
+// --- the analyser window ------------------------------------------------------------
+
+bool frmPrimary::loadAnalyser() {
+  if (!m_analyser) {
+    CaptureProvider* inputs = m_services.capture;
+    if (!inputs) {
+      m_soundCards = std::make_unique<SoundCardInputs>();
+      inputs = m_soundCards.get();
+    }
+    m_analyser = new frmAnalyser(d, *inputs, this);
+    m_analyser->raiseMain = [this] {
+      raise();
+      activateWindow();
+    };
+    // Closing the analyser switches automatic logging off (when the menu has not done
+    // so already: the menu closes the analyser on its way to off or to manual).
+    m_analyser->onUnload = [this] {
+      if (!m_shutDown && mnuLogAuto->isChecked()) mnuLogAuto_Click();
+    };
+  }
+  return m_analyser->load();
+}
+
+void frmPrimary::closeAnalyser() {
+  if (m_analyser && m_analyser->isVisible()) m_analyser->close();
 }
 
 void frmPrimary::mnuDisplayGraph_Click() {
@@ -819,6 +857,7 @@ void frmPrimary::shutdown() {
   d.SlotLogged = true;
   m_heardLog.close();
   if (mnuRigCtrlActivate->isChecked()) mnuRigCtrlActivate_Click();  // finish commands
+  if (m_analyser && d.AnalyserRunning) m_analyser->stopCapture();
   d.ClockRunning = false;
   tmrClockTicks->stop();
   m_shutDown = true;

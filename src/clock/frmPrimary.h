@@ -36,6 +36,8 @@ class frmNextBeacon;
 class frmGraph;
 class frmGraphFollow;
 class frmFollow;
+class frmAnalyser;
+class CaptureProvider;
 
 // The devices and windows the main window reaches through seams, so tests can run it
 // headless with a simulated clock.
@@ -48,6 +50,8 @@ struct PrimaryServices {
   // Called after each new-slot sequence (not the first) with the wall-clock time by
   // which it ran past the slot's true start, in milliseconds (for measuring).
   std::function<void(double)> newSlotLateness;
+  // The analyser's audio inputs (null: the system's sound cards). Borrowed.
+  CaptureProvider* capture = nullptr;
 };
 
 class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
@@ -70,6 +74,7 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   frmGraph* graphWindow() const { return m_graph; }
   frmGraphFollow* followGraphWindow() const { return m_graphFollow; }
   frmNextBeacon* nextBeaconWindow() const { return m_next; }
+  frmAnalyser* analyserWindow() const { return m_analyser; }
 
   // Menu actions (buttons of the same name run them too).
   void mnuBackupLog_Click();
@@ -172,6 +177,9 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   void notYetAvailable(const QString& what);
   void shutdown();
   void paintBandButtons(bool rigActive);
+  // Automatic logging's analyser window: loaded afresh each time it is shown.
+  bool loadAnalyser();
+  void closeAnalyser();
 
   PublicDecs& d;
   PrimaryServices m_services;
@@ -191,6 +199,8 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   frmFollow* m_follow = nullptr;
   bool m_shutDown = false;
   bool m_selectingBand = false;
+  frmAnalyser* m_analyser = nullptr;
+  std::unique_ptr<CaptureProvider> m_soundCards;
 };
 
 }  // namespace harkola

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "audio/WavFileSource.h"
 #include "audio/frmGraph.h"
 #include "clock/frmPrimary.h"
 #include "voice/frmVoiceSel.h"
@@ -50,6 +51,7 @@ class MainWindow : public ::testing::Test {
     s.soundCardTest = [sound] { return sound; };
     s.showClosingWindow = false;
     s.startTicker = false;
+    s.capture = &recording;  // automatic logging needs a sound input
     win = std::make_unique<frmPrimary>(d, s);
     loaded = win->load();
     if (loaded) win->activate();
@@ -70,6 +72,7 @@ class MainWindow : public ::testing::Test {
   PublicDecs d;
   ManualTimeSource time;
   test::ScriptedDialogs dialogs;
+  WavFileInputs recording{std::vector<std::int16_t>(kSampleRate), "recording"};
   std::unique_ptr<frmPrimary> win;
   bool loaded = false;
 };

@@ -1,0 +1,257 @@
+// The analyser window driven headless from a recording released block by block.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+#include "audio/SoundcardUse.h"
+#include "audio/WavFileSource.h"
+#include "audio/frmAnalyser.h"
+#include "audio/frmAnalyserSetUp.h"
+#include "audio/AnalyserTestSupport.h"
+#include "support/ScriptedDialogs.h"
+
+namespace harkola {
+namespace {
+
+// With HARKOLA_SHOT_DIR set, saves what the window looks like (for a look by eye).
+void shot(QWidget* w, const char* name) {
+  const QByteArray dir = qgetenv("HARKOLA_SHOT_DIR");
+  if (dir.isEmpty()) return;
+  w->adjustSize();
+  w->grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
+}
+
+// An input that can be pulled away in the middle of a session.
+class UnpluggableSource : public CaptureSource {
+ public:
+  bool start(QString&) override { return running = true; }
+  void stop() override { running = false; }
+  bool isRunning() const override { return running; }
+  void unplug() {
+    stop();
+    emit inputLost("The sound input \"USB Audio\" is no longer available.");
+  }
+  void play(const std::vector<std::int16_t>& s) { feed(s.data(), s.size()); }
+  bool running = false;
+};
+
+class ScriptedInputs : public CaptureProvider {
+ public:
+  std::vector<CaptureInput> list{{"usb", "USB Audio"}};
+  UnpluggableSource* last = nullptr;
+  std::vector<CaptureInput> inputs() override { return list; }
+  std::unique_ptr<CaptureSource> create(const QByteArray&) override {
+    auto s = std::make_unique<UnpluggableSource>();
+    last = s.get();
+    return s;
+  }
+};
+
+class Analyser : public ::testing::Test {
+ protected:
+  Analyser() : inputs(test::beaconAudio(12, {0}), "Recording: tone.wav") {
+    inputs.realTime = false;
+    win = std::make_unique<frmAnalyser>(d, inputs);
+    win->raiseMain = [this] { ++raises; };
+  }
+  WavFileSource* source() { return inputs.lastCreated; }
+  // Colours of the back buffer in one column / one row.
+  bool columnHas(int x, QRgb c) const {
+    const QImage& img = win->Scope->buffer();
+    for (int y = 0; y < img.height(); ++y)
+      if ((img.pixel(x, y) & 0xFFFFFF) == (c & 0xFFFFFF)) return true;
+    return false;
+  }
+  int blackPixels() const {
+    const QImage& img = win->Scope->buffer();
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) n += (img.pixel(x, y) & 0xFFFFFF) == 0;
+    return n;
+  }
+  bool liveLabelsShown() const {
+    return !win->lblListen->isHidden() && !win->lblCountDown->isHidden() &&
+           !win->lblMorsePeak->isHidden();
+  }
+  bool liveLabelsHidden() const {
+    return win->lblListen->isHidden() && win->lblCountDown->isHidden() &&
+           win->lblMorsePeak->isHidden();
+  }
+
+  PublicDecs d;
+  test::ScriptedDialogs dialogs;
+  WavFileInputs inputs;
+  std::unique_ptr<frmAnalyser> win;
+  int raises = 0;
+};
+
+TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettings) {
+  ASSERT_TRUE(win->load());
+  EXPECT_EQ(win->windowTitle(), "Harkola 5 AutoLog");
+  EXPECT_EQ(win->cboInput->currentText(), "Recording: tone.wav");
+  win->sldrNoise->setValue(3);
+  win->sldrMorse->setValue(90);
+  win->sldrListen->setValue(2);
+  win->sldrSmeter->setValue(-5);
+  EXPECT_EQ(win->NoiseFilter, 3);
+  EXPECT_EQ(d.MorseThreshold, 90);
+  EXPECT_EQ(win->lblMorseSetting->text(), "90");
+  EXPECT_EQ(d.ListenSeconds, 2);
+  EXPECT_EQ(d.SMeterOffset, -5);
+  win->cmdTestButton_Click();
+  win->close();
+
+  ASSERT_TRUE(win->load());
+  EXPECT_EQ(win->sldrNoise->value(), 14);
+  EXPECT_EQ(win->sldrMorse->value(), 55);
+  EXPECT_EQ(win->sldrListen->value(), 8);
+  EXPECT_EQ(win->sldrSmeter->value(), 0);
+  EXPECT_EQ(win->NoiseFilter, 14);
+  EXPECT_EQ(d.MorseThreshold, 55);
+  EXPECT_EQ(win->lblMorseSetting->text(), "55");
+  EXPECT_EQ(d.ListenSeconds, 8);
+  EXPECT_EQ(d.SMeterOffset, 0);
+  EXPECT_EQ(win->lblAnalyser->text(), "Stopped");
+  EXPECT_TRUE(liveLabelsHidden());
+  EXPECT_FALSE(win->StopButton->isEnabled());
+  EXPECT_TRUE(win->StartButton->isEnabled());
+  EXPECT_TRUE(win->cmdTestButton->isEnabled());
+  EXPECT_FALSE(d.AnalyserClosed);
+}
+
+TEST_F(Analyser, TestModeDrawsTheToneRedWithTheLevelLineAndStopTakesBothAway) {
+  ASSERT_TRUE(win->load());
+  win->cmdTestButton_Click();
+  EXPECT_EQ(win->lblAnalyser->text(), "Test mode - no logging");
+  EXPECT_TRUE(d.SlotLogged);
+  EXPECT_TRUE(d.AnalyserTestMode);
+  EXPECT_TRUE(d.AnalyserRunning);
+  EXPECT_TRUE(win->StopButton->isEnabled());
+  EXPECT_FALSE(win->StartButton->isEnabled());
+  EXPECT_FALSE(win->cmdTestButton->isEnabled());
+  EXPECT_TRUE(liveLabelsShown());
+
+  ASSERT_EQ(source()->deliverBlocks(40), 40);
+  EXPECT_GT(d.MorseHits, 0);
+  EXPECT_EQ(win->lblMorsePeak->text(), QString::number(d.MorseHits));
+  bool redInCentre = false;
+  for (int x = kSignalFirst; x <= kSignalLast; ++x) redInCentre |= columnHas(x, qRgb(255, 0, 0));
+  EXPECT_TRUE(redInCentre);
+  EXPECT_TRUE(columnHas(20, qRgb(255, 255, 0)));
+  EXPECT_FALSE(columnHas(20, qRgb(255, 0, 0)));
+  EXPECT_EQ(blackPixels(), ScopeView::kUnitsWide);  // exactly the level line
+  EXPECT_EQ(qRed(win->Scope->buffer().pixel(0, ScopeView::kLevelLineY)), 0);
+  win->setListening("Listening for seconds:", "6");
+  shot(win.get(), "analyser-test-mode");
+
+  win->StopButton_Click();
+  EXPECT_EQ(dialogs.beeps, 1);
+  EXPECT_EQ(win->lblAnalyser->text(), "Stopped");
+  EXPECT_TRUE(liveLabelsHidden());
+  EXPECT_EQ(blackPixels(), 0);
+  EXPECT_FALSE(d.AnalyserRunning);
+  EXPECT_FALSE(d.AnalyserTestMode);
+  const long hits = d.MorseHits;
+  EXPECT_EQ(source()->deliverBlocks(5), 0);
+  EXPECT_EQ(d.MorseHits, hits);
+}
+
+TEST_F(Analyser, LoggingModeClearsTheSlotAndBringsTheMainWindowUp) {
+  ASSERT_TRUE(win->load());
+  d.SlotLogged = true;
+  win->StartButton_Click();
+  EXPECT_EQ(win->lblAnalyser->text(), "Logging");
+  EXPECT_FALSE(d.SlotLogged);
+  EXPECT_FALSE(d.AnalyserTestMode);
+  EXPECT_EQ(raises, 1);
+  source()->deliverBlocks(10);
+  EXPECT_EQ(blackPixels(), 0);
+  win->cmdTestButton_Click();  // disabled outside Stopped: nothing changes
+  EXPECT_EQ(win->lblAnalyser->text(), "Logging");
+}
+
+TEST_F(Analyser, WithoutASuitableInputTheWindowRefusesToLoad) {
+  ScriptedInputs none;
+  none.list.clear();
+  frmAnalyser w(d, none);
+  EXPECT_FALSE(w.load());
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].title, "Problem - soundcard is unsuitable!");
+  EXPECT_EQ(dialogs.messages[0].text, "You need a 16 bit soundcard for this part of Harkola to function");
+  EXPECT_EQ(dialogs.messages[0].icon, NoticeIcon::Critical);
+}
+
+TEST_F(Analyser, AnInputThatWillNotOpenLeavesTheModeOnShowUntilStop) {
+  WavFileInputs tooShort(std::vector<std::int16_t>(100), "short");
+  frmAnalyser w(d, tooShort);
+  ASSERT_TRUE(w.load());
+  w.cmdTestButton_Click();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].title, "Problem!");
+  EXPECT_EQ(dialogs.messages[0].text,
+            "Soundcard didn't initialise.  Sorry, but you will need to re-boot your computer to "
+            "reset it.  Close all running applications before doing so.");
+  EXPECT_EQ(w.lblAnalyser->text(), "Test mode - no logging");
+  EXPECT_TRUE(w.StopButton->isEnabled());
+  EXPECT_FALSE(d.AnalyserRunning);
+  w.StopButton_Click();
+  EXPECT_EQ(w.lblAnalyser->text(), "Stopped");
+}
+
+TEST_F(Analyser, AnUnpluggedInputStopsCaptureSaysSoAndCanBeStartedAgain) {
+  ScriptedInputs usb;
+  frmAnalyser w(d, usb);
+  ASSERT_TRUE(w.load());
+  w.StartButton_Click();
+  usb.last->play(test::beaconAudio(1, {0}));
+  const long hits = d.MorseHits;
+  EXPECT_GT(hits, 0);
+  usb.last->unplug();
+  EXPECT_EQ(w.mode(), AnalyserMode::Stopped);
+  EXPECT_EQ(w.lblAnalyser->text(), "Stopped");
+  EXPECT_FALSE(d.AnalyserRunning);
+  EXPECT_FALSE(w.StopButton->isEnabled());
+  EXPECT_TRUE(w.StartButton->isEnabled());
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("no longer available"), std::string::npos);
+  EXPECT_NE(dialogs.messages[0].text.find("records already written are kept"), std::string::npos);
+  EXPECT_EQ(d.MorseHits, hits);  // the slot's counts stay for the clock's decision
+
+  w.StartButton_Click();
+  EXPECT_TRUE(d.AnalyserRunning);
+  EXPECT_EQ(w.lblAnalyser->text(), "Logging");
+}
+
+TEST_F(Analyser, TheWizardRevealsOneStageAtATime) {
+  ASSERT_TRUE(win->load());
+  win->show();
+  win->cmdSetUp_Click();
+  frmAnalyserSetUp* w = win->setUpWindow();
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->windowTitle(), "Harkola 5 Auto Log Setup Wizard");
+  EXPECT_EQ(w->stagesShown(), 1);
+  EXPECT_TRUE(w->Label[0]->text().startsWith("STAGE 1 - Read the Help Files"));
+  for (int stage = 2; stage <= 5; ++stage) {
+    w->Command[stage - 2]->click();
+    EXPECT_EQ(w->stagesShown(), stage);
+    EXPECT_TRUE(w->Label[stage - 1]->text().startsWith(QString("STAGE %1 - ").arg(stage)));
+  }
+  EXPECT_EQ(w->Command[4]->text(), "Close");
+  shot(w, "wizard-stage-5");
+  EXPECT_TRUE(w->Label[4]->text().endsWith(
+      "This completes setting up.\n\nClick \"STOP\" and then \"Start logging\" to record data to "
+      "file."));
+  // In test mode with the wizard open, the analyser stays in front.
+  win->cmdTestButton_Click();
+  EXPECT_EQ(raises, 0);
+  w->Command[4]->click();
+  EXPECT_FALSE(w->isVisible());
+  win->cmdSetUp_Click();
+  EXPECT_EQ(w->stagesShown(), 1);
+}
+
+}  // namespace
+}  // namespace harkola

@@ -1,0 +1,88 @@
+// A sound input that disappears in the middle of capture (a USB receiver pulled out):
+// the test makes its own input on the sound server, captures from it, removes it, and
+// expects capture to stop with a message and the analyser back in Stopped.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QMediaDevices>
+#include <QProcess>
+#include <QTimer>
+#include <functional>
+
+#include "audio/QtAudioCapture.h"
+#include "audio/frmAnalyser.h"
+#include "support/ScriptedDialogs.h"
+
+namespace harkola {
+namespace {
+
+QString pactl(const QStringList& args, bool* ok) {
+  QProcess p;
+  p.start("pactl", args);
+  *ok = p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// Runs the event loop until `done` holds or `ms` pass.
+bool waitFor(const std::function<bool()>& done, int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms) {
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  return done();
+}
+
+TEST(AnalyserCaptureLost, AnInputThatVanishesStopsCaptureWithAMessage) {
+  if (QMediaDevices::audioInputs().isEmpty()) GTEST_SKIP() << "no sound server";
+  const QString name = QString("harkola_unplug_%1").arg(::getpid());
+  bool ok = false;
+  const QString module = pactl({"load-module", "module-remap-source",
+                                "master=test_sink.monitor", "source_name=" + name}, &ok);
+  if (!ok) GTEST_SKIP() << "cannot add an input to the sound server";
+  auto unload = [&] {
+    bool done = false;
+    pactl({"unload-module", module}, &done);
+    return done;
+  };
+
+  SoundCardInputs cards;
+  int index = -1;
+  waitFor(
+      [&] {
+        const auto list = cards.inputs();
+        for (std::size_t i = 0; i < list.size(); ++i)
+          if (list[i].id == name.toUtf8()) index = static_cast<int>(i);
+        return index >= 0;
+      },
+      3000);
+  if (index < 0) {
+    unload();
+    GTEST_SKIP() << "the new input did not show up";
+  }
+
+  test::ScriptedDialogs dialogs;
+  PublicDecs d;
+  frmAnalyser w(d, cards);
+  ASSERT_TRUE(w.load());
+  w.cboInput->setCurrentIndex(w.cboInput->findData(name.toUtf8()));
+  w.StartButton_Click();
+  ASSERT_TRUE(d.AnalyserRunning) << ::testing::PrintToString(dialogs.texts());
+  ASSERT_TRUE(waitFor([&] { return w.source() && w.source()->samplesDelivered() > 0; }, 5000));
+
+  ASSERT_TRUE(unload());
+  EXPECT_TRUE(waitFor([&] { return w.mode() == AnalyserMode::Stopped; }, 8000));
+  EXPECT_FALSE(d.AnalyserRunning);
+  EXPECT_EQ(w.lblAnalyser->text(), "Stopped");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("Logging has stopped"), std::string::npos)
+      << dialogs.messages[0].text;
+}
+
+}  // namespace
+}  // namespace harkola

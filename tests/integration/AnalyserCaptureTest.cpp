@@ -1,0 +1,108 @@
+// Automatic logging through the real sound path: a keyed 800 Hz tone is played into
+// the PulseAudio null sink and captured back from its monitor by the analyser, while
+// a simulated clock follows the captured audio's position. Skips without audio devices.
+#include <gtest/gtest.h>
+
+#include <QAudioSink>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMediaDevices>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "audio/AnalyserTestSupport.h"
+#include "audio/QtAudioCapture.h"
+#include "audio/frmAnalyser.h"
+#include "clock/frmPrimary.h"
+#include "support/ScriptedDialogs.h"
+
+namespace harkola {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(AnalyserCapture, ToneThroughTheSoundServerIsLoggedOncePerHeardSlot) {
+  if (QMediaDevices::audioInputs().isEmpty() || QMediaDevices::audioOutputs().isEmpty())
+    GTEST_SKIP() << "no sound server with an input and an output";
+  SoundCardInputs cards;
+  if (cards.inputs().empty()) GTEST_SKIP() << "no input accepts 11025 Hz mono 16-bit";
+
+  const fs::path root = fs::temp_directory_path() / ("harkola-capture-" + std::to_string(::getpid()));
+  fs::remove_all(root);
+  fs::create_directories(root / "data");
+  test::ScriptedDialogs dialogs;
+  PublicDecs d;
+  d.LogFolder = (root / "logs").string();
+  ManualTimeSource time(LocalTime{2026, 12, 6, 9, 59, 59, 900});
+  PrimaryServices s;
+  s.time = &time;
+  s.dataFolder = (root / "data").string();
+  s.showClosingWindow = false;
+  s.startTicker = false;
+  s.capture = &cards;
+  auto win = std::make_unique<frmPrimary>(d, s);
+  ASSERT_TRUE(win->load());
+  win->activate();
+  win->mnuLogAuto_Click();
+  frmAnalyser* a = win->analyserWindow();
+  ASSERT_NE(a, nullptr);
+  a->StartButton->click();
+  ASSERT_NE(a->source(), nullptr);
+  ASSERT_TRUE(a->source()->isRunning()) << ::testing::PrintToString(dialogs.texts());
+
+  // 13 s: slot 1 (4U1UN) keyed for 9 s, then the first 3 s of slot 2 (VE8AT) silent.
+  std::vector<std::int16_t> audio = test::beaconAudio(13, {0}, 6000.0);
+  QByteArray bytes(reinterpret_cast<const char*>(audio.data()),
+                   static_cast<qsizetype>(audio.size() * sizeof(std::int16_t)));
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QAudioSink sink(QMediaDevices::defaultAudioOutput(), analyserFormat());
+
+  QEventLoop loop;
+  bool playing = false;
+  long long clockStart = 0;  // capture position (samples) of 09:59:59.900
+  long long ticks = 0;
+  QObject::connect(a->source(), &CaptureSource::blockReady, &loop, [&] {
+    CaptureSource* src = a->source();
+    if (!src) return;
+    if (!playing) {
+      // Capture is flowing: play now, and start the clock at this position.
+      playing = true;
+      clockStart = src->samplesDelivered();
+      sink.start(&buffer);
+      return;
+    }
+    // Ticks after the block they follow, as the analysis comes first.
+    while ((ticks + 1) * 100 * kSampleRate / 1000 <= src->samplesDelivered() - clockStart) {
+      ++ticks;
+      time.advanceMs(100);
+      win->onTick();
+    }
+    if (ticks >= 131) loop.quit();  // 10:00:13.000
+  });
+  QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+  QElapsedTimer waited;
+  waited.start();
+  loop.exec();
+  sink.stop();
+  ASSERT_GE(ticks, 131) << "capture stalled after " << waited.elapsed() << " ms";
+
+  std::ifstream in(d.LogFilePath, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  const std::string log = ss.str();
+  EXPECT_EQ(log.rfind("\"06-Dec-26\",\"10\",\"14\",\"4U1UN\",\"", 0), 0u) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+
+  a->close();
+  EXPECT_FALSE(d.AnalyserRunning);
+  win.reset();
+  fs::remove_all(root);
+}
+
+}  // namespace
+}  // namespace harkola
