@@ -174,7 +174,6 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   frmFollow* ensureFollowWindow();
   void followModeChanged();
   frmVoiceSel* ensureVoiceWindow();
-  void notYetAvailable(const QString& what);
   void shutdown();
   void paintBandButtons(bool rigActive);
   // Automatic logging's analyser window: loaded afresh each time it is shown.
