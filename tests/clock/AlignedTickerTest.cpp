@@ -37,50 +37,26 @@ INSTANTIATE_TEST_SUITE_P(
                       DelayCase{"EarlyBeforeOwnBoundary", 1000000, 999900, 2},
                       DelayCase{"BoundaryMissedIsDueAtOnce", 1000050, 999900, 1},
                       DelayCase{"ClockSteppedBack", 999000, 1000000, 2},
-                      DelayCase{"ClockSteppedForward", 1005070, 1000000, 1},
                       DelayCase{"LastMomentOfPeriod", 1000099, 1000000, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(AlignedTicker, TicksTenTimesASecondEachJustAfterItsBoundary) {
+// A short live run: one tick per tenth of a second, none after stop(), and a receiver
+// may stop it from inside its own tick.
+TEST(AlignedTicker, TicksOncePerBoundaryUntilStopped) {
   AlignedTicker ticker;
   std::vector<std::int64_t> at;
-  QObject::connect(&ticker, &AlignedTicker::tick, [&] { at.push_back(wallMs()); });
-  ticker.start();
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-  ticker.stop();
-
-  EXPECT_GE(at.size(), 9u);
-  EXPECT_LE(at.size(), 11u);
-  for (std::size_t i = 1; i < at.size(); ++i) {
-    EXPECT_GT(at[i] / 100, at[i - 1] / 100) << "two ticks in one tenth, tick " << i;
-  }
-  // Most ticks land early in their tenth of a second (not asserted for every one).
-  std::size_t early = 0;
-  for (auto ms : at) early += (ms % 100) < 50;
-  EXPECT_GE(early * 2, at.size());
-
-  const std::size_t count = at.size();
-  QElapsedTimer idle;
-  idle.start();
-  while (idle.elapsed() < 250) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  EXPECT_EQ(at.size(), count) << "no tick after stop()";
-}
-
-TEST(AlignedTicker, AReceiverMayStopIt) {
-  AlignedTicker ticker;
-  int ticks = 0;
   QObject::connect(&ticker, &AlignedTicker::tick, [&] {
-    ++ticks;
-    ticker.stop();
+    at.push_back(wallMs());
+    if (at.size() == 5) ticker.stop();
   });
   ticker.start();
   QElapsedTimer t;
   t.start();
-  while (t.elapsed() < 400) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  EXPECT_EQ(ticks, 1);
+  while (t.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  ASSERT_EQ(at.size(), 5u) << "no tick after stop()";
   EXPECT_FALSE(ticker.isActive());
+  for (std::size_t i = 1; i < at.size(); ++i)
+    EXPECT_GT(at[i] / 100, at[i - 1] / 100) << "two ticks in one tenth, tick " << i;
 }
 
 }  // namespace

@@ -1,61 +1,45 @@
-#include <gtest/gtest.h>
-
 #include "clock/BeaconSchedule.h"
+
+#include <gtest/gtest.h>
 
 namespace harkola {
 namespace {
 
-struct SlotEdge {
+struct SlotCase {
   const char* name;
-  int minute, second, slot, secondsIntoSlot;
+  int minute, second, band;
+  int slot, secondsIntoSlot, station, next;
 };
 
-class SlotEdges : public ::testing::TestWithParam<SlotEdge> {};
+class SlotCases : public ::testing::TestWithParam<SlotCase> {};
 
-TEST_P(SlotEdges, SlotBeginsOnItsTenSecondBoundary) {
-  const auto& e = GetParam();
-  const SlotPosition p = slotPosition(e.minute, e.second, 0);
-  EXPECT_EQ(p.slotNumber, e.slot);
-  EXPECT_EQ(p.stationNumber, e.slot);  // on 14 MHz beacon n is in slot n
-  EXPECT_EQ(p.secondsIntoSlot, e.secondsIntoSlot);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Schedule, SlotEdges,
-    ::testing::Values(SlotEdge{"m00s00", 0, 0, 1, 0}, SlotEdge{"m00s09", 0, 9, 1, 9},
-                      SlotEdge{"m00s10", 0, 10, 2, 0}, SlotEdge{"m02s59", 2, 59, 18, 9},
-                      SlotEdge{"m03s00", 3, 0, 1, 0}, SlotEdge{"m48s30", 48, 30, 4, 0},
-                      SlotEdge{"m59s10", 59, 10, 14, 0}, SlotEdge{"m59s59", 59, 59, 18, 9},
-                      // a floating formula gives 7.999 at these seconds
-                      SlotEdge{"m00s28", 0, 28, 3, 8}, SlotEdge{"m00s38", 0, 38, 4, 8},
-                      SlotEdge{"m00s48", 0, 48, 5, 8}, SlotEdge{"m00s58", 0, 58, 6, 8}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct BandCase {
-  const char* name;
-  int slot, band, station, next;
-};
-
-class BandCases : public ::testing::TestWithParam<BandCase> {};
-
-TEST_P(BandCases, BeaconAndNextOnBand) {
+TEST_P(SlotCases, SlotBeaconAndNextOnTheBand) {
   const auto& c = GetParam();
-  const SlotPosition p = slotPosition(0, (c.slot - 1) * 10 + 3, c.band);
+  const SlotPosition p = slotPosition(c.minute, c.second, c.band);
   EXPECT_EQ(p.slotNumber, c.slot);
+  EXPECT_EQ(p.secondsIntoSlot, c.secondsIntoSlot);
   EXPECT_EQ(p.stationNumber, c.station);
   EXPECT_EQ(p.stationIndex, c.station - 1);
   EXPECT_EQ(p.nextStation, c.next);
 }
 
+// Slot edges on 14 MHz, where beacon n is in slot n; then beacons on the other bands.
 INSTANTIATE_TEST_SUITE_P(
-    Schedule, BandCases,
-    ::testing::Values(BandCase{"slot1_28MHz", 1, 4, 15, 16}, BandCase{"slot18_18MHz", 18, 1, 17, 18},
-                      BandCase{"slot18_14MHz", 18, 0, 18, 1}, BandCase{"slot1_18MHz", 1, 1, 18, 1},
-                      BandCase{"slot5_21MHz", 5, 2, 3, 4}),
+    Schedule, SlotCases,
+    ::testing::Values(SlotCase{"m00s00", 0, 0, 0, 1, 0, 1, 2}, SlotCase{"m00s09", 0, 9, 0, 1, 9, 1, 2},
+                      SlotCase{"m00s10", 0, 10, 0, 2, 0, 2, 3}, SlotCase{"m02s59", 2, 59, 0, 18, 9, 18, 1},
+                      SlotCase{"m03s00", 3, 0, 0, 1, 0, 1, 2}, SlotCase{"m48s30", 48, 30, 0, 4, 0, 4, 5},
+                      SlotCase{"m59s10", 59, 10, 0, 14, 0, 14, 15},
+                      // a floating formula gives 7.999 at these seconds
+                      SlotCase{"m00s28", 0, 28, 0, 3, 8, 3, 4}, SlotCase{"m00s38", 0, 38, 0, 4, 8, 4, 5},
+                      SlotCase{"m00s48", 0, 48, 0, 5, 8, 5, 6}, SlotCase{"m00s58", 0, 58, 0, 6, 8, 6, 7},
+                      SlotCase{"slot1_28MHz", 0, 3, 4, 1, 3, 15, 16},
+                      SlotCase{"slot18_18MHz", 2, 53, 1, 18, 3, 17, 18},
+                      SlotCase{"slot18_14MHz", 2, 53, 0, 18, 3, 18, 1},
+                      SlotCase{"slot5_21MHz", 0, 43, 2, 5, 3, 3, 4}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Schedule, BandNumbering) {
-  EXPECT_EQ(bandText(0), "14");
   EXPECT_EQ(bandText(4), "28");
   EXPECT_EQ(bandFromMHz(24), 3);
   EXPECT_EQ(bandFromMHz(7), -1);

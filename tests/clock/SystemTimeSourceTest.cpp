@@ -38,23 +38,18 @@ TEST_P(SystemTimeShift, AsksForTheClockMovedBySecondsKeepingTheFraction) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Shifts, SystemTimeShift,
-                         ::testing::Values(ShiftCase{"OneLater", 1}, ShiftCase{"OneEarlier", -1},
-                                           ShiftCase{"AMinuteLater", 60}),
+                         ::testing::Values(ShiftCase{"OneLater", 1}, ShiftCase{"OneEarlier", -1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SystemTimeSource, RefusalWithoutPrivilegeTellsHowToFixIt) {
-  SystemTimeSource source([](const timespec&) { return errno = EPERM, -1; });
+TEST(SystemTimeSource, FailuresExplainWhatToDo) {
   std::string error;
-  EXPECT_FALSE(source.adjustSeconds(1, error));
-  EXPECT_NE(error.find("not allowed to change the system time"), std::string::npos) << error;
-  EXPECT_NE(error.find("sudo setcap cap_sys_time+ep"), std::string::npos) << error;
-  EXPECT_NE(error.find("NTP"), std::string::npos) << error;
-}
+  SystemTimeSource refused([](const timespec&) { return errno = EPERM, -1; });
+  EXPECT_FALSE(refused.adjustSeconds(1, error));
+  for (const char* part : {"not allowed to change the system time", "sudo setcap cap_sys_time+ep", "NTP"})
+    EXPECT_NE(error.find(part), std::string::npos) << error;
 
-TEST(SystemTimeSource, OtherFailuresNameTheSystemError) {
-  SystemTimeSource source([](const timespec&) { return errno = EINVAL, -1; });
-  std::string error;
-  EXPECT_FALSE(source.adjustSeconds(-1, error));
+  SystemTimeSource failing([](const timespec&) { return errno = EINVAL, -1; });
+  EXPECT_FALSE(failing.adjustSeconds(-1, error));
   EXPECT_EQ(error.rfind("The computer clock could not be set: ", 0), 0u) << error;
   EXPECT_EQ(error.find("setcap"), std::string::npos) << error;
 }

@@ -1,79 +1,27 @@
 // The main window driven headless with a simulated clock, real files in temp folders.
-#include <gtest/gtest.h>
-
 #include <QAction>
-#include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "audio/WavFileSource.h"
+#include "PrimaryFixture.h"
+#include "analysis/frmChart.h"
+#include "analysis/frmDataAnalysis.h"
 #include "audio/frmGraph.h"
-#include "clock/frmPrimary.h"
 #include "voice/frmVoiceSel.h"
-#include "support/ScriptedDialogs.h"
 
 namespace harkola {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-class MainWindow : public ::testing::Test {
+class MainWindow : public test::PrimaryFixture {
  protected:
-  void SetUp() override {
-    root = fs::temp_directory_path() /
-           ("harkola-main-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root);
-    fs::create_directories(root / "data");
-    d.LogFolder = (root / "logs").string();
-    time.current = LocalTime{2026, 12, 6, 10, 0, 5, 2};
+  void start(bool sound = true) { loaded = PrimaryFixture::start({2026, 12, 6, 10, 0, 5, 2}, sound); }
+  // Started and ticked once, with the start-up notices forgotten.
+  void running() {
+    start();
+    tick();
+    dialogs.messages.clear();
   }
-  void TearDown() override {
-    win.reset();
-    fs::remove_all(root);
-  }
-  void start(bool sound = true) {
-    PrimaryServices s;
-    s.time = &time;
-    s.dataFolder = (root / "data").string();
-    s.soundCardTest = [sound] { return sound; };
-    s.showClosingWindow = false;
-    s.startTicker = false;
-    s.capture = &recording;  // automatic logging needs a sound input
-    win = std::make_unique<frmPrimary>(d, s);
-    loaded = win->load();
-    if (loaded) win->activate();
-  }
-  void tick(long ms = 100) {
-    for (long t = 0; t < ms; t += 100) {
-      time.advanceMs(100);
-      win->onTick();
-    }
-  }
-  void key(char c) {
-    QKeyEvent e(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c)));
-    QApplication::sendEvent(win.get(), &e);
-  }
-  std::string heardLog() const { return slurp(d.LogFilePath); }
-
-  fs::path root;
-  PublicDecs d;
-  ManualTimeSource time;
-  test::ScriptedDialogs dialogs;
-  WavFileInputs recording{std::vector<std::int16_t>(kSampleRate), "recording"};
-  std::unique_ptr<frmPrimary> win;
   bool loaded = false;
 };
 
@@ -82,7 +30,7 @@ TEST_F(MainWindow, FirstStartWritesDefaultsAndShowsTheBeaconOnFourteen) {
   ASSERT_TRUE(loaded);
   ASSERT_EQ(dialogs.messages.size(), 5u) << ::testing::PrintToString(dialogs.texts());
   EXPECT_EQ(dialogs.messages[0].text, "Default home data written to file");
-  EXPECT_TRUE(fs::exists(d.LogFilePath));
+  EXPECT_TRUE(std::filesystem::exists(d.LogFilePath));
   tick();
   EXPECT_EQ(win->lblHome->text(), "London");
   EXPECT_EQ(win->lblDistanceUnits->text(), "m");
@@ -102,13 +50,12 @@ TEST_F(MainWindow, WithoutSoundOutputTheProgramEndsBeforeOpeningTheLog) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].title, "Harkola 5 terminating");
   EXPECT_EQ(dialogs.messages[0].icon, NoticeIcon::Critical);
-  EXPECT_FALSE(fs::exists(root / "logs"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "logs"));
 }
 
 TEST_F(MainWindow, NewSlotRunsOnceAndMarksTheGraph) {
-  start();
+  running();
   win->mnuLogManual_Click();
-  tick();
   const long before = win->clock().newSlotCount;
   win->opgS_Click(4);
   EXPECT_TRUE(win->opgS[4]->isChecked());
@@ -123,8 +70,7 @@ TEST_F(MainWindow, NewSlotRunsOnceAndMarksTheGraph) {
 }
 
 TEST_F(MainWindow, BandChangeInMidSlotShowsTheBeaconOnTheNewBand) {
-  start();
-  tick();
+  running();
   win->opgBandSelect_Click(4);  // 28 MHz in slot 1: beacon 15
   tick();
   EXPECT_EQ(win->lblCallsign->text(), "CS3B");
@@ -134,8 +80,7 @@ TEST_F(MainWindow, BandChangeInMidSlotShowsTheBeaconOnTheNewBand) {
 }
 
 TEST_F(MainWindow, DigitKeysLogOneRecordPerSlot) {
-  time.current = LocalTime{2026, 12, 6, 9, 59, 41, 2};  // slot 17: OA4B on 14 MHz
-  start();
+  PrimaryFixture::start({2026, 12, 6, 9, 59, 41, 2});  // slot 17: OA4B on 14 MHz
   tick();
   key('5');  // logging is off: nothing
   win->mnuLogManual_Click();
@@ -144,32 +89,28 @@ TEST_F(MainWindow, DigitKeysLogOneRecordPerSlot) {
   EXPECT_EQ(heardLog(), "");
   key('5');
   key('5');
-  EXPECT_EQ(heardLog(), "\"06-Dec-26\",\"9\",\"14\",\"OA4B\",\"5\"\r\n");
+  const std::string first = "\"06-Dec-26\",\"9\",\"14\",\"OA4B\",\"5\"\r\n";
+  EXPECT_EQ(heardLog(), first);
   EXPECT_EQ(win->lblSaved->styleSheet(), "background-color: rgb(0,0,255);");
   tick(20000);  // 10:00:01: slot 1, 4U1UN
   key('7');
-  EXPECT_EQ(heardLog(),
-            "\"06-Dec-26\",\"9\",\"14\",\"OA4B\",\"5\"\r\n"
-            "\"06-Dec-26\",\"10\",\"14\",\"4U1UN\",\"7\"\r\n");
+  EXPECT_EQ(heardLog(), first + "\"06-Dec-26\",\"10\",\"14\",\"4U1UN\",\"7\"\r\n");
 }
 
 TEST_F(MainWindow, ArchiveWithYesLeavesAnEmptyLog) {
-  start();
-  tick();
+  running();
   win->mnuLogManual_Click();
   key('3');
   ASSERT_FALSE(heardLog().empty());
-  const fs::path archive = root / "logs" / "archive.csv";
-  dialogs.messages.clear();
+  const auto archive = dir / "logs/archive.csv";
   dialogs.files.push_back(FileDialogResult{false, archive.string()});
   dialogs.answers = {Answer::Ok, Answer::Yes};
   win->mnuArchiveLog_Click();
   ASSERT_EQ(dialogs.fileRequests.size(), 1u);
   EXPECT_EQ(dialogs.fileRequests[0].fileName, "Harkola 5 Archive Log 06-Dec-26.csv");
   EXPECT_EQ(dialogs.fileRequests[0].initialFolder, d.LogFolder);
-  ASSERT_EQ(dialogs.messages.size(), 2u);
-  EXPECT_EQ(dialogs.messages[0].text, archive.string() + " has been saved");
-  EXPECT_EQ(dialogs.messages[1].text, "Do you want to start new log file?");
+  EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{archive.string() + " has been saved",
+                                                        "Do you want to start new log file?"}));
   EXPECT_EQ(heardLog(), "");
   EXPECT_NE(slurp(archive).find("\"3\""), std::string::npos);
   tick(10000);
@@ -178,9 +119,7 @@ TEST_F(MainWindow, ArchiveWithYesLeavesAnEmptyLog) {
 }
 
 TEST_F(MainWindow, CancelledBackupSaysNotSavedAndKeepsLogging) {
-  start();
-  tick();
-  dialogs.messages.clear();
+  running();
   win->mnuBackupLog_Click();
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Backup file NOT saved");
@@ -192,16 +131,13 @@ TEST_F(MainWindow, CancelledBackupSaysNotSavedAndKeepsLogging) {
 }
 
 TEST_F(MainWindow, AutoLoggingWarnsAndPaintsTheButtonsRed) {
-  start();
-  tick();
-  dialogs.messages.clear();
+  running();
   win->mnuLogAuto_Click();
   EXPECT_TRUE(win->mnuLogAuto->isChecked());
   EXPECT_TRUE(win->mnuDisplayGraph->isChecked());
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text,
-            "Please note that Harkola AutoLog is designed for attended operation only.\r\n\r\n"
-            "It must not be used or left running while unattended");
+  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{
+                                 "Please note that Harkola AutoLog is designed for attended operation only.\r\n\r\n"
+                                 "It must not be used or left running while unattended"});
   EXPECT_FALSE(win->opgS[1]->isEnabled());
   EXPECT_TRUE(win->opgS[1]->styleSheet().contains("background-color: rgb(255,0,0)"));
   key('5');
@@ -211,44 +147,25 @@ TEST_F(MainWindow, AutoLoggingWarnsAndPaintsTheButtonsRed) {
   EXPECT_TRUE(win->opgS[1]->styleSheet().contains("background-color: rgb(192,192,192)"));
 }
 
-}  // namespace
-}  // namespace harkola
-
-namespace harkola {
-namespace {
-
 TEST_F(MainWindow, VoiceWindowDrivesTheIndicator) {
-  start();
-  tick();
+  running();
   win->mnuVoiceActivate_Click();
   ASSERT_NE(win->voiceWindow(), nullptr);
-  auto* allOn = win->voiceWindow()->findChild<QPushButton*>("cmdAllOn");
-  ASSERT_NE(allOn, nullptr);
-  allOn->click();
+  win->voiceWindow()->findChild<QPushButton*>("cmdAllOn")->click();
   EXPECT_EQ(win->lblVInd->text(), "ON");
   EXPECT_TRUE(d.VoiceSelected[17]);
 }
 
-}  // namespace
-}  // namespace harkola
-
-#include "analysis/frmChart.h"
-#include "analysis/frmDataAnalysis.h"
-
-namespace harkola {
-namespace {
-
 TEST_F(MainWindow, LogAnalysisPausesTheClockAndLoggingUntilItCloses) {
-  start();
-  tick();
+  running();
   win->mnuLogManual_Click();
   win->mnuChart_Click();
   ASSERT_NE(win->analysisWindow(), nullptr);
   EXPECT_FALSE(d.ClockRunning);
   EXPECT_FALSE(win->mnuLogManual->isChecked());
-  const std::string shown = win->lblSystemTime->text().toStdString();
+  const QString shown = win->lblSystemTime->text();
   tick(3000);
-  EXPECT_EQ(win->lblSystemTime->text().toStdString(), shown);  // the display froze
+  EXPECT_EQ(win->lblSystemTime->text(), shown);  // the display froze
   win->analysisWindow()->close();
   EXPECT_TRUE(d.ClockRunning);
   EXPECT_TRUE(win->mnuLogManual->isChecked());
