@@ -52,26 +52,22 @@ std::pair<long, long> loudSpan(const V& s) {
   return {first, last};
 }
 
-// Normalised correlation of the clip laid into the recording from sample `lag` on.
-double correlationAt(const std::vector<std::int16_t>& rec, const std::vector<int>& clip, long lag) {
-  double xy = 0, xx = 0, yy = 0;
-  for (std::size_t i = 0; i < clip.size(); ++i) {
-    const long j = lag + long(i);
-    if (j < 0 || j >= long(rec.size())) continue;
-    const double x = rec[std::size_t(j)];
-    xy += x * clip[i];
-    xx += x * x;
-    yy += double(clip[i]) * clip[i];
-  }
-  return xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0.0;
-}
-
-// The best-fitting lag in [from, to] and its correlation.
+// The lag in [from, to] where the clip laid into the recording fits best, and its
+// normalised correlation.
 std::pair<long, double> bestMatch(const std::vector<std::int16_t>& rec, const std::vector<int>& clip, long from,
                                   long to) {
   std::pair<long, double> best{from, 0.0};
-  for (long lag = from; lag <= to; ++lag)
-    if (const double c = correlationAt(rec, clip, lag); c > best.second) best = {lag, c};
+  for (long lag = from; lag <= to; ++lag) {
+    double xy = 0, xx = 0, yy = 0;
+    for (std::size_t i = 0; i < clip.size() && lag + long(i) < long(rec.size()); ++i) {
+      if (lag + long(i) < 0) continue;
+      const double x = rec[std::size_t(lag + long(i))];
+      xy += x * clip[i];
+      xx += x * x;
+      yy += double(clip[i]) * clip[i];
+    }
+    if (const double c = xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0.0; c > best.second) best = {lag, c};
+  }
   return best;
 }
 

@@ -16,28 +16,19 @@ std::string rowName(const ::testing::TestParamInfo<T>& info) {
 }
 
 // The line text of the rig table's rows 1..4 (19200 baud, 5 data bits, 2 stop bits).
-struct LineCase {
-  const char *name, *parity, *text;
-};
-class LineSettingsText : public ::testing::TestWithParam<LineCase> {};
-
-TEST_P(LineSettingsText, UsesTheParityLetter) {
+TEST(LineSettingsText, UsesTheParityLetter) {
   RigGrid g = test::rigDefaults(kRigKenwood);
   g[kRigRowBaud][1] = "19200";
-  g[kRigRowParity][1] = GetParam().parity;
   g[kRigRowData][1] = "5";
   g[kRigRowStop][1] = "2";
-  EXPECT_EQ(lineSettingsText(g), GetParam().text);
-  EXPECT_TRUE(parseLineSettings(GetParam().text).valid);
+  for (const auto& [parity, text] : std::vector<std::pair<const char*, const char*>>{
+           {"None", "19200,N,5,2"}, {"Space", "19200,S,5,2"}, {"Odd", "19200,O,5,2"}, {"Even", "19200,E,5,2"},
+           {"Mark", "19200,M,5,2"}}) {
+    g[kRigRowParity][1] = parity;
+    EXPECT_EQ(lineSettingsText(g), text);
+    EXPECT_TRUE(parseLineSettings(text).valid) << text;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, LineSettingsText,
-                         ::testing::Values(LineCase{"None", "None", "19200,N,5,2"},
-                                           LineCase{"Space", "Space", "19200,S,5,2"},
-                                           LineCase{"Odd", "Odd", "19200,O,5,2"},
-                                           LineCase{"Even", "Even", "19200,E,5,2"},
-                                           LineCase{"Mark", "Mark", "19200,M,5,2"}),
-                         rowName<LineCase>);
 
 struct BadLine {
   const char *name, *text;
@@ -103,11 +94,15 @@ INSTANTIATE_TEST_SUITE_P(
                       HexCase{"LowerCase", "fe01", true, ""}, HexCase{"Empty", "", false, ""}),
     rowName<HexCase>);
 
+// Kenwood text is one write of exactly its characters; nothing for empty codes or unknown makers.
 TEST(EncodeCommand, KenwoodTextIsOneWriteOfExactlyItsCharacters) {
   const auto cmd = encodeCommand(kRigKenwood, "MD3;");
   ASSERT_TRUE(cmd);
   EXPECT_FALSE(cmd->reopenPort);
   EXPECT_EQ(cmd->writes, std::vector<std::string>{"MD3;"});
+  EXPECT_FALSE(encodeCommand(kRigKenwood, ""));
+  EXPECT_FALSE(encodeCommand(kRigIcom, ""));
+  for (int maker : {0, 120, 124, -121}) EXPECT_FALSE(encodeCommand(maker, "MD3;")) << maker;
 }
 
 TEST(EncodeCommand, HexPairsBecomeOneWritePerByteAfterAReopen) {
@@ -120,12 +115,6 @@ TEST(EncodeCommand, HexPairsBecomeOneWritePerByteAfterAReopen) {
     EXPECT_EQ(hexOf(cmd->bytes()), "FE FE 00 E0 01 03 FD");
   }
   EXPECT_EQ(hexOf(encodeCommand(kRigIcom, "fe0")->bytes()), "FE");  // trailing digit dropped
-}
-
-TEST(EncodeCommand, NothingForEmptyCodesOrUnknownMakers) {
-  EXPECT_FALSE(encodeCommand(kRigKenwood, ""));
-  EXPECT_FALSE(encodeCommand(kRigIcom, ""));
-  for (int maker : {0, 120, 124, -121}) EXPECT_FALSE(encodeCommand(maker, "MD3;")) << maker;
 }
 
 struct DeviceCase {

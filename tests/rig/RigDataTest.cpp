@@ -5,11 +5,11 @@
 #include <fstream>
 
 #include "RigTestSupport.h"
+#include "support/TempFolder.h"
 
 namespace harkola {
 namespace {
 
-namespace fs = std::filesystem;
 using test::rigDefaults;
 
 // The shipped rig tables as the user guide publishes them: label=value per row.
@@ -37,20 +37,13 @@ TEST(RigDefaults, MatchThePublishedTables) {
 
 class RigDataFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("harkola-rigdata-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    d.DataFolder = dir_.string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  RigDataFile() { d.DataFolder = dir_.path.string(); }
   void writeFile(const RigGrid& g) { std::ofstream(dir_ / "RigData.dat", std::ios::binary) << formatRigData(g); }
   std::string readFile() {
     std::ifstream in(dir_ / "RigData.dat", std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
-  fs::path dir_;
+  test::TempFolder dir_{"harkola-rigdata"};
   PublicDecs d;
 };
 
@@ -71,29 +64,17 @@ TEST_F(RigDataFile, SavesAndLoadsTheShippedFilesByteForByte) {
   }
 }
 
-struct FlagCase {
-  const char *name, *value;
-  bool tested;
-};
-class TestedFlag : public RigDataFile, public ::testing::WithParamInterface<FlagCase> {};
-
-TEST_P(TestedFlag, IsReadAsTruthValue) {
+// The tested flag is read as a truth word; an unknown maker leaves the maker code alone.
+TEST_F(RigDataFile, TestedFlagAndMakerAreReadFromTheirRows) {
   RigGrid g = rigDefaults(kRigKenwood);
-  g[kRigRowTested][1] = GetParam().value;
-  writeFile(g);
-  d.RigTested = !GetParam().tested;
-  ASSERT_TRUE(LoadRigData(d));
-  EXPECT_EQ(d.RigTested, GetParam().tested);
-}
-
-INSTANTIATE_TEST_SUITE_P(Words, TestedFlag,
-                         ::testing::Values(FlagCase{"True", "True", true}, FlagCase{"TrueLower", "true", true},
-                                           FlagCase{"False", "False", false}, FlagCase{"Empty", "", false},
-                                           FlagCase{"Other", "Yes", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(RigDataFile, AnUnknownMakerLeavesTheMakerCode) {
-  RigGrid g = rigDefaults(kRigKenwood);
+  for (const auto& [word, tested] : std::vector<std::pair<const char*, bool>>{
+           {"True", true}, {"true", true}, {"False", false}, {"", false}, {"Yes", false}}) {
+    g[kRigRowTested][1] = word;
+    writeFile(g);
+    d.RigTested = !tested;
+    ASSERT_TRUE(LoadRigData(d));
+    EXPECT_EQ(d.RigTested, tested) << word;
+  }
   g[kRigRowMaker][1] = "icom";
   writeFile(g);
   d.RigMakerCode = kRigYaesu;
@@ -125,26 +106,15 @@ TEST(RigDataParse, ReadsFieldByFieldWhateverTheLineEnds) {
   EXPECT_EQ(g[21][1], "");
 }
 
-struct UnlistedCase {
-  const char* name;
-  int row;
-  const char* value;
-};
-class UnlistedValue : public ::testing::TestWithParam<UnlistedCase> {};
-
-TEST_P(UnlistedValue, IsFoundInItsRow) {
-  RigGrid g = rigDefaults(kRigYaesu);
-  EXPECT_EQ(firstUnlistedRigRow(g), std::nullopt);
-  g[GetParam().row][1] = GetParam().value;
-  EXPECT_EQ(firstUnlistedRigRow(g), GetParam().row);
+TEST(RigDataCheck, FindsTheFirstUnlistedValue) {
+  EXPECT_EQ(firstUnlistedRigRow(rigDefaults(kRigYaesu)), std::nullopt);
+  for (const auto& [row, value] : std::vector<std::pair<int, const char*>>{
+           {0, "5"}, {0, ""}, {1, "9601"}, {2, "none"}, {3, "9"}, {4, "1.5"}, {5, "CTS"}, {6, "Elecraft"}}) {
+    RigGrid g = rigDefaults(kRigYaesu);
+    g[row][1] = value;
+    EXPECT_EQ(firstUnlistedRigRow(g), row) << value;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, UnlistedValue,
-                         ::testing::Values(UnlistedCase{"PortFive", 0, "5"}, UnlistedCase{"EmptyPort", 0, ""},
-                                           UnlistedCase{"Baud", 1, "9601"}, UnlistedCase{"Parity", 2, "none"},
-                                           UnlistedCase{"Data", 3, "9"}, UnlistedCase{"Stop", 4, "1.5"},
-                                           UnlistedCase{"Handshake", 5, "CTS"}, UnlistedCase{"Maker", 6, "Elecraft"}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace harkola

@@ -13,11 +13,11 @@
 #include "RigTestSupport.h"
 #include "rig/SerialRigPort.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TempFolder.h"
 
 namespace harkola {
 namespace {
 
-namespace fs = std::filesystem;
 using test::rigDefaults;
 using Texts = std::vector<std::string>;
 
@@ -37,23 +37,14 @@ class WatchingDialogs : public test::ScriptedDialogs {
 
 class RigSetupWindow : public ::testing::Test {
  protected:
-  RigSetupWindow() : rig(d, port, dialogNotifier(nullptr)) {}
-
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("harkola-txrx-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    d.DataFolder = dir_.string();
+  RigSetupWindow() : rig(d, port, dialogNotifier(nullptr)) {
+    d.DataFolder = dir_.path.string();
     useFile(kRigKenwood);
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
   void useFile(int maker, int row = -1, const char* value = "") {
     d.RigTable = rigDefaults(maker);
     if (row >= 0) d.RigTable[row][1] = value;
-    ASSERT_TRUE(SaveRigData(d));
-    ASSERT_TRUE(LoadRigData(d));
+    EXPECT_TRUE(SaveRigData(d) && LoadRigData(d));
   }
   void open() {
     w = std::make_unique<frmTxRx>(d, rig, writeDefaultRigData);
@@ -70,7 +61,7 @@ class RigSetupWindow : public ::testing::Test {
   }
   QColor codeColour(int line) { return w->lblRigCtrlString[line]->palette().color(QPalette::Window); }
 
-  fs::path dir_;
+  test::TempFolder dir_{"harkola-txrx"};
   PublicDecs d;
   test::RecorderPort port;
   RigCtrl rig;
@@ -78,22 +69,22 @@ class RigSetupWindow : public ::testing::Test {
   std::unique_ptr<frmTxRx> w;
 };
 
-TEST_F(RigSetupWindow, OpeningWithdrawsTheTestFlagAndShowsTheData) {
+// Opening withdraws the test flag and shows the file; closing at once asks and saves "False".
+TEST_F(RigSetupWindow, OpeningAndClosingAtOnceSavesFalse) {
   useFile(kRigKenwood, kRigRowTested, "True");
   d.RigStartPending = true;
-  ASSERT_TRUE(d.RigTested);
   open();
   EXPECT_FALSE(d.RigTested);
   EXPECT_FALSE(d.RigStartPending);
   EXPECT_EQ(w->windowTitle(), "Harkola 5   Rig Control");
-  auto current = [&](const char* list) { return w->findChild<QListWidget*>(list)->currentItem()->text(); };
-  EXPECT_EQ(current("lstPortSet_1"), "9600");
-  EXPECT_EQ(current("lstPortSet_5"), "RTS");
-  EXPECT_EQ(current("lstRigCtrlString"), "Kenwood");
+  EXPECT_EQ(w->findChild<QListWidget*>("lstPortSet_5")->currentItem()->text(), "RTS");
+  EXPECT_EQ(w->findChild<QListWidget*>("lstRigCtrlString")->currentItem()->text(), "Kenwood");
   EXPECT_EQ(w->findChild<QLabel*>("lblRig_1")->text(), "CW mode");
   EXPECT_EQ(w->findChild<QLabel*>("lblRigCtrlString_11")->text(), "FA00021150000;");
-  EXPECT_EQ(w->findChild<QLabel*>("lblRig_14")->text(), "End freq.");
-  EXPECT_TRUE(dialogs.messages.empty());
+  w->close();
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(dialogs.texts(), (Texts{kNotTested, kUpdated}));
+  EXPECT_EQ(lastLine(), "\"\",\"False\"\r\n");
 }
 
 class CorruptRigFile : public RigSetupWindow, public ::testing::WithParamInterface<std::pair<int, const char*>> {};
@@ -107,61 +98,30 @@ TEST_P(CorruptRigFile, IsReportedToTheOwner) {
   EXPECT_EQ(reported, 1);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "The file RigData.dat is corrupt.  Please delete it and restart Harkola");
-  EXPECT_EQ(dialogs.messages[0].title, "Harkola");
   EXPECT_EQ(dialogs.messages[0].icon, NoticeIcon::Critical);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CorruptRigFile,
                          ::testing::Values(std::pair{1, "9601"}, std::pair{5, "CTS"}, std::pair{6, "Elecraft"}));
 
-TEST_F(RigSetupWindow, OpeningAndClosingAtOnceSavesFalse) {
-  useFile(kRigKenwood, kRigRowTested, "True");
-  open();
-  w->close();
-  EXPECT_FALSE(w->isVisible());
-  EXPECT_EQ(dialogs.texts(), (Texts{kNotTested, kUpdated}));
-  EXPECT_EQ(lastLine(), "\"\",\"False\"\r\n");
-  EXPECT_FALSE(d.RigStartPending);
-}
-
-// A port setting clicked changes the table at once but the file only on leaving; No to
-// the quit question keeps both the window and the file as they were.
-TEST_F(RigSetupWindow, AnsweringNoToTheQuitQuestionKeepsTheWindowAndTheFile) {
-  open();
-  w->lstPortSet[2]->setCurrentRow(4);
-  EXPECT_EQ(d.RigTable[kRigRowParity][1], "Space");
-  dialogs.answers = {Answer::No};
-  w->cmdSave->click();
-  EXPECT_TRUE(w->isVisible());
-  EXPECT_EQ(fileText(), defaultRigData(kRigKenwood));
-  w->close();
-  EXPECT_FALSE(w->isVisible());
-  EXPECT_NE(fileText().find("\"Parity\",\"Space\""), std::string::npos);
-  const auto texts = dialogs.texts();
-  EXPECT_EQ(std::count(texts.begin(), texts.end(), kUpdated), 1);
-}
-
-TEST_F(RigSetupWindow, ChoosingIcomWithYesLoadsTheIcomSet) {
+// Yes loads the Icom set with a notice; No keeps the Kenwood codes, which then fail the hex test.
+TEST_F(RigSetupWindow, ChoosingIcomAnswersYesThenNo) {
   open();
   w->lstRigCtrlString->setCurrentRow(1);
   EXPECT_EQ(dialogs.texts(), (Texts{"This will delete your current settings and substitute default settings.  Do "
                                     "you want to proceed?",
                                     "Default rig control data written to file"}));
   EXPECT_EQ(d.RigTable, rigDefaults(kRigIcom));
-  EXPECT_EQ(d.RigMakerCode, kRigIcom);
   EXPECT_EQ(w->lstPortSet[1]->currentItem()->text(), "1200");
   EXPECT_EQ(w->lblRigCtrlString[1]->text(), "FEFE00E00103FD");
-  EXPECT_EQ(w->lblRig[2]->text(), "");
-}
 
-TEST_F(RigSetupWindow, ChoosingIcomWithNoKeepsTheCodesWhichThenFailTheHexTest) {
+  useFile(kRigKenwood);
   open();
   dialogs.answers = {Answer::No};
   w->lstRigCtrlString->setCurrentRow(1);
   EXPECT_EQ(d.RigTable[kRigRowMaker][1], "Icom");
   EXPECT_EQ(d.RigMakerCode, kRigIcom);
   EXPECT_EQ(d.RigTable[7][1], "MD3;");
-  EXPECT_EQ(d.RigTable[kRigRowBaud][1], "9600");
   dialogs.messages.clear();
   w->runTest();
   EXPECT_EQ(dialogs.texts(), (Texts{"Hex pair 1 is not a valid hex number", "Testing complete"}));
@@ -178,7 +138,7 @@ struct EditCase {
   Texts prompts;
   std::string label, code;  // RigTable row 7 afterwards; the line shows them unless blanked
   bool lineBlanked = false;
-  int messages = 0;
+  const char* message = nullptr;
 };
 
 class EditLine : public RigSetupWindow, public ::testing::WithParamInterface<EditCase> {};
@@ -200,7 +160,7 @@ TEST_P(EditLine, FollowsTheAnswers) {
   EXPECT_EQ(d.RigTable[7][1], c.code);
   EXPECT_EQ(w->lblRig[1]->text().toStdString(), c.lineBlanked ? "" : c.label);
   EXPECT_EQ(w->lblRigCtrlString[1]->text().toStdString(), c.lineBlanked ? "" : c.code);
-  EXPECT_EQ(static_cast<int>(dialogs.messages.size()), c.messages);
+  EXPECT_EQ(dialogs.texts(), c.message ? Texts{c.message} : Texts{});
 }
 
 const std::string kCode = "Enter new control code";
@@ -212,74 +172,64 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"KenwoodTextUnchecked", kRigKenwood, false, {"MD3", std::nullopt}, {kCode, kLabel}, "CW mode",
                  "MD3"},
         EditCase{"LabelThenCode", kRigKenwood, true, {"Mode", "MD2;"}, {kLabel, kCode}, "Mode", "MD2;"},
-        EditCase{"OddHexRefused", kRigIcom, false, {"FEFE0"}, {kCode}, "CW mode", "FEFE00E00103FD", false, 1},
+        EditCase{"OddHexRefused", kRigIcom, false, {"ABC"}, {kCode}, "CW mode", "FEFE00E00103FD", false,
+                 "Data entry must be an even number of hex codes"},
         EditCase{"LowerCaseHexAccepted", kRigIcom, false, {"fe01", ""}, {kCode, kLabel}, "CW mode", "fe01"},
         EditCase{"CancelChangesNothing", kRigKenwood, false, {std::nullopt}, {kCode}, "CW mode", "MD3;"},
-        EditCase{"EmptyChangesNothing", kRigKenwood, true, {""}, {kLabel}, "CW mode", "MD3;"},
         EditCase{"LeaveBlankCode", kRigKenwood, false, {"Leave blank"}, {kCode}, "CW mode", "", true},
         EditCase{"LeaveBlankLabel", kRigKenwood, true, {"Leave blank"}, {kLabel}, "", "MD3;", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(RigSetupWindow, TestAnsweredNoAtLineFiveLeavesFalse) {
+// The yellow marking stays on the lines already tested until the routine ends. A port
+// setting clicked changes the file only on leaving; No to the quit question keeps both
+// the window and the file as they were.
+TEST_F(RigSetupWindow, TestAnsweredNoAtLineFiveLeavesFalseAndClosingAsks) {
   open();
+  w->lstPortSet[2]->setCurrentRow(4);
+  EXPECT_EQ(d.RigTable[kRigRowParity][1], "Space");
   std::vector<int> yellowAtQuestion;
-  bool lastWhite = true;
   dialogs.onMessage = [&](const Notice& n) {
-    if (n.text != "Continue ?") return;
-    for (int i = 1; i <= frmTxRx::kLines; ++i)
+    for (int i = 1; n.text == "Continue ?" && i <= frmTxRx::kLines; ++i)
       if (codeColour(i) == QColor(255, 255, 0)) yellowAtQuestion.push_back(i);
-    lastWhite = lastWhite && codeColour(frmTxRx::kLines) == QColor(255, 255, 255);
   };
   dialogs.answers = {Answer::Yes, Answer::Yes, Answer::Yes, Answer::Yes, Answer::No};
   w->cmdTest->click();
-  // The marking stays on the lines already tested until the routine ends.
   EXPECT_EQ(yellowAtQuestion, (std::vector<int>{1, 1, 2, 1, 2, 3, 1, 2, 3, 4, 1, 2, 3, 4, 5}));
-  EXPECT_TRUE(lastWhite);
   EXPECT_EQ(port.writes, (Texts{"MD3;", "FW0500;", "EX0380001;", "MD1;"}));
   EXPECT_EQ(dialogs.texts().back(), "Testing complete");
-  EXPECT_EQ(dialogs.messages.back().icon, NoticeIcon::Information);
-  EXPECT_EQ(dialogs.messages.back().title, "Harkola");
   EXPECT_FALSE(d.RigTested);
   for (int i = 1; i <= frmTxRx::kLines; ++i) EXPECT_EQ(codeColour(i), QColor(255, 255, 255)) << i;
   EXPECT_FALSE(port.isOpen());
   dialogs.messages.clear();
+  dialogs.answers = {Answer::No};
+  w->cmdSave->click();
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(fileText(), defaultRigData(kRigKenwood));
   w->close();
-  EXPECT_EQ(dialogs.texts()[0], kNotTested);
+  EXPECT_EQ(dialogs.texts(), (Texts{kNotTested, kNotTested, kUpdated}));
+  EXPECT_NE(fileText().find("\"Parity\",\"Space\""), std::string::npos);
   EXPECT_EQ(lastLine(), "\"\",\"False\"\r\n");
 }
 
+// A port that will not open stops the test before it starts; a completed test is saved
+// and starts rig control next.
 TEST_F(RigSetupWindow, ACompletedTestIsSavedAndStartsRigControlNext) {
-  open();
-  w->runTest();
-  const auto texts = dialogs.texts();
-  EXPECT_EQ(std::count(texts.begin(), texts.end(), "Continue ?"), 13);
-  EXPECT_EQ(port.writes.size(), 12u);  // the 12 non-blank Kenwood codes
-  EXPECT_TRUE(d.RigTested);
-  dialogs.messages.clear();
-  w->cmdSave->click();
-  EXPECT_EQ(dialogs.texts(), Texts{kUpdated});
-  EXPECT_EQ(lastLine(), "\"\",\"True\"\r\n");
-  EXPECT_TRUE(d.RigStartPending);
-}
-
-TEST_F(RigSetupWindow, AnIcomTestSendsEveryCodeAsBytes) {
-  useFile(kRigIcom);
-  open();
-  w->runTest();
-  std::string sent, expected;
-  for (const auto& b : port.writes) sent += test::hexOf(b);
-  for (int row = 7; row <= 20; ++row) expected += d.RigTable[row][1];
-  EXPECT_EQ(sent, expected);
-  EXPECT_TRUE(d.RigTested);
-}
-
-TEST_F(RigSetupWindow, APortErrorStopsTheTestBeforeItStarts) {
   open();
   port.failOpen = true;
   w->runTest();
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text.rfind("There has been an error opening the serial port. ", 0), 0u);
   EXPECT_FALSE(d.RigTested);
+  port.failOpen = false;
+  w->runTest();
+  const auto texts = dialogs.texts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "Continue ?"), 13);
+  EXPECT_EQ(port.writes.size(), 12u);  // the 12 non-blank Kenwood codes
+  dialogs.messages.clear();
+  w->cmdSave->click();
+  EXPECT_EQ(dialogs.texts(), Texts{kUpdated});
+  EXPECT_EQ(lastLine(), "\"\",\"True\"\r\n");
+  EXPECT_TRUE(d.RigStartPending);
 }
 
 }  // namespace
