@@ -36,8 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DateCase{"Year29Is2029", "01/01/29", {2029, 1, 1}},
                       DateCase{"Year30Is1930", "01/01/30", {1930, 1, 1}},
                       DateCase{"Year99Is1999", "31-Dec-99", {1999, 12, 31}},
-                      DateCase{"LeapDay", "29/02/04", {2004, 2, 29}},
-                      DateCase{"SurroundingBlanks", " 20/08/01 ", {2001, 8, 20}},
+                      DateCase{"LeapDay", "29/02/04", {2004, 2, 29}}, DateCase{"Blanks", " 20/08/01 ", {2001, 8, 20}},
                       DateCase{"NoLeapDay", "29/02/01", {}}, DateCase{"MonthThirteen", "01/13/01", {}},
                       DateCase{"DayZero", "0/08/01", {}}, DateCase{"ThirtyFirstOfJune", "31-Jun-01", {}},
                       DateCase{"BadAbbreviation", "20-Agu-01", {}}, DateCase{"MixedSeparators", "20/08-01", {}},
@@ -46,10 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST(LogDate, SerialAndShortText) {
-  EXPECT_EQ(daySerial({1899, 12, 30}), 0);
-  EXPECT_EQ(daySerial({2001, 8, 20}), 37123);
-  EXPECT_EQ(shortDateText({2001, 8, 20}), "20/08/01");
-  EXPECT_EQ(shortDateText({1999, 1, 5}), "05/01/99");
+  EXPECT_EQ(std::pair(daySerial({1899, 12, 30}), daySerial({2001, 8, 20})), std::pair(0, 37123));
+  EXPECT_EQ(shortDateText({2001, 8, 20}) + shortDateText({1999, 1, 5}), "20/08/0105/01/99");
 }
 
 struct SLevelCase {
@@ -63,12 +60,11 @@ TEST_P(SLevelTest, ConvertsLikeAWholeNumber) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Texts, SLevelTest,
-    ::testing::Values(SLevelCase{"Blanks", " 7 ", 7}, SLevelCase{"HalfDown", "2.5", 2},
-                      SLevelCase{"HalfUp", "3.5", 4}, SLevelCase{"AboveHalf", "2.51", 3},
-                      SLevelCase{"Negative", "-1", -1}, SLevelCase{"Max", "32767", 32767},
-                      SLevelCase{"TooLarge", "32768", kNoSLevel}, SLevelCase{"Letters", "S9", kNoSLevel},
-                      SLevelCase{"Empty", "", kNoSLevel}, SLevelCase{"Exponent", "1e3", kNoSLevel},
-                      SLevelCase{"LonePoint", ".", kNoSLevel}),
+    ::testing::Values(SLevelCase{"Blanks", " 7 ", 7}, SLevelCase{"HalfDown", "2.5", 2}, SLevelCase{"HalfUp", "3.5", 4},
+                      SLevelCase{"AboveHalf", "2.51", 3}, SLevelCase{"Negative", "-1", -1},
+                      SLevelCase{"Max", "32767", 32767}, SLevelCase{"TooLarge", "32768", kNoSLevel},
+                      SLevelCase{"Letters", "S9", kNoSLevel}, SLevelCase{"Empty", "", kNoSLevel},
+                      SLevelCase{"Exponent", "1e3", kNoSLevel}, SLevelCase{"LonePoint", ".", kNoSLevel}),
     [](const auto& info) { return info.param.name; });
 
 std::vector<std::array<std::string, 5>> rows(const LogData& d) {
@@ -87,10 +83,9 @@ TEST(LogLoad, SortsNumericallyAndKeepsTheFileOrderOfEqualKeys) {
                                 {"31/12/01", "9", "18", "SECOND", "1"},
                                 {"31/12/01", "9", "18", "THIRD", "7"}}),
                       d));
-  using R = std::array<std::string, 5>;
   const auto r = rows(d);
   ASSERT_EQ(r.size(), 6u);
-  EXPECT_EQ(r[2], (R{"31/12/01", "9", "18", "THIRD", "7"}));
+  EXPECT_EQ(r[2], (std::array<std::string, 5>{"31/12/01", "9", "18", "THIRD", "7"}));
   std::vector<std::string> calls;
   for (const auto& row : r) calls.push_back(row[3]);
   EXPECT_EQ(calls, (std::vector<std::string>{"FIRST", "SECOND", "THIRD", "NINE28", "TEN", "LATER"}));
@@ -101,9 +96,7 @@ TEST(LogLoad, ShippedChartSample) {
   LogData d;
   ASSERT_TRUE(loadLog(std::string(defaultChartSample()), d));
   const auto first = d.cells(0);
-  EXPECT_EQ(first[0], "20/08/01");
-  EXPECT_EQ(first[1], "9");
-  EXPECT_EQ(first[2], "14");
+  EXPECT_EQ(first[0] + " " + first[1] + " " + first[2], "20/08/01 9 14");
   EXPECT_EQ(d.months(), std::vector<int>{8});
 }
 
@@ -124,7 +117,6 @@ TEST(LogLoad, BlankLinesAreNoRecords) {
   ASSERT_EQ(loader.state(), LogLoader::State::Done);
   const LogData d = loader.take();
   EXPECT_EQ(d.records.size(), 2u);
-  EXPECT_EQ(d.months(), (std::vector<int>{8, 9}));
 }
 
 struct BadLogCase {

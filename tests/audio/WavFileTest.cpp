@@ -6,6 +6,7 @@
 
 #include "audio/SignalGenerator.h"
 #include "audio/WavFile.h"
+#include "support/TempFolder.h"
 
 namespace harkola {
 namespace {
@@ -14,17 +15,11 @@ namespace fs = std::filesystem;
 
 class WavFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("harkola-wav-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
   fs::path write(const std::string& name, const std::string& bytes) {
     std::ofstream(dir / name, std::ios::binary) << bytes;
     return dir / name;
   }
-  fs::path dir;
+  test::TempFolder dir{"harkola-wav"};
 };
 
 double rms(const std::vector<std::int16_t>& s, std::size_t from, std::size_t to) {
