@@ -111,10 +111,11 @@ TEST_F(FollowMode, ActivateWithNoBeaconChosenLeavesFollowingOff) {
   EXPECT_EQ(win->clock().SelectedBand, 0);
 }
 
-TEST_F(FollowMode, VoiceButtonLeavesOnlyTheChosenBeaconAnnouncedWithOneWarning) {
+TEST_F(FollowMode, VoiceButtonAnnouncesOnlyTheChosenBeaconWithOneWarningAndClearSilencesAll) {
   start();
   win->mnuVoiceActivate_Click();
   win->voiceWindow()->cmdAllOn->click();
+  EXPECT_EQ(win->lblVInd->text(), "ON");
   win->mnuVoiceActivate_Click();  // left open while the follow window works on it
   dialogs.messages.clear();
 
@@ -130,29 +131,20 @@ TEST_F(FollowMode, VoiceButtonLeavesOnlyTheChosenBeaconAnnouncedWithOneWarning) 
   EXPECT_EQ(f->cmdVoiceFollow->text(), "Voice on");
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0], (Notice{kVox, "Harkola 5 ", NoticeIcon::Exclamation, dialogs.messages[0].buttons}));
-
   f->cmdVoiceFollow->click();
   EXPECT_EQ(f->cmdVoiceFollow->text(), "Voice off");
   EXPECT_EQ(win->lblVInd->text(), "OFF");
-  EXPECT_EQ(vox(), 1);
-}
 
-TEST_F(FollowMode, ClearSilencesEveryBeaconAndUnchecksTheEntry) {
-  start();
-  win->mnuFollowBeacon_Click();
-  frmFollow* f = win->followWindow();
-  f->opgFollowBeID[2]->click();
-  f->cmdVoiceFollow->click();
+  win->voiceWindow()->cmdAllOn->click();
   d.FollowMode = true;  // as if a beacon were being followed
   win->activate();
-
   f->cmdClear->click();
   EXPECT_FALSE(d.FollowMode);
   EXPECT_FALSE(win->mnuFollowBeacon->isChecked());
   EXPECT_FALSE(f->isVisible());
   for (bool on : d.VoiceSelected) EXPECT_FALSE(on);
   EXPECT_EQ(win->lblVInd->text(), "OFF");
-  EXPECT_EQ(vox(), 1);  // the one from the voice button only
+  EXPECT_EQ(vox(), 1);
   expectFollowDisplay(false);
 }
 

@@ -97,18 +97,25 @@ TEST_F(MainWindow, DigitKeysLogOneRecordPerSlot) {
   EXPECT_EQ(heardLog(), first + "\"06-Dec-26\",\"10\",\"14\",\"4U1UN\",\"7\"\r\n");
 }
 
-TEST_F(MainWindow, ArchiveWithYesLeavesAnEmptyLog) {
+TEST_F(MainWindow, CancelledBackupKeepsTheLogAndArchiveWithYesEmptiesIt) {
   running();
   win->mnuLogManual_Click();
   key('3');
+  win->mnuBackupLog_Click();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Backup file NOT saved");
+  EXPECT_EQ(dialogs.messages[0].title, "Harkola 5 Backup");
+  EXPECT_EQ(dialogs.fileRequests[0].fileName, "Harkola 5 backup Log 06-Dec-26.csv");
   ASSERT_FALSE(heardLog().empty());
+
+  dialogs.messages.clear();
   const auto archive = dir / "logs/archive.csv";
   dialogs.files.push_back(FileDialogResult{false, archive.string()});
   dialogs.answers = {Answer::Ok, Answer::Yes};
   win->mnuArchiveLog_Click();
-  ASSERT_EQ(dialogs.fileRequests.size(), 1u);
-  EXPECT_EQ(dialogs.fileRequests[0].fileName, "Harkola 5 Archive Log 06-Dec-26.csv");
-  EXPECT_EQ(dialogs.fileRequests[0].initialFolder, d.LogFolder);
+  ASSERT_EQ(dialogs.fileRequests.size(), 2u);
+  EXPECT_EQ(dialogs.fileRequests[1].fileName, "Harkola 5 Archive Log 06-Dec-26.csv");
+  EXPECT_EQ(dialogs.fileRequests[1].initialFolder, d.LogFolder);
   EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{archive.string() + " has been saved",
                                                         "Do you want to start new log file?"}));
   EXPECT_EQ(heardLog(), "");
@@ -116,18 +123,6 @@ TEST_F(MainWindow, ArchiveWithYesLeavesAnEmptyLog) {
   tick(10000);
   key('2');  // the next record starts the new file
   EXPECT_EQ(heardLog().substr(0, 13), "\"06-Dec-26\",\"");
-}
-
-TEST_F(MainWindow, CancelledBackupSaysNotSavedAndKeepsLogging) {
-  running();
-  win->mnuBackupLog_Click();
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "Backup file NOT saved");
-  EXPECT_EQ(dialogs.messages[0].title, "Harkola 5 Backup");
-  EXPECT_EQ(dialogs.fileRequests[0].fileName, "Harkola 5 backup Log 06-Dec-26.csv");
-  win->mnuLogManual_Click();
-  key('6');
-  EXPECT_FALSE(heardLog().empty());
 }
 
 TEST_F(MainWindow, AutoLoggingWarnsAndPaintsTheButtonsRed) {
@@ -145,15 +140,6 @@ TEST_F(MainWindow, AutoLoggingWarnsAndPaintsTheButtonsRed) {
   win->mnuLogAuto_Click();
   EXPECT_FALSE(win->mnuLogAuto->isChecked());
   EXPECT_TRUE(win->opgS[1]->styleSheet().contains("background-color: rgb(192,192,192)"));
-}
-
-TEST_F(MainWindow, VoiceWindowDrivesTheIndicator) {
-  running();
-  win->mnuVoiceActivate_Click();
-  ASSERT_NE(win->voiceWindow(), nullptr);
-  win->voiceWindow()->findChild<QPushButton*>("cmdAllOn")->click();
-  EXPECT_EQ(win->lblVInd->text(), "ON");
-  EXPECT_TRUE(d.VoiceSelected[17]);
 }
 
 TEST_F(MainWindow, LogAnalysisPausesTheClockAndLoggingUntilItCloses) {

@@ -47,15 +47,11 @@ class EditorTest : public ::testing::Test {
   // An editor whose reload does what the main window's reloadData does with the data.
   std::unique_ptr<QDialog> open(bool home) {
     auto reload = [this] { ++reloads, loadHomeAndBeacons(d); };
-    std::unique_ptr<QDialog> w;
-    if (home)
-      w = std::make_unique<frmHomeDataEdit>(d, reload);
-    else
-      w = std::make_unique<frmBeaconDataEdit>(d, reload);
+    std::unique_ptr<QDialog> w(home ? static_cast<QDialog*>(new frmHomeDataEdit(d, reload))
+                                    : new frmBeaconDataEdit(d, reload));
     w->show();
     return w;
   }
-  frmBeaconDataEdit& beacon() { return *static_cast<frmBeaconDataEdit*>((w = open(false)).get()); }
   frmHomeDataEdit& home() { return *static_cast<frmHomeDataEdit*>((w = open(true)).get()); }
   std::string file(const char* name) const {
     std::string bytes;
@@ -70,30 +66,14 @@ class EditorTest : public ::testing::Test {
   int reloads = 0;
 };
 
-TEST_F(EditorTest, TwelfthCallsignCharacterIsReportedAndKept) {
-  QLineEdit* box = beacon().txtEditCallsign;
-  box->setText("ABCDEFGHIJK");
-  typeKey(box, Qt::Key_L);
-  EXPECT_EQ(box->text(), "ABCDEFGHIJKL");
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0],
-            (Notice{"Too long, maximum 11 characters", "Harkola", NoticeIcon::None, NoticeButtons::Ok}));
-  typeKey(box, Qt::Key_M);  // again while still too long
-  typeKey(box, Qt::Key_Backspace);
-  EXPECT_EQ(dialogs.messages.size(), 3u);  // twelve characters are still too many
-  typeKey(box, Qt::Key_Backspace);
-  EXPECT_EQ(dialogs.messages.size(), 3u);  // back within the limit: quiet
-}
-
-// A box typed into: the text before the last key, the key, and what follows.
+// A box of the home editor or of the beacon editor (beacon 1) typed into: its text before
+// the last key, the key, the message expected ("" for none) and the text afterwards.
 struct Typing {
-  const char* name;
-  bool home;            // home editor, else beacon editor (beacon 1)
-  const char* box;      // objectName
-  const char* before;   // text before the last key
+  const char *name;
+  bool home;
+  const char *box, *before;
   Qt::Key key;
-  const char* message;  // expected message, "" for none
-  const char* after;    // text of the box afterwards
+  const char *message, *after;
 };
 
 class TypingTest : public EditorTest, public ::testing::WithParamInterface<Typing> {};
@@ -118,6 +98,8 @@ constexpr const char* kMin = "Value must be between 0 and 59 minutes";
 INSTANTIATE_TEST_SUITE_P(
     Table, TypingTest,
     ::testing::Values(
+        Typing{"TwelfthCallsignChar", false, "txtEditCallsign", "ABCDEFGHIJK", Qt::Key_L,
+               "Too long, maximum 11 characters", "ABCDEFGHIJKL"},
         Typing{"BeaconLatDeg360", false, "txtEditLatDeg", "36", Qt::Key_0, kDeg, "40"},
         Typing{"BeaconLatDeg359", false, "txtEditLatDeg", "35", Qt::Key_9, "", "359"},
         Typing{"BeaconLatDegEmptied", false, "txtEditLatDeg", "4", Qt::Key_Backspace, kDeg, "40"},
@@ -128,38 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
         Typing{"QuoteInHomeName", true, "txtName", "Ab", Qt::Key_QuoteDbl, kQuoteRefusedMessage, "Ab"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(EditorTest, SavingBeacon5RewritesTheFileAndRecomputes) {
-  frmBeaconDataEdit& w = beacon();
-  EXPECT_EQ(w.lblDataStatus->text(), "Default data - November 2000    Press F1 for Help");
-  w.cboEditSlotChoose->setCurrentIndex(4);
-  EXPECT_EQ(w.txtEditCallsign->text(), "ZL6B");
-  const DistAz before = d.DistAzTable[5];
-
-  w.txtEditCallsign->setText("ZL6BX");
-  w.txtEditLatDeg->setText("35");
-  w.btnNorth->setChecked(true);
-  QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason), tab(QEvent::FocusOut, Qt::TabFocusReason);
-  QApplication::sendEvent(w.cboEditSlotChoose, &popup);
-  EXPECT_TRUE(w.cboEditSlotChoose->isEnabled());  // only leaving the chooser locks it
-  QApplication::sendEvent(w.cboEditSlotChoose, &tab);
-  EXPECT_FALSE(w.cboEditSlotChoose->isEnabled());
-  w.cmdSaveBeaconData->click();
-
-  EXPECT_EQ(reloads, 1);
-  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Files updated and data recalculated"});
-  EXPECT_TRUE(w.cboEditSlotChoose->isEnabled());
-  EXPECT_EQ(w.lblDataStatus->text(), "This is customised data    Press F1 for Help");
-  const std::string text = file(kBeaconDataFile);
-  EXPECT_NE(text.find("\"5\",\"New Zealand\",\"ZL6BX\",\"OK\",\"OK\",\"OK\",\"OK\",\"OK\","
-                      "\"175\",\"36\",\"East\",\"35\",\"3\",\"North\",\"This is customised data\"\r\n"),
-            std::string::npos);
-  EXPECT_EQ(parseBeacons(text).value()[4][3], "KH6WO");  // the other beacons untouched
-  EXPECT_EQ(d.BeaconTable[5][3], "ZL6BX");
-  EXPECT_TRUE(d.DistAzTable[5].distance != before.distance || d.DistAzTable[5].azimuth != before.azimuth);
-}
-
-// The editors wired to the main window as the menu does: what was saved shows at once.
-TEST_F(EditorTest, MainWindowShowsSavedValuesAtOnce) {
+// The editors wired to the main window as the menu does: the files are rewritten and
+// what was saved shows at once.
+TEST_F(EditorTest, SavedDataReachesTheFilesAndTheMainWindowAtOnce) {
   ManualTimeSource time(LocalTime{2024, 3, 1, 12, 0, 45, 0});  // beacon 5 on 14 MHz
   PrimaryServices services;
   services.time = &time;
@@ -169,49 +122,57 @@ TEST_F(EditorTest, MainWindowShowsSavedValuesAtOnce) {
   main.activate();
   main.onTick();
   ASSERT_EQ(main.lblCallsign->text(), "ZL6B");
-  const QString before = main.lblDx->text();
+  const DistAz before = d.DistAzTable[5];
+  const long milesDistance = d.DistAzTable[1].distance;
+  auto reload = [&] { ++reloads, main.reloadData(); };
 
-  frmBeaconDataEdit beacon(d, [&] { main.reloadData(); }, &main);
+  frmBeaconDataEdit beacon(d, reload, &main);
   beacon.show();
+  EXPECT_EQ(beacon.lblDataStatus->text(), "Default data - November 2000    Press F1 for Help");
   beacon.cboEditSlotChoose->setCurrentIndex(4);
-  beacon.txtEditCallsign->setText("ZL6C");
-  beacon.txtEditLatDeg->setText("10");
+  beacon.txtEditCallsign->setText("ZL6BX");
+  beacon.txtEditLatDeg->setText("35");
+  beacon.btnNorth->setChecked(true);
+  QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason), tab(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(beacon.cboEditSlotChoose, &popup);
+  EXPECT_TRUE(beacon.cboEditSlotChoose->isEnabled());  // only leaving the chooser locks it
+  QApplication::sendEvent(beacon.cboEditSlotChoose, &tab);
+  EXPECT_FALSE(beacon.cboEditSlotChoose->isEnabled());
   beacon.cmdSaveBeaconData->click();
-  EXPECT_EQ(main.lblCallsign->text(), "ZL6C");
-  EXPECT_NE(main.lblDx->text(), before);
+  EXPECT_EQ(reloads, 1);
+  EXPECT_TRUE(beacon.cboEditSlotChoose->isEnabled());
+  EXPECT_EQ(beacon.lblDataStatus->text(), "This is customised data    Press F1 for Help");
+  const std::string text = file(kBeaconDataFile);
+  EXPECT_NE(text.find("\"5\",\"New Zealand\",\"ZL6BX\",\"OK\",\"OK\",\"OK\",\"OK\",\"OK\","
+                      "\"175\",\"36\",\"East\",\"35\",\"3\",\"North\",\"This is customised data\"\r\n"),
+            std::string::npos);
+  EXPECT_EQ(parseBeacons(text).value()[4][3], "KH6WO");  // the other beacons untouched
+  EXPECT_TRUE(d.DistAzTable[5].distance != before.distance || d.DistAzTable[5].azimuth != before.azimuth);
+  EXPECT_EQ(main.lblCallsign->text(), "ZL6BX");
   EXPECT_EQ(main.lblDx->text(), QString::number(d.DistAzTable[5].distance));
 
-  frmHomeDataEdit home(d, [&] { main.reloadData(); }, &main);
+  frmHomeDataEdit home(d, reload, &main);
   home.show();
   home.txtName->setText("Leeds");
   home.Units[1]->setChecked(true);
   home.cmdSaveHomeData->click();
+  EXPECT_EQ(reloads, 2);
+  EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"Files updated and data recalculated",
+                                                       "Home data and settings have been saved and calculations updated"}));
+  EXPECT_EQ(file(kHomeDataFile),
+            "\"Leeds\",\"52\",\"25\",\"North\",\"0\",\"2\",\"West\",\"Km\"\r\n"
+            "\"This is customised data\"\r\n");
+  EXPECT_GT(d.DistAzTable[1].distance, milesDistance);
+  EXPECT_EQ(home.lblHomeDataStatus->text(), "This is customised data    Press F1 for Help");
   EXPECT_EQ(main.lblHome->text(), "Leeds");
   EXPECT_EQ(main.lblDistanceUnits->text(), "Km");
 }
 
-TEST_F(EditorTest, ChoosingKmAndSavingWritesKmAndTheNoteOnItsOwnLine) {
-  frmHomeDataEdit& w = home();
-  EXPECT_TRUE(w.Units[0]->isChecked());
-  const long milesDistance = d.DistAzTable[1].distance;
-  w.Units[1]->setChecked(true);
-  w.cmdSaveHomeData->click();
-
-  EXPECT_EQ(reloads, 1);
-  EXPECT_EQ(dialogs.texts(),
-            std::vector<std::string>{"Home data and settings have been saved and calculations updated"});
-  EXPECT_EQ(file(kHomeDataFile),
-            "\"London\",\"52\",\"25\",\"North\",\"0\",\"2\",\"West\",\"Km\"\r\n"
-            "\"This is customised data\"\r\n");
-  EXPECT_EQ(d.Home.unitText(), "Km");
-  EXPECT_GT(d.DistAzTable[1].distance, milesDistance);
-  EXPECT_EQ(w.lblHomeDataStatus->text(), "This is customised data    Press F1 for Help");
-}
-
+// An unknown word in a home field or in a column of beacon 1.
 struct CorruptCase {
-  const char* name;
+  const char *name;
   bool home;
-  int field;  // home field, or beacon 1 column
+  int field;
   const char* text;
 };
 
@@ -219,15 +180,10 @@ class CorruptTest : public EditorTest, public ::testing::WithParamInterface<Corr
 
 TEST_P(CorruptTest, UnknownWordBringsTheCorruptMessageAndTheDefaults) {
   const CorruptCase& c = GetParam();
-  if (c.home) {
-    HomeRecord home = d.Home;
-    home.fields[c.field] = c.text;
-    ASSERT_TRUE(saveHomeFile(dir.path, home));
-  } else {
-    BeaconGrid table = d.BeaconTable;
-    table[1][c.field] = c.text;
-    ASSERT_TRUE(saveBeaconFile(dir.path, table));
-  }
+  HomeRecord home = d.Home;
+  BeaconGrid table = d.BeaconTable;
+  (c.home ? home.fields[c.field] : table[1][c.field]) = c.text;
+  ASSERT_TRUE(c.home ? saveHomeFile(dir.path, home) : saveBeaconFile(dir.path, table));
   ASSERT_TRUE(loadHomeAndBeacons(d).empty());  // the loader itself takes any word
   auto w = open(c.home);
 
@@ -258,38 +214,32 @@ TEST_F(EditorTest, UnmendableFileIsShownWithoutLooping) {
   EXPECT_TRUE(w.optNorth->isChecked());
 }
 
+// A typed locator, Enter, and the position shown: "latDeg latMin N|S longDeg longMin E|W locator".
 struct LocatorEntry {
-  const char* name;
-  const char* typed;
-  std::vector<QString> latDegMinLonDegMin;
-  bool south, west;
-  const char* shown;
+  const char *name, *typed, *shown;
 };
 
 class LocatorBoxTest : public EditorTest, public ::testing::WithParamInterface<LocatorEntry> {};
 
 TEST_P(LocatorBoxTest, TypedLocatorSetsTheCentreOfItsSquare) {
-  const LocatorEntry& e = GetParam();
   frmHomeDataEdit& w = home();
-  w.txtLocator->setText(e.typed);
+  w.txtLocator->setText(GetParam().typed);
   typeKey(w.txtLocator, Qt::Key_Return);
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ((std::vector<QString>{w.txtLatDeg->text(), w.txtLatMin->text(), w.txtLongDeg->text(),
-                                  w.txtLongMin->text()}),
-            e.latDegMinLonDegMin);
-  EXPECT_EQ(w.optSouth->isChecked(), e.south);
-  EXPECT_EQ(w.optWest->isChecked(), e.west);
-  EXPECT_EQ(w.txtLocator->text(), e.shown);
+  EXPECT_EQ(QStringList({w.txtLatDeg->text(), w.txtLatMin->text(), w.optSouth->isChecked() ? "S" : "N",
+                         w.txtLongDeg->text(), w.txtLongMin->text(), w.optWest->isChecked() ? "W" : "E",
+                         w.txtLocator->text()})
+                .join(' '),
+            GetParam().shown);
   EXPECT_TRUE(w.isVisible());  // Enter did not press a button of the dialog
   EXPECT_EQ(reloads, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, LocatorBoxTest,
-    ::testing::Values(LocatorEntry{"IO91wm", "IO91wm", {"51", "31", "0", "8"}, false, true, "IO91wm"},
-                      LocatorEntry{"JJ00aa", "JJ00aa", {"0", "1", "0", "3"}, false, false, "JJ00aa"},
-                      LocatorEntry{"LowerCaseFour", "qf56", {"33", "30", "151", "0"}, true, false, "QF56mm"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, LocatorBoxTest,
+                         ::testing::Values(LocatorEntry{"IO91wm", "IO91wm", "51 31 N 0 8 W IO91wm"},
+                                           LocatorEntry{"JJ00aa", "JJ00aa", "0 1 N 0 3 E JJ00aa"},
+                                           LocatorEntry{"LowerCaseFour", "qf56", "33 30 S 151 0 E QF56mm"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorTest, LocatorFollowsThePositionAndABadOneChangesNothing) {
   frmHomeDataEdit& w = home();
