@@ -77,7 +77,7 @@ class DataAnalysisWindow : public ::testing::Test {
   std::unique_ptr<frmDataAnalysis> w;
 };
 
-TEST_F(DataAnalysisWindow, PausesTheHostWhileOpenAndLoadsSortedRecords) {
+TEST_F(DataAnalysisWindow, LoadsSortedSummarisesSavesAndResetsWhileTheHostIsPaused) {
   EXPECT_EQ(w->windowTitle(), "Harkola 5  Data analysis");
   EXPECT_EQ(w->lblBeID[4]->text(), "ZL6B");
   w->show();
@@ -99,33 +99,7 @@ TEST_F(DataAnalysisWindow, PausesTheHostWhileOpenAndLoadsSortedRecords) {
   EXPECT_TRUE(w->chkSelFunction[0]->isEnabled() && !w->cmdOpenFile->isEnabled() && !w->cmdReset->isEnabled());
   EXPECT_EQ(std::pair(frame(w->shpAnalysis), frame(w->shpMonth)), std::pair(kBlue, kGrey));
   EXPECT_TRUE(!w->flex1->isHidden() && w->prgbFlex->isHidden());
-  w.reset();
-  EXPECT_EQ(host.resumes, 2);
-}
 
-TEST_F(DataAnalysisWindow, CancelEmptyNameAndFormatErrorLoadNothing) {
-  w->cmdOpenFile->click();  // no scripted file: cancel
-  dialogs.files.push_back({false, ""});
-  w->cmdOpenFile->click();
-  const auto bad = write("bad.csv", logImage({{"20/08/01", "9", "14", "A", "1"}, {"x", "9", "14", "B", "1"}}));
-  open(bad);  // the dialog after the error is cancelled
-  ASSERT_GE(dialogs.messages.size(), 3u);
-  EXPECT_EQ(dialogs.messages[0], (Notice{"No file opened", "Harkola 5 Open data file for analysis",
-                                         NoticeIcon::Information}));
-  EXPECT_EQ(dialogs.messages[1], (Notice{"Please select a file or click cancel", "Harkola 5 ", NoticeIcon::Exclamation}));
-  EXPECT_EQ(dialogs.messages[2], (Notice{"The input data file format is unsuitable.",
-                                         "Harkola 5 Open data file for analysis", NoticeIcon::Information}));
-  EXPECT_TRUE(w->grid().rowCount() == 1 && cell(0, 0) == "");  // the empty set-up grid
-  EXPECT_TRUE(w->cmdOpenFile->isEnabled() && !w->chkSelFunction[0]->isEnabled());
-
-  dialogs.files.push_back({false, sample});  // this time the dialog after the error picks a good file
-  open(bad);
-  EXPECT_EQ(cell(0, 3), "OH2B");
-  EXPECT_EQ(w->fileName().toStdString(), sample);
-}
-
-TEST_F(DataAnalysisWindow, AnyBeaconSingleBandSummarySaveAndReset) {
-  open(sample);
   w->chkSelFunction[1]->click();
   EXPECT_EQ(frame(w->shpBand), kBlue);
   for (QAbstractButton* b : {w->chkChartBandSel[0], w->beID[13], w->beID[4]}) b->click();  // 14 MHz, OH2B, ZL6B
@@ -157,25 +131,42 @@ TEST_F(DataAnalysisWindow, AnyBeaconSingleBandSummarySaveAndReset) {
   w->cmdSummarySave->click();  // cancelled
   EXPECT_EQ(dialogs.messages.back(), (Notice{"Summary Log file NOT saved", "Harkola 5 Archiving", NoticeIcon::Information}));
 
-  click(w->cmdReset);
-  EXPECT_EQ(w->grid().rowCount(), 5);
-  EXPECT_TRUE(w->cmdOpenFile->isEnabled() && !w->beID[4]->isChecked() && !w->cmdChart->isEnabled());
-  EXPECT_EQ(frame(w->shpAnalysis), kBlue);
+  // After Reset: one beacon on any band (18 MHz), then the same with no month gives zeros.
+  for (bool noMonth : {false, true}) {
+    click(w->cmdReset);
+    EXPECT_EQ(w->grid().rowCount(), 5);
+    EXPECT_TRUE(w->cmdOpenFile->isEnabled() && !w->beID[4]->isChecked() && !w->cmdChart->isEnabled());
+    EXPECT_EQ(frame(w->shpAnalysis), kBlue);
+    for (QAbstractButton* b : {w->chkSelFunction[0], w->beID[4], w->chkChartBandSel[1]}) b->click();
+    EXPECT_FALSE(w->beID[0]->isEnabled());
+    if (noMonth) w->List1->clearSelection();
+    click(w->cmdSummarise);
+    EXPECT_EQ(w->grid().rowCount(), 1);
+    EXPECT_EQ(cell(0, 0) + cell(0, 9), noMonth ? "18MHz0" : "18MHz6");
+  }
+  w.reset();
+  EXPECT_EQ(host.resumes, 2);
 }
 
-TEST_F(DataAnalysisWindow, SingleBeaconAnyBandWithNoMonthGivesZeros) {
-  open(sample);
-  for (QAbstractButton* b : {w->chkSelFunction[0], w->beID[4], w->chkChartBandSel[1]}) b->click();  // 18 MHz
-  EXPECT_FALSE(w->beID[0]->isEnabled());
-  click(w->cmdSummarise);
-  EXPECT_EQ(w->grid().rowCount(), 1);
-  EXPECT_EQ(cell(0, 0) + cell(0, 9), "18MHz6");
+TEST_F(DataAnalysisWindow, CancelEmptyNameAndFormatErrorLoadNothing) {
+  w->cmdOpenFile->click();  // no scripted file: cancel
+  dialogs.files.push_back({false, ""});
+  w->cmdOpenFile->click();
+  const auto bad = write("bad.csv", logImage({{"20/08/01", "9", "14", "A", "1"}, {"x", "9", "14", "B", "1"}}));
+  open(bad);  // the dialog after the error is cancelled
+  ASSERT_GE(dialogs.messages.size(), 3u);
+  EXPECT_EQ(dialogs.messages[0], (Notice{"No file opened", "Harkola 5 Open data file for analysis",
+                                         NoticeIcon::Information}));
+  EXPECT_EQ(dialogs.messages[1], (Notice{"Please select a file or click cancel", "Harkola 5 ", NoticeIcon::Exclamation}));
+  EXPECT_EQ(dialogs.messages[2], (Notice{"The input data file format is unsuitable.",
+                                         "Harkola 5 Open data file for analysis", NoticeIcon::Information}));
+  EXPECT_TRUE(w->grid().rowCount() == 1 && cell(0, 0) == "");  // the empty set-up grid
+  EXPECT_TRUE(w->cmdOpenFile->isEnabled() && !w->chkSelFunction[0]->isEnabled());
 
-  click(w->cmdReset);
-  for (QAbstractButton* b : {w->chkSelFunction[0], w->beID[4], w->chkChartBandSel[1]}) b->click();
-  w->List1->clearSelection();
-  click(w->cmdSummarise);
-  EXPECT_EQ(cell(0, 9), "0");
+  dialogs.files.push_back({false, sample});  // this time the dialog after the error picks a good file
+  open(bad);
+  EXPECT_EQ(cell(0, 3), "OH2B");
+  EXPECT_EQ(w->fileName().toStdString(), sample);
 }
 
 ChartInput oneRow() {
@@ -190,7 +181,7 @@ ChartInput oneRow() {
   return in;
 }
 
-TEST(SummaryChart, OneRowIsOneSeriesOf23PointsWithTooltipsAndTitle) {
+TEST(SummaryChart, OneRowIsOneSeriesOf23PointsWithTooltipsTitleAnd3DBar) {
   test::ScriptedDialogs dialogs;
   frmChart c("Harkola 5 ", oneRow());
   EXPECT_EQ(c.windowTitle(), "Harkola 5 Summary data chart");
@@ -213,12 +204,9 @@ TEST(SummaryChart, OneRowIsOneSeriesOf23PointsWithTooltipsAndTitle) {
   EXPECT_EQ(c.chartTitle() + dialogs.inputPrompts.back(), "Evening pathsEnter your title text");
   c.mnuPopUpEditTitle->trigger();  // cancel
   EXPECT_EQ(c.chartTitle(), "");
-}
 
-TEST(SummaryChart, ThreeDBarKeepsTheGapAndRatioOfThreeDLine) {
-  frmChart c("Harkola 5 ", oneRow());
+  // 3-D bar keeps the depth gap and width ratio of the 3-D line.
   c.show();
-  c.mnuPopUp2D->trigger();
   c.mnuPopUp3DBar->trigger();
   QApplication::processEvents();
   EXPECT_EQ(std::tuple(c.display(), c.depthGap(), c.widthToHeight()), std::tuple(frmChart::Display::Bar3D, 50, 2.0));

@@ -28,35 +28,37 @@ class HeardDecision : public ::testing::Test {
   void run(int fromSec, int toSec) {
     run(fromSec, toSec, [](int) {});
   }
-  // Opens the first slot's window, sets the counts, then lets the heard test run.
-  void slotWith(long hits, float peakSum) {
-    run(0, 1);
-    d.MorseHits = hits;
-    d.MorsePeakSum = peakSum;
-    run(1, 2);
-  }
   PublicDecs d;
   testing_support::RecorderSink sink;
   BeaconClock clock;
 };
 
+// The count passes into the heard test as the previous tick left the window: with 8
+// seconds the first tick of second 8 still listens, the second one no longer does.
 struct HitsCase {
   const char* name;
+  int tenths;  // tick before which the counts are set
   long hits;
   bool heard;
 };
 
 class HitsCases : public HeardDecision, public ::testing::WithParamInterface<HitsCase> {};
 
-TEST_P(HitsCases, HeardOnlyAboveTheThreshold) {
-  slotWith(GetParam().hits, 250000.0f * GetParam().hits);
-  EXPECT_EQ(sink.records.size(), GetParam().heard ? 1u : 0u);
-  EXPECT_EQ(clock.SignalPresent, GetParam().heard);
+TEST_P(HitsCases, HeardOnlyAboveTheThresholdInsideTheWindow) {
+  const HitsCase& c = GetParam();
+  bool present = false;
+  run(0, 10, [&](int t) {
+    if (t == c.tenths) d.MorseHits = c.hits, d.MorsePeakSum = 250000.0f * c.hits;
+    if (t == c.tenths + 1) present = clock.SignalPresent;  // as the tick after the counts left it
+  });
+  EXPECT_EQ(sink.records.size(), c.heard ? 1u : 0u);
+  EXPECT_EQ(present, c.heard);
 }
 
 INSTANTIATE_TEST_SUITE_P(HeardDecision, HitsCases,
-                         ::testing::Values(HitsCase{"equal_to_threshold", 55, false},
-                                           HitsCase{"one_more", 56, true}),
+                         ::testing::Values(HitsCase{"equal_to_threshold", 10, 55, false},
+                                           HitsCase{"one_more", 10, 56, true}, HitsCase{"s8_0", 80, 100, true},
+                                           HitsCase{"s8_1", 81, 100, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct LevelCase {
@@ -71,7 +73,9 @@ class LevelCases : public HeardDecision, public ::testing::WithParamInterface<Le
 TEST_P(LevelCases, SLevelFromAveragePeakAndOffset) {
   const LevelCase& c = GetParam();
   d.SMeterOffset = c.offset;
-  slotWith(100, static_cast<float>(c.average * 100));
+  run(0, 10, [&](int t) {
+    if (t == 10) d.MorseHits = 100, d.MorsePeakSum = static_cast<float>(c.average * 100);
+  });
   EXPECT_EQ(clock.SLevel, c.level);
   ASSERT_EQ(sink.records.size(), 1u);
   EXPECT_EQ(sink.records[0], "\"06-Dec-26\",\"8\",\"14\",\"4U1UN\",\"" + std::to_string(c.level) + "\"\r\n");
@@ -110,52 +114,27 @@ TEST_F(HeardDecision, DetectionAllThroughTheWindowWritesOneRecordAtTheFirstLevel
   EXPECT_EQ(sink.records[1], "\"06-Dec-26\",\"8\",\"14\",\"VE8AT\",\"8\"\r\n");
 }
 
-// The heard test sees the window as the previous tick left it: with 8 seconds the
-// first tick of second 8 still listens, the second one no longer does.
-struct EdgeCase {
-  const char* name;
-  int tenths;  // tick at which the count first passes the threshold
-  bool heard;
-};
+// A listening window as long as the slot never closes; a short one closes after its
+// seconds and says so until the next slot.
+class ListenWindow : public HeardDecision, public ::testing::WithParamInterface<std::pair<int, int>> {};
 
-class WindowEdges : public HeardDecision, public ::testing::WithParamInterface<EdgeCase> {};
-
-TEST_P(WindowEdges, ListeningEightSeconds) {
-  run(0, 10, [&](int t) {
-    if (t == GetParam().tenths) d.MorseHits = 100;
-  });
-  EXPECT_EQ(sink.records.size(), GetParam().heard ? 1u : 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(HeardDecision, WindowEdges,
-                         ::testing::Values(EdgeCase{"s8_0", 80, true}, EdgeCase{"s8_1", 81, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(HeardDecision, ListenTenSecondsNeverClosesTheWindow) {
-  d.ListenSeconds = 10;
+TEST_P(ListenWindow, ListensOnlyTheFirstSecondsOfEachSlot) {
+  const auto [seconds, listeningTicks] = GetParam();
+  d.ListenSeconds = seconds;
+  int listening = 0;
   for (int t = 0; t < 300; ++t) {
     tickAt(t);
-    ASSERT_TRUE(clock.Listening) << t;
-    ASSERT_EQ(clock.listenText, "Listening for seconds:") << t;
-    if (t % 100 == 0) {
-      ASSERT_EQ(clock.countDownText, "10") << t;  // a new slot starts the full count
-    }
+    listening += clock.Listening;
+    ASSERT_EQ(clock.listenText, clock.Listening ? "Listening for seconds:" : "Waiting for new slot") << t;
+    // A new slot counts afresh; a closed window shows no count.
+    const std::string count = t % 100 == 0 ? std::to_string(seconds) : clock.Listening ? clock.countDownText : "";
+    ASSERT_EQ(clock.countDownText, count) << t;
   }
+  EXPECT_EQ(listening, listeningTicks);
 }
 
-TEST_F(HeardDecision, ListenOneSecondOnlyInTheFirstSecond) {
-  d.ListenSeconds = 1;
-  int listeningTicks = 0;
-  for (int t = 0; t < 200; ++t) {
-    tickAt(t);
-    listeningTicks += clock.Listening;
-    if (!clock.Listening) {
-      ASSERT_EQ(clock.listenText, "Waiting for new slot");
-      ASSERT_EQ(clock.countDownText, "");
-    }
-  }
-  EXPECT_EQ(listeningTicks, 20);
-}
+INSTANTIATE_TEST_SUITE_P(HeardDecision, ListenWindow, ::testing::Values(std::pair{10, 300}, std::pair{1, 30}),
+                         [](const auto& info) { return "seconds_" + std::to_string(info.param.first); });
 
 TEST_F(HeardDecision, TestModeShowsDetectionsButNeverWrites) {
   d.AnalyserTestMode = true;

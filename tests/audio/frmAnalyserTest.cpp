@@ -50,18 +50,12 @@ class Analyser : public ::testing::Test {
     win->raiseMain = [this] { ++raises; };
   }
   WavFileSource* source() { return inputs.lastCreated; }
-  // Colours of the back buffer in one column / one row.
-  bool columnHas(int x, QRgb c) const {
-    const QImage& img = win->Scope->buffer();
-    for (int y = 0; y < img.height(); ++y)
-      if ((img.pixel(x, y) & 0xFFFFFF) == (c & 0xFFFFFF)) return true;
-    return false;
-  }
-  int blackPixels() const {
+  // Pixels of colour `c` in columns x0..x1 of the back buffer (-1: to the right edge).
+  int pixels(QRgb c, int x0 = 0, int x1 = -1) const {
     const QImage& img = win->Scope->buffer();
     int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-      for (int x = 0; x < img.width(); ++x) n += (img.pixel(x, y) & 0xFFFFFF) == 0;
+    for (int x = x0; x <= (x1 < 0 ? img.width() - 1 : x1); ++x)
+      for (int y = 0; y < img.height(); ++y) n += (img.pixel(x, y) & 0xFFFFFF) == (c & 0xFFFFFF);
     return n;
   }
   int liveLabelsShown() const {
@@ -75,7 +69,7 @@ class Analyser : public ::testing::Test {
   int raises = 0;
 };
 
-TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettings) {
+TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettingsThenLogs) {
   ASSERT_TRUE(win->load());
   EXPECT_EQ(win->windowTitle(), "Harkola 5 AutoLog");
   EXPECT_EQ(win->cboInput->currentText(), "Recording: tone.wav");
@@ -97,6 +91,18 @@ TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettings) {
   EXPECT_EQ(liveLabelsShown(), 0);
   EXPECT_TRUE(!win->StopButton->isEnabled() && win->StartButton->isEnabled() && win->cmdTestButton->isEnabled());
   EXPECT_FALSE(d.AnalyserClosed);
+
+  // Logging clears the slot flag, brings the main window up and draws no level line.
+  d.SlotLogged = true;
+  const int raisesBefore = raises;
+  win->StartButton_Click();
+  EXPECT_EQ(win->lblAnalyser->text(), "Logging");
+  EXPECT_FALSE(d.SlotLogged || d.AnalyserTestMode);
+  EXPECT_EQ(raises, raisesBefore + 1);
+  source()->deliverBlocks(10);
+  EXPECT_EQ(pixels(0), 0);
+  win->cmdTestButton_Click();  // disabled outside Stopped: nothing changes
+  EXPECT_EQ(win->lblAnalyser->text(), "Logging");
 }
 
 TEST_F(Analyser, TestModeDrawsTheToneRedWithTheLevelLineAndStopTakesBothAway) {
@@ -110,55 +116,36 @@ TEST_F(Analyser, TestModeDrawsTheToneRedWithTheLevelLineAndStopTakesBothAway) {
   ASSERT_EQ(source()->deliverBlocks(40), 40);
   EXPECT_GT(d.MorseHits, 0);
   EXPECT_EQ(win->lblMorsePeak->text(), QString::number(d.MorseHits));
-  bool redInCentre = false;
-  for (int x = kSignalFirst; x <= kSignalLast; ++x) redInCentre |= columnHas(x, qRgb(255, 0, 0));
-  EXPECT_TRUE(redInCentre);
-  EXPECT_TRUE(columnHas(20, qRgb(255, 255, 0)) && !columnHas(20, qRgb(255, 0, 0)));
-  EXPECT_EQ(blackPixels(), ScopeView::kUnitsWide);  // exactly the level line
+  EXPECT_GT(pixels(qRgb(255, 0, 0), kSignalFirst, kSignalLast), 0);
+  EXPECT_TRUE(pixels(qRgb(255, 255, 0), 20, 20) > 0 && pixels(qRgb(255, 0, 0), 20, 20) == 0);
+  EXPECT_EQ(pixels(0), ScopeView::kUnitsWide);  // exactly the level line
   EXPECT_EQ(qRed(win->Scope->buffer().pixel(0, ScopeView::kLevelLineY)), 0);
 
   win->StopButton_Click();
   EXPECT_EQ(dialogs.beeps, 1);
   EXPECT_EQ(win->lblAnalyser->text(), "Stopped");
   EXPECT_EQ(liveLabelsShown(), 0);
-  EXPECT_EQ(blackPixels(), 0);
+  EXPECT_EQ(pixels(0), 0);
   EXPECT_FALSE(d.AnalyserRunning || d.AnalyserTestMode);
   const long hits = d.MorseHits;
   EXPECT_EQ(source()->deliverBlocks(5), 0);
   EXPECT_EQ(d.MorseHits, hits);
 }
 
-TEST_F(Analyser, LoggingModeClearsTheSlotAndBringsTheMainWindowUp) {
-  ASSERT_TRUE(win->load());
-  d.SlotLogged = true;
-  win->StartButton_Click();
-  EXPECT_EQ(win->lblAnalyser->text(), "Logging");
-  EXPECT_FALSE(d.SlotLogged || d.AnalyserTestMode);
-  EXPECT_EQ(raises, 1);
-  source()->deliverBlocks(10);
-  EXPECT_EQ(blackPixels(), 0);
-  win->cmdTestButton_Click();  // disabled outside Stopped: nothing changes
-  EXPECT_EQ(win->lblAnalyser->text(), "Logging");
-}
-
-TEST_F(Analyser, WithoutASuitableInputTheWindowRefusesToLoad) {
+// No 16-bit input refuses to load; an input that will not open leaves the mode on show until STOP.
+TEST_F(Analyser, InputProblemsAreReported) {
   ScriptedInputs none;
   none.list.clear();
-  frmAnalyser w(d, none);
-  EXPECT_FALSE(w.load());
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0], (Notice{"You need a 16 bit soundcard for this part of Harkola to function",
-                                         "Problem - soundcard is unsuitable!", NoticeIcon::Critical}));
-}
-
-TEST_F(Analyser, AnInputThatWillNotOpenLeavesTheModeOnShowUntilStop) {
+  EXPECT_FALSE(frmAnalyser(d, none).load());
   WavFileInputs tooShort(std::vector<std::int16_t>(100), "short");
   frmAnalyser w(d, tooShort);
   ASSERT_TRUE(w.load());
   w.cmdTestButton_Click();
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].title, "Problem!");
-  EXPECT_EQ(dialogs.messages[0].text,
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[0], (Notice{"You need a 16 bit soundcard for this part of Harkola to function",
+                                         "Problem - soundcard is unsuitable!", NoticeIcon::Critical}));
+  EXPECT_EQ(dialogs.messages[1].title, "Problem!");
+  EXPECT_EQ(dialogs.messages[1].text,
             "Soundcard didn't initialise.  Sorry, but you will need to re-boot your computer to "
             "reset it.  Close all running applications before doing so.");
   EXPECT_EQ(w.lblAnalyser->text(), "Test mode - no logging");
@@ -195,10 +182,8 @@ TEST_F(Analyser, TheWizardRevealsOneStageAtATime) {
   frmAnalyserSetUp* w = win->setUpWindow();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->windowTitle(), "Harkola 5 Auto Log Setup Wizard");
-  EXPECT_EQ(w->stagesShown(), 1);
-  EXPECT_TRUE(w->Label[0]->text().startsWith("STAGE 1 - Read the Help Files"));
-  for (int stage = 2; stage <= 5; ++stage) {
-    w->Command[stage - 2]->click();
+  for (int stage = 1; stage <= 5; ++stage) {
+    if (stage > 1) w->Command[stage - 2]->click();
     EXPECT_EQ(w->stagesShown(), stage);
     EXPECT_TRUE(w->Label[stage - 1]->text().startsWith(QString("STAGE %1 - ").arg(stage)));
   }

@@ -15,8 +15,9 @@ std::string rowName(const ::testing::TestParamInfo<T>& info) {
   return info.param.name;
 }
 
-// The line text of the rig table's rows 1..4 (19200 baud, 5 data bits, 2 stop bits).
-TEST(LineSettingsText, UsesTheParityLetter) {
+// The line text of the rig table's rows 1..4 (19200 baud, 5 data bits, 2 stop bits)
+// reads back; malformed line texts are refused with a reason.
+TEST(LineSettingsText, UsesTheParityLetterAndRefusesMalformedTexts) {
   RigGrid g = test::rigDefaults(kRigKenwood);
   g[kRigRowBaud][1] = "19200";
   g[kRigRowData][1] = "5";
@@ -28,25 +29,13 @@ TEST(LineSettingsText, UsesTheParityLetter) {
     EXPECT_EQ(lineSettingsText(g), text);
     EXPECT_TRUE(parseLineSettings(text).valid) << text;
   }
+  for (const char* bad : {",N,8,1", "fast,N,8,1", "0,N,8,1", "9600,X,8,1", "9600,,8,1", "9600,N,9,1", "9600,N,8,3",
+                          "9600,N,8"}) {
+    const LineSettings ls = parseLineSettings(bad);
+    EXPECT_FALSE(ls.valid) << bad;
+    EXPECT_FALSE(ls.problem.empty()) << bad;
+  }
 }
-
-struct BadLine {
-  const char *name, *text;
-};
-class BadLineSettings : public ::testing::TestWithParam<BadLine> {};
-
-TEST_P(BadLineSettings, AreRefusedWithAReason) {
-  const LineSettings ls = parseLineSettings(GetParam().text);
-  EXPECT_FALSE(ls.valid);
-  EXPECT_FALSE(ls.problem.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, BadLineSettings,
-                         ::testing::Values(BadLine{"NoSpeed", ",N,8,1"}, BadLine{"WordSpeed", "fast,N,8,1"},
-                                           BadLine{"ZeroSpeed", "0,N,8,1"}, BadLine{"Parity", "9600,X,8,1"},
-                                           BadLine{"NoParity", "9600,,8,1"}, BadLine{"NineBits", "9600,N,9,1"},
-                                           BadLine{"ThreeStops", "9600,N,8,3"}, BadLine{"ThreeParts", "9600,N,8"}),
-                         rowName<BadLine>);
 
 struct FlowCase {
   const char *name, *row;
@@ -94,27 +83,24 @@ INSTANTIATE_TEST_SUITE_P(
                       HexCase{"LowerCase", "fe01", true, ""}, HexCase{"Empty", "", false, ""}),
     rowName<HexCase>);
 
-// Kenwood text is one write of exactly its characters; nothing for empty codes or unknown makers.
-TEST(EncodeCommand, KenwoodTextIsOneWriteOfExactlyItsCharacters) {
+// Kenwood text is one write of exactly its characters; hex pairs are one write per byte
+// after a reopen; nothing for empty codes or unknown makers.
+TEST(EncodeCommand, KenwoodTextWholeHexPairsBytewise) {
   const auto cmd = encodeCommand(kRigKenwood, "MD3;");
   ASSERT_TRUE(cmd);
   EXPECT_FALSE(cmd->reopenPort);
   EXPECT_EQ(cmd->writes, std::vector<std::string>{"MD3;"});
+  for (int maker : {kRigIcom, kRigYaesu}) {
+    const auto hex = encodeCommand(maker, "FEFE00E00103FD");
+    ASSERT_TRUE(hex);
+    EXPECT_TRUE(hex->reopenPort);
+    EXPECT_EQ(hex->writes.size(), 7u);
+    EXPECT_EQ(hexOf(hex->bytes()), "FE FE 00 E0 01 03 FD");
+  }
+  EXPECT_EQ(hexOf(encodeCommand(kRigIcom, "fe0")->bytes()), "FE");  // trailing digit dropped
   EXPECT_FALSE(encodeCommand(kRigKenwood, ""));
   EXPECT_FALSE(encodeCommand(kRigIcom, ""));
   for (int maker : {0, 120, 124, -121}) EXPECT_FALSE(encodeCommand(maker, "MD3;")) << maker;
-}
-
-TEST(EncodeCommand, HexPairsBecomeOneWritePerByteAfterAReopen) {
-  for (int maker : {kRigIcom, kRigYaesu}) {
-    const auto cmd = encodeCommand(maker, "FEFE00E00103FD");
-    ASSERT_TRUE(cmd);
-    EXPECT_TRUE(cmd->reopenPort);
-    ASSERT_EQ(cmd->writes.size(), 7u);
-    for (const auto& w : cmd->writes) EXPECT_EQ(w.size(), 1u);
-    EXPECT_EQ(hexOf(cmd->bytes()), "FE FE 00 E0 01 03 FD");
-  }
-  EXPECT_EQ(hexOf(encodeCommand(kRigIcom, "fe0")->bytes()), "FE");  // trailing digit dropped
 }
 
 struct DeviceCase {

@@ -37,20 +37,31 @@ class RigSession : public ::testing::Test {
   RigCtrl rig;
 };
 
+// Untested settings send the user to the test first; once tested, start and finish
+// each use one opening of the port.
 TEST_F(RigSession, KenwoodStartOn21MHzAndFinishEachUseOneOpening) {
   d.RigBandRow = 17;
+  EXPECT_EQ(rig.ToggleRigControl(false), RigCtrl::Toggle::NeedsTest);
+  EXPECT_TRUE(port.events.empty());
   d.RigTested = true;
   EXPECT_EQ(rig.ToggleRigControl(false), RigCtrl::Toggle::Started);
   EXPECT_EQ(rig.ToggleRigControl(true), RigCtrl::Toggle::Finished);
   EXPECT_EQ(port.events, (Texts{"open", "write MD3;", "write FW0500;", "write EX0380001;", "write FA00021150000;",
                                 "close", "open", "write MD1;", "write FW0001;", "write EX0380000;",
                                 "write FA00007050000;", "close"}));
-  EXPECT_EQ(texts(), Texts{"Please check and ensure your rig cannot transmit - see help files"});
-  EXPECT_EQ(notices[0].icon, NoticeIcon::Exclamation);
-  EXPECT_EQ(notices[0].title, "Harkola 5 ");
+  EXPECT_EQ(texts(), (Texts{"To ensure proper operation you must complete the Test routine in the Setup screen",
+                            "Please check and ensure your rig cannot transmit - see help files"}));
+  EXPECT_EQ(notices[1].icon, NoticeIcon::Exclamation);
+  EXPECT_EQ(notices[1].title, "Harkola 5 ");
   EXPECT_EQ(port.opened[0].line.baud, 9600);
   EXPECT_EQ(port.opened[0].flow, FlowControl::Rts);
   EXPECT_TRUE(port.opened[0].raiseRts);
+  for (const char* h : {"Xon/Xoff", "rts"}) {  // an unknown handshake keeps the last flow control
+    d.RigTable[kRigRowHandshake][1] = h;
+    rig.OpenRigPort();
+    EXPECT_EQ(port.opened.back().flow, FlowControl::XonXoff) << h;
+    EXPECT_FALSE(port.opened.back().raiseRts) << h;
+  }
 }
 
 TEST_F(RigSession, IcomStartReopensThePortBeforeEachHexCommand) {
@@ -116,39 +127,23 @@ TEST_F(RigSession, APortThatFailsMidSequenceIsReportedOnce) {
   }
 }
 
-TEST_F(RigSession, UntestedSettingsSendTheUserToTheTest) {
-  EXPECT_EQ(rig.ToggleRigControl(false), RigCtrl::Toggle::NeedsTest);
-  EXPECT_TRUE(port.events.empty());
-  EXPECT_EQ(texts(), Texts{"To ensure proper operation you must complete the Test routine in the Setup screen"});
-}
-
-TEST_F(RigSession, AStoredCodeThatIsNotHexIsReportedAndSkipped) {
+// A stored code that is not hex is reported and skipped; unusable line settings are a
+// port error and nothing is opened.
+TEST_F(RigSession, BadStoredSettingsAreReported) {
   useMaker(kRigIcom);
   d.RigTable[7][1] = "FEFE00E0010GFD";
   rig.SendSessionStartCommands();
   EXPECT_EQ(texts(), Texts{"Hex pair 6 is not a valid hex number"});
   EXPECT_EQ(port.writes.size(), 11u);  // the band command still goes
   EXPECT_FALSE(d.RigPortError);
-}
-
-TEST_F(RigSession, UnusableLineSettingsAreAPortError) {
+  port.events.clear();
+  notices.clear();
   d.RigTable[kRigRowBaud][1] = "";
   rig.SendBandCommand();
   EXPECT_TRUE(d.RigPortError);
   EXPECT_TRUE(port.events.empty());
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_NE(notices[0].text.find("Invalid settings"), std::string::npos);
-}
-
-TEST_F(RigSession, AnUnknownHandshakeKeepsTheLastFlowControl) {
-  for (const char* h : {"RTS", "Xon/Xoff", "rts"}) {
-    d.RigTable[kRigRowHandshake][1] = h;
-    rig.OpenRigPort();
-  }
-  ASSERT_EQ(port.opened.size(), 3u);
-  EXPECT_EQ(port.opened[1].flow, FlowControl::XonXoff);
-  EXPECT_FALSE(port.opened[1].raiseRts);
-  EXPECT_EQ(port.opened[2].flow, FlowControl::XonXoff);
 }
 
 }  // namespace

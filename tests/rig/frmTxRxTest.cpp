@@ -79,7 +79,6 @@ TEST_F(RigSetupWindow, OpeningAndClosingAtOnceSavesFalse) {
   EXPECT_EQ(w->windowTitle(), "Harkola 5   Rig Control");
   EXPECT_EQ(w->findChild<QListWidget*>("lstPortSet_5")->currentItem()->text(), "RTS");
   EXPECT_EQ(w->findChild<QListWidget*>("lstRigCtrlString")->currentItem()->text(), "Kenwood");
-  EXPECT_EQ(w->findChild<QLabel*>("lblRig_1")->text(), "CW mode");
   EXPECT_EQ(w->findChild<QLabel*>("lblRigCtrlString_11")->text(), "FA00021150000;");
   w->close();
   EXPECT_FALSE(w->isVisible());
