@@ -21,7 +21,7 @@ std::size_t parseRigData(std::string_view text, RigGrid& table) {
 
 std::string formatRigData(const RigGrid& table) {
   std::string out;
-  for (const auto& row : table) out += "\"" + row[0] + "\",\"" + row[1] + "\"\r\n";
+  for (const auto& row : table) out += formatRecord({row[0], row[1]});
   return out;
 }
 
