@@ -176,7 +176,6 @@ void AudioFFT::Transform(const SampleBlock& SampleBuffer, SpectrumFrame& Spectru
   // twiddle of n = 0 is (1, 0) in every stage.
   using V4 = Lanes<4>::type;
   typedef std::int16_t S4 __attribute__((vector_size(8)));
-  typedef int I4 __attribute__((vector_size(16)));
   const float w2r = m_twiddleRe[2], w2i = m_twiddleIm[2];  // half-size 2, n = 1
   for (std::int32_t b = 0; b < kFftSize / 4; b += 4) {
     S4 s0, s1, s2, s3;
@@ -213,14 +212,14 @@ void AudioFFT::Transform(const SampleBlock& SampleBuffer, SpectrumFrame& Spectru
     }
     // Lane l of (p0, p1, p2, p3) becomes the four points of group b + l.
     auto transposeStore = [&](float* out, V4 p0, V4 p1, V4 p2, V4 p3) {
-      const V4 t0 = __builtin_shuffle(p0, p1, I4{0, 4, 1, 5});
-      const V4 t1 = __builtin_shuffle(p0, p1, I4{2, 6, 3, 7});
-      const V4 t2 = __builtin_shuffle(p2, p3, I4{0, 4, 1, 5});
-      const V4 t3 = __builtin_shuffle(p2, p3, I4{2, 6, 3, 7});
-      const V4 rows[4] = {__builtin_shuffle(t0, t2, I4{0, 1, 4, 5}),
-                          __builtin_shuffle(t0, t2, I4{2, 3, 6, 7}),
-                          __builtin_shuffle(t1, t3, I4{0, 1, 4, 5}),
-                          __builtin_shuffle(t1, t3, I4{2, 3, 6, 7})};
+      const V4 t0 = __builtin_shufflevector(p0, p1, 0, 4, 1, 5);
+      const V4 t1 = __builtin_shufflevector(p0, p1, 2, 6, 3, 7);
+      const V4 t2 = __builtin_shufflevector(p2, p3, 0, 4, 1, 5);
+      const V4 t3 = __builtin_shufflevector(p2, p3, 2, 6, 3, 7);
+      const V4 rows[4] = {__builtin_shufflevector(t0, t2, 0, 1, 4, 5),
+                          __builtin_shufflevector(t0, t2, 2, 3, 6, 7),
+                          __builtin_shufflevector(t1, t3, 0, 1, 4, 5),
+                          __builtin_shufflevector(t1, t3, 2, 3, 6, 7)};
       for (int l = 0; l < 4; ++l) std::memcpy(out + BitReverseTable[b + l], &rows[l], sizeof rows[l]);
     };
     transposeStore(re, r0, r1, r2, r3);
