@@ -66,19 +66,61 @@ std::string clockText(const LocalTime& t) {
   return buf;
 }
 
+namespace {
+
+// Reads 1..maxDigits decimal digits at pos (nothing else: no sign, blank or exponent).
+bool digitsAt(const std::string& s, std::size_t& pos, int maxDigits, int& value) {
+  value = 0;
+  int n = 0;
+  while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9' && n < maxDigits) {
+    value = value * 10 + (s[pos++] - '0');
+    ++n;
+  }
+  return n > 0 && !(pos < s.size() && s[pos] >= '0' && s[pos] <= '9');
+}
+
+bool charAt(const std::string& s, std::size_t& pos, char c) {
+  if (pos >= s.size() || s[pos] != c) return false;
+  ++pos;
+  return true;
+}
+
+}  // namespace
+
 bool parseLocalTime(const std::string& text, LocalTime& out) {
-  int y, mo, d, h, mi;
-  double s;
-  char tail;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%lf%c", &y, &mo, &d, &h, &mi, &s, &tail) != 6)
+  // Digits and the separators only: a number reader would also take "nan", "inf",
+  // "0x1p5" or "5e1" as seconds.
+  int y, mo, d, h, mi, s;
+  std::size_t i = 0;
+  if (!digitsAt(text, i, 4, y) || !charAt(text, i, '-') || !digitsAt(text, i, 2, mo) ||
+      !charAt(text, i, '-') || !digitsAt(text, i, 2, d) || !charAt(text, i, ' ') ||
+      !digitsAt(text, i, 2, h) || !charAt(text, i, ':') || !digitsAt(text, i, 2, mi) ||
+      !charAt(text, i, ':') || !digitsAt(text, i, 2, s))
     return false;
-  if (mo < 1 || mo > 12 || d < 1 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s >= 60)
-    return false;
+  int ms = 0;
+  if (charAt(text, i, '.')) {
+    // A fraction of a second, rounded to the millisecond (at most 999).
+    const std::size_t first = i;
+    int scale = 100;
+    double rest = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+      if (scale > 0) {
+        ms += (text[i] - '0') * scale;
+        scale /= 10;
+      } else if (scale == 0) {
+        rest = (text[i] - '0') / 10.0;  // the digit after the milliseconds decides rounding
+        scale = -1;
+      }
+    }
+    if (i == first) return false;
+    if (rest >= 0.5 && ms < 999) ++ms;
+  }
+  if (i != text.size()) return false;
+  if (mo < 1 || mo > 12 || d < 1 || h > 23 || mi > 59 || s > 59) return false;
   static constexpr int kDays[] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
   if (d > kDays[mo] || (mo == 2 && d == 29 && !leap)) return false;
-  out = LocalTime{y, mo, d, h, mi, static_cast<int>(s), static_cast<int>((s - static_cast<int>(s)) * 1000 + 0.5)};
-  if (out.millisecond > 999) out.millisecond = 999;
+  out = LocalTime{y, mo, d, h, mi, s, ms};
   return true;
 }
 

@@ -26,7 +26,8 @@ std::chrono::system_clock::time_point timePointOf(const LocalTime& t);
 std::string mediumDate(const LocalTime& t);
 // "HH:MM:SS".
 std::string clockText(const LocalTime& t);
-// Parses "YYYY-MM-DD HH:MM:SS" (seconds may carry a fraction); false when malformed
+// Parses "YYYY-MM-DD HH:MM:SS" (digits only; the seconds may carry a decimal fraction,
+// kept to the millisecond); false when malformed
 // or not a real calendar time.
 bool parseLocalTime(const std::string& text, LocalTime& out);
 
