@@ -49,6 +49,9 @@ DistAz distanceAzimuth(const Position& home, const Position& beacon, bool miles)
   }
   if (c < kSamePlaceRadians) return DistAz{0, 0};
 
+  // Positions outside any real range would give no finite answer (and converting one
+  // to a whole number is undefined): report them as no distance.
+  if (!std::isfinite(c) || !std::isfinite(phi1 + phi2 + lambda1 + lambda2)) return DistAz{0, 0};
   double distance = c * kEarthRadiusKm;
   if (miles) distance *= kKmToMiles;
 

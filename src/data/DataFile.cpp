@@ -112,11 +112,18 @@ bool parseNumber(std::string_view text, double& value) {
 
 bool readWholeFile(const std::filesystem::path& path, std::string& bytes) {
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return false;
+  // Only regular files (or links to them): a folder or a device has no sensible size.
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxDataFileBytes) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return false;
+  std::string data;
+  data.resize(static_cast<std::size_t>(size));
+  in.read(data.data(), static_cast<std::streamsize>(size));
+  if (in.bad() || static_cast<std::uintmax_t>(in.gcount()) != size) return false;
+  // A file that grew since its size was taken is read no further than the limit allows.
+  if (in.peek() != std::char_traits<char>::eof()) return false;
   bytes = std::move(data);
   return true;
 }

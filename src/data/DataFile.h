@@ -4,6 +4,7 @@
 // Reading is field by field, so line ends separate fields just as commas do and the
 // record structure comes from the field count alone.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -42,7 +43,12 @@ std::string formatRecord(const std::vector<std::string>& fields);
 // including an empty field, so callers can tell a damaged file from a zero.
 bool parseNumber(std::string_view text, double& value);
 
-// Whole-file helpers. readWholeFile returns false when the file cannot be opened.
+// The largest data file read: real ones hold a few kilobytes; anything much larger is
+// damaged and is refused before it is parsed.
+inline constexpr std::uintmax_t kMaxDataFileBytes = 1 << 20;
+
+// Whole-file helpers. readWholeFile returns false when the file cannot be opened, is not
+// a regular file, or is larger than kMaxDataFileBytes.
 bool readWholeFile(const std::filesystem::path& path, std::string& bytes);
 // Replaces the file; returns false when it cannot be written completely.
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes);

@@ -1,6 +1,7 @@
 #include "data/StartupChecks.h"
 
 #include <cmath>
+#include <fstream>
 #include <optional>
 #include <system_error>
 
@@ -13,18 +14,25 @@ namespace fs = std::filesystem;
 namespace harkola {
 namespace {
 
+// A file that is there to be read; whether its content is usable is the loader's
+// question (an oversized or damaged file gets the corrupt-file notice there).
 bool canRead(const fs::path& path) {
-  std::string bytes;
-  return readWholeFile(path, bytes);
+  std::error_code ec;
+  return fs::is_regular_file(path, ec) && std::ifstream(path, std::ios::binary).good();
 }
 
 Notice corruptNotice() {
   return Notice{kCorruptDataMessage, kAppTitle, NoticeIcon::Exclamation, NoticeButtons::Ok};
 }
 
-bool isNumber(const std::string& field) {
-  double unused = 0;
-  return parseNumber(field, unused);
+// Positions are stored as degrees and minutes. Values beyond a full turn (or a whole
+// degree of minutes) are damage, not places: they would overflow the distance.
+enum class Part { Degrees, Minutes };
+bool isAnglePart(const std::string& field, Part part) {
+  double v = 0;
+  if (!parseNumber(field, v)) return false;
+  const double limit = part == Part::Degrees ? 360.0 : 60.0;
+  return v >= -limit && v <= limit;
 }
 
 }  // namespace
@@ -35,8 +43,10 @@ std::optional<HomeRecord> parseHome(std::string_view text) {
   if (fields.size() != static_cast<std::size_t>(kHomeFieldCount)) return std::nullopt;
   HomeRecord home;
   for (int i = 1; i <= kHomeFieldCount; ++i) home.fields[i] = fields[i - 1];
-  for (int i : {2, 3, 5, 6})
-    if (!isNumber(home.fields[i])) return std::nullopt;
+  for (int i : {2, 5})
+    if (!isAnglePart(home.fields[i], Part::Degrees)) return std::nullopt;
+  for (int i : {3, 6})
+    if (!isAnglePart(home.fields[i], Part::Minutes)) return std::nullopt;
   return home;
 }
 
@@ -50,8 +60,10 @@ std::optional<BeaconGrid> parseBeacons(std::string_view text) {
   std::size_t k = 0;
   for (int row = 1; row <= kBeaconCount; ++row) {
     for (int col = 1; col <= kBeaconFieldCount; ++col) grid[row][col] = fields[k++];
-    for (int col : {9, 10, 12, 13})
-      if (!isNumber(grid[row][col])) return std::nullopt;
+    for (int col : {9, 12})
+      if (!isAnglePart(grid[row][col], Part::Degrees)) return std::nullopt;
+    for (int col : {10, 13})
+      if (!isAnglePart(grid[row][col], Part::Minutes)) return std::nullopt;
   }
   return grid;
 }

@@ -18,9 +18,10 @@ Notices runStartupChecks(const std::filesystem::path& dataFolder,
 
 // Loads HomeData.dat and BeaconData.dat of d.DataFolder into d.Home and d.BeaconTable
 // and computes d.DistAzTable. A file that is unreadable or malformed (home not exactly
-// 9 fields, beacons not exactly 18 records of 15 fields, a number field that is not a
-// number) is reported with the corrupt-file notice, replaced by its default (with the
-// default's own notice) and loaded again. Returns the notices to show, in order.
+// 9 fields, beacons not exactly 18 records of 15 fields, a position field that is not a
+// number or lies beyond +-360 degrees or +-60 minutes, a file over kMaxDataFileBytes) is
+// reported with the corrupt-file notice, replaced by its default (with the default's own
+// notice) and loaded again. Returns the notices to show, in order.
 Notices loadHomeAndBeacons(PublicDecs& d);
 
 // The home record of a HomeData.dat image, or nothing unless it is one sound record.
