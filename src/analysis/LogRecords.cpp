@@ -142,7 +142,7 @@ long LogData::callsignIdOf(std::string_view callsign) const {
 LogLoader::LogLoader(std::string image) {
   m_data.image = std::move(image);
   const std::string_view img = m_data.image;
-  if (img.size() >= std::numeric_limits<std::uint32_t>::max()) {
+  if (img.size() >= kMaxLogBytes) {
     m_state = State::Failed;
     return;
   }
@@ -256,13 +256,40 @@ LogLoader::State LogLoader::step(std::size_t maxRecords) {
       finish();
       return m_state;
     }
+    const std::size_t recordStart = m_pos;
     if (!(m_fieldPath ? readFieldRecord() : readLineRecord())) {
+      noteFailure(recordStart);
       m_state = State::Failed;
       m_data = LogData{};
       return m_state;
     }
   }
   return m_state;
+}
+
+void LogLoader::noteFailure(std::size_t from) {
+  const std::string_view img = m_data.image;
+  while (from < img.size() && (isBlank(img[from]) || isLineEnd(img[from]))) ++from;
+  std::size_t line = 1, lineStart = 0;
+  for (std::size_t i = 0; i < from; ++i) {
+    // CR LF, CR and LF each end one line.
+    if (img[i] == '\n' || (img[i] == '\r' && !(i + 1 < from && img[i + 1] == '\n'))) {
+      ++line;
+      lineStart = i + 1;
+    }
+  }
+  std::size_t lineEnd = lineStart;
+  while (lineEnd < img.size() && !isLineEnd(img[lineEnd])) ++lineEnd;
+  m_failedLine = line;
+  constexpr std::size_t kShown = 80;
+  m_failedText.assign(img.substr(lineStart, std::min(lineEnd - lineStart, kShown)));
+  if (lineEnd - lineStart > kShown) m_failedText += "...";
+}
+
+std::string LogLoader::failureMessage() const {
+  if (m_failedLine == 0) return kFormatUnsuitableMessage;
+  return std::string(kFormatUnsuitableMessage) + " Line " + std::to_string(m_failedLine) +
+         " could not be read: " + m_failedText;
 }
 
 void LogLoader::finish() {
@@ -276,11 +303,12 @@ void LogLoader::finish() {
   m_state = recs.empty() ? State::Failed : State::Done;
 }
 
-bool loadLog(std::string image, LogData& data) {
+bool loadLog(std::string image, LogData& data, std::string* error) {
   LogLoader loader(std::move(image));
   while (loader.step(std::numeric_limits<std::size_t>::max()) == LogLoader::State::Running) {
   }
   if (loader.state() != LogLoader::State::Done) {
+    if (error) *error = loader.failureMessage();
     data = LogData{};
     return false;
   }
@@ -288,16 +316,25 @@ bool loadLog(std::string image, LogData& data) {
   return true;
 }
 
-bool readLogFile(const std::filesystem::path& path, std::string& image) {
+bool readLogFile(const std::filesystem::path& path, std::string& image, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = path.string() + why;
+    return false;
+  };
+  std::error_code ec;
+  // Only regular files: the end of a folder or a device is no size to allocate.
+  if (!std::filesystem::is_regular_file(path, ec))
+    return fail(std::filesystem::exists(path, ec) ? " is not a file." : " does not exist.");
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return fail(" cannot be read.");
+  if (size >= kMaxLogBytes) return fail(" is too large for a heard log.");
   std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) return false;
-  in.seekg(0, std::ios::beg);
-  image.resize(static_cast<std::size_t>(size));
-  in.read(image.data(), size);
-  return static_cast<bool>(in) || in.gcount() == size;
+  if (!in) return fail(" cannot be read.");
+  std::string data(static_cast<std::size_t>(size), '\0');
+  in.read(data.data(), static_cast<std::streamsize>(size));
+  if (in.bad() || static_cast<std::uintmax_t>(in.gcount()) != size) return fail(" cannot be read.");
+  image = std::move(data);
+  return true;
 }
 
 }  // namespace harkola

@@ -78,6 +78,11 @@ class LogLoader {
   std::size_t recordsRead() const { return m_data.records.size(); }
   // The loaded, sorted log (valid once Done; leaves the loader empty).
   LogData take() { return std::move(m_data); }
+  // Once Failed: the line (1-based) of the first record that could not be read, 0 when
+  // the log held no record at all.
+  std::size_t failedLine() const { return m_failedLine; }
+  // kFormatUnsuitableMessage, followed by that line's number and text when known.
+  std::string failureMessage() const;
 
  private:
   bool readFieldRecord();
@@ -85,6 +90,7 @@ class LogLoader {
   bool fillRecord(LogRecord& r, std::string_view date);
   std::uint32_t internCallsign(std::string_view cs);
   void finish();
+  void noteFailure(std::size_t from);
 
   LogData m_data;
   std::size_t m_pos = 0;
@@ -96,12 +102,21 @@ class LogLoader {
   std::uint8_t m_lastMonth = 0;
   std::unordered_map<std::string, std::uint32_t> m_callsignIndex;  // upper case -> id
   std::string m_key;
+  std::size_t m_failedLine = 0;
+  std::string m_failedText;
 };
 
-// Loads a whole image in one go; on failure returns false and `data` is left empty.
-bool loadLog(std::string image, LogData& data);
-// Reads a file into memory; false when it cannot be opened or read.
-bool readLogFile(const std::filesystem::path& path, std::string& image);
+// Loads a whole image in one go; on failure returns false, `data` is left empty and
+// `error` (when given) holds the loader's failure message.
+bool loadLog(std::string image, LogData& data, std::string* error = nullptr);
+// Records point into the image with 32-bit offsets.
+inline constexpr std::uint64_t kMaxLogBytes = std::numeric_limits<std::uint32_t>::max();
+
+// Reads a regular file smaller than kMaxLogBytes into memory; false when it cannot (a
+// folder, a device, a missing or unreadable file), with a message naming the file in
+// `error` when given.
+bool readLogFile(const std::filesystem::path& path, std::string& image,
+                 std::string* error = nullptr);
 
 // VB-style conversion of a text to a 16-bit whole number: blanks around, optional sign,
 // digits with an optional fraction, rounded half to even. kNoSLevel when not a number

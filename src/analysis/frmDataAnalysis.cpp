@@ -316,11 +316,12 @@ void frmDataAnalysis::loadStep() {
 }
 
 void frmDataAnalysis::loadFailed() {
+  const std::string message = m_loader ? m_loader->failureMessage() : kFormatUnsuitableMessage;
   m_loader.reset();
   flex1->hide();
   prgbFlex->hide();
   repaint();
-  dialogs().message(this, {kFormatUnsuitableMessage, notifyTitle("Open data file for analysis"),
+  dialogs().message(this, {message, notifyTitle("Open data file for analysis"),
                            NoticeIcon::Information});
   QString path;
   if (chooseFile(path)) {

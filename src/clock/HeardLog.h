@@ -2,7 +2,6 @@
 // The heard log: one record per slot, "date","hour","band","callsign","S" + CR LF,
 // appended to "<TitleText>Heard Log.csv" in the log folder.
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -23,6 +22,11 @@ class HeardLogSink {
 
 // The heard log file. Every record is flushed to the disk before write() returns, so a
 // crash or power cut loses nothing that the display reported as logged.
+//
+// A record is in the file whole or not at all: when a write fails part-way (a full
+// disk), the file is cut back to where it ended before. A log whose end is not a
+// complete record (a write torn by a crash on an older version, or by hand) is cut back
+// to its last complete record when it is opened, and repairNotice() says so.
 class HeardLogFile : public HeardLogSink {
  public:
   HeardLogFile() = default;
@@ -33,13 +37,19 @@ class HeardLogFile : public HeardLogSink {
   // Opens for appending (created when missing), or empty when `truncate`.
   bool open(const std::filesystem::path& path, bool truncate = false);
   void close();
-  bool isOpen() const { return m_file != nullptr; }
+  bool isOpen() const { return m_fd >= 0; }
   const std::filesystem::path& path() const { return m_path; }
   bool write(const std::string& record) override;
+  // After open(): a message for the user when a torn last record was cut away (how many
+  // bytes), else empty.
+  const std::string& repairNotice() const { return m_repairNotice; }
 
  private:
-  std::FILE* m_file = nullptr;
+  bool cutBackTo(long long size);
+
+  int m_fd = -1;
   std::filesystem::path m_path;
+  std::string m_repairNotice;
 };
 
 }  // namespace harkola

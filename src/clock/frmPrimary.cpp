@@ -134,7 +134,12 @@ bool frmPrimary::load() {
 bool frmPrimary::openHeardLog(bool truncate) {
   std::error_code ec;
   std::filesystem::create_directories(d.LogFolder, ec);
-  if (m_heardLog.open(d.LogFilePath, truncate)) return true;
+  if (m_heardLog.open(d.LogFilePath, truncate)) {
+    if (!m_heardLog.repairNotice().empty())
+      dialogs().message(this, Notice{m_heardLog.repairNotice(), d.TitleText,
+                                     NoticeIcon::Exclamation, NoticeButtons::Ok});
+    return true;
+  }
   dialogs().message(this, Notice{"The heard log " + d.LogFilePath +
                                      " cannot be opened for writing; nothing will be logged "
                                      "until this is put right.",

@@ -98,8 +98,25 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SummariseCommand, UnsuitableLogFails) {
   std::ofstream(log, std::ios::binary) << "\"Date\",\"Time\",\"Band\",\"Callsign\",\"S\"\r\n";
   EXPECT_EQ(run({log, "--by-band", "--beacon", "ZL6B"}), 1);
-  EXPECT_EQ(err.str(), "The input data file format is unsuitable.\n");
+  EXPECT_EQ(err.str(),
+            "The input data file format is unsuitable. Line 1 could not be read: "
+            "\"Date\",\"Time\",\"Band\",\"Callsign\",\"S\"\n");
   EXPECT_EQ(out.str(), "");
+}
+
+// A folder once gave a 9-exabyte buffer (std::bad_alloc, abort).
+TEST_F(SummariseCommand, AFolderIsNoLog) {
+  EXPECT_EQ(run({dir.string(), "--by-band", "--beacon", "ZL6B"}), 1);
+  EXPECT_EQ(err.str(), dir.string() + " is not a file.\n");
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(SummariseCommand, RefusesToWriteOverItsOwnLog) {
+  const std::string sameFile = (dir / "." / "log.csv").string();
+  EXPECT_EQ(run({log, "--by-band", "--beacon", "ZL6B", "-o", sameFile}), 2);
+  EXPECT_NE(err.str().find("would overwrite its own heard log"), std::string::npos) << err.str();
+  std::ifstream in(log, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), kLog);
 }
 
 }  // namespace

@@ -158,7 +158,8 @@ TEST_F(DataAnalysisWindow, CancelEmptyNameAndFormatErrorLoadNothing) {
   EXPECT_EQ(dialogs.messages[0], (Notice{"No file opened", "Harkola 5 Open data file for analysis",
                                          NoticeIcon::Information}));
   EXPECT_EQ(dialogs.messages[1], (Notice{"Please select a file or click cancel", "Harkola 5 ", NoticeIcon::Exclamation}));
-  EXPECT_EQ(dialogs.messages[2], (Notice{"The input data file format is unsuitable.",
+  EXPECT_EQ(dialogs.messages[2], (Notice{"The input data file format is unsuitable. Line 2 could not be "
+                                         "read: \"x\",\"9\",\"14\",\"B\",\"1\"",
                                          "Harkola 5 Open data file for analysis", NoticeIcon::Information}));
   EXPECT_TRUE(w->grid().rowCount() == 1 && cell(0, 0) == "");  // the empty set-up grid
   EXPECT_TRUE(w->cmdOpenFile->isEnabled() && !w->chkSelFunction[0]->isEnabled());

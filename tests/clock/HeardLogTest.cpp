@@ -1,0 +1,137 @@
+// The heard log file on a real disk: records whole or not at all, a torn end repaired.
+#include "clock/HeardLog.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+#include "analysis/LogRecords.h"
+#include "support/TempFolder.h"
+
+namespace harkola {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kRecord1 = "\"07-Dec-26\",\"8\",\"14\",\"4U1UN\",\"5\"\r\n";
+const std::string kRecord2 = "\"07-Dec-26\",\"8\",\"18\",\"VE8AT\",\"3\"\r\n";
+
+std::string contents(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+struct TornCase {
+  const char* name;
+  std::string before;  // the log as an interrupted write left it
+  std::string kept;    // what opening keeps of it
+};
+
+class HeardLogOpen : public ::testing::TestWithParam<TornCase> {
+ protected:
+  test::TempFolder dir{"harkola-heardlog"};
+};
+
+// After a torn record the next start must not append onto it: analysis would then
+// refuse the whole log.
+TEST_P(HeardLogOpen, CutsATornEndBackToTheLastCompleteRecord) {
+  const TornCase& c = GetParam();
+  const fs::path path = dir / "Harkola 5 Heard Log.csv";
+  std::ofstream(path, std::ios::binary) << c.before;
+  HeardLogFile log;
+  ASSERT_TRUE(log.open(path));
+  EXPECT_EQ(contents(path), c.kept);
+  if (c.kept == c.before) {
+    EXPECT_EQ(log.repairNotice(), "");
+  } else {
+    EXPECT_NE(log.repairNotice().find(std::to_string(c.before.size() - c.kept.size()) + " bytes"),
+              std::string::npos)
+        << log.repairNotice();
+  }
+  ASSERT_TRUE(log.write(kRecord2));
+  std::string image = contents(path);
+  EXPECT_EQ(image, c.kept + kRecord2);
+  LogData data;
+  EXPECT_TRUE(loadLog(image, data));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, HeardLogOpen,
+    ::testing::Values(TornCase{"new_log", "", ""}, TornCase{"complete", kRecord1, kRecord1},
+                      TornCase{"torn_in_a_field", kRecord1 + "\"07-Dec-26\",\"8\",\"1", kRecord1},
+                      TornCase{"torn_between_cr_and_lf", kRecord1 + kRecord2.substr(0, kRecord2.size() - 1),
+                               kRecord1},
+                      TornCase{"only_a_torn_record", "\"07-Dec", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A full disk, made real with a file-size limit: the write stops part-way through the
+// record, and the file must end with the last complete record again.
+TEST(HeardLogWrite, AFailedWriteLeavesNoPartOfTheRecord) {
+  test::TempFolder dir{"harkola-heardlog"};
+  const fs::path path = dir / "log.csv";
+  HeardLogFile log;
+  ASSERT_TRUE(log.open(path));
+  ASSERT_TRUE(log.write(kRecord1));
+
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = kRecord1.size() + 10;  // room for 10 bytes of the next record
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = log.write(kRecord2);
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(written);
+  EXPECT_EQ(contents(path), kRecord1);
+  ASSERT_TRUE(log.write(kRecord2));  // room again: logging goes on
+  EXPECT_EQ(contents(path), kRecord1 + kRecord2);
+}
+
+struct UnreadableLog {
+  const char* name;
+  std::string image;
+  std::size_t line;
+  std::string shown;  // the text of that line as the message shows it
+};
+
+class LogFailure : public ::testing::TestWithParam<UnreadableLog> {};
+
+TEST_P(LogFailure, MessageNamesTheFirstLineThatCouldNotBeRead) {
+  const UnreadableLog& c = GetParam();
+  LogLoader loader(c.image);
+  while (loader.step(2) == LogLoader::State::Running) {
+  }
+  ASSERT_EQ(loader.state(), LogLoader::State::Failed);
+  EXPECT_EQ(loader.failedLine(), c.line);
+  const std::string expected =
+      c.line ? std::string(kFormatUnsuitableMessage) + " Line " + std::to_string(c.line) +
+                   " could not be read: " + c.shown
+             : std::string(kFormatUnsuitableMessage);
+  EXPECT_EQ(loader.failureMessage(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, LogFailure,
+    ::testing::Values(
+        UnreadableLog{"empty", "", 0, ""},
+        // The record appended onto a torn one: 180 good records used to be refused
+        // with no hint where.
+        UnreadableLog{"appended_onto_torn_record",
+                      kRecord1 + kRecord1 + "\"07-Dec-26\",\"8\",\"1" + kRecord2 + kRecord1, 3,
+                      "\"07-Dec-26\",\"8\",\"1\"07-Dec-26\",\"8\",\"18\",\"VE8AT\",\"3\""},
+        UnreadableLog{"bad_date_after_blank_lines", kRecord1 + "\r\n\r\n" + "\"x\",\"8\",\"14\",\"A\",\"1\"\r\n", 4,
+                      "\"x\",\"8\",\"14\",\"A\",\"1\""},
+        UnreadableLog{"lf_only_line_ends", "20/08/01,9,14,OH2B,6\n20/08/01,9,14\n", 2, "20/08/01,9,14"},
+        UnreadableLog{"long_line_is_shortened", kRecord1 + "\"nodate\"," + std::string(200, 'x'), 2,
+                      "\"nodate\"," + std::string(71, 'x') + "..."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace harkola
