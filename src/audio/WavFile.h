@@ -19,9 +19,11 @@ struct WavAudio {
 
 // Reads a 16-bit PCM WAV file (format tag 1, or the extensible form with PCM inside).
 // Returns false with a message for the user in `error` when the file is missing, is not
-// a WAV file, holds another sample format, or its header is cut short. A data chunk that
-// is shorter than its header says (a recording that was cut off) is read as far as it
-// goes and `warning` says how much was there.
+// a WAV file, holds another sample format or a sample rate outside 4000..384000 Hz, or
+// its header is cut short or claims more than the file holds (WavReader in WavStream.h
+// reads the same files piece by piece). A data chunk that is shorter than its header
+// says (a recording that was cut off) is read as far as it goes and `warning` says how
+// much was there.
 bool readWav(const std::filesystem::path& path, WavAudio& out, std::string& error,
              std::string* warning = nullptr);
 

@@ -5,7 +5,7 @@
 
 #include "audio/FrameAnalysis.h"
 #include "audio/ReplaySession.h"
-#include "audio/WavFile.h"
+#include "audio/WavStream.h"
 #include "clock/BeaconSchedule.h"
 #include "clock/HeardLog.h"
 #include "clock/LocalTime.h"
@@ -100,13 +100,14 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
     }
   }
 
-  WavAudio audio;
-  std::string warning;
-  if (!readWav(p.positional()[0], audio, error, &warning)) {
+  // The recording is read, mixed and resampled as the replay goes: memory does not grow
+  // with its length.
+  WavReader reader;
+  if (!reader.open(p.positional()[0], error)) {
     err << error << '\n';
     return 2;
   }
-  if (!warning.empty()) err << warning << '\n';
+  if (!reader.warning().empty()) err << reader.warning() << '\n';
 
   PublicDecs d;
   loadDataReadOnly("", d);
@@ -122,7 +123,7 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
     sink = &logFile;
   }
 
-  VectorSampleSource source(toAnalyserFormat(audio));
+  WavSampleSource source(std::move(reader));
   ReplaySession::TraceFn trace;
   if (p.has("--trace")) trace = [&err](const SlotTrace& t) { err << traceLine(t); };
   long failed = 0;

@@ -1,6 +1,7 @@
 // harkola-cli summarise: the hour-of-day summary of a heard log, written exactly as the
 // analysis window saves it.
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -121,20 +122,30 @@ int runSummarise(const Args& args, std::ostream& out, std::ostream& err) {
     }
   }
 
+  const std::filesystem::path input = p.positional()[0];
+  const auto outPath = p.value("-o");
+  std::error_code ec;
+  if (outPath && std::filesystem::equivalent(input, *outPath, ec)) {
+    err << "The summary would overwrite its own heard log " << input.string()
+        << "; choose another output file.\n";
+    return 2;
+  }
   std::string image;
-  if (!readLogFile(p.positional()[0], image)) {
-    err << "cannot read " << p.positional()[0] << "\n";
+  if (!readLogFile(input, image, &error)) {
+    err << error << "\n";
     return 1;
   }
   LogData log;
-  if (!loadLog(std::move(image), log)) {
-    err << kFormatUnsuitableMessage << "\n";
+  if (!loadLog(std::move(image), log, &error)) {
+    err << error << "\n";
     return 1;
   }
   const std::string text = formatSummaryFile(summarise(log, request));
-  if (const auto path = p.value("-o")) {
-    std::ofstream file(*path, std::ios::binary | std::ios::trunc);
-    if (!file || !file.write(text.data(), static_cast<std::streamsize>(text.size())) || !file.flush()) {
+  if (outPath) {
+    std::ofstream file(*outPath, std::ios::binary | std::ios::trunc);
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    file.close();  // a full disk shows up when the last buffer is written
+    if (!file) {
       err << "Summary Log file NOT saved\n";
       return 1;
     }

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   const char* name = argv[1];
   if (!std::strcmp(name, "--help") || !std::strcmp(name, "-h") || !std::strcmp(name, "help")) {
     usage(std::cout);
-    return 0;
+    return std::cout.flush() ? 0 : 1;
   }
   for (const auto& c : kCommands) {
     if (!std::strcmp(name, c.name)) {
@@ -59,7 +59,14 @@ int main(int argc, char** argv) {
           std::cout << "Usage: harkola-cli " << c.usage << "\n  " << c.summary << "\n";
           return 0;
         }
-      return c.run(args, std::cout, std::cerr);
+      const int status = c.run(args, std::cout, std::cerr);
+      // Output that never arrived (a full disk, a closed pipe) is a failure, not success.
+      std::cout.flush();
+      if (!std::cout) {
+        std::cerr << "harkola-cli: " << c.name << ": the output could not be written.\n";
+        return status == 0 ? 1 : status;
+      }
+      return status;
     }
   }
   std::cerr << "harkola-cli: unknown command '" << name << "' (try --help)\n";

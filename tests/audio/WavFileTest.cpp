@@ -50,6 +50,21 @@ std::string header(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate
          "data" + u32(dataBytes);
 }
 
+// A header whose format description claims `fmtBytes` (only 16 follow).
+std::string claimingFormat(std::uint32_t fmtBytes) {
+  std::string h = header(1, 1, 11025, 16, 0);
+  for (int i = 0; i < 4; ++i) h[16 + i] = char(fmtBytes >> (8 * i));
+  return h;
+}
+
+// A LIST chunk claiming `bytes` before the data chunk.
+std::string claimingList(std::uint32_t bytes) {
+  const std::string h = header(1, 1, 11025, 16, 0);
+  std::string list = "LIST";
+  for (int i = 0; i < 4; ++i) list += char(bytes >> (8 * i));
+  return h.substr(0, 36) + list + "INFO" + h.substr(36);
+}
+
 struct BadFile {
   const char* name;
   std::string bytes;
@@ -75,7 +90,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"eight_bit", header(1, 1, 11025, 8, 2) + "ab", "not 16-bit PCM"},
         BadFile{"cut_in_format", header(1, 1, 11025, 16, 0).substr(0, 30), "cut short"},
         BadFile{"cut_before_data", header(1, 1, 11025, 16, 0).substr(0, 36), "no audio data"},
-        BadFile{"no_channels", header(1, 0, 11025, 16, 0), "impossible"}),
+        BadFile{"no_channels", header(1, 0, 11025, 16, 0), "impossible"},
+        // Sizes are checked against the file before anything is allocated.
+        BadFile{"format_claims_4_GB", claimingFormat(0xFFFFFFF0u), "format description that is cut short"},
+        BadFile{"list_claims_past_the_end", claimingList(1000), "cut short before its audio data"},
+        // Rates are refused outside what sound cards use: a damaged one would make the
+        // resampling cost unbounded.
+        BadFile{"rate_1_Hz", header(1, 1, 1, 16, 2) + "ab", "sample rate of 1 Hz"},
+        BadFile{"rate_3999_Hz", header(1, 1, 3999, 16, 2) + "ab", "from 4000 to 384000 Hz"},
+        BadFile{"rate_999983_Hz", header(1, 1, 999983, 16, 2) + "ab", "sample rate of 999983 Hz"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WavFileTest, CutOffDataIsReadAsFarAsItGoesWithAWarning) {

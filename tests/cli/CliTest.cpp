@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sys/wait.h>
 #include <string>
 
 #include "support/TempFolder.h"
@@ -83,7 +85,32 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadArgs{"no_command", ""}, BadArgs{"unknown_command", "later"},
                       BadArgs{"band_13", "now --band 13"}, BadArgs{"feb_30", "table --at \"2026-02-30 10:00:00\""},
                       BadArgs{"missing_value", "now --band"},
+                      // A time is digits only: these once gave slot -11 and exit 0.
+                      BadArgs{"nan_seconds", "now --at \"2026-01-01 00:00:nan\""},
+                      BadArgs{"hex_float_seconds", "table --at \"2026-01-01 00:00:0x1p5\""},
+                      BadArgs{"exponent_seconds", "now --at \"2026-01-01 00:00:5e1\""},
                       BadArgs{"unknown_option", "distaz --miles"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Output that never arrived is a failure with a message, not a silent exit 0.
+class CliFullDisk : public Cli, public ::testing::WithParamInterface<BadArgs> {};
+
+TEST_P(CliFullDisk, FailsWhenTheOutputCannotBeWritten) {
+  std::ofstream(dir / "log.csv", std::ios::binary) << "\"07-Dec-26\",\"8\",\"14\",\"4U1UN\",\"5\"\r\n";
+  const std::string cmd = "cd '" + dir.string() + "' && '" HARKOLA_CLI "' " + GetParam().args +
+                          " > /dev/full 2> err.txt";
+  const int st = std::system(cmd.c_str());
+  EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 1) << st;
+  std::ifstream in(dir / "err.txt");
+  const std::string err{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_NE(err.find("could not be written"), std::string::npos) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliFullDisk,
+    ::testing::Values(BadArgs{"now", "now --at \"2026-12-06 10:00:00\""},
+                      BadArgs{"table_json", "table --json"}, BadArgs{"distaz", "distaz"},
+                      BadArgs{"summarise", "summarise log.csv --by-band --beacon 4U1UN"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,0 +1,102 @@
+// Reading a recording piece by piece must give exactly the samples of reading it whole:
+// the replay's records depend on every bit.
+#include "audio/WavStream.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "audio/AudioFFT.h"
+#include "audio/WavFile.h"
+#include "support/TempFolder.h"
+
+namespace harkola {
+namespace {
+
+struct StreamCase {
+  const char* name;
+  int rate;
+  int channels;
+  std::size_t frames;
+  std::size_t piece;  // samples asked for per read
+};
+
+class StreamedRecording : public ::testing::TestWithParam<StreamCase> {
+ protected:
+  test::TempFolder dir{"harkola-wavstream"};
+};
+
+TEST_P(StreamedRecording, GivesTheSamplesOfTheWholeFileConversion) {
+  const StreamCase& c = GetParam();
+  WavAudio a;
+  a.sampleRate = c.rate;
+  a.channels = c.channels;
+  a.samples.resize(c.frames * c.channels);
+  // Tones and a little pseudo-noise, loud enough to clip when mixed.
+  std::uint32_t seed = 12345;
+  for (std::size_t i = 0; i < a.samples.size(); ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const double t = double(i / c.channels) / c.rate;
+    a.samples[i] = static_cast<std::int16_t>(std::lround(
+        std::clamp(30000.0 * std::sin(2 * M_PI * (700.0 + 90.0 * (i % c.channels)) * t) +
+                       double(int(seed >> 20) - 2048),
+                   -32768.0, 32767.0)));
+  }
+  const auto path = dir / "rec.wav";
+  std::string err;
+  ASSERT_TRUE(writeWav(path, a, err)) << err;
+  WavAudio whole;
+  ASSERT_TRUE(readWav(path, whole, err)) << err;
+  const std::vector<std::int16_t> expected = toAnalyserFormat(whole);
+
+  WavReader reader;
+  ASSERT_TRUE(reader.open(path, err)) << err;
+  EXPECT_EQ(reader.frameCount(), c.frames);
+  WavSampleSource source(std::move(reader));
+  std::vector<std::int16_t> got, piece(c.piece);
+  for (std::size_t n; (n = source.read(piece.data(), piece.size())) > 0;)
+    got.insert(got.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(n));
+  ASSERT_EQ(got.size(), expected.size());
+  EXPECT_TRUE(got == expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, StreamedRecording,
+    ::testing::Values(StreamCase{"mono_11025_as_is", 11025, 1, 200000, 512},
+                      StreamCase{"stereo_48000", 48000, 2, 300000, 512},
+                      StreamCase{"mono_8000_up", 8000, 1, 100000, 777},
+                      StreamCase{"six_channels_44100", 44100, 6, 50000, 512},
+                      // A prime rate: thousands of filter phases, computed as used.
+                      StreamCase{"prime_rate_383987", 383987, 1, 100000, 512},
+                      StreamCase{"shorter_than_the_filter", 96000, 1, 40, 1},
+                      StreamCase{"single_sample_reads", 22050, 2, 5000, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Resampler, FedOneSampleAtATimeGivesTheOneShotResult) {
+  std::vector<std::int16_t> in(5000);
+  for (std::size_t i = 0; i < in.size(); ++i) in[i] = static_cast<std::int16_t>((i * 7919) % 20000 - 10000);
+  const std::vector<std::int16_t> oneShot = resample(in, 16000, kSampleRate);
+  Resampler r(16000, kSampleRate);
+  std::vector<std::int16_t> out;
+  for (std::int16_t s : in) r.push(&s, 1, out);
+  r.finish(out);
+  EXPECT_EQ(out.size(), (in.size() * 11025 + 15999) / 16000);
+  EXPECT_TRUE(out == oneShot);
+}
+
+TEST(WavReaderRates, TheEdgesOfTheAcceptedRangeAreRead) {
+  test::TempFolder dir{"harkola-wavstream"};
+  for (int rate : {kMinRecordingRate, kMaxRecordingRate}) {
+    WavAudio a;
+    a.sampleRate = rate;
+    a.samples.assign(1000, 100);
+    std::string err;
+    ASSERT_TRUE(writeWav(dir / "r.wav", a, err)) << err;
+    WavReader reader;
+    ASSERT_TRUE(reader.open(dir / "r.wav", err)) << rate << ": " << err;
+    EXPECT_EQ(reader.sampleRate(), rate);
+  }
+}
+
+}  // namespace
+}  // namespace harkola
