@@ -4,6 +4,8 @@
 #   ./dev.sh test         install what is missing, build, run every test
 #   ./dev.sh build        build only
 #   ./dev.sh deps         install the Debian packages only
+#   ./dev.sh sanitize     core tests built with AddressSanitizer + UndefinedBehaviorSanitizer
+#   ./dev.sh fuzz [SECONDS] build the libFuzzer harnesses (clang) and run each SECONDS (60)
 # Runs as root or through sudo. Build folder: ./build (override with BUILD_DIR).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -13,7 +15,7 @@ PACKAGES=(build-essential cmake pkg-config ccache libgtest-dev libbenchmark-dev 
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-charts-dev qt6-datavisualization-dev
   qt6-declarative-dev qt6-multimedia-dev qt6-serialport-dev libgl1-mesa-dev
   libgl1-mesa-dri fonts-dejavu-core xvfb xauth pulseaudio pulseaudio-utils socat sox
-  desktop-file-utils imagemagick)
+  desktop-file-utils imagemagick clang-16 libclang-rt-16-dev)
 
 deps() {
   local missing=()
@@ -33,6 +35,41 @@ build() {
   cmake --build "$BUILD_DIR" -j"$(nproc)"
 }
 
+# The core tests under AddressSanitizer and UndefinedBehaviorSanitizer, built with Clang
+# (so the transform tests also pin Clang's spectrum to the same bits): any finding ends
+# the test program with an error.
+sanitize() {
+  local dir=${SANITIZE_DIR:-build-sanitize}
+  CXX=clang++-16 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARKOLA_SANITIZE=ON -DHARKOLA_BUILD_GUI=OFF
+  cmake --build "$dir" -j"$(nproc)" --target harkola_core_tests harkola-cli
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LC_ALL=C TZ=UTC "./$dir/harkola_core_tests"
+}
+
+# Each harness runs SECONDS on a copy of its seed corpus (fuzz/corpus/NAME, which stays
+# as committed). A finding (crash, sanitizer report, leak, timeout, memory over the
+# limit) fails the run; its input is kept in $dir/findings/.
+fuzz() {
+  local seconds=${1:-60} dir=${FUZZ_DIR:-build-fuzz} failed=0
+  CXX=clang++-16 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARKOLA_FUZZ=ON \
+    -DHARKOLA_BUILD_GUI=OFF -DHARKOLA_BUILD_TESTS=OFF
+  cmake --build "$dir" -j"$(nproc)" --target fuzz_datafiles fuzz_heardlog fuzz_wav
+  mkdir -p "$dir/findings"
+  for name in datafiles heardlog wav; do
+    mkdir -p "$dir/corpus/$name"
+    echo "== fuzz_$name for ${seconds} s"
+    if ! "./$dir/fuzz_$name" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="$dir/findings/$name-" \
+        "$dir/corpus/$name" "fuzz/corpus/$name" 2>"$dir/fuzz_$name.log"; then
+      tail -n 60 "$dir/fuzz_$name.log" >&2
+      echo "fuzz_$name: FINDING (input in $dir/findings/)" >&2
+      failed=1
+    fi
+    grep -E "stat::number_of_executed_units|stat::peak_rss_mb" "$dir/fuzz_$name.log" || true
+  done
+  return $failed
+}
+
 cmd=${1:-run}
 shift || true
 case "$cmd" in
@@ -40,5 +77,7 @@ case "$cmd" in
   build) deps; build ;;
   run) deps; build; exec "./$BUILD_DIR/harkola" "$@" ;;
   test) deps; build; exec tests/run-tests.sh "$BUILD_DIR" ;;
-  *) echo "usage: $0 run|test|build|deps" >&2; exit 2 ;;
+  sanitize) deps; sanitize ;;
+  fuzz) deps; fuzz "$@" ;;
+  *) echo "usage: $0 run|test|build|deps|sanitize|fuzz [seconds]" >&2; exit 2 ;;
 esac
