@@ -81,7 +81,8 @@ bool WavReader::open(std::unique_ptr<std::istream> in, const std::string& name,
       // The header's size is checked against the file before anything is read or
       // allocated: a damaged one may claim 4 GB.
       if (size > remaining()) {
-        error = name + " has a format description that is cut short.";
+        error = name + " has a format description that is cut short (it claims " +
+                std::to_string(size) + " bytes, more than the file holds).";
         return false;
       }
       unsigned char fmt[kFormatBytesUsed] = {};
@@ -136,7 +137,8 @@ bool WavReader::open(std::unique_ptr<std::istream> in, const std::string& name,
       // Skip any other chunk (LIST, fact, ...); chunks are padded to even sizes.
       const std::uint64_t skip = static_cast<std::uint64_t>(size) + (size & 1);
       if (skip > remaining() || !s.seekg(static_cast<std::streamoff>(skip), std::ios::cur)) {
-        error = name + " is cut short before its audio data.";
+        error = name + " has a damaged header: a chunk claims " + std::to_string(size) +
+                " bytes, more than the file holds before its audio data.";
         return false;
       }
     }

@@ -92,8 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"cut_before_data", header(1, 1, 11025, 16, 0).substr(0, 36), "no audio data"},
         BadFile{"no_channels", header(1, 0, 11025, 16, 0), "impossible"},
         // Sizes are checked against the file before anything is allocated.
-        BadFile{"format_claims_4_GB", claimingFormat(0xFFFFFFF0u), "format description that is cut short"},
-        BadFile{"list_claims_past_the_end", claimingList(1000), "cut short before its audio data"},
+        BadFile{"format_claims_4_GB", claimingFormat(0xFFFFFFF0u), "claims 4294967280 bytes, more than the file holds"},
+        BadFile{"list_claims_past_the_end", claimingList(1000), "chunk claims 1000 bytes, more than the file holds"},
         // Rates are refused outside what sound cards use: a damaged one would make the
         // resampling cost unbounded.
         BadFile{"rate_1_Hz", header(1, 1, 1, 16, 2) + "ab", "sample rate of 1 Hz"},

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 
 #include "audio/AudioFFT.h"
 #include "audio/WavFile.h"
@@ -82,6 +83,26 @@ TEST(Resampler, FedOneSampleAtATimeGivesTheOneShotResult) {
   r.finish(out);
   EXPECT_EQ(out.size(), (in.size() * 11025 + 15999) / 16000);
   EXPECT_TRUE(out == oneShot);
+}
+
+// What flat memory rests on: a replay reads the file only a little ahead of the block
+// it analyses, however long the recording.
+TEST(WavSampleSourceReading, ReadsOnlyALittleAheadOfTheBlockAnalysed) {
+  test::TempFolder dir{"harkola-wavstream"};
+  WavAudio a;
+  a.sampleRate = 48000;
+  a.channels = 2;
+  a.samples.assign(std::size_t(2) * 48000 * 60, 1000);  // one minute, 11.5 MB
+  std::string err;
+  ASSERT_TRUE(writeWav(dir / "long.wav", a, err)) << err;
+  auto file = std::make_unique<std::ifstream>(dir / "long.wav", std::ios::binary);
+  std::ifstream* in = file.get();
+  WavReader reader;
+  ASSERT_TRUE(reader.open(std::move(file), "long.wav", err)) << err;
+  WavSampleSource source(std::move(reader));
+  std::vector<std::int16_t> block(kBlockSamples);
+  ASSERT_EQ(source.read(block.data(), block.size()), block.size());
+  EXPECT_LT(static_cast<long long>(in->tellg()), 300'000);
 }
 
 TEST(WavReaderRates, TheEdgesOfTheAcceptedRangeAreRead) {

@@ -55,7 +55,12 @@ TEST(FieldFile, WrittenRecordsReadBackAndAMissingFileIsReported) {
   bytes = "untouched";
   EXPECT_FALSE(readWholeFile(dir / "none.dat", bytes));
   EXPECT_FALSE(readWholeFile(dir.path, bytes));  // a folder is no file
+  // Far larger than any data file: refused before anything is parsed.
+  ASSERT_TRUE(writeWholeFile(dir / "big.dat", std::string(kMaxDataFileBytes + 1, ',')));
+  EXPECT_FALSE(readWholeFile(dir / "big.dat", bytes));
   EXPECT_EQ(bytes, "untouched");
+  ASSERT_TRUE(writeWholeFile(dir / "big.dat", std::string(kMaxDataFileBytes, ',')));
+  EXPECT_TRUE(readWholeFile(dir / "big.dat", bytes));
 }
 
 struct NumberCase {
