@@ -6,8 +6,8 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include "audio/frmGraph.h"
-#include "clock/frmPrimary.h"
+#include "clock/frmGraph.h"
+#include "app/frmPrimary.h"
 #include "rig/frmFollow.h"
 #include "voice/frmVoiceSel.h"
 

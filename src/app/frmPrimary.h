@@ -9,12 +9,14 @@
 #include <functional>
 #include <memory>
 
-#include "app/Notice.h"
+#include "common/Notice.h"
 #include "analysis/AnalysisHost.h"
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "clock/BeaconClock.h"
 #include "clock/HeardLog.h"
+#include "clock/SlotDetector.h"
 #include "clock/TimeSource.h"
+#include "rig/RigSession.h"
 
 class QAction;
 class QFrame;
@@ -28,8 +30,9 @@ class QGroupBox;
 namespace harkola {
 
 class AlignedTicker;
-class RigLink;
-class ResfileSoundModule;
+class Rig;
+class RigCtrl;
+class VoicePlayer;
 class frmVoiceSel;
 class frmDataAnalysis;
 class frmNextBeacon;
@@ -39,10 +42,16 @@ class frmFollow;
 class frmAnalyser;
 class CaptureProvider;
 
-// The devices and windows the main window reaches through seams, so tests can run it
-// headless with a simulated clock.
+// The devices the main window reaches through seams. The program's composition root
+// (main) makes the real ones; tests hand in fakes and run the window headless with a
+// simulated clock. All are borrowed and must outlive the window.
 struct PrimaryServices {
   TimeSource* time = nullptr;          // required
+  VoicePlayer* voice = nullptr;        // required: the announcement clips
+  SlotDetector* detector = nullptr;    // required: hears the slots of automatic logging
+  Rig* rig = nullptr;                  // required: what rig control drives
+  bool rigNeedsTest = true;            // `rig` is the serial link: its setup test must pass first
+  RigCtrl* rigSetup = nullptr;         // the serial link the setup window tests (null: no setup)
   std::string dataFolder;               // empty: the current folder at start-up
   std::function<bool()> soundCardTest;  // a sound output device exists (default: SoundCardTest)
   bool showClosingWindow = true;        // the 2 s closing window at shutdown
@@ -50,7 +59,7 @@ struct PrimaryServices {
   // Called after each new-slot sequence (not the first) with the wall-clock time by
   // which it ran past the slot's true start, in milliseconds (for measuring).
   std::function<void(double)> newSlotLateness;
-  // The analyser's audio inputs (null: the system's sound cards). Borrowed.
+  // The analyser's audio inputs: the system's sound cards, or a recording. Required.
   CaptureProvider* capture = nullptr;
 };
 
@@ -189,8 +198,7 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   frmNextBeacon* m_next = nullptr;
   frmGraph* m_graph = nullptr;
   frmGraphFollow* m_graphFollow = nullptr;
-  std::unique_ptr<RigLink> m_rig;
-  ResfileSoundModule* m_voice = nullptr;
+  RigSession m_rigSession;
   frmVoiceSel* m_voiceSel = nullptr;
   frmDataAnalysis* m_analysis = nullptr;
   bool m_manualBeforeAnalysis = false;
@@ -199,7 +207,6 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   bool m_shutDown = false;
   bool m_selectingBand = false;
   frmAnalyser* m_analyser = nullptr;
-  std::unique_ptr<CaptureProvider> m_soundCards;
 };
 
 }  // namespace harkola
