@@ -317,7 +317,7 @@ void frmPrimary::buildMenus() {
   connect(mnuChart, &QAction::triggered, this, &frmPrimary::mnuChart_Click);
   toggle(mnuFollowBeacon, &frmPrimary::mnuFollowBeacon_Click);
   connect(mnuHelpFile, &QAction::triggered, this, [this] { showHelpContents(this); });
-  connect(mnuAbout, &QAction::triggered, this, [this] { showAboutBox(d.TitleText, this); });
+  connect(mnuAbout, &QAction::triggered, this, [this] { showAboutBox(d.TitleText, d.DataFolder, d.LogFolder, this); });
 }
 
 }  // namespace harkola
