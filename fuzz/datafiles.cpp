@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/PublicDecs.h"
-#include "clock/ArrayCalcsModule.h"
+#include "common/PublicDecs.h"
+#include "data/ArrayCalcsModule.h"
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
 #include "data/StartupChecks.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "clock/LocalTime.h"
+#include "common/LocalTime.h"
 
 namespace harkola {
 
