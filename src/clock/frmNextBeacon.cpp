@@ -6,9 +6,10 @@
 
 namespace harkola {
 
-frmNextBeacon::frmNextBeacon(QWidget* parent) : QWidget(parent, Qt::Window) {
+frmNextBeacon::frmNextBeacon(QWidget* parent, const std::string& titleText)
+    : QWidget(parent, Qt::Window) {
   setObjectName("frmNextBeacon");
-  setWindowTitle("Harkola 4 - Next Beacon");
+  setWindowTitle(QString::fromStdString(titleName(titleText) + " - Next Beacon"));
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(16, 12, 16, 12);
   auto add = [&](const char* title, const char* name, int row, int pointSize) {
