@@ -23,6 +23,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/ScreenKeeper.h"
 #include "app/PublicDecs.h"
 #include "app/ShellResources.h"
 #include "app/frmSplash.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Harkola");
   QApplication::setApplicationVersion(HARKOLA_VERSION);
+  harkola::ScreenKeeper::install();
 
   std::filesystem::path dataFolder;
   int measureSlots = 0;
