@@ -12,6 +12,9 @@ frmNextBeacon::frmNextBeacon(QWidget* parent, const std::string& titleText)
   setWindowTitle(QString::fromStdString(titleName(titleText) + " - Next Beacon"));
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(16, 12, 16, 12);
+  // Fixed to its contents: nothing to gain from resizing, and a window manager then
+  // draws no resize handle (an empty strip that looked like a squashed status bar).
+  grid->setSizeConstraint(QLayout::SetFixedSize);
   auto add = [&](const char* title, const char* name, int row, int pointSize) {
     auto* t = new QLabel(title, this);
     auto* v = new QLabel(this);

@@ -1,5 +1,5 @@
-// Window captions name the program as its title text does, so a new version needs no
-// caption edits.
+// What a window manager shows of the small windows: captions that name the program as
+// its title text does (a new version needs no caption edits), and frames without empty strips.
 #include <gtest/gtest.h>
 
 #include <QStringList>
@@ -29,6 +29,16 @@ TEST(Captions, FollowTheTitleText) {
   EXPECT_EQ(captions(d), QStringList({"Harkola 6 - Next Beacon", "Harkola 6   Edit Beacon Data",
                                       "Harkola 6   Home location and settings", "About Harkola 6"}));
   EXPECT_EQ(frmNextBeacon().windowTitle(), "Harkola 5 - Next Beacon");
+}
+
+// A window the user cannot usefully resize is fixed to its contents, so a window manager
+// draws no resize strip under it (an empty strip that looked like a squashed status bar).
+TEST(NextBeaconWindow, IsFixedToItsContents) {
+  frmNextBeacon next;
+  next.setNext("New Zealand", "ZL6B", "OK");
+  next.show();
+  EXPECT_EQ(next.minimumSize(), next.maximumSize());
+  EXPECT_GE(next.height(), next.sizeHint().height());
 }
 
 }  // namespace
