@@ -368,7 +368,7 @@ void frmChart::build3D(Display d) {
     bars->columnAxis()->setTitle("Time");
     bars->valueAxis()->setTitle("Signal Strength");
     bars->valueAxis()->setTitleVisible(true);
-    bars->valueAxis()->setLabelFormat("%d");
+    bars->valueAxis()->setLabelFormat("%.0f");
     bars->valueAxis()->setRange(0, static_cast<float>(topValue()));
     bars->valueAxis()->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
     // One colour scale for all rows: weak signals blue, strong ones red.
@@ -410,7 +410,7 @@ void frmChart::build3D(Display d) {
     surface->axisX()->setTitle("Time");
     surface->axisY()->setTitle("Signal Strength");
     surface->axisY()->setTitleVisible(true);
-    surface->axisY()->setLabelFormat("%d");
+    surface->axisY()->setLabelFormat("%.0f");
     surface->axisY()->setRange(0, static_cast<float>(topValue()));
     surface->axisY()->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
     // Grid lines at 0..rows+1, labelled with the row labels at 1..rows.
@@ -430,13 +430,14 @@ void frmChart::build3D(Display d) {
   // viewer, and a deeper graph so each row's label has room beside its neighbours.
   const bool manyRows = rows > 6;
   Q3DTheme* theme = graph->activeTheme();
-  theme->setFont(QFont("Arial", manyRows ? 22 : 30));
+  theme->setFont(QFont("Arial", manyRows ? 18 : 30));
   theme->setLabelBackgroundEnabled(false);
   theme->setBackgroundColor(Qt::white);
   theme->setWindowColor(Qt::white);
   graph->setAspectRatio(m_widthToHeight);
-  graph->setHorizontalAspectRatio(manyRows ? 1.3 : 2.5);  // hours along, series across
-  graph->scene()->activeCamera()->setCameraPosition(-30.0f, 28.0f, 105.0f);
+  graph->setHorizontalAspectRatio(manyRows ? 1.0 : 2.5);  // hours along, series across
+  graph->scene()->activeCamera()->setCameraPosition(manyRows ? -42.0f : -30.0f, manyRows ? 32.0f : 28.0f,
+                                                    manyRows ? 72.0f : 105.0f);
   graph->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
   m_graph3D = graph;
   m_container3D = QWidget::createWindowContainer(graph, MSChart1);

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QScreen>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -236,7 +238,13 @@ TEST(SummaryChart, OneRowIsOneSeriesOf23PointsWithTooltipsTitleAnd3DBar) {
 TEST(SummaryChart, EighteenBeaconsGetTheirOwnColoursAndTheLegendStaysOffThePlot) {
   ChartInput in = oneRow();
   in.table.resize(19, in.table[1]);
-  for (int s = 1; s <= 18; ++s) in.table[static_cast<std::size_t>(s)][0] = "BEACON" + std::to_string(s);
+  const char* calls[] = {"4U1UN", "VE8AT", "W6WX", "KH6RS", "ZL6B", "VK6RBP", "JA2IGY", "RR9O", "VR2B",
+                         "4S7B", "ZS6DN", "5Z4B", "4X6TU", "OH2B", "CS3B", "LU4AA", "OA4B", "YV5B"};
+  for (int s = 1; s <= 18; ++s) {
+    auto& row = in.table[static_cast<std::size_t>(s)];
+    row[0] = calls[s - 1];
+    for (int h = 1; h <= 23; ++h) row[static_cast<std::size_t>(h)] = std::to_string((h * (s % 5 + 1) + s) % 10);
+  }
   for (auto display : {frmChart::Display::Line2D, frmChart::Display::Bar2D}) {
     frmChart c("Harkola 5 ", in);
     c.setDisplay(display);
@@ -254,6 +262,21 @@ TEST(SummaryChart, EighteenBeaconsGetTheirOwnColoursAndTheLegendStaysOffThePlot)
     }
     EXPECT_EQ(colours.size(), 18u);
     EXPECT_FALSE(chart->legend()->geometry().intersects(chart->plotArea()));
+  }
+  // With HARKOLA_SHOTS=<folder> (and a real display) the 2-D and 3-D line charts are
+  // also saved as PNG for a look.
+  if (const char* shots = std::getenv("HARKOLA_SHOTS")) {
+    frmChart c("Harkola 5 ", in);
+    c.show();
+    for (auto [display, name] : {std::pair(frmChart::Display::Line2D, "chart-2d"),
+                                 std::pair(frmChart::Display::Line3D, "chart-3d"),
+                                 std::pair(frmChart::Display::Bar3D, "chart-3d-bars")}) {
+      c.setDisplay(display);
+      QElapsedTimer t;
+      t.start();
+      while (t.elapsed() < 2000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+      c.screen()->grabWindow(0).save(QString("%1/%2.png").arg(shots, name));
+    }
   }
 }
 
