@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 
 class QLabel;
 

@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "app/frmAbout.h"
 #include "clock/frmNextBeacon.h"
 #include "data/frmBeaconDataEdit.h"
