@@ -78,10 +78,12 @@ class LogLoader {
   std::size_t recordsRead() const { return m_data.records.size(); }
   // The loaded, sorted log (valid once Done; leaves the loader empty).
   LogData take() { return std::move(m_data); }
-  // Once Failed: the line (1-based) of the first record that could not be read, 0 when
-  // the log held no record at all.
+  // Once Failed: the file's line (1-based) where the record that could not be read
+  // starts, and that line's text (blanks around removed, long lines shortened); 0 and
+  // empty when no line is to blame (an empty file, or one without any record).
   std::size_t failedLine() const { return m_failedLine; }
-  // kFormatUnsuitableMessage, followed by that line's number and text when known.
+  const std::string& failedLineText() const { return m_failedText; }
+  // The message for a refused file: the general one, and the line that could not be read.
   std::string failureMessage() const;
 
  private:
@@ -90,9 +92,11 @@ class LogLoader {
   bool fillRecord(LogRecord& r, std::string_view date);
   std::uint32_t internCallsign(std::string_view cs);
   void finish();
-  void noteFailure(std::size_t from);
+  void fail(std::size_t recordStart);
 
   LogData m_data;
+  std::size_t m_failedLine = 0;
+  std::string m_failedText;
   std::size_t m_pos = 0;
   std::size_t m_lineCount = 0;
   bool m_fieldPath = true;
@@ -102,8 +106,6 @@ class LogLoader {
   std::uint8_t m_lastMonth = 0;
   std::unordered_map<std::string, std::uint32_t> m_callsignIndex;  // upper case -> id
   std::string m_key;
-  std::size_t m_failedLine = 0;
-  std::string m_failedText;
 };
 
 // Loads a whole image in one go; on failure returns false, `data` is left empty and

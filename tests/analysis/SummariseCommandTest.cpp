@@ -99,8 +99,8 @@ TEST_F(SummariseCommand, UnsuitableLogFails) {
   std::ofstream(log, std::ios::binary) << "\"Date\",\"Time\",\"Band\",\"Callsign\",\"S\"\r\n";
   EXPECT_EQ(run({log, "--by-band", "--beacon", "ZL6B"}), 1);
   EXPECT_EQ(err.str(),
-            "The input data file format is unsuitable. Line 1 could not be read: "
-            "\"Date\",\"Time\",\"Band\",\"Callsign\",\"S\"\n");
+            "The input data file format is unsuitable.\n\nLine 1 could not be read as a heard-log "
+            "record:\n\"Date\",\"Time\",\"Band\",\"Callsign\",\"S\"\n");
   EXPECT_EQ(out.str(), "");
 }
 
