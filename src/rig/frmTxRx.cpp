@@ -15,6 +15,8 @@
 #include "app/UserDialogs.h"
 #include "rig/RigCommands.h"
 #include "rig/RigData.h"
+#include "rig/RigLinkPanel.h"
+#include "rig/RigLinkSettings.h"
 
 namespace harkola {
 
@@ -75,6 +77,9 @@ frmTxRx::frmTxRx(PublicDecs& d, RigCtrl& rig, RigDefaultWriter writeDefault, QWi
   auto* left = new QVBoxLayout;
   left->addWidget(lblPortSetup);
   left->addLayout(portGrid);
+  left->addSpacing(8);
+  linkPanel = new RigLinkPanel(systemSerialPorts(), this);
+  left->addWidget(linkPanel);
   left->addSpacing(12);
   auto* makerRow = new QHBoxLayout;
   makerRow->addWidget(lblStrings, 0, Qt::AlignTop);
@@ -175,6 +180,7 @@ bool frmTxRx::load() {
   setWindowTitle(qs(d_.TitleText + "  Rig Control"));
   d_.RigTested = false;
   d_.RigStartPending = false;
+  linkPanel->showSettings(loadRigLinkSettings(d_.DataFolder));
   return showData();
 }
 
@@ -245,7 +251,8 @@ void frmTxRx::editCode(int line, bool fromLabelEdit) {
   if (line < 1 || line > kLines) return;
   const int row = line + 6;
   dialogs().beep();
-  const auto answer = dialogs().input(this, "Enter new control code", qs(d_.TitleText), kLeaveBlank);
+  const auto answer =
+      dialogs().input(this, "Enter new control code" + lineDetail(line), qs(d_.TitleText), kLeaveBlank);
   if (!answer || answer->isEmpty()) return;
   if (*answer == kLeaveBlank) {
     d_.RigTable[row][1].clear();
@@ -267,7 +274,8 @@ void frmTxRx::editLabel(int line, bool fromCodeEdit) {
   if (line < 1 || line > kLines) return;
   const int row = line + 6;
   dialogs().beep();
-  const auto answer = dialogs().input(this, "Enter new control code label", qs(d_.TitleText), kLeaveBlank);
+  const auto answer =
+      dialogs().input(this, "Enter new control code label" + lineDetail(line), qs(d_.TitleText), kLeaveBlank);
   if (!answer || answer->isEmpty()) return;
   if (*answer == kLeaveBlank) {
     d_.RigTable[row][0].clear();
@@ -278,6 +286,14 @@ void frmTxRx::editLabel(int line, bool fromCodeEdit) {
   d_.RigTable[row][0] = answer->toStdString();
   lblRig[line]->setText(*answer);
   if (!fromCodeEdit) editCode(line, true);
+}
+
+// Which line is being edited and what it holds now, below the prompt.
+QString frmTxRx::lineDetail(int line) const {
+  const auto& row = d_.RigTable[line + 6];
+  const QString label = row[0].empty() ? QString("(no label)") : "\"" + qs(row[0]) + "\"";
+  const QString code = row[1].empty() ? QString("(blank)") : qs(row[1]);
+  return QString("\n\nLine %1 of 14, %2, code now: %3").arg(line).arg(label, code);
 }
 
 bool frmTxRx::eventFilter(QObject* watched, QEvent* event) {
@@ -352,6 +368,11 @@ void frmTxRx::done(int result) {
   } else {
     ask("The file RigData.dat could not be written in " + d_.DataFolder +
             ".  Your settings are kept for this session only.",
+        NoticeIcon::Critical, NoticeButtons::Ok);
+  }
+  if (!saveRigLinkSettings(d_.DataFolder, linkPanel->settings())) {
+    ask("The file RigLink.dat could not be written in " + d_.DataFolder +
+            ".  The rig link and port devices stay as they were.",
         NoticeIcon::Critical, NoticeButtons::Ok);
   }
   rig_.CloseRigPort();
