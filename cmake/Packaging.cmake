@@ -32,16 +32,19 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME harkola)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Harkola developers")
-set(CPACK_PACKAGE_CONTACT "Harkola developers <harkola@localhost.localdomain>")
+# The maintainer field (name and mail address) of the package.
+set(HARKOLA_PACKAGE_MAINTAINER "Harkola developers <harkola@example.org>" CACHE STRING
+  "Maintainer of the Debian package: Name <address>")
+set(CPACK_PACKAGE_CONTACT "${HARKOLA_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "monitor for the NCDXF/IARU HF beacon network")
 set(CPACK_PACKAGE_DESCRIPTION
-"Harkola shows which of the eighteen NCDXF/IARU HF beacons is on the air on the
-chosen band and which comes next, with distance and azimuth from home. It
-announces beacons by voice, logs heard beacons by hand or automatically from the
-receiver's audio, retunes the receiver over a serial port or through Hamlib's
-rigctld (never transmitting), and turns heard logs into tables and charts.
-harkola-cli gives the schedule, recording analysis and log summaries on the
-command line.")
+"Harkola shows which of the eighteen NCDXF/IARU HF beacons is on the
+air on the chosen band and which comes next, with distance and azimuth
+from home. It announces beacons by voice, logs heard beacons by hand or
+automatically from the receiver's audio, retunes the receiver over a
+serial port or through Hamlib's rigctld (never transmitting), and turns
+heard logs into tables and charts. harkola-cli gives the schedule,
+recording analysis and log summaries on the command line.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)

@@ -40,7 +40,7 @@ if grep -v -E '^/usr/(bin|share)/' <<<"$list" | grep -v -E '^/(usr/(share/)?)?$'
 fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6network6 libqt6serialport6 libqt6multimedia6 libc6 qt6-qpa-plugins; do
+for lib in libqt6widgets6 libqt6serialport6 libqt6multimedia6 libc6 qt6-qpa-plugins; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 
@@ -58,6 +58,6 @@ for page in harkola harkola-cli; do
 done
 
 # lintian exits non-zero on errors; warnings are printed for the reader.
-lintian --no-tag-display-limit "$deb" | tee "$root/lintian.txt" || true
+lintian --tag-display-limit 0 "$deb" 2>&1 | tee "$root/lintian.txt" || true
 grep -q '^E: ' "$root/lintian.txt" && fail "lintian reports errors"
 echo "package checks passed"
