@@ -4,18 +4,17 @@
 
 namespace harkola {
 
-MeterLevelDetector::MeterLevelDetector(std::unique_ptr<SlotDetector> inner, MeterReader read,
-                                       std::chrono::milliseconds readInterval)
-    : inner_(std::move(inner)), read_(std::move(read)), interval_(readInterval) {}
+MeterLevelDetector::MeterLevelDetector(SlotDetector& inner, MeterReader read, std::chrono::milliseconds readInterval)
+    : inner_(inner), read_(std::move(read)), interval_(readInterval) {}
 
 void MeterLevelDetector::beginSlot(const SlotRef& slot) {
   previous_ = current_;
   current_ = SlotMeter{slot.start, true, std::nullopt, std::nullopt};
-  inner_->beginSlot(slot);
+  inner_.beginSlot(slot);
 }
 
 void MeterLevelDetector::addBlock(const std::int16_t* samples, std::size_t count, SysTime end) {
-  inner_->addBlock(samples, count, end);
+  inner_.addBlock(samples, count, end);
 }
 
 void MeterLevelDetector::sample(SysTime now) {
@@ -31,7 +30,7 @@ void MeterLevelDetector::sample(SysTime now) {
 
 SlotDecision MeterLevelDetector::decide(SysTime now) {
   sample(now);
-  SlotDecision d = inner_->decide(now);
+  SlotDecision d = inner_.decide(now);
   if (!d.heard) return d;
   // An answer about the running slot, or a late one about the slot before it.
   const SlotMeter* m = &current_;

@@ -15,7 +15,6 @@
 
 #include <chrono>
 #include <functional>
-#include <memory>
 #include <optional>
 
 #include "clock/SlotDetector.h"
@@ -27,7 +26,8 @@ class MeterLevelDetector : public SlotDetector {
   // An S level 1..9 now, or nullopt when the meter cannot be read.
   using MeterReader = std::function<std::optional<int>()>;
 
-  MeterLevelDetector(std::unique_ptr<SlotDetector> inner, MeterReader read,
+  // `inner` is borrowed and must outlive this detector.
+  MeterLevelDetector(SlotDetector& inner, MeterReader read,
                      std::chrono::milliseconds readInterval = std::chrono::milliseconds(300));
 
   void beginSlot(const SlotRef& slot) override;
@@ -49,7 +49,7 @@ class MeterLevelDetector : public SlotDetector {
   };
   void sample(SysTime now);
 
-  std::unique_ptr<SlotDetector> inner_;
+  SlotDetector& inner_;
   MeterReader read_;
   std::chrono::milliseconds interval_;
   SlotMeter current_, previous_;

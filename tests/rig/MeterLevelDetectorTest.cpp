@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <memory>
 
 namespace harkola {
 namespace {
@@ -23,9 +24,7 @@ class ScriptedDetector : public SlotDetector {
 class MeterLevel : public ::testing::Test {
  protected:
   MeterLevel() {
-    auto inner = std::make_unique<ScriptedDetector>();
-    detector = inner.get();
-    meter = std::make_unique<MeterLevelDetector>(std::move(inner), [this]() -> std::optional<int> {
+    meter = std::make_unique<MeterLevelDetector>(*detector, [this]() -> std::optional<int> {
       readAt.push_back(now - slotStart);
       if (readings.empty()) return std::nullopt;
       const auto v = readings.front();
@@ -52,7 +51,8 @@ class MeterLevel : public ::testing::Test {
   SysTime slotStart = SysTime{} + 1000s, now{};
   std::deque<std::optional<int>> readings;
   std::vector<SysTime::duration> readAt;
-  ScriptedDetector* detector = nullptr;
+  std::unique_ptr<ScriptedDetector> owned = std::make_unique<ScriptedDetector>();
+  ScriptedDetector* detector = owned.get();
   std::unique_ptr<MeterLevelDetector> meter;
 };
 
