@@ -144,11 +144,8 @@ void SerialRigPort::close() {
   port_.close();
 }
 
-RigCtrl::Notifier dialogNotifier(QWidget* parent) {
-  return [parent](const Notice& n) { return dialogs().message(parent, n); };
-}
-
-RigLink::RigLink(PublicDecs& d, QWidget* dialogParent) : ctrl_(d, port_, dialogNotifier(dialogParent)) {
+SerialRig::SerialRig(PublicDecs& d, QWidget* dialogParent)
+    : ctrl_(d, port_, dialogNotifierFor(dialogParent)), rig_(d, ctrl_) {
   // The device chosen in Rig setup (RigLink.dat, read at every opening so a change
   // there counts at once), else the usual rule.
   port_.setDeviceResolver([&d](const std::string& number) {
