@@ -45,6 +45,8 @@ class RigctldRig : public Rig {
   SMeterReading readSLevel();
 
   bool sessionRunning() const { return session_; }
+  // The running session's connection failed (and that has been reported once).
+  bool connectionLost() const { return session_ && lost_; }
   // Every command line written, as written (for a diagnostic trace).
   void setTrace(std::function<void(const std::string&)> trace) { trace_ = std::move(trace); }
 

@@ -90,7 +90,7 @@ frmTxRx::frmTxRx(PublicDecs& d, RigCtrl& rig, RigDefaultWriter writeDefault, QWi
   auto* hint = new QLabel(
       "Double click a label or a code to change it.  Kenwood codes are sent as written; "
       "Icom and Yaesu codes are pairs of hexadecimal digits, one byte each.\n\n"
-      "Rig control stays off until every line has been tested with the rig.",
+      "Over the serial port, rig control stays off until every line has been tested with the rig.",
       this);
   hint->setWordWrap(true);
   hint->setMaximumWidth(430);
@@ -354,7 +354,9 @@ void frmTxRx::done(int result) {
     QDialog::done(QDialog::Rejected);
     return;
   }
-  if (!d_.RigTested &&
+  // The test is of the serial command codes: with rigctld chosen it is no condition.
+  const bool serialLink = linkPanel->settings().kind == RigLinkKind::Serial;
+  if (!d_.RigTested && serialLink &&
       ask("You have not tested all of your settings, rig control will not work until you do.  Continue to quit?",
           NoticeIcon::Question, NoticeButtons::YesNo) != Answer::Yes)
     return;

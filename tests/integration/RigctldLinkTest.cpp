@@ -5,13 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
 
+#include "integration/RigctldServer.h"
 #include "rig/RigctldRig.h"
 
 namespace harkola {
@@ -20,57 +16,19 @@ namespace {
 class RigctldLink : public ::testing::Test {
  protected:
   void SetUp() override {
-    exe_ = QStandardPaths::findExecutable("rigctld");
-    if (exe_.isEmpty()) GTEST_SKIP() << "rigctld is not installed (Debian package libhamlib-utils)";
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    port_ = probe.serverPort();
-    probe.close();
-    startServer();
+    if (test::RigctldServer::executable().isEmpty())
+      GTEST_SKIP() << "rigctld is not installed (Debian package libhamlib-utils)";
+    ASSERT_TRUE(server_.start());
   }
-  void TearDown() override { stopServer(); }
-
-  void startServer() {
-    server_.start(exe_, {"-m", "1", "-T", "127.0.0.1", "-t", QString::number(port_)});
-    ASSERT_TRUE(server_.waitForStarted(3000));
-    QElapsedTimer t;
-    t.start();
-    for (;;) {
-      QTcpSocket s;
-      s.connectToHost(QHostAddress::LocalHost, port_);
-      if (s.waitForConnected(200)) break;
-      ASSERT_LT(t.elapsed(), 5000) << "rigctld does not listen on port " << port_;
-      QThread::msleep(50);
-    }
-  }
-  void stopServer() {
-    if (server_.state() == QProcess::NotRunning) return;
-    server_.kill();
-    server_.waitForFinished(3000);
-  }
-
-  // A second client in rigctld's plain protocol: one command, its reply lines.
-  QStringList ask(const QString& command) {
-    QTcpSocket s;
-    s.connectToHost(QHostAddress::LocalHost, port_);
-    EXPECT_TRUE(s.waitForConnected(2000));
-    s.write((command + "\n").toLatin1());
-    s.waitForBytesWritten(2000);
-    QByteArray got;
-    const int expected = command == "m" ? 2 : 1;
-    QElapsedTimer t;
-    t.start();
-    while (got.count('\n') < expected && t.elapsed() < 3000) {
-      if (s.waitForReadyRead(200)) got += s.readAll();
-    }
-    return QString::fromLatin1(got).split('\n', Qt::SkipEmptyParts);
-  }
-  QString frequency() { return ask("f").value(0); }
-  QString mode() { return ask("m").join(' '); }
+  void startServer() { ASSERT_TRUE(server_.start()); }
+  void stopServer() { server_.stop(); }
+  QStringList ask(const QString& command) { return server_.ask(command); }
+  QString frequency() { return server_.frequency(); }
+  QString mode() { return server_.mode(); }
 
   // The link under test, with every line it writes kept.
   std::unique_ptr<RigctldRig> link(int timeoutMs = 3000) {
-    auto r = std::make_unique<RigctldRig>("localhost", port_, timeoutMs);
+    auto r = std::make_unique<RigctldRig>("localhost", server_.port(), timeoutMs);
     r->setTrace([this](const std::string& l) { sent_.push_back(l); });
     return r;
   }
@@ -84,9 +42,7 @@ class RigctldLink : public ::testing::Test {
       EXPECT_TRUE(allowed.match(QString::fromStdString(l)).hasMatch()) << "sent: " << l;
   }
 
-  QString exe_;
-  quint16 port_ = 0;
-  QProcess server_;
+  test::RigctldServer server_;
   std::vector<std::string> sent_;
 };
 
