@@ -81,5 +81,29 @@ TEST_F(RigctldMainWindow, DrivesTheRigAndALostServerEndsRigControlOnce) {
   EXPECT_EQ(dialogs.messages.size(), 1u);  // the transmit warning only
 }
 
+// With the S-meter ticked, the meter reads as an S level during a session; a server
+// lost during a reading on the clock's tick is reported once, on the tick, and rig
+// control ends.
+TEST_F(RigctldMainWindow, MeterReadingsAndALinkLostDuringOne) {
+  RigLinkSettings s = loadRigLinkSettings(dir / "data");
+  s.sLevelFromMeter = true;
+  ASSERT_TRUE(saveRigLinkSettings(dir / "data", s));
+  EXPECT_EQ(choice->meterLevel(), std::nullopt) << "no session yet";
+  win->mnuRigCtrlActivate_Click();
+  ASSERT_TRUE(win->mnuRigCtrlActivate->isChecked());
+  const std::optional<int> level = choice->meterLevel();
+  ASSERT_TRUE(level);
+  EXPECT_GE(*level, 1);
+  EXPECT_LE(*level, 9);
+
+  server.stop();
+  dialogs.messages.clear();
+  EXPECT_EQ(choice->meterLevel(), std::nullopt);
+  tick(300);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("Rig control has stopped"), std::string::npos);
+  EXPECT_FALSE(win->mnuRigCtrlActivate->isChecked());
+}
+
 }  // namespace
 }  // namespace harkola

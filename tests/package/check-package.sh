@@ -40,7 +40,7 @@ if grep -v -E '^/usr/(bin|share)/' <<<"$list" | grep -v -E '^/(usr/(share/)?)?$'
 fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6serialport6 libqt6multimedia6 libc6 qt6-qpa-plugins; do
+for lib in libqt6widgets6 libqt6network6 libqt6serialport6 libqt6multimedia6 libc6 qt6-qpa-plugins; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 
