@@ -145,7 +145,9 @@ TEST_F(DataAnalysisWindow, LoadsSortedSummarisesSavesAndResetsWhileTheHostIsPaus
     EXPECT_EQ(w->grid().rowCount(), 1);
     EXPECT_EQ(cell(0, 0) + cell(0, 9), noMonth ? "18MHz0" : "18MHz6");
   }
-  w.reset();
+  w->close();
+  EXPECT_EQ(host.resumes, 2);
+  w.reset();  // going away with its owner calls nobody back
   EXPECT_EQ(host.resumes, 2);
 }
 
