@@ -30,7 +30,7 @@ class RigctldMainWindow : public test::PrimaryFixture {
     ASSERT_TRUE(start(LocalTime{2026, 12, 6, 8, 0, 0, 0}));
     dialogs.messages.clear();
   }
-  bool redBands() const { return !win->opgBandSelect[0]->styleSheet().isEmpty(); }
+  bool redBands() const { return win->opgBandSelect[0]->styleSheet().contains("255,0,0"); }
 
   test::RigctldServer server;
   std::unique_ptr<RigChoice> choice;
