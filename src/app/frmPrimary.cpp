@@ -203,6 +203,7 @@ void frmPrimary::onTick() {
   if (m_shutDown) return;
   const long slotsBefore = m_clock.newSlotCount;
   m_clock.tick(m_services.time->now());
+  checkRigLink();
   if (m_services.newSlotLateness && slotsBefore > 0 && m_clock.newSlotCount != slotsBefore) {
     using namespace std::chrono;
     const auto us = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
