@@ -55,7 +55,7 @@ constexpr int kShortSeg = 32, kShortHop = 16;
 constexpr double kNoiseBandHz = 270.0;  // the filters are flat well beyond this
 constexpr double kToneSearchHz = 262.0;
 constexpr int kCandidates = 8;
-constexpr int kSearchStep = 2;  // samples between tried start times
+constexpr int kSearchStep = 6;  // samples (8 ms) between tried start times, refined later
 // A short cell's noise replaces the long one's when this much higher (a static crash).
 constexpr double kCrashRatio = 3.0;
 constexpr int kGapGroup = 5;
@@ -63,7 +63,10 @@ constexpr double kNearbyShare = 0.5;
 // Another beacon's keying must fit this much better before the match is given to it
 // (noise alone lets a partly overlapping keying come close to a weak match).
 constexpr double kOtherShare = 1.15;
-constexpr int kPieceSamples = 184;  // a quarter of a dash at 735 Hz
+// A dash is summed in kDashPieces coherent pieces of a third of a second: short enough
+// for a tone whose phase wanders and drifts on the path, long enough to gather energy.
+constexpr int kDashPieces = 3;
+constexpr int kPieceSamples = 245;
 
 // The per-cell noise of a window: low-quantile bin power over the flat band of the filters,
 // in units of power per baseband sample, and the detection spectrum of the long cells.
@@ -178,11 +181,11 @@ KeyingMatcher::Template KeyingMatcher::buildTemplate(const BeaconKeying& k) {
       t.all.push_back({at(e.start), at(e.start + e.length), 0});
       continue;
     }
-    // A dash in four coherent pieces.
+    // A dash in coherent pieces.
     const int s = at(e.start);
-    for (int q = 0; q < 4; ++q)
+    for (int q = 0; q < kDashPieces; ++q)
       t.all.push_back({s + q * kPieceSamples, s + (q + 1) * kPieceSamples, 1 + e.dash});
-    t.span = s + 4 * kPieceSamples;
+    t.span = s + kDashPieces * kPieceSamples;
   }
   // Key-up gaps, their edges trimmed against keying shape and timing error.
   for (const KeyInterval& g : k.off) {
@@ -382,9 +385,9 @@ MatchResult KeyingMatcher::match(const Cf* samples, std::size_t count, double fi
     m.keyUpShare = on.ratio() > 0 ? g[kGapGroup].ratio() / on.ratio() : 0.0;
     if (z < kScoreThreshold)
       m.rejection = Rejection::WeakScore;
-    else if (g[kGapGroup].score() > 4.0 && g[kGapGroup].ratio() > 0.25 * on.ratio())
+    else if (g[kGapGroup].score() > 5.0 && g[kGapGroup].ratio() > 0.3 * on.ratio())
       m.rejection = Rejection::KeyUpPower;
-    else if (g[2].score() > 4.0 && g[2].ratio() > 0.5 * g[1].ratio())
+    else if (g[3].score() > 6.0 && g[2].ratio() > 0.7 * g[1].ratio() && g[3].ratio() > 0.3 * g[1].ratio())
       m.rejection = Rejection::NoLadderStep;
     else if (g[0].score() > 8.0 && g[1].ratio() < 0.1 * g[0].ratio())
       m.rejection = Rejection::NoDash;

@@ -12,13 +12,14 @@
 //   candidates of a 2.9 Hz spectrum, each tried at three fine frequencies, and the
 //   keying start over -1.2..+1.2 s of the slot boundary.
 // - Every key-down element is summed coherently (callsign elements whole, each dash in
-//   four 250 ms pieces, so a tone whose phase wanders over a second still adds up); the
+//   three pieces of a third of a second, so a tone whose phase wanders over a second
+//   still adds up); the
 //   element energies, in units of the noise, are combined non-coherently, weighted by
 //   the energy each element should carry. The score is that sum in standard
 //   deviations of the noise-only sum.
 // - A match is rejected when its key-up gaps hold power comparable to its key-down
-//   elements (a steady carrier, chatter), when the 10 W dash is as strong as the 100 W
-//   one (a carrier), when a strong callsign has no 100 W dash after it (chatter), or
+//   elements (a steady carrier, chatter), when the 10 W and 1 W dashes are about as
+//   strong as the 100 W one (a carrier), when a strong callsign has no 100 W dash after it (chatter), or
 //   when the same keying fits better a little off the tone (the match is leakage of a
 //   stronger signal near by), or when another beacon's keying fits the tone better.
 

@@ -37,8 +37,8 @@ int classicSLevel(double amplitude, double noiseRms, const std::string& callsign
   SpectrumFrame spectrum{};
   constexpr int kCaution = 55;  // the caution level's default
   std::size_t n = 0, element = 0;
-  // Two seconds at most: the count passes the caution level within the first letters.
-  for (int b = 0; b < 2 * kInputRate / kBlockSamples && d.MorseHits <= kCaution; ++b) {
+  // Over the default listening window (8 s) at most, as the classic heard test listens.
+  for (int b = 0; b < 8 * kInputRate / kBlockSamples && d.MorseHits <= kCaution; ++b) {
     for (int i = 0; i < kBlockSamples; ++i, ++n) {
       const double t = static_cast<double>(n) / kInputRate;
       while (element < keying.on.size() && t >= keying.on[element].start + keying.on[element].length) ++element;
@@ -49,7 +49,8 @@ int classicSLevel(double amplitude, double noiseRms, const std::string& callsign
     fft.Transform(block, spectrum);
     analyseFrame(spectrum, kNoiseFilterDefault, d);
   }
-  if (d.MorseHits <= 0) return 1;
+  // Too weak for the classic detector to hear at all: the lowest level.
+  if (d.MorseHits <= kCaution) return std::clamp(SMeterOffset, 1, 9);
   const int s = static_cast<int>(std::floor(std::sqrt(std::abs(d.MorsePeakSum / d.MorseHits)) / 100.0)) + SMeterOffset;
   return std::clamp(s, 1, 9);
 }

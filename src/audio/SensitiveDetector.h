@@ -28,9 +28,11 @@ namespace harkola {
 // heard off the classic window still gets the S level its strength deserves), in white
 // noise of the measured level
 // (peak amplitude and noise rms in sample units) is run through the classic frame
-// analysis until the peak count passes the default caution level, and the S level is
+// analysis until the peak count passes the default caution level (within the default
+// listening window of 8 s), and the S level is
 // taken from the average peak as the classic heard test takes it, then the S-meter
-// offset is added and the result clamped to 1..9. The classic average depends on the
+// offset is added and the result clamped to 1..9 (a tone too weak for the count to pass
+// gives 0 plus the offset, clamped). The classic average depends on the
 // noise as well as on the tone (its threshold follows the noise), hence both inputs.
 // Deterministic (fixed noise seed).
 int classicSLevel(double amplitude, double noiseRms, const std::string& callsign,
