@@ -23,13 +23,17 @@
 #include <memory>
 #include <vector>
 
-#include "app/PublicDecs.h"
-#include "app/ShellResources.h"
+#include "common/PublicDecs.h"
+#include "ui/ShellResources.h"
 #include "app/frmSplash.h"
+#include "app/frmPrimary.h"
+#include "audio/ClassicDetector.h"
+#include "audio/QtAudioCapture.h"
 #include "audio/WavFileSource.h"
 #include "audio/frmAnalyser.h"
 #include "clock/SystemTimeSource.h"
-#include "clock/frmPrimary.h"
+#include "rig/SerialRigPort.h"
+#include "voice/ResfileSoundModule.h"
 
 namespace {
 
@@ -82,8 +86,6 @@ int main(int argc, char** argv) {
       return usage(("unknown argument " + args[i].toStdString()).c_str());
     }
   }
-  // Read before the data folder becomes current, so a relative name means what the
-  // user typed.
   std::unique_ptr<harkola::WavFileInputs> recording;
   if (!audioFile.empty()) {
     std::string error;
@@ -92,18 +94,29 @@ int main(int argc, char** argv) {
   }
   if (!dataFolder.empty()) {
     std::error_code ec;
-    std::filesystem::create_directories(dataFolder, ec);
-    std::filesystem::current_path(dataFolder, ec);
-    if (ec) return usage(("cannot use the data folder " + dataFolder.string()).c_str());
+    dataFolder = std::filesystem::absolute(dataFolder, ec);
+    if (!ec) std::filesystem::create_directories(dataFolder, ec);
+    if (ec || !std::filesystem::is_directory(dataFolder))
+      return usage(("cannot use the data folder " + dataFolder.string()).c_str());
   }
 
   harkola::initShellResources();
   QApplication::setWindowIcon(QIcon(":/icons/harkola-128.png"));
 
+  // The program's parts, made here and handed to the main window.
   harkola::PublicDecs shared;
   harkola::SystemTimeSource clock;
+  harkola::ResfileSoundModule voice;
+  harkola::ClassicDetector detector(shared);
+  harkola::SerialRig serialRig(shared, nullptr);
+  harkola::SoundCardInputs soundCards;
   harkola::PrimaryServices services;
   services.time = &clock;
+  services.voice = &voice;
+  services.detector = &detector;
+  services.rig = &serialRig.rig();
+  services.rigSetup = &serialRig.ctrl();
+  services.dataFolder = dataFolder.string();
   std::vector<double> lateness;
   if (measureSlots > 0) {
     services.newSlotLateness = [&](double ms) {
@@ -119,7 +132,7 @@ int main(int argc, char** argv) {
       QTimer::singleShot(0, &app, [&] { app.exit(0); });
     };
   }
-  services.capture = recording.get();
+  services.capture = recording ? static_cast<harkola::CaptureProvider*>(recording.get()) : &soundCards;
   std::unique_ptr<harkola::frmPrimary> primary;
 
   auto* splash = new harkola::frmSplash([&] {

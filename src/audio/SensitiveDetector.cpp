@@ -4,7 +4,6 @@
 #include <cmath>
 #include <random>
 
-#include "app/PublicDecs.h"
 #include "audio/AudioFFT.h"
 #include "audio/FrameAnalysis.h"
 
@@ -32,7 +31,7 @@ int classicSLevel(double amplitude, double noiseRms, const std::string& callsign
   std::mt19937 rng(12345u);
   std::normal_distribution<double> gauss(0.0, 1.0);
   AudioFFT fft;
-  PublicDecs d;
+  MorseCount d;
   SampleBlock block{};
   SpectrumFrame spectrum{};
   constexpr int kCaution = 55;  // the caution level's default
@@ -47,7 +46,7 @@ int classicSLevel(double amplitude, double noiseRms, const std::string& callsign
       block[i] = static_cast<std::int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
     }
     fft.Transform(block, spectrum);
-    analyseFrame(spectrum, kNoiseFilterDefault, d);
+    analyseFrame(spectrum, kNoiseFilterDefault, &d);
   }
   // Too weak for the classic detector to hear at all: the lowest level.
   if (d.MorseHits <= kCaution) return std::clamp(SMeterOffset, 1, 9);

@@ -22,6 +22,7 @@
 #include "data/StartupChecks.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
+#include "support/WaitFor.h"
 
 namespace harkola {
 namespace {
@@ -55,7 +56,7 @@ class DataAnalysisWindow : public ::testing::Test {
     return p;
   }
   void settle() {
-    while (w->busy()) QApplication::processEvents();
+    ASSERT_TRUE(test::waitFor([this] { return !w->busy(); })) << "the analysis window is still busy after 10 s";
     QApplication::processEvents();
   }
   void open(const std::string& path) {

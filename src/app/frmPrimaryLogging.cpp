@@ -1,0 +1,210 @@
+// The main window's logging modes, session graphs, analyser, backup and archive.
+#include "app/frmPrimary.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "analysis/frmChart.h"
+#include "analysis/frmDataAnalysis.h"
+#include "common/Folders.h"
+#include "ui/HelpWindow.h"
+#include "ui/UserDialogs.h"
+#include "data/Beacons.h"
+#include "app/frmAbout.h"
+#include "app/frmEnd.h"
+#include "audio/QtAudioCapture.h"
+#include "audio/SoundCardTest.h"
+#include "audio/frmAnalyser.h"
+#include "clock/frmGraph.h"
+#include "clock/AlignedTicker.h"
+#include "clock/ClockSync.h"
+#include "clock/frmNextBeacon.h"
+#include "app/frmPrimaryStyle.h"
+#include "data/DefaultData.h"
+#include "data/frmBeaconDataEdit.h"
+#include "data/frmHomeDataEdit.h"
+#include "data/StartupChecks.h"
+#include "rig/RigData.h"
+#include "rig/SerialRigPort.h"
+#include "rig/frmTxRx.h"
+#include "voice/ResfileSoundModule.h"
+#include "voice/frmVoiceSel.h"
+
+namespace harkola {
+
+using primary::rgb;
+using primary::setBackground;
+
+// --- logging modes -------------------------------------------------------------------
+
+void frmPrimary::loggingOffRefresh() {
+  if (!mnuLogManual->isChecked() && !mnuLogAuto->isChecked()) m_clock.setLogMode(LogMode::Off);
+  render();
+}
+
+void frmPrimary::showSessionGraph() {
+  if (d.FollowMode) {
+    const int n = d.FollowedBeacon == 0 ? kBeaconCount : d.FollowedBeacon;
+    m_graphFollow->markFollowed(n - 1);
+    m_graphFollow->setWindowTitle(qs(d.TitleText + "  Logged S meter readings for " +
+                                     Beacons(d.BeaconTable).callsign(n) + ", " + Beacons(d.BeaconTable).country(n)));
+    m_graphFollow->show();
+  } else {
+    m_graph->show();
+  }
+}
+
+void frmPrimary::closeSessionGraph() {
+  QWidget* w = d.FollowMode ? static_cast<QWidget*>(m_graphFollow) : m_graph;
+  if (w && w->isVisible()) w->close();
+}
+
+void frmPrimary::mnuLogManual_Click() {
+  if (mnuLogManual->isChecked()) {
+    mnuLogManual->setChecked(false);
+    mnuDisplayGraph->setChecked(false);
+    closeSessionGraph();
+    loggingOffRefresh();
+    return;
+  }
+  mnuLogManual->setChecked(true);
+  mnuLogAuto->setChecked(false);
+  mnuDisplayGraph->setChecked(true);
+  showSessionGraph();
+  closeAnalyser();
+  m_clock.setLogMode(LogMode::Manual);
+  render();
+}
+
+void frmPrimary::mnuLogAuto_Click() {
+  if (mnuLogAuto->isChecked()) {
+    closeAnalyser();
+    closeSessionGraph();
+    mnuLogAuto->setChecked(false);
+    mnuDisplayGraph->setChecked(false);
+    loggingOffRefresh();
+    return;
+  }
+  // Without a usable sound input the analyser has told the user why; automatic
+  // logging then stays off.
+  if (!loadAnalyser()) return;
+  mnuLogManual->setChecked(false);
+  mnuLogAuto->setChecked(true);
+  mnuDisplayGraph->setChecked(true);
+  showSessionGraph();
+  m_analyser->show();
+  m_analyser->raise();
+  m_clock.setLogMode(LogMode::Auto);
+  render();
+  dialogs().message(this, Notice{"Please note that Harkola AutoLog is designed for attended "
+                                 "operation only.\r\n\r\nIt must not be used or left running while "
+                                 "unattended",
+                                 d.TitleText, NoticeIcon::Exclamation, NoticeButtons::Ok});
+}
+
+// --- the analyser window ------------------------------------------------------------
+
+bool frmPrimary::loadAnalyser() {
+  if (!m_analyser) {
+    m_analyser = new frmAnalyser(d, *m_services.capture, this);
+    m_analyser->detector = m_services.detector;
+    m_analyser->blockTime = [this] { return timePointOf(m_services.time->now()); };
+    m_analyser->onLogging = [this](AnalyserLogging mode) { m_clock.setAnalyserLogging(mode); };
+    m_analyser->raiseMain = [this] {
+      raise();
+      activateWindow();
+    };
+    // Closing the analyser switches automatic logging off (when the menu has not done
+    // so already: the menu closes the analyser on its way to off or to manual).
+    m_analyser->onUnload = [this] {
+      if (!m_shutDown && mnuLogAuto->isChecked()) mnuLogAuto_Click();
+    };
+  }
+  return m_analyser->load();
+}
+
+void frmPrimary::closeAnalyser() {
+  if (m_analyser && m_analyser->isVisible()) m_analyser->close();
+}
+
+void frmPrimary::mnuDisplayGraph_Click() {
+  QWidget* w = d.FollowMode ? static_cast<QWidget*>(m_graphFollow) : m_graph;
+  if (mnuDisplayGraph->isChecked()) {
+    mnuDisplayGraph->setChecked(false);
+    if (w->isVisible()) w->hide();
+  } else {
+    mnuDisplayGraph->setChecked(true);
+    showSessionGraph();
+  }
+}
+
+void frmPrimary::mnuNextBeacon_Click() {
+  if (mnuNextBeacon->isChecked()) {
+    mnuNextBeacon->setChecked(false);
+    m_next->hide();
+  } else {
+    mnuNextBeacon->setChecked(true);
+    m_next->show();
+  }
+}
+
+// --- backup and archive ----------------------------------------------------------------
+
+void frmPrimary::mnuBackupLog_Click() { copyHeardLog(false); }
+void frmPrimary::mnuArchiveLog_Click() { copyHeardLog(true); }
+
+void frmPrimary::copyHeardLog(bool archive) {
+  const std::string word = archive ? "Archiving" : "Backup";
+  const std::string msgTitle = d.TitleText + word;
+  FileDialogRequest req;
+  req.kind = FileDialogRequest::Kind::Save;
+  req.title = msgTitle;
+  req.initialFolder = d.LogFolder;
+  req.fileName = d.TitleText + (archive ? "Archive Log " : "backup Log ") +
+                 mediumDate(m_services.time->now()) + ".csv";
+  req.overwritePrompt = true;
+  req.hideReadOnly = true;
+  req.pathMustExist = !archive;
+  const FileDialogResult r = dialogs().file(this, req);
+
+  bool saved = false;
+  if (!r.cancelled && !r.path.empty()) {
+    m_heardLog.close();
+    std::error_code ec;
+    if (std::filesystem::path(r.path) != std::filesystem::path(d.LogFilePath))
+      std::filesystem::copy_file(d.LogFilePath, r.path,
+                                 std::filesystem::copy_options::overwrite_existing, ec);
+    saved = !ec && std::filesystem::exists(r.path);
+    if (saved) {
+      dialogs().message(this, Notice{r.path + (archive ? " has been saved" : " has been saved !"),
+                                     msgTitle, NoticeIcon::Information, NoticeButtons::Ok});
+      if (archive &&
+          dialogs().message(this, Notice{"Do you want to start new log file?", msgTitle,
+                                         NoticeIcon::Question, NoticeButtons::YesNo}) == Answer::Yes) {
+        openHeardLog(true);
+      }
+    }
+  }
+  if (!saved) {
+    dialogs().message(this, Notice{archive ? "Archive file NOT saved" : "Backup file NOT saved",
+                                   msgTitle, NoticeIcon::Information, NoticeButtons::Ok});
+  }
+  if (!m_heardLog.isOpen()) openHeardLog();
+}
+
+}  // namespace harkola

@@ -1,0 +1,87 @@
+#pragma once
+// State shared by the whole program. One instance is made at start-up and handed by
+// reference to the clock, the windows and the device adapters; there is one thread,
+// so no member is guarded.
+//
+// Numbering: beacons 1..18 in the order of BeaconData.dat; per-beacon arrays are
+// indexed by number - 1, except BeaconTable and DistAzTable whose row is the number.
+// Bands 0..4 = 14, 18, 21, 24, 28 MHz.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "common/Bands.h"
+
+namespace harkola {
+
+constexpr int kBeaconCount = 18;
+constexpr int kBeaconFieldCount = 15;
+constexpr int kHomeFieldCount = 9;
+constexpr int kRigRowCount = 22;
+
+// Rows 0..18 x columns 0..15 of text; row 0 and column 0 stay empty.
+using BeaconGrid = std::array<std::array<std::string, kBeaconFieldCount + 1>, kBeaconCount + 1>;
+
+struct DistAz {
+  long distance = 0;  // whole units of the home's distance unit
+  int azimuth = 0;    // whole degrees 0..359, clockwise from true north
+};
+// Rows 0..18; row 0 stays empty.
+using DistAzGrid = std::array<DistAz, kBeaconCount + 1>;
+
+// Rows 0..21 x column 0 (label) and 1 (value or command code).
+using RigGrid = std::array<std::array<std::string, 2>, kRigRowCount>;
+
+// The home record: fields 1..9 (index 0 unused).
+struct HomeRecord {
+  std::array<std::string, kHomeFieldCount + 1> fields;
+  const std::string& name() const { return fields[1]; }
+  // "m" when field 8 is exactly "Miles", else "Km".
+  std::string unitText() const { return fields[8] == "Miles" ? "m" : "Km"; }
+};
+
+enum RigMaker : int { kRigKenwood = 121, kRigIcom = 122, kRigYaesu = 123 };
+
+struct PublicDecs {
+  bool ClockRunning = false;
+  BeaconGrid BeaconTable{};
+  DistAzGrid DistAzTable{};
+  HomeRecord Home{};
+  std::array<bool, kBeaconCount> VoiceSelected{};
+
+  // Per-slot logging state, reset by every new slot.
+  bool SlotLogged = false;
+  long MorseHits = 0;
+  float MorsePeakSum = 0.0f;
+
+  // Analyser settings (from its sliders; fixed defaults at every run).
+  int MorseThreshold = 55;
+  int NoiseFilter = 14;  // the classic detector's threshold factor x2 (1..20)
+  int SMeterOffset = 0;
+  std::int16_t ListenSeconds = 8;
+
+  bool AnalyserRunning = false;
+  bool AnalyserClosed = false;
+
+  bool FollowMode = false;
+  std::int16_t FollowedBeacon = 0;  // beacon number modulo 18 (beacon 18 stored as 0)
+
+  RigGrid RigTable{};
+  int RigMakerCode = 0;
+  bool RigTested = false;
+  bool RigStartPending = false;
+  bool RigPortError = false;
+  bool HexCodeValid = false;
+  std::int16_t RigBandRow = 15;
+
+  std::string TitleText = "Harkola 5 ";
+  std::string DataFolder;
+  std::string LogFolder;
+  std::string LogFilePath;
+};
+
+// The application title used for message boxes that have no title of their own.
+inline constexpr const char* kAppTitle = "Harkola";
+
+}  // namespace harkola

@@ -1,0 +1,93 @@
+#include "ui/HelpWindow.h"
+
+#include <QShortcut>
+
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "common/PublicDecs.h"
+#include "ui/ShellResources.h"
+
+namespace harkola {
+
+QString helpFileName() { return QString::fromLatin1(kAppTitle) + "5.hlp"; }
+
+QUrl helpFileUrl() { return QUrl("qrc:/help/" + helpFileName()); }
+
+HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent, Qt::Window) {
+  initShellResources();
+  setObjectName("HelpWindow");
+  setWindowTitle(QString::fromLatin1(kAppTitle) + " Help");
+  setWindowIcon(QIcon(":/icons/harkola-128.png"));
+
+  txtHelp = new QTextBrowser(this);
+  txtHelp->setObjectName("txtHelp");
+  txtHelp->setOpenExternalLinks(true);
+  txtHelp->document()->setDocumentMargin(14);
+
+  cmdContents = new QPushButton("&Contents", this);
+  cmdContents->setObjectName("cmdContents");
+  cmdBack = new QPushButton("< &Back", this);
+  cmdBack->setObjectName("cmdBack");
+  cmdBack->setEnabled(false);
+  cmdForward = new QPushButton("&Forward >", this);
+  cmdForward->setObjectName("cmdForward");
+  cmdForward->setEnabled(false);
+  cmdClose = new QPushButton("Close", this);
+  cmdClose->setObjectName("cmdClose");
+
+  auto* bar = new QHBoxLayout;
+  bar->addWidget(cmdContents);
+  bar->addWidget(cmdBack);
+  bar->addWidget(cmdForward);
+  bar->addStretch(1);
+  bar->addWidget(cmdClose);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(bar);
+  layout->addWidget(txtHelp, 1);
+  resize(820, 720);
+
+  connect(cmdContents, &QPushButton::clicked, this, &HelpWindow::showContents);
+  connect(cmdBack, &QPushButton::clicked, txtHelp, &QTextBrowser::backward);
+  connect(cmdForward, &QPushButton::clicked, txtHelp, &QTextBrowser::forward);
+  connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
+  connect(txtHelp, &QTextBrowser::backwardAvailable, cmdBack, &QPushButton::setEnabled);
+  connect(txtHelp, &QTextBrowser::forwardAvailable, cmdForward, &QPushButton::setEnabled);
+
+  // The document is HTML whatever its extension says.
+  txtHelp->setSource(helpFileUrl(), QTextDocument::HtmlResource);
+}
+
+void HelpWindow::showContents() {
+  QUrl contents = helpFileUrl();
+  contents.setFragment("contents");
+  txtHelp->setSource(contents, QTextDocument::HtmlResource);
+  txtHelp->scrollToAnchor("contents");
+}
+
+HelpWindow* showHelpContents(QWidget* parent) {
+  static QPointer<HelpWindow> window;
+  if (!window || window->parentWidget() != parent) {
+    if (window) window->deleteLater();
+    window = new HelpWindow(parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  window->showContents();
+  window->show();
+  window->raise();
+  window->activateWindow();
+  return window;
+}
+
+void installHelpKey(QWidget* window) {
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), window);
+  f1->setContext(Qt::WindowShortcut);
+  QObject::connect(f1, &QShortcut::activated, window, [window] { showHelpContents(window); });
+}
+
+}  // namespace harkola

@@ -1,0 +1,69 @@
+#pragma once
+// The main window driven headless: a simulated clock, scripted dialogs, and a fresh data
+// and log folder per test.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <fstream>
+#include <sstream>
+
+#include "app/frmPrimary.h"
+#include "audio/WavFileSource.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestDevices.h"
+#include "support/TempFolder.h"
+
+namespace harkola::test {
+
+class PrimaryFixture : public ::testing::Test {
+ protected:
+  PrimaryFixture() {
+    std::filesystem::create_directories(dir / "data");
+    d.LogFolder = (dir / "logs").string();
+  }
+  ~PrimaryFixture() override { win.reset(); }
+  // Builds and loads the window at `t`; activates it when loading succeeded.
+  bool start(LocalTime t, bool sound = true) {
+    time.current = t;
+    PrimaryServices s;
+    s.time = &time;
+    devices.fill(s);
+    s.dataFolder = (dir / "data").string();
+    s.soundCardTest = [sound] { return sound; };
+    s.showClosingWindow = s.startTicker = false;
+    s.capture = &recording;  // automatic logging needs a sound input
+    win = std::make_unique<frmPrimary>(d, s);
+    const bool loaded = win->load();
+    if (loaded) win->activate();
+    return loaded;
+  }
+  // Ticks every 100 ms for `ms` milliseconds.
+  void tick(long ms = 100) {
+    for (long t = 0; t < ms; t += 100) {
+      time.advanceMs(100);
+      win->onTick();
+    }
+  }
+  void key(char c) {
+    QKeyEvent e(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c)));
+    QApplication::sendEvent(win.get(), &e);
+  }
+  static std::string slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  std::string heardLog() const { return slurp(d.LogFilePath); }
+
+  TempFolder dir{"harkola-main"};
+  PublicDecs d;
+  ManualTimeSource time;
+  ScriptedDialogs dialogs;
+  TestDevices devices{d};
+  WavFileInputs recording{std::vector<std::int16_t>(kSampleRate), "recording"};
+  std::unique_ptr<frmPrimary> win;
+};
+
+}  // namespace harkola::test

@@ -1,0 +1,178 @@
+// Follow mode driven through the main window, its menu and the follow window, with a
+// simulated clock and real files in temp folders.
+#include <algorithm>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "PrimaryFixture.h"
+#include "clock/frmGraph.h"
+#include "rig/frmFollow.h"
+#include "voice/frmVoiceSel.h"
+
+namespace harkola {
+namespace {
+
+const char* const kVox =
+    "Please check your radio does not have voice activated switching (vox) active, to avoid "
+    "transmitting the beacon announcements!  Thanks.";
+
+class FollowMode : public test::PrimaryFixture {
+ protected:
+  // Started in slot 1 on 14 MHz unless told otherwise, start-up notices forgotten.
+  void start(LocalTime t = {2026, 12, 6, 10, 0, 5, 0}) {
+    ASSERT_TRUE(PrimaryFixture::start(t));
+    tick();
+    dialogs.messages.clear();
+  }
+  // Opens the follow window from the menu, chooses beacon `number` and activates it.
+  void follow(int number) {
+    win->mnuFollowBeacon->trigger();
+    ASSERT_TRUE(win->followWindow() && win->followWindow()->isVisible());
+    win->followWindow()->opgFollowBeID[number - 1]->click();
+    win->followWindow()->cmdActivate->click();
+  }
+  // The one checked band button; -1 for none, -2 for several.
+  int checkedBand() const {
+    int checked = -1;
+    for (int b = 0; b < kBandCount; ++b)
+      if (win->opgBandSelect[b]->isChecked()) checked = checked == -1 ? b : -2;
+    return checked;
+  }
+  void expectFollowDisplay(bool following) {
+    for (auto* b : win->opgBandSelect) EXPECT_EQ(b->isEnabled(), !following);
+    for (auto* l : win->separatorLines)
+      EXPECT_EQ(l->styleSheet(), following ? "background-color: rgb(255,0,0);" : "background-color: rgb(0,0,255);");
+  }
+  long vox() const {
+    const auto t = dialogs.texts();
+    return std::count(t.begin(), t.end(), kVox);
+  }
+};
+
+TEST_F(FollowMode, BeaconThreeIsFollowedFromFourteenThroughEveryBand) {
+  start();
+  follow(3);
+  EXPECT_EQ(d.FollowedBeacon, 3);
+  EXPECT_FALSE(win->followWindow()->isVisible());
+  EXPECT_TRUE(win->mnuFollowBeacon->isChecked());
+
+  struct SlotExpectation {
+    int slot;
+    int band;  // selected from the first tick of the slot
+    const char* callsign;
+  };
+  const SlotExpectation expected[] = {
+      {2, 0, "VE8AT"}, {3, 0, "W6WX"}, {4, 1, "W6WX"}, {5, 2, "W6WX"}, {6, 3, "W6WX"},
+      {7, 4, "W6WX"},  {8, 0, "RR9O"}, {9, 0, "VR2HK"}, {22, 1, "W6WX"}};
+  for (const auto& s : expected) {
+    SCOPED_TRACE("slot " + std::to_string(s.slot));
+    // To 0.1 s before the slot, then its first tick.
+    const long now = (time.current.minute * 60L + time.current.second) * 1000L + time.current.millisecond;
+    tick((s.slot - 1) * 10000L - 100 - now);
+    tick();
+    EXPECT_EQ(win->clock().SelectedBand, s.band);
+    tick(5000);
+    EXPECT_EQ(checkedBand(), s.band);
+    EXPECT_EQ(win->lblCallsign->text(), s.callsign);
+    expectFollowDisplay(true);
+  }
+}
+
+TEST_F(FollowMode, BeaconEighteenIsStoredAsZeroAndLeavesWhenBeaconOneArrives) {
+  start({2026, 12, 6, 9, 59, 50, 0});  // slot 18: YV5B on 14 MHz
+  follow(18);
+  EXPECT_TRUE(d.FollowMode);
+  EXPECT_EQ(d.FollowedBeacon, 0);
+  tick(9800);  // 09:59:59.9
+  EXPECT_EQ(win->clock().SelectedBand, 0);
+  tick();  // 10:00:00.0: beacon 1 on 14 MHz, so beacon 18 is now on 18 MHz
+  EXPECT_EQ(win->clock().SelectedBand, 1);
+  tick(5000);
+  EXPECT_EQ(win->lblCallsign->text(), "YV5B");
+}
+
+TEST_F(FollowMode, ActivateWithNoBeaconChosenLeavesFollowingOff) {
+  start();
+  win->mnuFollowBeacon_Click();
+  frmFollow* f = win->followWindow();
+  EXPECT_FALSE(f->cmdActivate->isEnabled());
+  f->cmdActivate_Click();
+  EXPECT_FALSE(d.FollowMode);
+  EXPECT_FALSE(f->isVisible());
+  // Nothing is followed, so the entry opens the window again at the next click.
+  EXPECT_FALSE(win->mnuFollowBeacon->isChecked());
+  expectFollowDisplay(false);
+  tick(30000);
+  EXPECT_EQ(win->clock().SelectedBand, 0);
+}
+
+TEST_F(FollowMode, VoiceButtonAnnouncesOnlyTheChosenBeaconWithOneWarningAndClearSilencesAll) {
+  start();
+  win->mnuVoiceActivate_Click();
+  win->voiceWindow()->cmdAllOn->click();
+  EXPECT_EQ(win->lblVInd->text(), "ON");
+  win->mnuVoiceActivate_Click();  // left open while the follow window works on it
+  dialogs.messages.clear();
+
+  win->mnuFollowBeacon_Click();
+  frmFollow* f = win->followWindow();
+  f->opgFollowBeID[4]->click();
+  f->cmdVoiceFollow->click();
+  for (int i = 0; i < kBeaconCount; ++i) {
+    EXPECT_EQ(d.VoiceSelected[i], i == 4) << i;
+    EXPECT_EQ(win->voiceWindow()->chkVoiceBeID[i]->isChecked(), i == 4) << i;
+  }
+  EXPECT_EQ(win->lblVInd->text(), "(ON)");
+  EXPECT_EQ(f->cmdVoiceFollow->text(), "Voice on");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0], (Notice{kVox, "Harkola 5 ", NoticeIcon::Exclamation, dialogs.messages[0].buttons}));
+  f->cmdVoiceFollow->click();
+  EXPECT_EQ(f->cmdVoiceFollow->text(), "Voice off");
+  EXPECT_EQ(win->lblVInd->text(), "OFF");
+
+  win->voiceWindow()->cmdAllOn->click();
+  d.FollowMode = true;  // as if a beacon were being followed
+  win->activate();
+  f->cmdClear->click();
+  EXPECT_FALSE(d.FollowMode);
+  EXPECT_FALSE(win->mnuFollowBeacon->isChecked());
+  EXPECT_FALSE(f->isVisible());
+  for (bool on : d.VoiceSelected) EXPECT_FALSE(on);
+  EXPECT_EQ(win->lblVInd->text(), "OFF");
+  EXPECT_EQ(vox(), 1);
+  expectFollowDisplay(false);
+}
+
+TEST_F(FollowMode, UncheckingTheEntryEndsLoggingAndReturnsToFourteen) {
+  start();
+  follow(3);
+  win->mnuLogManual_Click();
+  frmGraphFollow* g = win->followGraphWindow();
+  EXPECT_TRUE(g->isVisible());
+  EXPECT_FALSE(win->graphWindow()->isVisible());
+  EXPECT_EQ(g->windowTitle(), "Harkola 5   Logged S meter readings for W6WX, USA");
+  EXPECT_TRUE(g->Label1[2]->styleSheet().contains("rgb(255,0,0)"));
+  EXPECT_FALSE(g->Label1[3]->styleSheet().contains("rgb(255,0,0)"));
+  tick(40000);  // slot 5: 21 MHz
+  ASSERT_EQ(win->clock().SelectedBand, 2);
+
+  win->mnuFollowBeacon->trigger();
+  EXPECT_FALSE(win->mnuFollowBeacon->isChecked());
+  EXPECT_FALSE(d.FollowMode);
+  EXPECT_FALSE(win->mnuLogManual->isChecked());
+  EXPECT_FALSE(win->mnuDisplayGraph->isChecked());
+  EXPECT_FALSE(g->isVisible());
+  EXPECT_EQ(checkedBand(), 0);
+  expectFollowDisplay(false);
+  tick(10000);  // slot 6 stays on 14 MHz: beacon 6
+  EXPECT_EQ(win->clock().SelectedBand, 0);
+  EXPECT_EQ(win->lblCallsign->text(), "VK6RBP");
+}
+
+}  // namespace
+}  // namespace harkola
