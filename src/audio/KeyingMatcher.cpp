@@ -385,9 +385,10 @@ MatchResult KeyingMatcher::match(const Cf* samples, std::size_t count, double fi
     m.keyUpShare = on.ratio() > 0 ? g[kGapGroup].ratio() / on.ratio() : 0.0;
     if (z < kScoreThreshold)
       m.rejection = Rejection::WeakScore;
-    else if (g[kGapGroup].score() > 5.0 && g[kGapGroup].ratio() > 0.3 * on.ratio())
+    else if (g[kGapGroup].score() > 5.0 && g[kGapGroup].ratio() > 0.2 * on.ratio())
       m.rejection = Rejection::KeyUpPower;
-    else if (g[3].score() > 6.0 && g[2].ratio() > 0.7 * g[1].ratio() && g[3].ratio() > 0.3 * g[1].ratio())
+    else if ((g[3].score() > 6.0 && g[3].ratio() > 0.2 * g[1].ratio()) ||
+             (g[4].score() > 6.0 && g[4].ratio() > 0.2 * g[1].ratio()))
       m.rejection = Rejection::NoLadderStep;
     else if (g[0].score() > 8.0 && g[1].ratio() < 0.1 * g[0].ratio())
       m.rejection = Rejection::NoDash;

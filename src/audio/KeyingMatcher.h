@@ -18,8 +18,8 @@
 //   the energy each element should carry. The score is that sum in standard
 //   deviations of the noise-only sum.
 // - A match is rejected when its key-up gaps hold power comparable to its key-down
-//   elements (a steady carrier, chatter), when the 10 W and 1 W dashes are about as
-//   strong as the 100 W one (a carrier), when a strong callsign has no 100 W dash after it (chatter), or
+//   elements (a steady carrier, chatter), when the 1 W or 0.1 W dash stands out at a
+//   fifth of the 100 W one or more instead of 20 or 30 dB under it (a carrier, chatter), when a strong callsign has no 100 W dash after it (chatter), or
 //   when the same keying fits better a little off the tone (the match is leakage of a
 //   stronger signal near by), or when another beacon's keying fits the tone better.
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "clock/HeardLog.h"
 #include "clock/SlotLog.h"
@@ -99,6 +100,44 @@ TEST(SlotLog, WrittenThroughTheRecordFile) {
   EXPECT_EQ(readSlotLog(ss.str()).records.size(), 2u);
   std::filesystem::remove_all(dir);
 }
+
+}  // namespace
+}  // namespace harkola
+
+#include "clock/ClockCheck.h"
+
+namespace harkola {
+namespace {
+
+struct ClockCase {
+  const char* name;
+  std::vector<double> offsetsMs;
+  double latencyMs;
+  const char* text;
+};
+
+class ClockCheckText : public ::testing::TestWithParam<ClockCase> {};
+
+TEST_P(ClockCheckText, MedianOfTheLastTwentyHeardSlots) {
+  ClockCheck c;
+  for (double o : GetParam().offsetsMs) c.add(o);
+  EXPECT_EQ(c.text(GetParam().latencyMs), GetParam().text);
+}
+
+std::vector<double> manyThenRecent() {
+  std::vector<double> v(30, -900.0);               // old slots, pushed out
+  for (int i = 0; i < 20; ++i) v.push_back(i < 11 ? 350.0 : 5000.0);  // one wild slot cannot move it
+  return v;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ClockCheck, ClockCheckText,
+    ::testing::Values(ClockCase{"none_yet", {}, 0.0, "Beacons: no slot heard yet"},
+                      ClockCase{"fast", {340.0, 350.0, 9000.0}, 0.0, "Beacons: PC clock 0.35 s fast, 3 slots"},
+                      ClockCase{"slow_even_count", {-200.0, -300.0}, 0.0, "Beacons: PC clock 0.25 s slow, 2 slots"},
+                      ClockCase{"latency_taken_off", {120.0}, 118.0, "Beacons: PC clock on time, 1 slot"},
+                      ClockCase{"last_twenty_only", manyThenRecent(), 0.0, "Beacons: PC clock 0.35 s fast, 20 slots"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace harkola
