@@ -188,6 +188,7 @@ void frmPrimary::onTick() {
   if (m_shutDown) return;
   const long slotsBefore = m_clock.newSlotCount;
   m_clock.tick(m_services.time->now());
+  sensitiveResults();
   if (m_services.newSlotLateness && slotsBefore > 0 && m_clock.newSlotCount != slotsBefore) {
     using namespace std::chrono;
     const auto us = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
@@ -196,7 +197,9 @@ void frmPrimary::onTick() {
   if (m_syncCountdown-- <= 0) {
     // The kernel's sync state changes slowly: once every ten seconds is plenty.
     m_syncCountdown = 100;
-    lblClockSync->setText(qs(clockSyncText(readClockSync())));
+    std::string sync = clockSyncText(readClockSync());
+    if (m_clockCheck.count() > 0) sync += "   " + m_clockCheck.text();
+    lblClockSync->setText(qs(sync));
   }
   render();
 }

@@ -19,10 +19,6 @@ constexpr double kResyncSeconds = 0.25;
 // A pending slot whose audio has not arrived this long after its window ended is given up.
 constexpr double kGiveUpSeconds = 10.0;
 
-bool sameSlot(const SlotRef& a, const SlotRef& b) {
-  return a.start == b.start && a.band == b.band && a.beacon == b.beacon;
-}
-
 }  // namespace
 
 int classicSLevel(double amplitude, double noiseRms, const std::string& callsign,
@@ -55,7 +51,13 @@ int classicSLevel(double amplitude, double noiseRms, const std::string& callsign
 }
 
 SensitiveDetector::SensitiveDetector(const std::vector<std::string>& callsigns)
-    : m_callsigns(callsigns), m_matcher(callsigns) {}
+    : m_callsigns(callsigns), m_matcherPtr(std::make_unique<KeyingMatcher>(callsigns)) {}
+
+void SensitiveDetector::setCallsigns(const std::vector<std::string>& callsigns) {
+  if (callsigns == m_callsigns) return;
+  m_callsigns = callsigns;
+  m_matcherPtr = std::make_unique<KeyingMatcher>(callsigns);
+}
 
 void SensitiveDetector::beginSlot(const SlotRef& slot) {
   m_current = slot;
@@ -90,7 +92,7 @@ void SensitiveDetector::addBlock(const std::int16_t* samples, std::size_t count,
 
 void SensitiveDetector::analyse(const SlotRef& slot) {
   const double slotAt = secondsOf(slot.start);
-  const double from = slotAt + m_matcher.windowStart(), to = slotAt + m_matcher.windowEnd(slot.beacon);
+  const double from = slotAt + m_matcherPtr->windowStart(), to = slotAt + m_matcherPtr->windowEnd(slot.beacon);
   // Baseband index whose centre lies at or after time t.
   auto indexAt = [](double t) {
     return static_cast<long long>(std::ceil((t * kInputRate - Baseband::centreOf(0)) / kDecimation));
@@ -102,7 +104,7 @@ void SensitiveDetector::analyse(const SlotRef& slot) {
   }
   const double firstTime = Baseband::centreOf(i0 + m_firstIndex) / kInputRate - slotAt;
   const MatchResult r =
-      m_matcher.match(m_samples.data() + i0, static_cast<std::size_t>(i1 - i0), firstTime, slot.beacon);
+      m_matcherPtr->match(m_samples.data() + i0, static_cast<std::size_t>(i1 - i0), firstTime, slot.beacon);
   m_lastMatch = r;
   SlotMeasurement m;
   m.slot = slot;
@@ -121,12 +123,12 @@ void SensitiveDetector::analyse(const SlotRef& slot) {
 SlotDecision SensitiveDetector::decide(SysTime now) {
   while (!m_pending.empty()) {
     const SlotRef& p = m_pending.front();
-    const double end = secondsOf(p.start) + m_matcher.windowEnd(p.beacon);
+    const double end = secondsOf(p.start) + m_matcherPtr->windowEnd(p.beacon);
     const double have = Baseband::centreOf(m_firstIndex + static_cast<long long>(m_samples.size()) - 1) / kInputRate;
     if (m_streaming && have >= end) {
       analyse(p);
     } else if (std::chrono::duration<double>(now - p.start).count() >
-               m_matcher.windowEnd(p.beacon) + kGiveUpSeconds) {
+               m_matcherPtr->windowEnd(p.beacon) + kGiveUpSeconds) {
       ++m_skipped;
     } else {
       break;
@@ -135,17 +137,15 @@ SlotDecision SensitiveDetector::decide(SysTime now) {
   }
   SlotDecision d;
   if (m_current) d.slot = *m_current;
-  if (m_last && m_current) {
-    const bool current = sameSlot(m_last->slot, *m_current);
-    // The slot before the current one (decided in the first seconds of this one).
-    const bool previous = !current && m_last->slot.start < m_current->start &&
-                          m_current->start - m_last->slot.start <= std::chrono::seconds(10);
-    if (current || previous) {
-      d.heard = m_last->heard;
-      d.sLevel = m_last->sLevel;
-      d.late = previous;
-      d.slot = m_last->slot;
-    }
+  // The answer about a slot is given once the next slot runs (late), also when the
+  // analysis finished inside the slot: a slot then has one record however the
+  // listening window is set.
+  if (m_last && m_current && m_last->slot.start < m_current->start &&
+      m_current->start - m_last->slot.start <= std::chrono::seconds(10)) {
+    d.heard = m_last->heard;
+    d.sLevel = m_last->sLevel;
+    d.late = true;
+    d.slot = m_last->slot;
   }
   return d;
 }

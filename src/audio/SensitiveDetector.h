@@ -4,14 +4,15 @@
 // and tells a beacon from carriers, chatter and other beacons.
 //
 // It needs the whole transmission, so it decides after the slot's last dash can have
-// ended: one to two seconds into the next slot. decide() then answers about that
-// earlier slot with `late` set. Slots whose audio is incomplete (capture started or
+// ended, and decide() answers about a slot only once the next slot has begun (with
+// `late` set, during that next slot), never about the running slot. Slots whose audio is incomplete (capture started or
 // broke off inside the window) are not analysed.
 //
 // Every analysed slot yields a SlotMeasurement (heard or not) for the slot log;
 // takeMeasurements() hands them over once each.
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +45,9 @@ class SensitiveDetector : public SlotDetector {
   explicit SensitiveDetector(const std::vector<std::string>& callsigns);
 
   void setSMeterOffset(int offset) { m_sMeterOffset = offset; }
+  // The beacon table changed (edited or loaded after start-up): the keyings follow.
+  // Nothing changes when the callsigns are the same.
+  void setCallsigns(const std::vector<std::string>& callsigns);
 
   void beginSlot(const SlotRef& slot) override;
   void addBlock(const std::int16_t* samples, std::size_t count, SysTime end) override;
@@ -63,7 +67,7 @@ class SensitiveDetector : public SlotDetector {
   void analyse(const SlotRef& slot);
 
   std::vector<std::string> m_callsigns;
-  KeyingMatcher m_matcher;
+  std::unique_ptr<KeyingMatcher> m_matcherPtr;
   Baseband m_baseband;
   int m_sMeterOffset = 0;
 

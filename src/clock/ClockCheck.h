@@ -15,7 +15,7 @@ class ClockCheck {
   static constexpr std::size_t kSlots = 20;
   // A heard slot's start offset (first key-down minus slot boundary on the PC clock), ms.
   void add(double offsetMs);
-  std::size_t slots() const { return m_offsets.size(); }
+  std::size_t count() const { return m_offsets.size(); }
   // Median of the last kSlots offsets minus `latencyMs` (how late captured audio is
   // stamped); empty before the first heard slot.
   std::optional<double> pcClockAheadMs(double latencyMs = 0.0) const;

@@ -82,6 +82,15 @@ bool parseIsoUtc(const std::string& text, SysTime& out) {
   return true;
 }
 
+std::string resultLine(const SlotMeasurement& m) {
+  if (!m.heard) return m.callsign + "  not heard";
+  char buf[96];
+  const std::string snr = m.dashSnrDb[0] ? fixed1(*m.dashSnrDb[0]) + " dB" : std::string("-- dB");
+  std::snprintf(buf, sizeof buf, "  %s  %d %s  %+.0f Hz  %+.0f ms", snr.c_str(), m.dashes,
+                m.dashes == 1 ? "dash" : "dashes", m.toneHz - 800.0, m.offsetMs);
+  return m.callsign + buf;
+}
+
 std::string slotRecord(const SlotMeasurement& m) {
   std::vector<std::string> f;
   f.push_back(isoUtc(m.slot.start));

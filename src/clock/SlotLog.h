@@ -24,6 +24,10 @@ inline constexpr const char* kSlotLogFileName = "Harkola 5 Slot Log.csv";
 // The record line (CR LF included).
 std::string slotRecord(const SlotMeasurement& m);
 
+// The analyser's one-line summary of a slot: "VK6RBP  -17.5 dB  3 dashes  +42 Hz  +310 ms"
+// (SNR of the 100 W dash, tone relative to 800 Hz, start offset), or "VK6RBP  not heard".
+std::string resultLine(const SlotMeasurement& m);
+
 // "2026-12-07T08:00:10Z"; false from the parser for anything else.
 std::string isoUtc(SysTime t);
 bool parseIsoUtc(const std::string& text, SysTime& out);

@@ -141,3 +141,26 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace harkola
+
+namespace harkola {
+namespace {
+
+TEST(SlotLog, ResultLine) {
+  SlotMeasurement m;
+  m.callsign = "VK6RBP";
+  m.heard = true;
+  m.dashes = 3;
+  m.dashSnrDb = {-17.46, -27.0, -37.2, std::nullopt};
+  m.toneHz = 842.2;
+  m.offsetMs = 310.4;
+  EXPECT_EQ(resultLine(m), "VK6RBP  -17.5 dB  3 dashes  +42 Hz  +310 ms");
+  m.dashes = 1;
+  m.toneHz = 760.0;
+  m.offsetMs = -45.0;
+  EXPECT_EQ(resultLine(m), "VK6RBP  -17.5 dB  1 dash  -40 Hz  -45 ms");
+  m.heard = false;
+  EXPECT_EQ(resultLine(m), "VK6RBP  not heard");
+}
+
+}  // namespace
+}  // namespace harkola
