@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -21,6 +22,7 @@
 #include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
 #include "common/Folders.h"
+#include "common/UtcTime.h"
 #include "ui/HelpWindow.h"
 #include "ui/UserDialogs.h"
 #include "app/frmAbout.h"
@@ -57,6 +59,9 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
   setObjectName("frmPrimary");
   buildControls();
   buildMenus();
+  // Fixed to its contents: a window manager then draws no empty resize strip under it
+  // (a bar a few pixels high that looked like a squashed status bar).
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
   // Ticks a few ms after every wall-clock 100 ms boundary, so a new slot is noticed
   // within milliseconds of its true start.
   tmrClockTicks = new AlignedTicker(this);
@@ -66,7 +71,10 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
   installHelpKey(this);
 }
 
-frmPrimary::~frmPrimary() { m_clock.setHooks(nullptr); }
+frmPrimary::~frmPrimary() {
+  m_clock.setHooks(nullptr);
+  if (m_analysis) m_analysis->detachHost();
+}
 
 void frmPrimary::showNotices(const Notices& notices) {
   for (const auto& n : notices) dialogs().message(this, n);
@@ -85,6 +93,7 @@ bool frmPrimary::load() {
                                    "machine does not appear to have a card or perhaps has invalid "
                                    "drivers?",
                                    d.TitleText + "terminating", NoticeIcon::Critical, NoticeButtons::Ok});
+    shutdown();  // the program ends through its usual closing sequence
     return false;
   }
 
@@ -129,6 +138,7 @@ bool frmPrimary::load() {
 
   lblHome->setText(qs(d.Home.name()));
   lblDistanceUnits->setText(qs(d.Home.unitText()));
+  paintBandButtons(false);
   render();
   if (m_services.startTicker) tmrClockTicks->start();
   return true;
@@ -207,11 +217,12 @@ void frmPrimary::onTick() {
 void frmPrimary::render() {
   const LocalTime& t = m_clock.lastTick;
   lblSystemTime->setText(qs(clockText(t)));
+  lblUtcTime->setText(qs(clockText(utcTimeAt(timePointOf(t))) + " UTC"));
   lblSlotNumber->setText(QString::number(m_clock.SlotNumber));
   if (const int n = m_clock.displayedStation; n > 0) {
     lblCountry->setText(qs(m_clock.country(n)));
     lblCallsign->setText(qs(m_clock.callsign(n)));
-    lblStatus->setText(qs(m_clock.status(n, m_clock.SelectedBand)));
+    lblStatus->setText(qs(m_clock.status(n, m_clock.displayedBand)));
     lblDx->setText(QString::number(d.DistAzTable[n].distance));
     lblAz->setText(QString::number(d.DistAzTable[n].azimuth));
   }
@@ -221,12 +232,12 @@ void frmPrimary::render() {
   setBackground(lblHidden, m_clock.latchOpen ? "rgb(0,0,255)" : "rgb(255,0,0)");
 
   if (!m_next) {
-    m_next = new frmNextBeacon(this);
+    m_next = new frmNextBeacon(this, d.TitleText);
     m_next->onClosed = [this] { mnuNextBeacon->setChecked(false); };
   }
   const int next = m_clock.NextStation;
   m_next->setNext(qs(m_clock.country(next)), qs(m_clock.callsign(next)),
-                  qs(m_clock.status(next, m_clock.SelectedBand)));
+                  qs(m_clock.status(next, m_clock.displayedBand)));
   renderLogging();
   if (m_analyser && mnuLogAuto->isChecked())
     m_analyser->setListening(qs(m_clock.listenText), qs(m_clock.countDownText));
@@ -248,6 +259,9 @@ void frmPrimary::renderLogging() {
 
 void frmPrimary::opgBandSelect_Click(int index) {
   m_clock.selectBand(index);  // calls bandSelected() back
+  // The labels show the new band's beacon at once, not the old beacon with the new
+  // band's status until the next tick.
+  m_clock.showSelectedBand();
   render();
 }
 
@@ -302,6 +316,7 @@ void frmPrimary::closeEvent(QCloseEvent* e) {
 
 void frmPrimary::shutdown() {
   if (m_shutDown) return;
+  if (m_analysis) m_analysis->detachHost();  // closing it below must not reopen the log
   m_services.voice->stop();
   m_clock.stopLoggingThisSlot();
   m_heardLog.close();

@@ -1,5 +1,7 @@
 #include "audio/frmAnalyser.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -139,11 +141,22 @@ void frmAnalyser::buildControls() {
   lblMorsePeak = value("lblMorsePeak", "Signal number - use to help set morse discriminator");
   lblMorseSetting->setMinimumWidth(30);
   lblMorsePeak->setMinimumWidth(40);
+  // Every number carries its caption: the discriminator setting and the signal number
+  // are compared by eye, so the user must tell which is which.
+  lblMorseSettingCaption = new QLabel("Discriminator:", this);
+  lblMorseSettingCaption->setObjectName("lblMorseSettingCaption");
+  lblMorseSettingCaption->setBuddy(lblMorseSetting);
+  lblMorsePeakCaption = new QLabel("Signal number:", this);
+  lblMorsePeakCaption->setObjectName("lblMorsePeakCaption");
+  lblMorsePeakCaption->setBuddy(lblMorsePeak);
   auto* live = new QHBoxLayout;
   live->addWidget(lblListen);
   live->addWidget(lblCountDown);
   live->addStretch(1);
+  live->addWidget(lblMorseSettingCaption);
   live->addWidget(lblMorseSetting);
+  live->addSpacing(12);
+  live->addWidget(lblMorsePeakCaption);
   live->addWidget(lblMorsePeak);
   outer->addLayout(live);
 
@@ -169,11 +182,20 @@ void frmAnalyser::buildControls() {
   // The four adjustments.
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(10);
+  // Each slider shows its value beside it, following every step of a drag.
   auto slider = [&](int row, QLabel*& label, const char* labelName, const char* caption,
-                    QSlider*& s, const char* name, int lo, int hi, const char* tip) {
+                    QSlider*& s, const char* name, int lo, int hi, const char* tip,
+                    QString (*shown)(int)) {
     label = new QLabel(caption, this);
     label->setObjectName(labelName);
+    auto* valueLabel = new QLabel(shown(hi), this);
+    valueLabel->setObjectName(QString(name).replace("sldr", "lbl") + "Value");
+    valueLabel->setMinimumWidth(std::max(valueLabel->sizeHint().width(),
+                                         valueLabel->fontMetrics().horizontalAdvance(shown(lo))) + 4);
+    valueLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(valueLabel, row, 2);
     s = new QSlider(Qt::Horizontal, this);
+    connect(s, &QSlider::valueChanged, valueLabel, [valueLabel, shown](int v) { valueLabel->setText(shown(v)); });
     s->setObjectName(name);
     s->setRange(lo, hi);
     s->setToolTip(tip);
@@ -181,20 +203,27 @@ void frmAnalyser::buildControls() {
     s->setTickInterval(hi - lo > 20 ? 10 : 1);
     s->setPageStep(hi - lo > 20 ? 10 : 1);
     s->setMinimumWidth(300);
+    valueLabel->setText(shown(s->value()));
+    label->setBuddy(s);
     grid->addWidget(label, row, 0);
     grid->addWidget(s, row, 1);
   };
+  auto plain = [](int v) { return QString::number(v); };
+  auto seconds = [](int v) { return QString("%1 s").arg(v); };
+  auto signedSteps = [](int v) { return v > 0 ? QString("+%1").arg(v) : QString::number(v); };
   slider(0, lblNoise, "lblNoise", "Noise filter", sldrNoise, "sldrNoise", kNoiseFilterMin,
          kNoiseFilterMax,
          "Adjust levels until centre of display is green with no beacon signals AFTER adjusting "
-         "overall levels");
+         "overall levels",
+         plain);
   slider(1, lblMorse, "lblMorse", "Morse discriminator", sldrMorse, "sldrMorse", 30, 110,
-         "Adjust for reliable morse indication AFTER adjusting noise");
+         "Adjust for reliable morse indication AFTER adjusting noise", plain);
   slider(2, Label2, "Label2", "Listen time", sldrListen, "sldrListen", 1, 10,
-         "Adjusts number of seconds the analyser listens in any one slot.");
+         "Adjusts number of seconds the analyser listens in any one slot.", seconds);
   slider(3, lblSmeterCal, "lblSmeterCal", "S meter ", sldrSmeter, "sldrSmeter", -10, 10,
          "Adjust until logged S meter readings agree with radio S meter AFTER adjusting morse "
-         "discrimination");
+         "discrimination",
+         signedSteps);
   outer->addLayout(grid);
 
   auto* inputRow = new QHBoxLayout;
@@ -273,6 +302,7 @@ void frmAnalyser::showLiveLabels(bool on) {
   lblListen->setVisible(on);
   lblCountDown->setVisible(on);
   lblMorsePeak->setVisible(on);
+  lblMorsePeakCaption->setVisible(on);
 }
 
 void frmAnalyser::setListening(const QString& listen, const QString& countDown) {
@@ -392,7 +422,8 @@ void frmAnalyser::tellLogging(AnalyserLogging mode) {
 
 void frmAnalyser::cmdSetUp_Click() {
   if (!m_setUp) m_setUp = new frmAnalyserSetUp(d, this);
-  m_setUp->load();
+  // A wizard already open part-way is only brought to the front.
+  if (!m_setUp->isVisible()) m_setUp->load();
   m_setUp->show();
   m_setUp->raise();
 }

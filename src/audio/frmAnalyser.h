@@ -115,6 +115,8 @@ class frmAnalyser : public QWidget {
   QLabel* lblSmeterCal = nullptr;
   QLabel* lblMorseSetting = nullptr;
   QLabel* lblMorsePeak = nullptr;
+  QLabel* lblMorseSettingCaption = nullptr;  // "Discriminator:"
+  QLabel* lblMorsePeakCaption = nullptr;     // "Signal number:"
   QRadioButton* optClassic = nullptr;
   QRadioButton* optSensitive = nullptr;
   QLabel* lblSensitiveResult = nullptr;

@@ -1,7 +1,9 @@
 // The analyser window driven headless from a recording released block by block.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -13,6 +15,7 @@
 #include "audio/frmAnalyser.h"
 #include "audio/frmAnalyserSetUp.h"
 #include "audio/AnalyserTestSupport.h"
+#include "ui/ScreenKeeper.h"
 #include "support/ScriptedDialogs.h"
 
 namespace harkola {
@@ -62,6 +65,15 @@ class Analyser : public ::testing::Test {
       for (int y = 0; y < img.height(); ++y) n += (img.pixel(x, y) & 0xFFFFFF) == (c & 0xFFFFFF);
     return n;
   }
+  // The values shown beside the four sliders.
+  QString sliderValues() const {
+    QStringList v;
+    for (const char* name : {"lblNoiseValue", "lblMorseValue", "lblListenValue", "lblSmeterValue"}) {
+      auto* l = win->findChild<QLabel*>(name);
+      v << (l && !l->isHidden() ? l->text() : QString("(%1 missing)").arg(name));
+    }
+    return v.join(' ');
+  }
   int liveLabelsShown() const {
     return !win->lblListen->isHidden() + !win->lblCountDown->isHidden() + !win->lblMorsePeak->isHidden();
   }
@@ -85,6 +97,9 @@ TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettingsThenLogs) {
   win->sldrSmeter->setValue(-5);
   EXPECT_EQ(std::tuple(d.NoiseFilter, d.MorseThreshold, d.ListenSeconds, d.SMeterOffset), std::tuple(3, 90, 2, -5));
   EXPECT_EQ(win->lblMorseSetting->text(), "90");
+  EXPECT_EQ(sliderValues(), "3 90 2 s -5");
+  win->sldrSmeter->setValue(4);
+  EXPECT_EQ(win->findChild<QLabel*>("lblSmeterValue")->text(), "+4");
   win->cmdTestButton_Click();
   win->close();
 
@@ -93,10 +108,16 @@ TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettingsThenLogs) {
             std::tuple(14, 55, 8, 0));
   EXPECT_EQ(std::tuple(d.NoiseFilter, d.MorseThreshold, d.ListenSeconds, d.SMeterOffset), std::tuple(14, 55, 8, 0));
   EXPECT_EQ(win->lblMorseSetting->text(), "55");
+  EXPECT_EQ(sliderValues(), "14 55 8 s 0");
   EXPECT_EQ(win->lblAnalyser->text(), "Stopped");
   EXPECT_EQ(liveLabelsShown(), 0);
   EXPECT_TRUE(!win->StopButton->isEnabled() && win->StartButton->isEnabled() && win->cmdTestButton->isEnabled());
   EXPECT_FALSE(d.AnalyserClosed);
+
+  // The two numbers side by side each carry a caption that names them.
+  EXPECT_EQ(win->lblMorseSettingCaption->buddy(), win->lblMorseSetting);
+  EXPECT_EQ(win->lblMorsePeakCaption->buddy(), win->lblMorsePeak);
+  EXPECT_TRUE(win->lblMorsePeakCaption->isHidden());  // with its number, only while running
 
   // Logging lets the slot be written, brings the main window up and draws no level line.
   const int raisesBefore = raises;
@@ -106,6 +127,7 @@ TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettingsThenLogs) {
   EXPECT_EQ(raises, raisesBefore + 1);
   source()->deliverBlocks(10);
   EXPECT_EQ(pixels(0), 0);
+  EXPECT_FALSE(win->lblMorsePeakCaption->isHidden());
   win->cmdTestButton_Click();  // disabled outside Stopped: nothing changes
   EXPECT_EQ(win->lblAnalyser->text(), "Logging");
 }
@@ -217,6 +239,8 @@ TEST_F(Analyser, TheWizardRevealsOneStageAtATime) {
     EXPECT_TRUE(w->Label[stage - 1]->text().startsWith(QString("STAGE %1 - ").arg(stage)));
   }
   EXPECT_EQ(w->Command[4]->text(), "Close");
+  win->cmdSetUp_Click();  // pressed again while it is open part-way: it keeps its stage
+  EXPECT_EQ(w->stagesShown(), 5);
   EXPECT_TRUE(w->Label[4]->text().endsWith(
       "This completes setting up.\n\nClick \"STOP\" and then \"Start logging\" to record data to "
       "file."));
@@ -227,6 +251,29 @@ TEST_F(Analyser, TheWizardRevealsOneStageAtATime) {
   EXPECT_FALSE(w->isVisible());
   win->cmdSetUp_Click();
   EXPECT_EQ(w->stagesShown(), 1);
+}
+
+// Opened low on the screen, the wizard keeps its whole frame on the screen as each stage
+// makes it taller; its texts speak of this system's sound server.
+TEST_F(Analyser, TheWizardStaysOnTheScreenAsItGrows) {
+  ScreenKeeper keeper;
+  qApp->installEventFilter(&keeper);
+  ASSERT_TRUE(win->load());
+  win->cmdSetUp_Click();
+  frmAnalyserSetUp* w = win->setUpWindow();
+  ASSERT_NE(w, nullptr);
+  const QRect screen = w->screen()->availableGeometry();
+  w->move(screen.x() + 40, screen.bottom() - 150);
+  QString all;
+  for (int stage = 1; stage <= 5; ++stage) {
+    if (stage > 1) w->Command[stage - 2]->click();
+    EXPECT_TRUE(screen.contains(w->frameGeometry())) << "stage " << stage;
+    all += w->Label[stage - 1]->text();
+  }
+  EXPECT_EQ(w->x(), screen.x() + 40);  // moved up only
+  EXPECT_FALSE(all.contains("Windows"));
+  EXPECT_FALSE(all.contains("Assumming"));
+  EXPECT_TRUE(all.contains("pavucontrol"));
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ class RigSetupWindow : public ::testing::Test {
     EXPECT_TRUE(SaveRigData(d) && LoadRigData(d));
   }
   void open() {
-    w = std::make_unique<frmTxRx>(d, rig, writeDefaultRigData);
+    w = std::make_unique<frmTxRx>(d, rig, WriteDefaultRigData);
     EXPECT_TRUE(w->load());
     w->show();
   }
@@ -77,6 +77,8 @@ TEST_F(RigSetupWindow, OpeningAndClosingAtOnceSavesFalse) {
   EXPECT_FALSE(d.RigTested);
   EXPECT_FALSE(d.RigStartPending);
   EXPECT_EQ(w->windowTitle(), "Harkola 5   Rig Control");
+  // Fixed to its contents: a window manager then draws no empty resize strip under it.
+  EXPECT_EQ(w->minimumSize(), w->maximumSize());
   EXPECT_EQ(w->findChild<QListWidget*>("lstPortSet_5")->currentItem()->text(), "RTS");
   EXPECT_EQ(w->findChild<QListWidget*>("lstRigCtrlString")->currentItem()->text(), "Kenwood");
   EXPECT_EQ(w->findChild<QLabel*>("lblRigCtrlString_11")->text(), "FA00021150000;");
@@ -90,7 +92,7 @@ class CorruptRigFile : public RigSetupWindow, public ::testing::WithParamInterfa
 
 TEST_P(CorruptRigFile, IsReportedToTheOwner) {
   useFile(kRigKenwood, GetParam().first, GetParam().second);
-  frmTxRx win(d, rig, writeDefaultRigData);
+  frmTxRx win(d, rig, WriteDefaultRigData);
   int reported = 0;
   QObject::connect(&win, &frmTxRx::corruptDataFile, [&] { ++reported; });
   EXPECT_FALSE(win.load());
