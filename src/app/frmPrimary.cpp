@@ -68,6 +68,10 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
   tmrClockTicks->setObjectName("tmrClockTicks");
   connect(tmrClockTicks, &AlignedTicker::tick, this, &frmPrimary::onTick);
   m_clock.setDetector(m_services.detector);
+  if (m_services.startSensitive && m_services.sensitiveDetector) {
+    m_chosenDetector = m_services.sensitiveDetector;
+    m_clock.setDetector(m_chosenDetector);
+  }
   installHelpKey(this);
 }
 
@@ -199,6 +203,7 @@ void frmPrimary::onTick() {
   const long slotsBefore = m_clock.newSlotCount;
   m_clock.tick(m_services.time->now());
   sensitiveResults();
+  checkRigLink();
   if (m_services.newSlotLateness && slotsBefore > 0 && m_clock.newSlotCount != slotsBefore) {
     using namespace std::chrono;
     const auto us = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();

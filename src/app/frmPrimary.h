@@ -34,6 +34,7 @@ namespace harkola {
 
 class AlignedTicker;
 class Rig;
+class RigChoice;
 class RigCtrl;
 class VoicePlayer;
 class frmVoiceSel;
@@ -55,9 +56,13 @@ struct PrimaryServices {
   // The sensitive detector the analyser's "Sensitive" choice switches to (null: the
   // choice keeps `detector`).
   SensitiveDetector* sensitiveDetector = nullptr;
+  bool startSensitive = false;  // log with `sensitiveDetector` from the start
   Rig* rig = nullptr;                  // required: what rig control drives
   bool rigNeedsTest = true;            // `rig` is the serial link: its setup test must pass first
   RigCtrl* rigSetup = nullptr;         // the serial link the setup window tests (null: no setup)
+  // When set, rig control drives the link chosen in Rig setup (serial or rigctld), asked
+  // for again at every start, in place of `rig` and `rigNeedsTest`.
+  RigChoice* rigChoice = nullptr;
   std::string dataFolder;               // empty: the current folder at start-up
   std::function<bool()> soundCardTest;  // a sound output device exists (default: SoundCardTest)
   bool showClosingWindow = true;        // the 2 s closing window at shutdown
@@ -194,6 +199,9 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   frmVoiceSel* ensureVoiceWindow();
   void shutdown();
   void paintBandButtons(bool rigActive);
+  // Ends rig control when the chosen link lost its connection; shows a link failure
+  // that no call has shown yet (an S-meter read on a tick).
+  void checkRigLink();
   // Automatic logging's analyser window: loaded afresh each time it is shown.
   bool loadAnalyser();
   void closeAnalyser();

@@ -135,7 +135,7 @@ bool frmPrimary::loadAnalyser() {
       m_analyser->detector = det;
     };
     // Started with the sensitive detector (harkola --detector sensitive): say so.
-    if (m_services.sensitiveDetector && m_services.detector == m_services.sensitiveDetector)
+    if (m_services.sensitiveDetector && m_chosenDetector == m_services.sensitiveDetector)
       m_analyser->optSensitive->setChecked(true);
     m_analyser->blockTime = [this] { return timePointOf(m_services.time->now()); };
     m_analyser->onLogging = [this](AnalyserLogging mode) { m_clock.setAnalyserLogging(mode); };

@@ -35,6 +35,8 @@
 #include "audio/WavFileSource.h"
 #include "audio/frmAnalyser.h"
 #include "clock/SystemTimeSource.h"
+#include "rig/MeterLevelDetector.h"
+#include "rig/RigChoice.h"
 #include "rig/SerialRigPort.h"
 #include "voice/ResfileSoundModule.h"
 
@@ -135,14 +137,20 @@ int main(int argc, char** argv) {
   harkola::ClassicDetector detector(shared);
   TableSensitiveDetector sensitiveDetector(shared);
   harkola::SerialRig serialRig(shared, nullptr);
+  // The data folder is fixed by the main window's load; the choice reads it at each start.
+  harkola::RigChoice rigChoice(shared, serialRig.rig());
+  // Automatic logging's S level from the rig's S-meter, when Rig setup asks for it.
+  harkola::MeterLevelDetector meterDetector(detector, [&rigChoice] { return rigChoice.meterLevel(); });
   harkola::SoundCardInputs soundCards;
   harkola::PrimaryServices services;
   services.time = &clock;
   services.voice = &voice;
-  services.detector = sensitive ? static_cast<harkola::SlotDetector*>(&sensitiveDetector) : &detector;
+  services.detector = &meterDetector;
   services.sensitiveDetector = &sensitiveDetector;
+  services.startSensitive = sensitive;
   services.rig = &serialRig.rig();
   services.rigSetup = &serialRig.ctrl();
+  services.rigChoice = &rigChoice;
   services.dataFolder = dataFolder.string();
   std::vector<double> lateness;
   if (measureSlots > 0) {
