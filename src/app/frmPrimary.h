@@ -13,7 +13,9 @@
 #include "common/Notice.h"
 #include "analysis/AnalysisHost.h"
 #include "common/PublicDecs.h"
+#include "audio/SensitiveDetector.h"
 #include "clock/BeaconClock.h"
+#include "clock/ClockCheck.h"
 #include "clock/HeardLog.h"
 #include "clock/SlotDetector.h"
 #include "clock/TimeSource.h"
@@ -51,6 +53,10 @@ struct PrimaryServices {
   TimeSource* time = nullptr;          // required
   VoicePlayer* voice = nullptr;        // required: the announcement clips
   SlotDetector* detector = nullptr;    // required: hears the slots of automatic logging
+  // The sensitive detector the analyser's "Sensitive" choice switches to (null: the
+  // choice keeps `detector`).
+  SensitiveDetector* sensitiveDetector = nullptr;
+  bool startSensitive = false;  // log with `sensitiveDetector` from the start
   Rig* rig = nullptr;                  // required: what rig control drives
   bool rigNeedsTest = true;            // `rig` is the serial link: its setup test must pass first
   RigCtrl* rigSetup = nullptr;         // the serial link the setup window tests (null: no setup)
@@ -218,6 +224,10 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   bool m_shutDown = false;
   bool m_selectingBand = false;
   frmAnalyser* m_analyser = nullptr;
+  SlotDetector* m_chosenDetector = nullptr;  // the detector logging now (null: services.detector)
+  ClockCheck m_clockCheck;
+  HeardLogFile m_slotLog;
+  void sensitiveResults();
 };
 
 }  // namespace harkola
