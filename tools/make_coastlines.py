@@ -32,6 +32,8 @@ KEPT_LEVELS = {1, 2, 6}
 # Points closer than this to the last kept point (in hundredths of a degree) are
 # dropped: invisible on a world map, and they halve the file.
 MIN_STEP = 8
+# Lakes smaller than this (degrees across) are left out: on a world map they are specks.
+SMALL_LAKE = 2.0
 
 
 def main():
@@ -70,6 +72,8 @@ def main():
             last = (int(np.rint(lon[-1] * 100)), int(np.rint(lat[-1] * 100)))
             if pts[-1] != last:
                 pts.append(last)  # keep the piece's end so neighbouring bins join
+            if level == 2 and max(lon) - min(lon) < SMALL_LAKE and max(lat) - min(lat) < SMALL_LAKE:
+                continue
             if len(pts) >= 2:
                 lines.append(pts)
 
