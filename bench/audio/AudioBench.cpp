@@ -57,11 +57,11 @@ void BM_FrameAnalysis(benchmark::State& state) {
   AudioFFT fft;
   SpectrumFrame base{};
   fft.Transform(noisyToneBlock(), base);
-  PublicDecs d;
+  MorseCount d;
   SpectrumFrame s;
   for (auto _ : state) {
     s = base;
-    analyseFrame(s, kNoiseFilterDefault, d);
+    analyseFrame(s, kNoiseFilterDefault, &d);
     benchmark::DoNotOptimize(d.MorseHits);
   }
 }
@@ -71,12 +71,12 @@ void BM_FrameAnalysisWithDisplayBars(benchmark::State& state) {
   AudioFFT fft;
   SpectrumFrame base{};
   fft.Transform(noisyToneBlock(), base);
-  PublicDecs d;
+  MorseCount d;
   SpectrumFrame s;
   SpectrumBars bars;
   for (auto _ : state) {
     s = base;
-    analyseFrame(s, kNoiseFilterDefault, d, &bars);
+    analyseFrame(s, kNoiseFilterDefault, &d, &bars);
     benchmark::DoNotOptimize(bars.bars.data());
   }
 }

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "clock/LocalTime.h"
+#include "common/LocalTime.h"
 
 namespace harkola {
 

@@ -7,7 +7,8 @@
 #include <fstream>
 #include <limits>
 
-#include "clock/LocalTime.h"
+#include "common/Bands.h"
+#include "common/LocalTime.h"
 
 namespace harkola {
 
@@ -42,12 +43,7 @@ int hourSlotOf(std::string_view s) {
   return v <= 23 ? v : -1;
 }
 
-int bandIndexOf(std::string_view s) {
-  static constexpr std::string_view kBands[] = {"14", "18", "21", "24", "28"};
-  for (int i = 0; i < 5; ++i)
-    if (s == kBands[i]) return i;
-  return -1;
-}
+int bandIndexOf(std::string_view s) { return bandFromText(s); }
 
 // One field of the image starting at pos (which is moved past it and its comma).
 // Returns false when only blanks and line ends remain.

@@ -1,6 +1,6 @@
 #include "analysis/LogSummary.h"
 
-#include "clock/LocalTime.h"
+#include "common/LocalTime.h"
 
 namespace harkola {
 
@@ -109,7 +109,7 @@ std::string monthsText(const std::vector<int>& listMonths, const std::array<bool
 std::string summaryFootnote(const std::string& fileName, const SummaryRequest& request,
                             const std::string& months) {
   if (request.mode == SummaryMode::ByBeacon)
-    return "FILE - " + fileName + "     " + "BAND - " + kBandTexts[request.band] + "MHz" +
+    return "FILE - " + fileName + "     " + "BAND - " + std::string(bandInfo(request.band).text) + "MHz" +
            "    MONTHS - " + months;
   return "FILE - " + fileName + "     " + "BEACON - " + request.callsign + "    MONTHS - " + months;
 }

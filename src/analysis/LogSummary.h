@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "analysis/LogRecords.h"
+#include "common/Bands.h"
 
 namespace harkola {
 
@@ -26,7 +27,6 @@ enum class SummaryMode {
 };
 
 inline constexpr const char* kBandRowLabels[] = {"14MHz", "18MHz", "21MHz", "24MHz", "28MHz"};
-inline constexpr const char* kBandTexts[] = {"14", "18", "21", "24", "28"};
 
 struct SummaryRequest {
   SummaryMode mode = SummaryMode::ByBeacon;

@@ -32,7 +32,7 @@
 #include <QtDataVisualization/qvalue3daxisformatter.h>
 #include <cmath>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 namespace harkola {
 

@@ -22,8 +22,9 @@
 #include "analysis/LogGridModel.h"
 #include "analysis/LogRecords.h"
 #include "analysis/frmChart.h"
-#include "app/UserDialogs.h"
-#include "clock/LocalTime.h"
+#include "ui/UserDialogs.h"
+#include "data/Beacons.h"
+#include "common/LocalTime.h"
 
 namespace harkola {
 
@@ -49,7 +50,7 @@ frmDataAnalysis::frmDataAnalysis(PublicDecs& shared, AnalysisHost* host, QWidget
   setWindowTitle(qs(m_d.TitleText + " Data analysis"));
   buildUi();
   resize(1180, 680);
-  for (int i = 0; i < kBeaconCount; ++i) lblBeID[i]->setText(qs(m_d.BeaconTable[i + 1][3]));
+  for (int i = 0; i < kBeaconCount; ++i) lblBeID[i]->setText(qs(Beacons(m_d.BeaconTable).callsign(i + 1)));
   if (m_host) m_host->pauseForAnalysis();
   m_paused = true;
 }
@@ -62,7 +63,6 @@ frmDataAnalysis::~frmDataAnalysis() {
 void frmDataAnalysis::resume() {
   if (!m_paused) return;
   m_paused = false;
-  if (!m_d.DataFolder.empty()) QDir::setCurrent(qs(m_d.DataFolder));
   if (m_host) m_host->resumeAfterAnalysis();
 }
 
@@ -115,7 +115,7 @@ void frmDataAnalysis::buildUi() {
   shpBand = makeFrame("shpBand", "Select band  - MHz");
   auto* bl = new QHBoxLayout(shpBand);
   for (int i = 0; i < kBandCount; ++i) {
-    chkChartBandSel[i] = new QCheckBox(kBandTexts[i], shpBand);
+    chkChartBandSel[i] = new QCheckBox(qs(bandInfo(i).text), shpBand);
     chkChartBandSel[i]->setObjectName(QString("chkChartBandSel_%1").arg(i));
     chkChartBandSel[i]->setEnabled(false);
     bl->addWidget(chkChartBandSel[i]);
@@ -258,7 +258,6 @@ bool frmDataAnalysis::chooseFile(QString& path) {
     dialogs().message(this, {kNoFileOpened, notifyTitle("Open data file for analysis"), NoticeIcon::Information});
     return false;
   }
-  if (!m_d.DataFolder.empty()) QDir::setCurrent(qs(m_d.DataFolder));
   if (r.path.empty()) {
     dialogs().message(this, {kSelectFile, m_d.TitleText, NoticeIcon::Exclamation});
     return false;
@@ -564,7 +563,6 @@ void frmDataAnalysis::saveClicked() {
     out.close();
     if (!ok) dialogs().message(this, notSaved);
   }
-  if (!m_d.DataFolder.empty()) QDir::setCurrent(qs(m_d.DataFolder));
   cmdReset->setEnabled(true);
 }
 

@@ -14,7 +14,7 @@
 
 #include "analysis/AnalysisHost.h"
 #include "analysis/LogSummary.h"
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 
 class QCheckBox;
 class QFrame;

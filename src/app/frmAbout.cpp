@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/PublicDecs.h"
-#include "app/ShellResources.h"
-#include "app/UserDialogs.h"
+#include "common/PublicDecs.h"
+#include "ui/ShellResources.h"
+#include "ui/UserDialogs.h"
 
 namespace harkola {
 

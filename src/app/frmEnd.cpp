@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "app/ShellResources.h"
-#include "app/UserDialogs.h"
+#include "ui/ShellResources.h"
+#include "ui/UserDialogs.h"
 
 namespace harkola {
 

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/ShellResources.h"
+#include "ui/ShellResources.h"
 
 namespace harkola {
 

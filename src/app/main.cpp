@@ -1,7 +1,7 @@
 // Harkola 5, the desktop program.
 //
 //   harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav] [--auto-log test|start]
-//           [--measure-slots N]
+//           [--measure-slots N] [--propagation]
 //
 // --measure-slots N runs the window on the system clock until N new slots have
 // begun, prints how late after its true boundary each new-slot sequence ran
@@ -13,6 +13,7 @@
 // --audio-file replays a 16-bit PCM WAV recording, repeated, in real time as the
 // analyser's only sound input, in place of the sound card. --auto-log switches automatic
 // logging on at start and presses Test or Start logging (demonstrations, measurements).
+// --propagation opens the propagation window at start.
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
@@ -23,13 +24,17 @@
 #include <memory>
 #include <vector>
 
-#include "app/PublicDecs.h"
-#include "app/ShellResources.h"
+#include "common/PublicDecs.h"
+#include "ui/ShellResources.h"
 #include "app/frmSplash.h"
+#include "app/frmPrimary.h"
+#include "audio/ClassicDetector.h"
+#include "audio/QtAudioCapture.h"
 #include "audio/WavFileSource.h"
 #include "audio/frmAnalyser.h"
 #include "clock/SystemTimeSource.h"
-#include "clock/frmPrimary.h"
+#include "rig/SerialRigPort.h"
+#include "voice/ResfileSoundModule.h"
 
 namespace {
 
@@ -43,7 +48,7 @@ std::filesystem::path xdgDataFolder() {
 
 const char* const kUsage =
     "Usage: harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav] [--auto-log test|start]\n"
-    "               [--measure-slots N]\n";
+    "               [--measure-slots N] [--propagation]\n";
 
 int usage(const char* why) {
   std::fprintf(stderr, "harkola: %s\n%s", why, kUsage);
@@ -61,6 +66,7 @@ int main(int argc, char** argv) {
   int measureSlots = 0;
   std::filesystem::path audioFile;
   QString autoLog;
+  bool propagation = false;
   const QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     if (args[i] == "--xdg") {
@@ -75,6 +81,8 @@ int main(int argc, char** argv) {
     } else if (args[i] == "--auto-log" && i + 1 < args.size() &&
                (args[i + 1] == "test" || args[i + 1] == "start")) {
       autoLog = args[++i];
+    } else if (args[i] == "--propagation") {
+      propagation = true;
     } else if (args[i] == "--help" || args[i] == "-h") {
       std::printf("%s", kUsage);
       return 0;
@@ -82,8 +90,6 @@ int main(int argc, char** argv) {
       return usage(("unknown argument " + args[i].toStdString()).c_str());
     }
   }
-  // Read before the data folder becomes current, so a relative name means what the
-  // user typed.
   std::unique_ptr<harkola::WavFileInputs> recording;
   if (!audioFile.empty()) {
     std::string error;
@@ -92,18 +98,29 @@ int main(int argc, char** argv) {
   }
   if (!dataFolder.empty()) {
     std::error_code ec;
-    std::filesystem::create_directories(dataFolder, ec);
-    std::filesystem::current_path(dataFolder, ec);
-    if (ec) return usage(("cannot use the data folder " + dataFolder.string()).c_str());
+    dataFolder = std::filesystem::absolute(dataFolder, ec);
+    if (!ec) std::filesystem::create_directories(dataFolder, ec);
+    if (ec || !std::filesystem::is_directory(dataFolder))
+      return usage(("cannot use the data folder " + dataFolder.string()).c_str());
   }
 
   harkola::initShellResources();
   QApplication::setWindowIcon(QIcon(":/icons/harkola-128.png"));
 
+  // The program's parts, made here and handed to the main window.
   harkola::PublicDecs shared;
   harkola::SystemTimeSource clock;
+  harkola::ResfileSoundModule voice;
+  harkola::ClassicDetector detector(shared);
+  harkola::SerialRig serialRig(shared, nullptr);
+  harkola::SoundCardInputs soundCards;
   harkola::PrimaryServices services;
   services.time = &clock;
+  services.voice = &voice;
+  services.detector = &detector;
+  services.rig = &serialRig.rig();
+  services.rigSetup = &serialRig.ctrl();
+  services.dataFolder = dataFolder.string();
   std::vector<double> lateness;
   if (measureSlots > 0) {
     services.newSlotLateness = [&](double ms) {
@@ -119,7 +136,7 @@ int main(int argc, char** argv) {
       QTimer::singleShot(0, &app, [&] { app.exit(0); });
     };
   }
-  services.capture = recording.get();
+  services.capture = recording ? static_cast<harkola::CaptureProvider*>(recording.get()) : &soundCards;
   std::unique_ptr<harkola::frmPrimary> primary;
 
   auto* splash = new harkola::frmSplash([&] {
@@ -131,6 +148,7 @@ int main(int argc, char** argv) {
     primary->show();
     primary->activateWindow();
     primary->activate();  // a desktop without a window manager never activates it
+    if (propagation) primary->mnuPropagation_Click();
     if (!autoLog.isEmpty()) {
       harkola::frmPrimary* w = primary.get();
       QTimer::singleShot(0, w, [w, autoLog] {

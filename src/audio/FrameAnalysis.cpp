@@ -4,7 +4,7 @@
 
 namespace harkola {
 
-FrameResult analyseFrame(SpectrumFrame& Spectrum, int NoiseFilter, PublicDecs& d,
+FrameResult analyseFrame(SpectrumFrame& Spectrum, int NoiseFilter, MorseCount* count,
                          SpectrumBars* bars) {
   double NoiseSum = 0.0;
   for (int k = kLowerNoiseFirst; k <= kLowerNoiseLast; ++k) NoiseSum += std::fabs(Spectrum[k]);
@@ -20,8 +20,10 @@ FrameResult analyseFrame(SpectrumFrame& Spectrum, int NoiseFilter, PublicDecs& d
     if (Spectrum[k] > r.threshold) {
       isPeak[k - kSignalFirst] = true;
       Spectrum[k] *= kPeakGain;
-      ++d.MorseHits;
-      d.MorsePeakSum += Spectrum[k];
+      if (count) {
+        ++count->MorseHits;
+        count->MorsePeakSum += Spectrum[k];
+      }
       ++r.peaks;
     }
   }

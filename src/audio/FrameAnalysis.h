@@ -10,7 +10,6 @@
 #include <array>
 #include <cstdint>
 
-#include "app/PublicDecs.h"
 #include "audio/AudioFFT.h"
 
 namespace harkola {
@@ -39,10 +38,6 @@ struct SpectrumBar {
   BarColour colour = BarColour::Yellow;
 };
 
-// In test mode the display shows a black level reference line across its whole width
-// at this fraction of its height, measured from the top.
-constexpr double kReferenceLineFromTop = 0.8;
-
 // One frame as the analyser window draws it: bar x is bin x. The window draws bars
 // 0..W for its inner width W (< 1024).
 struct SpectrumBars {
@@ -58,11 +53,18 @@ struct FrameResult {
   int peaks = 0;            // morse peaks found in this frame
 };
 
+// The morse peaks of one slot so far: their number and the sum of their amplified
+// values, added peak by peak in bin order (the S level depends on this float sum).
+struct MorseCount {
+  long MorseHits = 0;
+  float MorsePeakSum = 0.0f;
+};
+
 // Analyses one frame: the peaks of the signal window are multiplied by 5 in place
-// (Spectrum is changed), counted in d.MorseHits and summed into d.MorsePeakSum.
-// NoiseFilter is the threshold factor x2 (1..20). `bars` may be null when nothing is
-// drawn (replay, tests).
-FrameResult analyseFrame(SpectrumFrame& Spectrum, int NoiseFilter, PublicDecs& d,
+// (Spectrum is changed), counted and summed into `count` (null: not counted, e.g. for
+// the display alone). NoiseFilter is the threshold factor x2 (1..20). `bars` may be null
+// when nothing is drawn (replay, tests).
+FrameResult analyseFrame(SpectrumFrame& Spectrum, int NoiseFilter, MorseCount* count,
                          SpectrumBars* bars = nullptr);
 
 }  // namespace harkola

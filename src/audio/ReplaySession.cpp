@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "audio/AudioFFT.h"
-#include "audio/FrameAnalysis.h"
+#include "audio/ClassicDetector.h"
 #include "clock/BeaconClock.h"
 #include "clock/BeaconSchedule.h"
 
@@ -37,8 +37,14 @@ class CountingSink : public HeardLogSink {
 }  // namespace
 
 ReplaySession::ReplaySession(PublicDecs& shared, const ReplaySettings& settings,
-                             SampleSource& source, HeardLogSink* sink, TraceFn trace)
-    : d(shared), m_settings(settings), m_source(source), m_sink(sink), m_trace(std::move(trace)) {}
+                             SampleSource& source, HeardLogSink* sink, TraceFn trace,
+                             SlotDetector* detector)
+    : d(shared),
+      m_settings(settings),
+      m_source(source),
+      m_sink(sink),
+      m_trace(std::move(trace)),
+      m_detector(detector) {}
 
 ReplayStats ReplaySession::run() {
   using namespace std::chrono;
@@ -46,17 +52,18 @@ ReplayStats ReplaySession::run() {
   ReplayStats stats;
 
   d.MorseThreshold = s.MorseThreshold;
+  d.NoiseFilter = s.NoiseFilter;
   d.SMeterOffset = s.SMeterOffset;
   d.ListenSeconds = static_cast<std::int16_t>(s.ListenSeconds);
-  d.AnalyserTestMode = false;
   d.AnalyserRunning = true;
   d.ClockRunning = true;
   d.SlotLogged = false;
-  d.MorseHits = 0;
-  d.MorsePeakSum = 0.0f;
 
+  ClassicDetector classic(d);
+  SlotDetector& detector = m_detector ? *m_detector : classic;
   CountingSink sink(m_sink);
   BeaconClock clock(d, &sink, nullptr);
+  clock.setDetector(&detector);
   clock.setLogMode(LogMode::Auto);
   clock.selectBand(std::clamp(s.band, 0, kBandCount - 1));
 
@@ -74,6 +81,14 @@ ReplayStats ReplaySession::run() {
   clock.lastTick = s.start;
 
   const auto t0 = timePointOf(s.start);
+  {
+    SlotRef first;
+    first.start = t0 - seconds(p0.secondsIntoSlot) - milliseconds(s.start.millisecond);
+    first.startLocal = localTimeAt(first.start);
+    first.band = clock.SelectedBand;
+    first.beacon = p0.stationNumber;
+    detector.beginSlot(first);
+  }
   auto slotStartOf = [&](system_clock::time_point t, const LocalTime& lt) {
     const int secondsIn = lt.second % 10;
     return localTimeAt(t - seconds(secondsIn) - milliseconds(lt.millisecond));
@@ -95,9 +110,7 @@ ReplayStats ReplaySession::run() {
     m_trace(tr);
   };
 
-  AudioFFT fft;
-  SampleBlock block{};  // samples 512..1023 stay 0
-  SpectrumFrame spectrum{};
+  SampleBlock block{};
   auto readBlock = [&] {
     const std::size_t n = m_source.read(block.data(), kBlockSamples);
     stats.samples += static_cast<long long>(n);
@@ -111,10 +124,10 @@ ReplayStats ReplaySession::run() {
   long long k = 0;
   for (;;) {
     if (haveBlock && (k + 1) * kBlockSamples * 1000LL <= tickMs * kSampleRate) {
-      fft.Transform(block, spectrum);
-      analyseFrame(spectrum, s.NoiseFilter, d);
-      ++stats.blocks;
       ++k;
+      const auto end = t0 + microseconds(k * kBlockSamples * 1000000LL / kSampleRate);
+      detector.addBlock(block.data(), kBlockSamples, end);
+      ++stats.blocks;
       haveBlock = readBlock();
       continue;
     }
@@ -129,7 +142,7 @@ ReplayStats ReplaySession::run() {
       slotStart = slotStartOf(t, now);
       recordsAtSlotStart = sink.count;
     }
-    clock.tick(now);
+    clock.tick(now, t);
     ++stats.ticks;
     tickMs += 100;
   }

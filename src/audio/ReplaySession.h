@@ -17,9 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "clock/HeardLog.h"
-#include "clock/LocalTime.h"
+#include "clock/SlotDetector.h"
+#include "common/LocalTime.h"
 
 namespace harkola {
 
@@ -77,8 +78,9 @@ class ReplaySession {
   // `d` must hold the beacon table; its analyser settings and per-slot state are set
   // from `settings`. `sink` receives the records (may be null), `trace` each slot (may be
   // empty). All are borrowed for the life of the session.
+  // `detector` hears the slots (null: the classic detector with the settings' values).
   ReplaySession(PublicDecs& d, const ReplaySettings& settings, SampleSource& source,
-                HeardLogSink* sink, TraceFn trace);
+                HeardLogSink* sink, TraceFn trace, SlotDetector* detector = nullptr);
 
   ReplayStats run();
 
@@ -88,6 +90,7 @@ class ReplaySession {
   SampleSource& m_source;
   HeardLogSink* m_sink;
   TraceFn m_trace;
+  SlotDetector* m_detector;
 };
 
 }  // namespace harkola

@@ -1,6 +1,6 @@
 #include "audio/SoundcardUse.h"
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 namespace harkola {
 

@@ -3,7 +3,7 @@
 // from them. The capture itself is event driven (CaptureSource::blockReady); these only
 // decide whether it may run and keep AnalyserRunning in step.
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "audio/CaptureSource.h"
 
 class QWidget;

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 #include "audio/SoundcardUse.h"
 #include "audio/WavFileSource.h"
 #include "audio/frmAnalyserSetUp.h"
@@ -189,7 +189,7 @@ void frmAnalyser::buildControls() {
   outer->addLayout(inputRow);
 
   // The settings follow every step of a drag as well as the final value.
-  connect(sldrNoise, &QSlider::valueChanged, this, [this](int v) { NoiseFilter = v; });
+  connect(sldrNoise, &QSlider::valueChanged, this, [this](int v) { d.NoiseFilter = v; });
   connect(sldrMorse, &QSlider::valueChanged, this, [this](int v) {
     d.MorseThreshold = v;
     lblMorseSetting->setText(QString::number(v));
@@ -226,7 +226,7 @@ bool frmAnalyser::load() {
   sldrMorse->setValue(55);
   sldrListen->setValue(8);
   d.SMeterOffset = sldrSmeter->value();
-  NoiseFilter = sldrNoise->value();
+  d.NoiseFilter = sldrNoise->value();
   d.MorseThreshold = sldrMorse->value();
   lblMorseSetting->setText(QString::number(d.MorseThreshold));
   d.ListenSeconds = static_cast<std::int16_t>(sldrListen->value());
@@ -257,8 +257,7 @@ void frmAnalyser::setListening(const QString& listen, const QString& countDown) 
 
 void frmAnalyser::cmdTestButton_Click() {
   if (m_mode != AnalyserMode::Stopped) return;
-  d.SlotLogged = true;
-  d.AnalyserTestMode = true;
+  tellLogging(AnalyserLogging::Test);
   m_levelLine = true;
   lblAnalyser->setText("Test mode - no logging");
   startMode(AnalyserMode::Test);
@@ -266,8 +265,7 @@ void frmAnalyser::cmdTestButton_Click() {
 
 void frmAnalyser::StartButton_Click() {
   if (m_mode != AnalyserMode::Stopped) return;
-  d.SlotLogged = false;
-  d.AnalyserTestMode = false;
+  tellLogging(AnalyserLogging::Logging);
   m_levelLine = false;
   lblAnalyser->setText("Logging");
   startMode(AnalyserMode::Logging);
@@ -304,7 +302,7 @@ void frmAnalyser::StopButton_Click() {
   if (m_mode == AnalyserMode::Stopped) return;
   m_mode = AnalyserMode::Stopped;
   m_levelLine = false;
-  d.AnalyserTestMode = false;
+  tellLogging(AnalyserLogging::Stopped);
   setStoppedControls();
   showLiveLabels(false);
   StopSoundcard(m_source, d);
@@ -330,9 +328,12 @@ void frmAnalyser::releaseSource() {
 
 void frmAnalyser::onBlock(const SampleBlock& block) {
   if (m_mode == AnalyserMode::Stopped) return;
+  if (detector)
+    detector->addBlock(block.data(), kBlockSamples,
+                       blockTime ? blockTime() : std::chrono::system_clock::now());
   SampleBuffer = block;
   m_fft.Transform(SampleBuffer, Spectrum);
-  analyseFrame(Spectrum, NoiseFilter, d, &m_bars);
+  analyseFrame(Spectrum, d.NoiseFilter, nullptr, &m_bars);
   Scope->drawFrame(m_bars, m_levelLine);
   const QString hits = QString::number(d.MorseHits);
   if (lblMorsePeak->text() != hits) lblMorsePeak->setText(hits);
@@ -342,7 +343,7 @@ void frmAnalyser::onInputLost(const QString& reason) {
   const bool wasTest = m_mode == AnalyserMode::Test;
   m_mode = AnalyserMode::Stopped;
   m_levelLine = false;
-  d.AnalyserTestMode = false;
+  tellLogging(AnalyserLogging::Stopped);
   d.AnalyserRunning = false;
   releaseSource();
   setStoppedControls();
@@ -360,6 +361,10 @@ void frmAnalyser::onInputLost(const QString& reason) {
 
 frmAnalyserSetUp* frmAnalyser::setUpWindow() const { return m_setUp; }
 
+void frmAnalyser::tellLogging(AnalyserLogging mode) {
+  if (onLogging) onLogging(mode);
+}
+
 void frmAnalyser::cmdSetUp_Click() {
   if (!m_setUp) m_setUp = new frmAnalyserSetUp(d, this);
   m_setUp->load();
@@ -375,11 +380,10 @@ void frmAnalyser::closeEvent(QCloseEvent* e) {
   releaseSource();
   m_mode = AnalyserMode::Stopped;
   m_levelLine = false;
-  d.AnalyserTestMode = false;
   if (m_setUp) m_setUp->close();
   if (onUnload) onUnload();
   d.AnalyserClosed = true;
-  d.SlotLogged = true;
+  tellLogging(AnalyserLogging::Closed);
   if (raiseMain) raiseMain();
 }
 

@@ -3,9 +3,9 @@
 // 800 Hz beat tone, the four discriminator sliders, the running signal number, the
 // listening countdown and the Test / Start logging / STOP modes.
 //
-// Each captured block is transformed and analysed as it arrives (the counters in
-// PublicDecs grow; the heard decision is the clock's), then drawn. The window owns the
-// capture source while a mode runs.
+// Each captured block goes to the detector (the clock asks it for the slot's decision)
+// and is transformed for the display. The window owns the capture source while a mode
+// runs.
 
 #include <QImage>
 #include <QPointer>
@@ -13,10 +13,12 @@
 #include <functional>
 #include <memory>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "audio/AudioFFT.h"
 #include "audio/CaptureSource.h"
 #include "audio/FrameAnalysis.h"
+#include "clock/BeaconClock.h"
+#include "clock/SlotDetector.h"
 
 class QComboBox;
 class QLabel;
@@ -73,7 +75,6 @@ class frmAnalyser : public QWidget {
   void stopCapture();
 
   AnalyserMode mode() const { return m_mode; }
-  int NoiseFilter = kNoiseFilterDefault;
   frmAnalyserSetUp* setUpWindow() const;
   CaptureSource* source() const { return m_source; }
 
@@ -81,6 +82,12 @@ class frmAnalyser : public QWidget {
   std::function<void()> onUnload;
   // Brings the main window to the front (Start logging, and unload).
   std::function<void()> raiseMain;
+  // What the buttons and the close box do to automatic logging (the clock's business).
+  std::function<void(AnalyserLogging)> onLogging;
+  // The detector that hears the slots (null: blocks are only drawn). Borrowed.
+  SlotDetector* detector = nullptr;
+  // The instant a block arrives (the main window's clock; the system clock by default).
+  std::function<SysTime()> blockTime;
 
   void cmdTestButton_Click();
   void StartButton_Click();
@@ -118,6 +125,7 @@ class frmAnalyser : public QWidget {
   void onInputLost(const QString& reason);
   void releaseSource();
   void setStoppedControls();
+  void tellLogging(AnalyserLogging mode);
 
   PublicDecs& d;
   CaptureProvider& m_inputs;

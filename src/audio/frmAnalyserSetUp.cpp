@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 namespace harkola {
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <array>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 
 class QLabel;
 class QPushButton;

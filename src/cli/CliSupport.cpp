@@ -72,7 +72,7 @@ bool parseIntOption(const std::string& text, int lo, int hi, int& out) {
 
 #include <filesystem>
 
-#include "clock/ArrayCalcsModule.h"
+#include "data/ArrayCalcsModule.h"
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
 #include "data/StartupChecks.h"

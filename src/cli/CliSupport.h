@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "cli/Commands.h"
 
 namespace harkola::cli {

@@ -8,7 +8,7 @@
 #include "audio/WavFile.h"
 #include "clock/BeaconSchedule.h"
 #include "clock/HeardLog.h"
-#include "clock/LocalTime.h"
+#include "common/LocalTime.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 

@@ -4,7 +4,8 @@
 
 #include "cli/CliSupport.h"
 #include "clock/BeaconSchedule.h"
-#include "clock/LocalTime.h"
+#include "common/LocalTime.h"
+#include "data/Beacons.h"
 
 namespace harkola::cli {
 
@@ -62,30 +63,30 @@ int runNow(const Args& args, std::ostream& out, std::ostream& err) {
   PublicDecs d;
   loadDataReadOnly(p.value("--data-folder").value_or(""), d);
   const SlotPosition s = slotPosition(t.minute, t.second, band);
-  const auto& row = d.BeaconTable[s.stationNumber];
-  const auto& next = d.BeaconTable[s.nextStation];
+  const Beacons beacons(d.BeaconTable);
+  const int row = s.stationNumber, next = s.nextStation;
   const DistAz& da = d.DistAzTable[s.stationNumber];
   const std::string unit = d.Home.unitText();
 
   if (p.has("--json")) {
     out << "{\"time\":" << jsonString(timestamp(t)) << ",\"slot\":" << s.slotNumber
         << ",\"band\":" << mhz << ",\"beacon\":" << s.stationNumber
-        << ",\"callsign\":" << jsonString(row[3]) << ",\"country\":" << jsonString(row[2])
-        << ",\"status\":" << jsonString(row[4 + band]) << ",\"distance\":" << da.distance
+        << ",\"callsign\":" << jsonString(beacons.callsign(row)) << ",\"country\":" << jsonString(beacons.country(row))
+        << ",\"status\":" << jsonString(beacons.status(row, band)) << ",\"distance\":" << da.distance
         << ",\"unit\":" << jsonString(unit) << ",\"azimuth\":" << da.azimuth
         << ",\"seconds_into_slot\":" << s.secondsIntoSlot << ",\"next_beacon\":" << s.nextStation
-        << ",\"next_callsign\":" << jsonString(next[3])
-        << ",\"next_country\":" << jsonString(next[2])
-        << ",\"next_status\":" << jsonString(next[4 + band]) << "}\n";
+        << ",\"next_callsign\":" << jsonString(beacons.callsign(next))
+        << ",\"next_country\":" << jsonString(beacons.country(next))
+        << ",\"next_status\":" << jsonString(beacons.status(next, band)) << "}\n";
     return 0;
   }
   out << timestamp(t) << "  slot " << s.slotNumber << "  " << mhz << " MHz\n"
-      << "Now:  beacon " << s.stationNumber << "  " << row[3] << "  " << row[2] << "  ("
-      << row[4 + band] << ")  " << da.distance << " " << unit << "  azimuth " << da.azimuth
+      << "Now:  beacon " << s.stationNumber << "  " << beacons.callsign(row) << "  " << beacons.country(row) << "  ("
+      << beacons.status(row, band) << ")  " << da.distance << " " << unit << "  azimuth " << da.azimuth
       << "\n"
       << "      " << s.secondsIntoSlot << " s into the slot\n"
-      << "Next: beacon " << s.nextStation << "  " << next[3] << "  " << next[2] << "  ("
-      << next[4 + band] << ")\n";
+      << "Next: beacon " << s.nextStation << "  " << beacons.callsign(next) << "  " << beacons.country(next) << "  ("
+      << beacons.status(next, band) << ")\n";
   return 0;
 }
 
@@ -106,15 +107,16 @@ int runTable(const Args& args, std::ostream& out, std::ostream& err) {
   }
   for (int band = 0; band < kBandCount; ++band) {
     const SlotPosition s = slotPosition(t.minute, t.second, band);
-    const auto& row = d.BeaconTable[s.stationNumber];
+    const Beacons beacons(d.BeaconTable);
+    const int row = s.stationNumber;
     if (json) {
       out << (band ? "," : "") << "{\"band\":" << bandMHz(band) << ",\"beacon\":" << s.stationNumber
-          << ",\"callsign\":" << jsonString(row[3]) << ",\"country\":" << jsonString(row[2])
-          << ",\"status\":" << jsonString(row[4 + band]) << "}";
+          << ",\"callsign\":" << jsonString(beacons.callsign(row)) << ",\"country\":" << jsonString(beacons.country(row))
+          << ",\"status\":" << jsonString(beacons.status(row, band)) << "}";
     } else {
       char line[160];
       std::snprintf(line, sizeof line, "%2d MHz  %2d  %-11s %-14s %s\n", bandMHz(band),
-                    s.stationNumber, row[3].c_str(), row[2].c_str(), row[4 + band].c_str());
+                    s.stationNumber, beacons.callsign(row).c_str(), beacons.country(row).c_str(), beacons.status(row, band).c_str());
       out << line;
     }
   }
@@ -135,16 +137,17 @@ int runDistaz(const Args& args, std::ostream& out, std::ostream& err) {
     out << "Home: " << d.Home.name() << "\n";
   }
   for (int n = 1; n <= kBeaconCount; ++n) {
-    const auto& row = d.BeaconTable[n];
+    const Beacons beacons(d.BeaconTable);
+    const int row = n;
     const DistAz& da = d.DistAzTable[n];
     if (json) {
-      out << (n > 1 ? "," : "") << "{\"beacon\":" << n << ",\"callsign\":" << jsonString(row[3])
-          << ",\"country\":" << jsonString(row[2]) << ",\"distance\":" << da.distance
+      out << (n > 1 ? "," : "") << "{\"beacon\":" << n << ",\"callsign\":" << jsonString(beacons.callsign(row))
+          << ",\"country\":" << jsonString(beacons.country(row)) << ",\"distance\":" << da.distance
           << ",\"unit\":" << jsonString(unit) << ",\"azimuth\":" << da.azimuth << "}";
     } else {
       char line[160];
-      std::snprintf(line, sizeof line, "%2d  %-11s %-14s %6ld %-2s %3d\n", n, row[3].c_str(),
-                    row[2].c_str(), da.distance, unit.c_str(), da.azimuth);
+      std::snprintf(line, sizeof line, "%2d  %-11s %-14s %6ld %-2s %3d\n", n, beacons.callsign(row).c_str(),
+                    beacons.country(row).c_str(), da.distance, unit.c_str(), da.azimuth);
       out << line;
     }
   }

@@ -7,7 +7,8 @@
 #include "analysis/LogRecords.h"
 #include "analysis/LogSummary.h"
 #include "cli/CliSupport.h"
-#include "clock/LocalTime.h"
+#include "data/Beacons.h"
+#include "common/LocalTime.h"
 
 namespace harkola::cli {
 
@@ -36,11 +37,7 @@ std::string upperCase(std::string s) {
   return s;
 }
 
-int bandIndexOfText(const std::string& s) {
-  for (int i = 0; i < 5; ++i)
-    if (s == kBandTexts[i]) return i;
-  return -1;
-}
+int bandIndexOfText(const std::string& s) { return bandFromText(s); }
 
 int monthOfName(const std::string& s) {
   for (int m = 1; m <= 12; ++m)
@@ -79,22 +76,18 @@ int runSummarise(const Args& args, std::ostream& out, std::ostream& err) {
       ticked.fill(true);
     } else {
       for (const auto& call : splitList(list)) {
-        int found = 0;
-        for (int b = 1; b <= kBeaconCount; ++b)
-          if (upperCase(d.BeaconTable[b][3]) == upperCase(call)) found = b;
+        const int found = Beacons(d.BeaconTable).numberOfCallsign(call);
         if (!found) return bad(err, "not a beacon of the beacon data: " + call);
         ticked[static_cast<std::size_t>(found)] = true;
       }
     }
     for (int b = 1; b <= kBeaconCount; ++b)
-      if (ticked[static_cast<std::size_t>(b)]) request.beacons.push_back(d.BeaconTable[b][3]);
+      if (ticked[static_cast<std::size_t>(b)]) request.beacons.push_back(Beacons(d.BeaconTable).callsign(b));
   } else {
     if (p.has("--band") || p.has("--beacons")) return bad(err, "--band and --beacons go with --by-beacon");
     request.mode = SummaryMode::ByBand;
     const std::string call = p.value("--beacon").value_or("");
-    for (int b = 1; b <= kBeaconCount; ++b)
-      if (!call.empty() && upperCase(d.BeaconTable[b][3]) == upperCase(call))
-        request.callsign = d.BeaconTable[b][3];
+    request.callsign = Beacons(d.BeaconTable).callsign(Beacons(d.BeaconTable).numberOfCallsign(call));
     if (request.callsign.empty()) return bad(err, "--beacon must name a beacon of the beacon data");
     const std::string list = p.value("--bands").value_or("all");
     std::array<bool, 5> ticked{};

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "data/Beacons.h"
+
 namespace harkola {
 
 void LoggingDisplay::clearButtons() {
@@ -15,19 +17,18 @@ BeaconClock::BeaconClock(PublicDecs& shared, HeardLogSink* sink, ClockHooks* hoo
   followGraph.reset();
 }
 
-const std::string& BeaconClock::country(int station) const {
-  return d.BeaconTable[std::clamp(station, 0, kBeaconCount)][2];
-}
-const std::string& BeaconClock::callsign(int station) const {
-  return d.BeaconTable[std::clamp(station, 0, kBeaconCount)][3];
-}
+const std::string& BeaconClock::country(int station) const { return Beacons(d.BeaconTable).country(station); }
+const std::string& BeaconClock::callsign(int station) const { return Beacons(d.BeaconTable).callsign(station); }
 const std::string& BeaconClock::status(int station, int band) const {
-  return d.BeaconTable[std::clamp(station, 0, kBeaconCount)][4 + std::clamp(band, 0, 4)];
+  return Beacons(d.BeaconTable).status(station, band);
 }
 
-void BeaconClock::tick(const LocalTime& now) {
+void BeaconClock::tick(const LocalTime& now) { tick(now, timePointOf(now)); }
+
+void BeaconClock::tick(const LocalTime& now, SysTime at) {
   if (!d.ClockRunning) return;
   lastTick = now;
+  m_lastTickAt = at;
 
   const SlotPosition p = slotPosition(now.minute, now.second, SelectedBand);
   SlotNumber = p.slotNumber;
@@ -75,9 +76,8 @@ void BeaconClock::newSlotSequence() {
   }
 
   SLevel = 0;
-  if (!d.AnalyserTestMode) d.SlotLogged = false;
-  d.MorseHits = 0;
-  d.MorsePeakSum = 0.0f;
+  if (!m_testMode) d.SlotLogged = false;
+  if (m_detector) m_detector->beginSlot(currentSlot());
   SignalPresent = false;
   lastSLevel = 0;
   keyLogFlag = 0;
@@ -86,14 +86,40 @@ void BeaconClock::newSlotSequence() {
   followGraph.markSlot(StationIndex, d.FollowMode, d.FollowedBeacon);
 }
 
+SlotRef BeaconClock::currentSlot() const {
+  SlotRef s;
+  s.start = m_lastTickAt - std::chrono::seconds(lastTick.second % 10) - std::chrono::milliseconds(lastTick.millisecond);
+  s.startLocal = localTimeAt(s.start);
+  s.band = SelectedBand;
+  s.beacon = StationNumber;
+  return s;
+}
+
+void BeaconClock::setAnalyserLogging(AnalyserLogging mode) {
+  switch (mode) {
+    case AnalyserLogging::Test:
+      d.SlotLogged = true;
+      m_testMode = true;
+      break;
+    case AnalyserLogging::Logging:
+      d.SlotLogged = false;
+      m_testMode = false;
+      break;
+    case AnalyserLogging::Stopped:
+      m_testMode = false;
+      break;
+    case AnalyserLogging::Closed:
+      m_testMode = false;
+      d.SlotLogged = true;
+      break;
+  }
+}
+
 void BeaconClock::heardTest() {
-  if (Listening && d.MorseHits > d.MorseThreshold) {
+  const SlotDecision decision = m_detector ? m_detector->decide(m_lastTickAt) : SlotDecision{};
+  if (Listening && decision.heard) {
     SignalPresent = true;
-    if (latchOpen) {
-      const double average = std::fabs(static_cast<double>(d.MorsePeakSum) / d.MorseHits);
-      long level = static_cast<long>(std::floor(std::sqrt(average) / 100.0)) + d.SMeterOffset;
-      SLevel = static_cast<std::int16_t>(std::clamp(level, 1L, 9L));
-    }
+    if (latchOpen) SLevel = static_cast<std::int16_t>(decision.sLevel);
     latchOpen = false;
     logAction(SLevel, lastTick);
   } else {

@@ -11,15 +11,21 @@
 #include <cstdint>
 #include <string>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "clock/BeaconSchedule.h"
 #include "clock/HeardLog.h"
-#include "clock/LocalTime.h"
+#include "common/LocalTime.h"
 #include "clock/SessionGraphs.h"
+#include "clock/SlotDetector.h"
 
 namespace harkola {
 
 enum class LogMode { Off, Manual, Auto };
+
+// What the analyser window's buttons do to automatic logging: Test leaves this slot and
+// every following one unlogged; Logging lets the running slot be written at once;
+// Stopped ends test mode; Closed ends test mode and leaves the running slot unlogged.
+enum class AnalyserLogging { Test, Logging, Stopped, Closed };
 
 // RGB colours the display takes its meaning from.
 enum class Colour : std::uint32_t {
@@ -65,9 +71,20 @@ class BeaconClock {
 
   void setSink(HeardLogSink* sink) { m_sink = sink; }
   void setHooks(ClockHooks* hooks) { m_hooks = hooks; }
+  // The detector asked at every tick and told of every new slot (may be null: nothing
+  // is ever heard). Borrowed.
+  void setDetector(SlotDetector* detector) { m_detector = detector; }
+  SlotDetector* detector() const { return m_detector; }
+
+  void setAnalyserLogging(AnalyserLogging mode);
+  // Nothing more is written in the running slot (shutdown).
+  void stopLoggingThisSlot() { d.SlotLogged = true; }
+  bool analyserTestMode() const { return m_testMode; }
 
   // One clock tick at local time `now`. Does nothing while ClockRunning is false.
   void tick(const LocalTime& now);
+  // The same with the instant of `now` already known (replays).
+  void tick(const LocalTime& now, SysTime at);
 
   // opgBandSelect_Click: band 0..4.
   void selectBand(int band);
@@ -126,13 +143,17 @@ class BeaconClock {
 
  private:
   void newSlotSequence();
+  SlotRef currentSlot() const;
   void heardTest();
   void listeningWindow();
 
   PublicDecs& d;
   HeardLogSink* m_sink;
   ClockHooks* m_hooks;
+  SlotDetector* m_detector = nullptr;
   LogMode m_mode = LogMode::Off;
+  bool m_testMode = false;
+  SysTime m_lastTickAt{};  // a new slot leaves SlotLogged true: nothing is written
 };
 
 }  // namespace harkola

@@ -1,5 +1,7 @@
 #include "clock/BeaconSchedule.h"
 
+#include "common/Bands.h"
+
 namespace harkola {
 
 int beaconOnBand(int slotNumber, int band) {
@@ -20,16 +22,13 @@ SlotPosition slotPosition(int minute, int second, int band) {
   return p;
 }
 
-int bandMHz(int band) {
-  static constexpr int kMHz[] = {14, 18, 21, 24, 28};
-  return band >= 0 && band < 5 ? kMHz[band] : 0;
-}
+int bandMHz(int band) { return band >= 0 && band < kBandCount ? bandInfo(band).mhz : 0; }
 
 std::string bandText(int band) { return std::to_string(bandMHz(band)); }
 
 int bandFromMHz(int mhz) {
-  for (int b = 0; b < 5; ++b)
-    if (bandMHz(b) == mhz) return b;
+  for (const auto& b : kBands)
+    if (b.mhz == mhz) return b.index;
   return -1;
 }
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "clock/LocalTime.h"
+#include "common/LocalTime.h"
 
 namespace harkola {
 

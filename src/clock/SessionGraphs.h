@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 
 namespace harkola {
 

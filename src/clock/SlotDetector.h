@@ -18,7 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "clock/LocalTime.h"
+#include "common/LocalTime.h"
 
 namespace harkola {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "clock/LocalTime.h"
+#include "common/LocalTime.h"
 
 namespace harkola {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 
 namespace harkola {
 

@@ -1,6 +1,6 @@
 #include "data/DefaultData.h"
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "data/DataFile.h"
 #include "data/EmbeddedFiles.h"
 

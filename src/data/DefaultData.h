@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "app/Notice.h"
+#include "common/Notice.h"
 
 namespace harkola {
 

@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 namespace harkola {
 namespace {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <system_error>
 
-#include "clock/ArrayCalcsModule.h"
+#include "data/ArrayCalcsModule.h"
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
 

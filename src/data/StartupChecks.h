@@ -5,8 +5,8 @@
 #include <optional>
 #include <string_view>
 
-#include "app/Notice.h"
-#include "app/PublicDecs.h"
+#include "common/Notice.h"
+#include "common/PublicDecs.h"
 
 namespace harkola {
 

@@ -1,6 +1,6 @@
 #include "data/frmBeaconDataEdit.h"
 
-#include "app/HelpWindow.h"
+#include "ui/HelpWindow.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -15,7 +15,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 #include "data/DataEdit.h"
 #include "data/DefaultData.h"
 #include "data/EditorFields.h"
@@ -26,8 +26,6 @@ namespace {
 
 constexpr std::array<const char*, kBandCount> kStatusNames = {
     "txtEditStatus14", "txtEditStatus18", "txtEditStatus21", "txtEditStatus24", "txtEditStatus28"};
-constexpr std::array<const char*, kBandCount> kBandCaptions = {"14 MHz", "18 MHz", "21 MHz",
-                                                               "24 MHz", "28 MHz"};
 
 template <class W>
 W* named(W* w, const char* name) {
@@ -82,7 +80,7 @@ void frmBeaconDataEdit::buildControls() {
   addText(txtEditCountry, "txtEditCountry", "Country", kCountryMaxChars, 0);
   addText(txtEditCallsign, "txtEditCallsign", "Callsign", kCallsignMaxChars, 1);
   for (int b = 0; b < kBandCount; ++b)
-    addText(txtEditStatus[b], kStatusNames[b], QString("Status on %1").arg(kBandCaptions[b]),
+    addText(txtEditStatus[b], kStatusNames[b], "Status on " + qs(bandInfo(b).text) + " MHz",
             kStatusMaxChars, 2 + b);
   root->addWidget(textBox);
 

@@ -10,7 +10,7 @@
 #include <array>
 #include <functional>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 
 class QComboBox;
 class QLabel;

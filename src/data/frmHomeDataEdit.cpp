@@ -1,6 +1,6 @@
 #include "data/frmHomeDataEdit.h"
 
-#include "app/HelpWindow.h"
+#include "ui/HelpWindow.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -12,7 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 #include "data/DataEdit.h"
 #include "data/DefaultData.h"
 #include "data/EditorFields.h"

@@ -12,7 +12,7 @@
 #include <array>
 #include <functional>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,11 +1,10 @@
 #pragma once
-// Home and the 18 beacons as points on the map, read from the loaded data files in true
-// degrees (the distance/azimuth table converts with its own historical pi).
+// Home and the 18 beacons as points on the map, from the loaded data files.
 
 #include <string>
 #include <vector>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "propagation/GreatCircle.h"
 
 namespace harkola {

@@ -5,12 +5,9 @@
 
 #include <vector>
 
-namespace harkola {
+#include "data/Beacons.h"  // GeoPoint: degrees, north and east positive
 
-struct GeoPoint {
-  double latitude = 0;   // degrees, north positive, -90..90
-  double longitude = 0;  // degrees, east positive, -180..180
-};
+namespace harkola {
 
 inline constexpr double kEarthRadiusKm = 6367.0;  // the radius the whole program uses
 

@@ -66,6 +66,8 @@ bool ResultLogReader::step(PropagationGrid& grid, std::size_t maxLines) {
     SlotResult r;
     const bool ok = m_format == Format::SlotLog ? parseSlotLogLine(line, r)
                                                 : parseHeardLogLine(line, m_callsigns, r);
+    if (ok && r.fromHeardLog && m_arrivalSlot >= r.startUtc && m_arrivalSlot < r.startUtc + 3600)
+      r.startUtc = m_arrivalSlot;
     if (ok && grid.add(r))
       ++m_records;
     else

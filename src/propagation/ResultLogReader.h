@@ -32,6 +32,11 @@ class ResultLogReader {
   // that could be read now (the caller schedules the next step), false at the end.
   bool step(PropagationGrid& grid, std::size_t maxLines);
 
+  // Heard-log records know their hour only. Records that arrive while following the
+  // file were written just now, in the slot starting at `slotStartUtc`: with this set,
+  // such a record of that same hour takes the slot's start as its time. 0 = unset.
+  void setArrivalSlot(std::int64_t slotStartUtc) { m_arrivalSlot = slotStartUtc; }
+
   const std::filesystem::path& path() const { return m_path; }
   Format format() const { return m_format; }
   bool fileFound() const { return m_file != nullptr; }
@@ -53,6 +58,7 @@ class ResultLogReader {
   std::string m_buffer;        // read but not yet consumed
   std::size_t m_records = 0;
   std::size_t m_malformed = 0;
+  std::int64_t m_arrivalSlot = 0;
 };
 
 }  // namespace harkola

@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "clock/BeaconSchedule.h"
+#include "data/Beacons.h"
 #include "propagation/BeaconSites.h"
 #include "propagation/PropagationMap.h"
 
@@ -197,7 +198,8 @@ void frmPropagation::startReading() {
     m_reader = std::make_unique<ResultLogReader>(slotLog, ResultLogReader::Format::SlotLog);
   } else {
     std::vector<std::string> calls;
-    for (int n = 1; n <= kBeaconCount; ++n) calls.push_back(m_decs.BeaconTable[static_cast<std::size_t>(n)][3]);
+    const Beacons beacons(m_decs.BeaconTable);
+    for (int n = 1; n <= kBeaconCount; ++n) calls.push_back(beacons.callsign(n));
     m_reader = std::make_unique<ResultLogReader>(m_logFolder / (m_decs.TitleText + "Heard Log.csv"),
                                                  ResultLogReader::Format::HeardLog, calls);
   }
@@ -254,6 +256,7 @@ void frmPropagation::tick() {
       return;
     }
     const std::size_t before = m_reader->records();
+    m_reader->setArrivalSlot(now - ((now % 10) + 10) % 10);
     m_reader->step(m_grid, kLinesPerStep);
     if (m_reader->records() != before) {
       showSource();

@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "propagation/PropagationGrid.h"
 #include "propagation/ResultLogReader.h"
 

@@ -1,6 +1,6 @@
 #include "rig/FollowChoice.h"
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 
 namespace harkola {
 

@@ -136,7 +136,6 @@ std::optional<EncodedCommand> encodeCommand(int makerCode, std::string_view code
     cmd.writes.emplace_back(code);
     return cmd;
   }
-  cmd.reopenPort = true;
   auto bytes = hexCodeBytes(code);
   if (!bytes) {
     // A hand-edited file can hold a code that never went through the check: sending
@@ -163,16 +162,6 @@ std::vector<int> sessionFinishRows() { return {11, 12, 13, 14, kRigRowEndFreq}; 
 std::vector<int> bandRows(int bandRow) {
   if (!isBandRow(bandRow)) return {};
   return {bandRow};
-}
-
-std::vector<EncodedCommand> encodeSequence(const RigGrid& table, int makerCode,
-                                           const std::vector<int>& rows) {
-  std::vector<EncodedCommand> out;
-  for (int r : rows) {
-    if (r < 0 || r >= kRigRowCount) continue;
-    if (auto c = encodeCommand(makerCode, table[r][1])) out.push_back(std::move(*c));
-  }
-  return out;
 }
 
 }  // namespace harkola

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 
 namespace harkola {
 
@@ -74,9 +74,8 @@ HexCheck checkHexCode(std::string_view code);
 std::optional<std::vector<std::uint8_t>> hexCodeBytes(std::string_view code);
 
 // One command as it goes to the port. A text command is one write; a hexadecimal
-// command reopens the port and then writes each byte on its own.
+// command is written one byte per write (RigCtrl reopens the port before it).
 struct EncodedCommand {
-  bool reopenPort = false;
   std::vector<std::string> writes;  // each element is one write, in order
   std::string fault;                // set when the stored code is not valid hexadecimal:
                                     // nothing of it is sent
@@ -92,9 +91,5 @@ std::optional<EncodedCommand> encodeCommand(int makerCode, std::string_view code
 std::vector<int> sessionStartRows(int bandRow);
 std::vector<int> sessionFinishRows();
 std::vector<int> bandRows(int bandRow);
-
-// The commands of a sequence; rows with nothing to send are left out.
-std::vector<EncodedCommand> encodeSequence(const RigGrid& table, int makerCode,
-                                           const std::vector<int>& rows);
 
 }  // namespace harkola

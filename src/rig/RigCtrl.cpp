@@ -4,14 +4,6 @@
 
 namespace harkola {
 
-namespace {
-constexpr const char* kTransmitWarning = "Please check and ensure your rig cannot transmit - see help files";
-constexpr const char* kStartFailed = "Cannot start rig control due to serial port error";
-constexpr const char* kFinishFailed = "Cannot run Rig Control session finish commands due to serial port error";
-constexpr const char* kNeedsTest =
-    "To ensure proper operation you must complete the Test routine in the Setup screen";
-}  // namespace
-
 RigCtrl::RigCtrl(PublicDecs& d, RigPort& port, Notifier notify)
     : d_(d), port_(port), notify_(std::move(notify)) {}
 
@@ -34,7 +26,7 @@ void RigCtrl::reportPortError(const PortError& e, bool whileWriting) {
   if (notify_) notify_(portErrorNotice(d_.TitleText, e, whileWriting));
 }
 
-void RigCtrl::OpenRigPort() {
+bool RigCtrl::OpenRigPort() {
   d_.RigPortError = false;
   port_.close();
   const RigGrid& t = d_.RigTable;
@@ -46,10 +38,11 @@ void RigCtrl::OpenRigPort() {
   s.raiseRts = assertsRts(flow_);
   if (!s.line.valid) {
     reportPortError(PortError{0, "Invalid settings: " + s.line.problem}, false);
-    return;
+    return false;
   }
   PortError e;
   if (!port_.open(s, e)) reportPortError(e, false);
+  return !d_.RigPortError;
 }
 
 void RigCtrl::writeBytes(std::string_view bytes) {
@@ -58,24 +51,26 @@ void RigCtrl::writeBytes(std::string_view bytes) {
   if (!port_.write(bytes, e)) reportPortError(e, true);
 }
 
-void RigCtrl::SendTextCode(std::string_view code) {
+bool RigCtrl::SendTextCode(std::string_view code) {
   if (!code.empty()) writeBytes(code);
+  return !d_.RigPortError;
 }
 
-void RigCtrl::SendHexCode(std::string_view code) {
+bool RigCtrl::SendHexCode(std::string_view code) {
   auto cmd = encodeCommand(kRigIcom, code);
   if (cmd && !cmd->fault.empty()) {
     // Not sent at all: part of a command, or a zero in place of a bad pair, could
     // leave the rig in a state the user never asked for.
     say(cmd->fault, NoticeIcon::Critical);
-    return;
+    return false;
   }
-  OpenRigPort();
-  if (d_.RigPortError || !cmd) return;
+  if (!OpenRigPort()) return false;
+  if (!cmd) return true;
   for (const auto& w : cmd->writes) {
     writeBytes(w);
-    if (d_.RigPortError) return;
+    if (d_.RigPortError) return false;
   }
+  return true;
 }
 
 void RigCtrl::SendRigCommand(int row) {
@@ -89,51 +84,27 @@ void RigCtrl::SendRigCommand(int row) {
   }
 }
 
-void RigCtrl::ValidateHexCode(std::string_view code) {
+bool RigCtrl::ValidateHexCode(std::string_view code) {
   const HexCheck c = checkHexCode(code);
   d_.HexCodeValid = c.valid;
   if (!c.fault.empty()) say(c.fault, NoticeIcon::Critical);
+  return c.valid;
 }
 
 void RigCtrl::CloseRigPort() { port_.close(); }
 
-void RigCtrl::runSequence(const std::vector<int>& rows) {
-  OpenRigPort();
-  if (d_.RigPortError) return;
+bool RigCtrl::runSequence(const std::vector<int>& rows) {
+  if (!OpenRigPort()) return false;
   for (int r : rows) {
     SendRigCommand(r);
     if (d_.RigPortError) break;
   }
   CloseRigPort();
+  return !d_.RigPortError;
 }
 
-void RigCtrl::SendSessionStartCommands() { runSequence(sessionStartRows(d_.RigBandRow)); }
-void RigCtrl::SendSessionFinishCommands() { runSequence(sessionFinishRows()); }
-void RigCtrl::SendBandCommand() { runSequence(bandRows(d_.RigBandRow)); }
-
-bool RigCtrl::StartRigSession() {
-  say(kTransmitWarning, NoticeIcon::Exclamation);
-  SendSessionStartCommands();
-  if (!d_.RigPortError) return true;
-  say(kStartFailed, NoticeIcon::Exclamation);
-  return false;
-}
-
-void RigCtrl::FinishRigSession() {
-  SendSessionFinishCommands();
-  if (d_.RigPortError) say(kFinishFailed, NoticeIcon::Exclamation);
-}
-
-RigCtrl::Toggle RigCtrl::ToggleRigControl(bool active) {
-  if (active) {
-    FinishRigSession();
-    return Toggle::Finished;
-  }
-  if (!d_.RigTested) {
-    say(kNeedsTest, NoticeIcon::Exclamation);
-    return Toggle::NeedsTest;
-  }
-  return StartRigSession() ? Toggle::Started : Toggle::StartFailed;
-}
+bool RigCtrl::SendSessionStartCommands() { return runSequence(sessionStartRows(d_.RigBandRow)); }
+bool RigCtrl::SendSessionFinishCommands() { return runSequence(sessionFinishRows()); }
+bool RigCtrl::SendBandCommand() { return runSequence(bandRows(d_.RigBandRow)); }
 
 }  // namespace harkola

@@ -3,10 +3,11 @@
 // command in the maker's form, the hexadecimal code check, and the session start,
 // finish and band-change sequences with their messages.
 //
-// Results are left in the shared flags of PublicDecs (RigPortError, HexCodeValid) as
-// the rest of the program expects; messages go to the notifier, which the windows
-// bind to harkola::dialogs(). The port is closed at rest: every sequence opens it,
-// writes, and closes it again.
+// Every step returns whether it went through (RigPortError and HexCodeValid keep the
+// last outcome for the steps of one sequence); messages go to the notifier, which the
+// windows bind to harkola::dialogs(). The port is closed at rest: every sequence opens
+// it, writes, and closes it again. SerialCommandRig puts this behind the Rig seam;
+// RigSession holds the session flow around it.
 //
 // A port that fails while a sequence writes (cable pulled, device gone) is closed at
 // once by the port; the sequence then stops, sets RigPortError and reports the fault
@@ -16,8 +17,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/Notice.h"
-#include "app/PublicDecs.h"
+#include "common/Notice.h"
+#include "common/PublicDecs.h"
 #include "rig/RigPort.h"
 
 namespace harkola {
@@ -28,44 +29,32 @@ class RigCtrl {
 
   RigCtrl(PublicDecs& d, RigPort& port, Notifier notify);
 
-  // (Re)opens the port with rows 0..5 of RigTable. RigPortError tells the outcome; a
-  // failure has been reported and the port is closed.
-  void OpenRigPort();
+  // (Re)opens the port with rows 0..5 of RigTable. False when it failed: the failure has
+  // been reported and the port is closed.
+  bool OpenRigPort();
   // Sends row `row`'s code in the maker's form. The port must be open (a hexadecimal
   // code reopens it itself). Empty codes and unknown makers send nothing.
   void SendRigCommand(int row);
   // Reopens the port, then writes the code's bytes one per write. Leaves it open.
-  void SendHexCode(std::string_view code);
+  bool SendHexCode(std::string_view code);
   // Writes a text code as it is (one write). The port must be open.
-  void SendTextCode(std::string_view code);
-  // Sets HexCodeValid; reports the first fault of a non-empty code.
-  void ValidateHexCode(std::string_view code);
+  bool SendTextCode(std::string_view code);
+  // True when the code is a valid hexadecimal code; reports the first fault of a
+  // non-empty code.
+  bool ValidateHexCode(std::string_view code);
   void CloseRigPort();
 
   // Rows 7..10 and RigBandRow / rows 11..14 and 20 / RigBandRow; each opens the port,
-  // stops at once when it cannot, sends the non-empty codes and closes the port.
-  void SendSessionStartCommands();
-  void SendSessionFinishCommands();
-  void SendBandCommand();
-
-  // The transmit warning, then the start commands. True when the port worked (the
-  // caller then shows rig control as active); otherwise a second message says rig
-  // control cannot start.
-  bool StartRigSession();
-  // The finish commands; a port failure adds a message. Rig control is off afterwards
-  // either way.
-  void FinishRigSession();
-
-  // What toggling rig control (menu or button) did. NeedsTest: the test routine has
-  // not been completed, the message has been shown, and the caller opens the setup
-  // window; rig control stays off.
-  enum class Toggle { Started, StartFailed, NeedsTest, Finished };
-  Toggle ToggleRigControl(bool active);
+  // stops at once when it cannot, sends the non-empty codes and closes the port. False
+  // when the port failed (reported).
+  bool SendSessionStartCommands();
+  bool SendSessionFinishCommands();
+  bool SendBandCommand();
 
   static Notice portErrorNotice(const std::string& title, const PortError& e, bool whileWriting);
 
  private:
-  void runSequence(const std::vector<int>& rows);
+  bool runSequence(const std::vector<int>& rows);
   void writeBytes(std::string_view bytes);
   void reportPortError(const PortError& e, bool whileWriting);
   Answer say(const std::string& text, NoticeIcon icon);

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 
 namespace harkola {
 

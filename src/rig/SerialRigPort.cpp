@@ -128,11 +128,7 @@ void SerialRigPort::close() {
   port_.close();
 }
 
-RigCtrl::Notifier dialogNotifier(QWidget* parent) {
-  return [parent](const Notice& n) { return dialogs().message(parent, n); };
-}
-
-RigLink::RigLink(PublicDecs& d, QWidget* dialogParent)
-    : ctrl_(d, port_, dialogNotifier(dialogParent)) {}
+SerialRig::SerialRig(PublicDecs& d, QWidget* dialogParent)
+    : ctrl_(d, port_, dialogNotifierFor(dialogParent)), rig_(d, ctrl_) {}
 
 }  // namespace harkola

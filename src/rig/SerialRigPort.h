@@ -12,8 +12,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 #include "rig/RigCtrl.h"
+#include "rig/SerialCommandRig.h"
 #include "rig/RigPort.h"
 
 namespace harkola {
@@ -50,21 +51,20 @@ class SerialRigPort : public QObject, public RigPort {
   QString failureText_;
 };
 
-// RigCtrl's messages shown through harkola::dialogs() over `parent`.
-RigCtrl::Notifier dialogNotifier(QWidget* parent);
-
-// The rig link of the running program: the serial port and the rig control over it,
-// reporting through harkola::dialogs(). The main window owns one and hands ctrl() to
-// the setup window while that is open.
-class RigLink {
+// The serial command-string rig of the running program: the port, the rig control over
+// it reporting through harkola::dialogs(), and the Rig the main window drives. The setup
+// window tests the codes through ctrl().
+class SerialRig {
  public:
-  RigLink(PublicDecs& d, QWidget* dialogParent);
+  SerialRig(PublicDecs& d, QWidget* dialogParent);
   RigCtrl& ctrl() { return ctrl_; }
   SerialRigPort& port() { return port_; }
+  Rig& rig() { return rig_; }
 
  private:
   SerialRigPort port_;
   RigCtrl ctrl_;
+  SerialCommandRig rig_;
 };
 
 }  // namespace harkola

@@ -12,13 +12,14 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/UserDialogs.h"
+#include "data/Beacons.h"
+#include "ui/BeaconPicker.h"
+#include "ui/UserDialogs.h"
 #include "voice/VoiceSelection.h"
 
 namespace harkola {
 
 namespace {
-constexpr int kRowsPerColumn = 9;  // beacons 1..9 on the left, 10..18 on the right
 const QString kVoiceOff = QStringLiteral("Voice off");
 const QString kVoiceOn = QStringLiteral("Voice on");
 }  // namespace
@@ -29,38 +30,19 @@ frmFollow::frmFollow(PublicDecs& shared, QWidget* parent) : QWidget(parent, Qt::
   m_group->setExclusive(true);
 
   auto* box = new QGroupBox(QStringLiteral("Beacon to follow"), this);
-  auto* grid = new QGridLayout(box);
-  grid->setHorizontalSpacing(8);
-  grid->setVerticalSpacing(4);
+  auto* boxLayout = new QVBoxLayout(box);
+  m_picker = new BeaconPicker(BeaconPicker::Choice::One, QStringLiteral("opgFollowBeID"),
+                              QStringLiteral("Click to select beacon to follow"), box);
+  boxLayout->addWidget(m_picker);
   for (int i = 0; i < kBeaconCount; ++i) {
-    const QString n = QString::number(i);
-    auto* opt = new QRadioButton(box);
-    opt->setObjectName(QStringLiteral("opgFollowBeID_") + n);
-    opt->setToolTip(QStringLiteral("Click to select beacon to follow"));
-    auto* call = new QLabel(box);
-    call->setObjectName(QStringLiteral("lblVBeID_") + n);
-    QFont bold = call->font();
-    bold.setBold(true);
-    call->setFont(bold);
-    call->setMinimumWidth(call->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMM")));
-    auto* country = new QLabel(box);
-    country->setObjectName(QStringLiteral("Label2_") + n);
-    country->setMinimumWidth(
-        country->fontMetrics().horizontalAdvance(QStringLiteral("New Zealand (x)")));
+    const auto k = static_cast<std::size_t>(i);
+    opgFollowBeID[k] = static_cast<QRadioButton*>(m_picker->buttons[k]);
+    lblVBeID[k] = m_picker->callsigns[k];
+    Label2[k] = m_picker->countries[k];
     // A click on the callsign or the country chooses the beacon as well.
-    call->installEventFilter(this);
-    country->installEventFilter(this);
-
-    const int row = i % kRowsPerColumn;
-    const int col = (i / kRowsPerColumn) * 4;
-    grid->addWidget(opt, row, col);
-    grid->addWidget(call, row, col + 1);
-    grid->addWidget(country, row, col + 2);
-    opgFollowBeID[static_cast<std::size_t>(i)] = opt;
-    lblVBeID[static_cast<std::size_t>(i)] = call;
-    Label2[static_cast<std::size_t>(i)] = country;
+    lblVBeID[k]->installEventFilter(this);
+    Label2[k]->installEventFilter(this);
   }
-  grid->setColumnMinimumWidth(3, 24);  // gap between the two halves
 
   // The "no beacon" entry is never shown; choosing it clears the visible options.
   auto* dummy = new QRadioButton(QStringLiteral("Dummy button"), box);
@@ -112,11 +94,8 @@ void frmFollow::showEvent(QShowEvent* event) {
 void frmFollow::load() {
   m_loaded = true;
   setWindowTitle(qs(d.TitleText + " - Activate follow a single beacon mode"));
-  for (int i = 0; i < kBeaconCount; ++i) {
-    const auto& row = d.BeaconTable[static_cast<std::size_t>(i + 1)];
-    lblVBeID[static_cast<std::size_t>(i)]->setText(qs(row[3]));
-    Label2[static_cast<std::size_t>(i)]->setText(qs(row[2]));
-  }
+  const Beacons beacons(d.BeaconTable);
+  for (int i = 0; i < kBeaconCount; ++i) m_picker->setBeacon(i, qs(beacons.callsign(i + 1)), qs(beacons.country(i + 1)));
   cmdVoiceFollow->setText(kVoiceOff);
   // Following starts from 14 MHz: the band step waits for the chosen beacon there.
   if (onSelectBand) onSelectBand(0);

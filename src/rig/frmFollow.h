@@ -14,7 +14,7 @@
 #include <array>
 #include <functional>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "rig/FollowChoice.h"
 
 class QButtonGroup;
@@ -23,6 +23,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace harkola {
+
+class BeaconPicker;
 
 class frmFollow : public QWidget {
   Q_OBJECT
@@ -67,6 +69,7 @@ class frmFollow : public QWidget {
   void entryChosen(int entry);
 
   PublicDecs& d;
+  BeaconPicker* m_picker = nullptr;
   QButtonGroup* m_group = nullptr;
   int m_entry = kNoBeaconEntry;
   bool m_loaded = false;

@@ -1,6 +1,6 @@
 #include "rig/frmTxRx.h"
 
-#include "app/HelpWindow.h"
+#include "ui/HelpWindow.h"
 
 #include <QEvent>
 #include <QFontDatabase>
@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 #include "rig/RigCommands.h"
 #include "rig/RigData.h"
 
@@ -255,8 +255,7 @@ void frmTxRx::editCode(int line, bool fromLabelEdit) {
   }
   const std::string code = answer->toStdString();
   if (makerUsesHex(d_.RigMakerCode)) {
-    rig_.ValidateHexCode(code);
-    if (!d_.HexCodeValid) return;
+    if (!rig_.ValidateHexCode(code)) return;
   }
   d_.RigTable[row][1] = code;
   lblRigCtrlString[line]->setText(*answer);
@@ -304,22 +303,20 @@ void frmTxRx::paintCode(int line, const QColor& colour) {
 }
 
 void frmTxRx::runTest() {
-  rig_.OpenRigPort();
-  if (d_.RigPortError) return;
+  if (!rig_.OpenRigPort()) return;
   for (int i = 1; i <= kLines; ++i) {
-    d_.HexCodeValid = false;
     paintCode(i, kYellow);
     if (!lblRigCtrlString[i]->text().isEmpty()) {
       const std::string& code = d_.RigTable[i + 6][1];
+      bool sent = true;
       if (d_.RigMakerCode == kRigKenwood) {
-        rig_.SendTextCode(code);
+        sent = rig_.SendTextCode(code);
       } else if (makerUsesHex(d_.RigMakerCode)) {
-        rig_.ValidateHexCode(code);
-        if (!d_.HexCodeValid) break;
-        rig_.SendHexCode(code);
+        if (!rig_.ValidateHexCode(code)) break;
+        sent = rig_.SendHexCode(code);
       }
       // A port that failed has been reported; the rig cannot follow the rest.
-      if (d_.RigPortError) break;
+      if (!sent) break;
     }
     if (i == kLines) {
       d_.RigTested = true;

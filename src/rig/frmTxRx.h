@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/Notice.h"
-#include "app/PublicDecs.h"
+#include "common/Notice.h"
+#include "common/PublicDecs.h"
 #include "rig/RigCtrl.h"
 
 class QLabel;

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "app/Notice.h"
-#include "app/PublicDecs.h"
+#include "common/Notice.h"
+#include "common/PublicDecs.h"
 
 namespace harkola {
 

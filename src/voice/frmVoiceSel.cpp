@@ -9,13 +9,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/UserDialogs.h"
+#include "data/Beacons.h"
+#include "ui/BeaconPicker.h"
+#include "ui/UserDialogs.h"
 
 namespace harkola {
-
-namespace {
-constexpr int kRowsPerColumn = 9;  // beacons 1..9 on the left, 10..18 on the right
-}
 
 frmVoiceSel::frmVoiceSel(PublicDecs& shared, IndicatorCallback onIndicator, QWidget* parent)
     : QWidget(parent, Qt::Window),
@@ -24,36 +22,15 @@ frmVoiceSel::frmVoiceSel(PublicDecs& shared, IndicatorCallback onIndicator, QWid
       m_selection(shared.VoiceSelected) {
   setObjectName(QStringLiteral("frmVoiceSel"));
 
-  auto* grid = new QGridLayout;
-  grid->setHorizontalSpacing(8);
-  grid->setVerticalSpacing(4);
+  m_picker = new BeaconPicker(BeaconPicker::Choice::Many, QStringLiteral("chkVoiceBeID"),
+                              QStringLiteral("Click to select beacon for report"), this);
   for (int i = 0; i < kBeaconCount; ++i) {
-    const QString n = QString::number(i);
-    auto* chk = new QCheckBox(this);
-    chk->setObjectName(QStringLiteral("chkVoiceBeID_") + n);
-    chk->setToolTip(QStringLiteral("Click to select beacon for report"));
-    auto* call = new QLabel(this);
-    call->setObjectName(QStringLiteral("lblVBeID_") + n);
-    call->setMinimumWidth(call->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMMMMMM")));
-    QFont bold = call->font();
-    bold.setBold(true);
-    call->setFont(bold);
-    auto* country = new QLabel(this);
-    country->setObjectName(QStringLiteral("Label2_") + n);
-    country->setMinimumWidth(
-        country->fontMetrics().horizontalAdvance(QStringLiteral("New Zealand (x)")));
-
-    const int row = i % kRowsPerColumn;
-    const int col = (i / kRowsPerColumn) * 4;
-    grid->addWidget(chk, row, col);
-    grid->addWidget(call, row, col + 1);
-    grid->addWidget(country, row, col + 2);
-    chkVoiceBeID[static_cast<std::size_t>(i)] = chk;
-    lblVBeID[static_cast<std::size_t>(i)] = call;
-    Label2[static_cast<std::size_t>(i)] = country;
-    connect(chk, &QCheckBox::toggled, this, [this, i](bool on) { boxClicked(i, on); });
+    const auto k = static_cast<std::size_t>(i);
+    chkVoiceBeID[k] = static_cast<QCheckBox*>(m_picker->buttons[k]);
+    lblVBeID[k] = m_picker->callsigns[k];
+    Label2[k] = m_picker->countries[k];
+    connect(chkVoiceBeID[k], &QCheckBox::toggled, this, [this, i](bool on) { boxClicked(i, on); });
   }
-  grid->setColumnMinimumWidth(3, 24);  // gap between the two halves
 
   cmdAllOn = new QPushButton(QStringLiteral("All ON "), this);
   cmdAllOn->setObjectName(QStringLiteral("cmdAllOn"));
@@ -75,7 +52,7 @@ frmVoiceSel::frmVoiceSel(PublicDecs& shared, IndicatorCallback onIndicator, QWid
   line->setFrameShadow(QFrame::Sunken);
 
   auto* top = new QVBoxLayout(this);
-  top->addLayout(grid);
+  top->addWidget(m_picker);
   top->addWidget(line);
   top->addLayout(buttons);
   top->setSizeConstraint(QLayout::SetFixedSize);
@@ -89,11 +66,8 @@ void frmVoiceSel::showEvent(QShowEvent* event) {
 void frmVoiceSel::load() {
   m_loaded = true;
   setWindowTitle(qs(d.TitleText + " - Voice announcement activation"));
-  for (int i = 0; i < kBeaconCount; ++i) {
-    const auto& row = d.BeaconTable[static_cast<std::size_t>(i + 1)];
-    lblVBeID[static_cast<std::size_t>(i)]->setText(qs(row[3]));
-    Label2[static_cast<std::size_t>(i)]->setText(qs(row[2]));
-  }
+  const Beacons beacons(d.BeaconTable);
+  for (int i = 0; i < kBeaconCount; ++i) m_picker->setBeacon(i, qs(beacons.callsign(i + 1)), qs(beacons.country(i + 1)));
   // Boxes start cleared as on a fresh window; setting a box from the selection then
   // runs its click handler, which brings the indicator and the count up to date.
   for (QCheckBox* chk : chkVoiceBeID) {

@@ -13,7 +13,7 @@
 #include <array>
 #include <functional>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "voice/VoiceSelection.h"
 
 class QCheckBox;
@@ -21,6 +21,8 @@ class QLabel;
 class QPushButton;
 
 namespace harkola {
+
+class BeaconPicker;
 
 class frmVoiceSel : public QWidget {
   Q_OBJECT
@@ -52,6 +54,7 @@ class frmVoiceSel : public QWidget {
   void report(const VoiceIndicator& indicator);
 
   PublicDecs& d;
+  BeaconPicker* m_picker = nullptr;
   IndicatorCallback m_onIndicator;
   VoiceSelection m_selection;
   bool m_loaded = false;

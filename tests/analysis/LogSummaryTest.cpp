@@ -141,7 +141,7 @@ TEST(LogSummary, OnePassEqualsCellByCellScan) {
           ASSERT_TRUE(parseLogDate(r.date, date));
           std::string call = r.call;
           for (auto& c : call) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-          if (!req.months[date.month] || r.band != std::string(kBandTexts[band]) || call != req.beacons[row] ||
+          if (!req.months[date.month] || r.band != bandInfo(band).text || call != req.beacons[row] ||
               r.hour != std::to_string(h) || sLevelOf(r.s) == kNoSLevel)
             continue;
           sum += sLevelOf(r.s);

@@ -11,7 +11,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 
-#include "app/HelpWindow.h"
+#include "ui/HelpWindow.h"
 #include "app/frmAbout.h"
 #include "app/frmEnd.h"
 #include "app/frmSplash.h"

@@ -11,11 +11,12 @@
 
 #include "audio/WavFileSource.h"
 #include "audio/frmAnalyser.h"
-#include "audio/frmGraph.h"
+#include "clock/frmGraph.h"
 #include "audio/AnalyserTestSupport.h"
-#include "clock/frmPrimary.h"
+#include "app/frmPrimary.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
+#include "support/TestDevices.h"
 
 namespace harkola {
 namespace {
@@ -40,6 +41,7 @@ class AutoLogging : public ::testing::Test {
   void open(CaptureProvider* capture) {
     PrimaryServices s;
     s.time = &time;
+    devices.fill(s);
     s.dataFolder = (root / "data").string();
     s.soundCardTest = [] { return true; };
     s.showClosingWindow = false;
@@ -77,6 +79,7 @@ class AutoLogging : public ::testing::Test {
 
   test::TempFolder root{"harkola-autolog"};
   PublicDecs d;
+  test::TestDevices devices{d};
   ManualTimeSource time;
   test::ScriptedDialogs dialogs;
   std::unique_ptr<WavFileInputs> inputs;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "clock/HeardLog.h"
 #include "data/DefaultData.h"
 #include "data/StartupChecks.h"

@@ -30,11 +30,11 @@ class BinCases : public ::testing::TestWithParam<BinCase> {};
 
 TEST_P(BinCases, PeakCountSumAndBar) {
   const BinCase& c = GetParam();
-  PublicDecs d;
+  MorseCount d;
   SpectrumFrame s = flatNoise();
   s[c.bin] = c.value;
   SpectrumBars bars;
-  const FrameResult r = analyseFrame(s, 14, d, &bars);
+  const FrameResult r = analyseFrame(s, 14, &d, &bars);
 
   EXPECT_FLOAT_EQ(r.threshold, 700.0f);
   EXPECT_EQ(d.MorseHits, c.peak ? 1 : 0);
@@ -58,15 +58,15 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FrameAnalysis, CountsAccumulateAcrossFramesAndDisplayDoesNotMatter) {
-  PublicDecs withBars, without;
+  MorseCount withBars, without;
   SpectrumBars bars;
   for (int i = 0; i < 3; ++i) {
     SpectrumFrame s = flatNoise();
     s[70] = 1000.0f;
     s[81] = 2000.0f;
     SpectrumFrame copy = s;
-    analyseFrame(s, 14, withBars, &bars);
-    analyseFrame(copy, 14, without);
+    analyseFrame(s, 14, &withBars, &bars);
+    analyseFrame(copy, 14, &without);
   }
   EXPECT_EQ(withBars.MorseHits, 6);
   EXPECT_EQ(withBars.MorsePeakSum, 3 * (5000.0f + 10000.0f));
@@ -80,13 +80,13 @@ long hitsForTone(double hz, int blocks) {
   addTone(audio, 0, audio.size(), ToneSpec{hz, 8000.0});
   addNoise(audio, 300.0, 42);
   AudioFFT fft;
-  PublicDecs d;
+  MorseCount d;
   for (int b = 0; b < blocks; ++b) {
     SampleBlock block{};
     std::copy_n(audio.begin() + b * kBlockSamples, kBlockSamples, block.begin());
     SpectrumFrame s{};
     fft.Transform(block, s);
-    analyseFrame(s, kNoiseFilterDefault, d);
+    analyseFrame(s, kNoiseFilterDefault, &d);
   }
   return d.MorseHits;
 }

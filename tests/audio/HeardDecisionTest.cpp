@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "BeaconTableFixture.h"
+#include "audio/ClassicDetector.h"
 #include "clock/BeaconClock.h"
 
 namespace harkola {
@@ -13,6 +14,7 @@ class HeardDecision : public ::testing::Test {
   HeardDecision() : clock(d, &sink, nullptr) {
     testing_support::fillCallsigns(d);
     d.ClockRunning = true;
+    clock.setDetector(&detector);
     clock.setLogMode(LogMode::Auto);
   }
   // Ticks every 100 ms over [fromSec, toSec) of minute 0 of 08:00 on 6 Dec 2026,
@@ -28,7 +30,14 @@ class HeardDecision : public ::testing::Test {
   void run(int fromSec, int toSec) {
     run(fromSec, toSec, [](int) {});
   }
+  // The classic detector with its counts set by the test in place of analysed blocks.
+  struct CountedDetector : ClassicDetector {
+    using ClassicDetector::ClassicDetector;
+    MorseCount& counts() { return m_count; }
+  };
   PublicDecs d;
+  CountedDetector detector{d};
+  MorseCount& counts = detector.counts();
   testing_support::RecorderSink sink;
   BeaconClock clock;
 };
@@ -48,7 +57,7 @@ TEST_P(HitsCases, HeardOnlyAboveTheThresholdInsideTheWindow) {
   const HitsCase& c = GetParam();
   bool present = false;
   run(0, 10, [&](int t) {
-    if (t == c.tenths) d.MorseHits = c.hits, d.MorsePeakSum = 250000.0f * c.hits;
+    if (t == c.tenths) counts.MorseHits = c.hits, counts.MorsePeakSum = 250000.0f * c.hits;
     if (t == c.tenths + 1) present = clock.SignalPresent;  // as the tick after the counts left it
   });
   EXPECT_EQ(sink.records.size(), c.heard ? 1u : 0u);
@@ -74,7 +83,7 @@ TEST_P(LevelCases, SLevelFromAveragePeakAndOffset) {
   const LevelCase& c = GetParam();
   d.SMeterOffset = c.offset;
   run(0, 10, [&](int t) {
-    if (t == 10) d.MorseHits = 100, d.MorsePeakSum = static_cast<float>(c.average * 100);
+    if (t == 10) counts.MorseHits = 100, counts.MorsePeakSum = static_cast<float>(c.average * 100);
   });
   EXPECT_EQ(clock.SLevel, c.level);
   ASSERT_EQ(sink.records.size(), 1u);
@@ -94,10 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(HeardDecision, DetectionAllThroughTheWindowWritesOneRecordAtTheFirstLevel) {
   run(0, 10, [&](int) {
-    d.MorseHits += 20;
-    d.MorsePeakSum += 20 * 250000.0f;
+    counts.MorseHits += 20;
+    counts.MorsePeakSum += 20 * 250000.0f;
     // Moving the calibration after the level was taken changes nothing in this slot.
-    if (d.MorseHits > 200) d.SMeterOffset = 3;
+    if (counts.MorseHits > 200) d.SMeterOffset = 3;
   });
   ASSERT_EQ(sink.records.size(), 1u);
   EXPECT_EQ(sink.records[0], "\"06-Dec-26\",\"8\",\"14\",\"4U1UN\",\"5\"\r\n");
@@ -107,8 +116,8 @@ TEST_F(HeardDecision, DetectionAllThroughTheWindowWritesOneRecordAtTheFirstLevel
   // The next slot starts afresh: counters zero, a new record for beacon 2 with the
   // offset now in force.
   run(10, 11, [&](int) {
-    d.MorseHits += 30;
-    d.MorsePeakSum += 30 * 250000.0f;
+    counts.MorseHits += 30;
+    counts.MorsePeakSum += 30 * 250000.0f;
   });
   ASSERT_EQ(sink.records.size(), 2u);
   EXPECT_EQ(sink.records[1], "\"06-Dec-26\",\"8\",\"14\",\"VE8AT\",\"8\"\r\n");
@@ -137,9 +146,8 @@ INSTANTIATE_TEST_SUITE_P(HeardDecision, ListenWindow, ::testing::Values(std::pai
                          [](const auto& info) { return "seconds_" + std::to_string(info.param.first); });
 
 TEST_F(HeardDecision, TestModeShowsDetectionsButNeverWrites) {
-  d.AnalyserTestMode = true;
-  d.SlotLogged = true;  // as the analyser's Test button leaves it
-  run(0, 30, [&](int) { d.MorseHits += 10; d.MorsePeakSum += 10 * 90000.0f; });
+  clock.setAnalyserLogging(AnalyserLogging::Test);
+  run(0, 30, [&](int) { counts.MorseHits += 10; counts.MorsePeakSum += 10 * 90000.0f; });
   EXPECT_TRUE(sink.records.empty());
   EXPECT_EQ(clock.graph.bars[0], 3);
   EXPECT_EQ(clock.graph.bars[2], 3);

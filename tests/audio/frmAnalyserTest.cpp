@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include "audio/ClassicDetector.h"
 #include "audio/SoundcardUse.h"
 #include "audio/WavFileSource.h"
 #include "audio/frmAnalyser.h"
@@ -48,6 +49,8 @@ class Analyser : public ::testing::Test {
     inputs.realTime = false;
     win = std::make_unique<frmAnalyser>(d, inputs);
     win->raiseMain = [this] { ++raises; };
+    win->detector = &detector;
+    win->onLogging = [this](AnalyserLogging m) { logging = m; };
   }
   WavFileSource* source() { return inputs.lastCreated; }
   // Pixels of colour `c` in columns x0..x1 of the back buffer (-1: to the right edge).
@@ -63,6 +66,8 @@ class Analyser : public ::testing::Test {
   }
 
   PublicDecs d;
+  ClassicDetector detector{d};
+  AnalyserLogging logging = AnalyserLogging::Stopped;  // what the buttons last told the clock
   test::ScriptedDialogs dialogs;
   WavFileInputs inputs;
   std::unique_ptr<frmAnalyser> win;
@@ -77,7 +82,7 @@ TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettingsThenLogs) {
   win->sldrMorse->setValue(90);
   win->sldrListen->setValue(2);
   win->sldrSmeter->setValue(-5);
-  EXPECT_EQ(std::tuple(win->NoiseFilter, d.MorseThreshold, d.ListenSeconds, d.SMeterOffset), std::tuple(3, 90, 2, -5));
+  EXPECT_EQ(std::tuple(d.NoiseFilter, d.MorseThreshold, d.ListenSeconds, d.SMeterOffset), std::tuple(3, 90, 2, -5));
   EXPECT_EQ(win->lblMorseSetting->text(), "90");
   win->cmdTestButton_Click();
   win->close();
@@ -85,19 +90,18 @@ TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettingsThenLogs) {
   ASSERT_TRUE(win->load());
   EXPECT_EQ(std::tuple(win->sldrNoise->value(), win->sldrMorse->value(), win->sldrListen->value(), win->sldrSmeter->value()),
             std::tuple(14, 55, 8, 0));
-  EXPECT_EQ(std::tuple(win->NoiseFilter, d.MorseThreshold, d.ListenSeconds, d.SMeterOffset), std::tuple(14, 55, 8, 0));
+  EXPECT_EQ(std::tuple(d.NoiseFilter, d.MorseThreshold, d.ListenSeconds, d.SMeterOffset), std::tuple(14, 55, 8, 0));
   EXPECT_EQ(win->lblMorseSetting->text(), "55");
   EXPECT_EQ(win->lblAnalyser->text(), "Stopped");
   EXPECT_EQ(liveLabelsShown(), 0);
   EXPECT_TRUE(!win->StopButton->isEnabled() && win->StartButton->isEnabled() && win->cmdTestButton->isEnabled());
   EXPECT_FALSE(d.AnalyserClosed);
 
-  // Logging clears the slot flag, brings the main window up and draws no level line.
-  d.SlotLogged = true;
+  // Logging lets the slot be written, brings the main window up and draws no level line.
   const int raisesBefore = raises;
   win->StartButton_Click();
   EXPECT_EQ(win->lblAnalyser->text(), "Logging");
-  EXPECT_FALSE(d.SlotLogged || d.AnalyserTestMode);
+  EXPECT_EQ(logging, AnalyserLogging::Logging);
   EXPECT_EQ(raises, raisesBefore + 1);
   source()->deliverBlocks(10);
   EXPECT_EQ(pixels(0), 0);
@@ -109,7 +113,7 @@ TEST_F(Analyser, TestModeDrawsTheToneRedWithTheLevelLineAndStopTakesBothAway) {
   ASSERT_TRUE(win->load());
   win->cmdTestButton_Click();
   EXPECT_EQ(win->lblAnalyser->text(), "Test mode - no logging");
-  EXPECT_TRUE(d.SlotLogged && d.AnalyserTestMode && d.AnalyserRunning);
+  EXPECT_TRUE(logging == AnalyserLogging::Test && d.AnalyserRunning);
   EXPECT_TRUE(win->StopButton->isEnabled() && !win->StartButton->isEnabled() && !win->cmdTestButton->isEnabled());
   EXPECT_EQ(liveLabelsShown(), 3);
 
@@ -126,7 +130,7 @@ TEST_F(Analyser, TestModeDrawsTheToneRedWithTheLevelLineAndStopTakesBothAway) {
   EXPECT_EQ(win->lblAnalyser->text(), "Stopped");
   EXPECT_EQ(liveLabelsShown(), 0);
   EXPECT_EQ(pixels(0), 0);
-  EXPECT_FALSE(d.AnalyserRunning || d.AnalyserTestMode);
+  EXPECT_TRUE(!d.AnalyserRunning && logging == AnalyserLogging::Stopped);
   const long hits = d.MorseHits;
   EXPECT_EQ(source()->deliverBlocks(5), 0);
   EXPECT_EQ(d.MorseHits, hits);
@@ -157,6 +161,7 @@ TEST_F(Analyser, InputProblemsAreReported) {
 TEST_F(Analyser, AnUnpluggedInputStopsCaptureSaysSoAndCanBeStartedAgain) {
   ScriptedInputs usb;
   frmAnalyser w(d, usb);
+  w.detector = &detector;
   ASSERT_TRUE(w.load());
   w.StartButton_Click();
   usb.last->play(test::beaconAudio(1, {0}));

@@ -12,7 +12,7 @@
 #include <QRadioButton>
 
 #include "clock/TimeSource.h"
-#include "clock/frmPrimary.h"
+#include "app/frmPrimary.h"
 #include "data/DataEdit.h"
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
@@ -21,6 +21,7 @@
 #include "data/frmHomeDataEdit.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
+#include "support/TestDevices.h"
 
 namespace harkola {
 namespace {
@@ -112,6 +113,8 @@ TEST_F(EditorTest, SavedDataReachesTheFilesAndTheMainWindowAtOnce) {
   ManualTimeSource time(LocalTime{2024, 3, 1, 12, 0, 45, 0});  // beacon 5 on 14 MHz
   PrimaryServices services;
   services.time = &time;
+  test::TestDevices devices(d);
+  devices.fill(services);
   services.soundCardTest = [] { return true; };
   services.showClosingWindow = services.startTicker = false;
   frmPrimary main(d, services);

@@ -17,8 +17,9 @@
 #include "audio/AnalyserTestSupport.h"
 #include "audio/QtAudioCapture.h"
 #include "audio/frmAnalyser.h"
-#include "clock/frmPrimary.h"
+#include "app/frmPrimary.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestDevices.h"
 
 namespace harkola {
 namespace {
@@ -40,6 +41,8 @@ TEST(AnalyserCapture, ToneThroughTheSoundServerIsLoggedOncePerHeardSlot) {
   ManualTimeSource time(LocalTime{2026, 12, 6, 9, 59, 59, 900});
   PrimaryServices s;
   s.time = &time;
+  test::TestDevices devices(d);
+  devices.fill(s);
   s.dataFolder = (root / "data").string();
   s.showClosingWindow = false;
   s.startTicker = false;

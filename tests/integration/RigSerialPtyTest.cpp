@@ -15,6 +15,8 @@
 #include <filesystem>
 
 #include "rig/RigTestSupport.h"
+#include "rig/RigSession.h"
+#include "rig/SerialCommandRig.h"
 #include "rig/SerialRigPort.h"
 #include "support/ScriptedDialogs.h"
 
@@ -79,17 +81,20 @@ class RigOverPty : public ::testing::Test {
   PublicDecs d;
   test::ScriptedDialogs dialogs;
   SerialRigPort port;
-  RigCtrl rig{d, port, dialogNotifier(nullptr)};
+  RigCtrl rig{d, port, dialogNotifierFor(nullptr)};
+  SerialCommandRig commandRig{d, rig};
+  RigSession session{d, commandRig, dialogNotifierFor(nullptr)};
 };
 
 // Kenwood start on 21 MHz and finish as text; Icom start and band changes as bytes; Yaesu
 // zero bytes arrive unchanged.
 TEST_F(RigOverPty, SessionsAndBandChangesReachTheFarEnd) {
   useMaker(kRigKenwood, 17);
-  ASSERT_TRUE(rig.StartRigSession());
+  d.RigTested = true;
+  ASSERT_EQ(session.toggle(2), RigSession::Toggle::Started);
   EXPECT_EQ(readFar(35), "MD3;FW0500;EX0380001;FA00021150000;");
   EXPECT_FALSE(port.isOpen());
-  rig.FinishRigSession();
+  session.finish();
   EXPECT_EQ(readFar(34), "MD1;FW0001;EX0380000;FA00007050000;");
   useMaker(kRigIcom, 15);
   rig.SendSessionStartCommands();

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "clock/ArrayCalcsModule.h"
+#include "data/ArrayCalcsModule.h"
 #include "data/DefaultData.h"
 #include "data/StartupChecks.h"
 #include "propagation/BeaconSites.h"

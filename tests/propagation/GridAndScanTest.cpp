@@ -171,6 +171,13 @@ TEST(ResultLog, HeardLogGivesSLevelsAndCounts) {
   EXPECT_EQ(grid.view(4, 2, GridPeriod::Latest, now).text, "S5");
   // No "not heard" in a heard log: a count, not a share.
   EXPECT_EQ(grid.view(4, 2, GridPeriod::Hour1, now).text, "2x");
+
+  // Followed live, a record of the running hour belongs to the slot running now.
+  reader.setArrivalSlot(at("2026-12-07T04:31:40Z"));
+  append(log, "\"07-Dec-26\",\"4\",\"21\",\"KH6WO\",\"8\"\r\n\"07-Dec-26\",\"3\",\"24\",\"KH6WO\",\"2\"\r\n");
+  reader.step(grid, 100);
+  EXPECT_EQ(grid.latest(4, 2)->startUtc, at("2026-12-07T04:31:40Z"));
+  EXPECT_EQ(grid.latest(4, 3)->startUtc, at("2026-12-07T03:00:00Z"));  // an older hour stays
 }
 
 TEST(Grid, SameSlotTwiceCountsOnceAndOldHistoryGoes) {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "clock/ArrayCalcsModule.h"
+#include "data/ArrayCalcsModule.h"
 #include "data/DefaultData.h"
 #include "data/StartupChecks.h"
 #include "propagation/PropagationMap.h"

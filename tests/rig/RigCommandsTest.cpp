@@ -84,16 +84,14 @@ INSTANTIATE_TEST_SUITE_P(
     rowName<HexCase>);
 
 // Kenwood text is one write of exactly its characters; hex pairs are one write per byte
-// after a reopen; nothing for empty codes or unknown makers.
+// ; nothing for empty codes or unknown makers.
 TEST(EncodeCommand, KenwoodTextWholeHexPairsBytewise) {
   const auto cmd = encodeCommand(kRigKenwood, "MD3;");
   ASSERT_TRUE(cmd);
-  EXPECT_FALSE(cmd->reopenPort);
   EXPECT_EQ(cmd->writes, std::vector<std::string>{"MD3;"});
   for (int maker : {kRigIcom, kRigYaesu}) {
     const auto hex = encodeCommand(maker, "FEFE00E00103FD");
     ASSERT_TRUE(hex);
-    EXPECT_TRUE(hex->reopenPort);
     EXPECT_EQ(hex->writes.size(), 7u);
     EXPECT_EQ(hexOf(hex->bytes()), "FE FE 00 E0 01 03 FD");
   }

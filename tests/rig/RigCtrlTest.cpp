@@ -1,5 +1,8 @@
 #include "rig/RigCtrl.h"
 
+#include "rig/RigSession.h"
+#include "rig/SerialCommandRig.h"
+
 #include <gtest/gtest.h>
 
 #include "RigTestSupport.h"
@@ -13,9 +16,9 @@ const char* const kOpenFailed =
     "Hint - Check there is no other program using the serial port and that the settings you have used "
     "are correct";
 
-class RigSession : public ::testing::Test {
+class SerialRigSession : public ::testing::Test {
  protected:
-  RigSession() : rig(d, port, [this](const Notice& n) {
+  SerialRigSession() : rig(d, port, [this](const Notice& n) {
     notices.push_back(n);
     return Answer::Ok;
   }) {
@@ -35,17 +38,23 @@ class RigSession : public ::testing::Test {
   test::RecorderPort port;
   std::vector<Notice> notices;
   RigCtrl rig;
+  SerialCommandRig commandRig{d, rig};
+  RigSession session{d, commandRig, [this](const Notice& n) {
+                       notices.push_back(n);
+                       return Answer::Ok;
+                     }};
 };
 
 // Untested settings send the user to the test first; once tested, start and finish
 // each use one opening of the port.
-TEST_F(RigSession, KenwoodStartOn21MHzAndFinishEachUseOneOpening) {
-  d.RigBandRow = 17;
-  EXPECT_EQ(rig.ToggleRigControl(false), RigCtrl::Toggle::NeedsTest);
+TEST_F(SerialRigSession, KenwoodStartOn21MHzAndFinishEachUseOneOpening) {
+  EXPECT_EQ(session.toggle(2), RigSession::Toggle::NeedsTest);
   EXPECT_TRUE(port.events.empty());
   d.RigTested = true;
-  EXPECT_EQ(rig.ToggleRigControl(false), RigCtrl::Toggle::Started);
-  EXPECT_EQ(rig.ToggleRigControl(true), RigCtrl::Toggle::Finished);
+  EXPECT_EQ(session.toggle(2), RigSession::Toggle::Started);
+  EXPECT_TRUE(session.active());
+  EXPECT_EQ(session.toggle(2), RigSession::Toggle::Finished);
+  EXPECT_FALSE(session.active());
   EXPECT_EQ(port.events, (Texts{"open", "write MD3;", "write FW0500;", "write EX0380001;", "write FA00021150000;",
                                 "close", "open", "write MD1;", "write FW0001;", "write EX0380000;",
                                 "write FA00007050000;", "close"}));
@@ -64,7 +73,7 @@ TEST_F(RigSession, KenwoodStartOn21MHzAndFinishEachUseOneOpening) {
   }
 }
 
-TEST_F(RigSession, IcomStartReopensThePortBeforeEachHexCommand) {
+TEST_F(SerialRigSession, IcomStartReopensThePortBeforeEachHexCommand) {
   useMaker(kRigIcom);
   d.RigBandRow = 15;
   rig.SendSessionStartCommands();
@@ -75,7 +84,7 @@ TEST_F(RigSession, IcomStartReopensThePortBeforeEachHexCommand) {
 }
 
 // Band rows outside 15..19 send no band command; makers outside 121..123 send nothing.
-TEST_F(RigSession, NothingIsSentForUnknownBandsOrMakers) {
+TEST_F(SerialRigSession, NothingIsSentForUnknownBandsOrMakers) {
   for (int row : {0, 14, 20}) {
     d.RigBandRow = static_cast<std::int16_t>(row);
     rig.SendBandCommand();
@@ -91,26 +100,27 @@ TEST_F(RigSession, NothingIsSentForUnknownBandsOrMakers) {
   EXPECT_TRUE(notices.empty());
 }
 
-TEST_F(RigSession, APortThatCannotOpenIsReportedWithWhatItStopped) {
+TEST_F(SerialRigSession, APortThatCannotOpenIsReportedWithWhatItStopped) {
   d.RigTested = true;
   port.failOpen = true;
-  EXPECT_EQ(rig.ToggleRigControl(false), RigCtrl::Toggle::StartFailed);
-  EXPECT_TRUE(d.RigPortError);
+  EXPECT_EQ(session.toggle(0), RigSession::Toggle::StartFailed);
+  EXPECT_FALSE(session.active());
   EXPECT_TRUE(port.writes.empty());
   ASSERT_EQ(notices.size(), 3u);  // transmit warning, port, start refused
   EXPECT_EQ(notices[1].text, kOpenFailed);
   EXPECT_EQ(notices[1].icon, NoticeIcon::Critical);
   EXPECT_EQ(notices[2].text, "Cannot start rig control due to serial port error");
   notices.clear();
-  rig.FinishRigSession();
-  rig.SendBandCommand();  // a band change reports only the port itself
-  EXPECT_EQ(texts(), (Texts{kOpenFailed, "Cannot run Rig Control session finish commands due to serial port error",
-                            kOpenFailed}));
+  EXPECT_EQ(commandRig.finishSession().message,
+            "Cannot run Rig Control session finish commands due to serial port error");
+  const RigResult band = commandRig.changeBand(0);  // a band change reports only the port itself
+  EXPECT_TRUE(!band.ok && band.message.empty());
+  EXPECT_EQ(texts(), (Texts{kOpenFailed, kOpenFailed}));
 }
 
 // A device vanishing mid-sequence is reported once; nothing more is written and the
 // port is not reopened for the next hex command.
-TEST_F(RigSession, APortThatFailsMidSequenceIsReportedOnce) {
+TEST_F(SerialRigSession, APortThatFailsMidSequenceIsReportedOnce) {
   for (int maker : {kRigKenwood, kRigIcom}) {
     useMaker(maker);
     port.events.clear();
@@ -129,7 +139,7 @@ TEST_F(RigSession, APortThatFailsMidSequenceIsReportedOnce) {
 
 // A stored code that is not hex is reported and skipped; unusable line settings are a
 // port error and nothing is opened.
-TEST_F(RigSession, BadStoredSettingsAreReported) {
+TEST_F(SerialRigSession, BadStoredSettingsAreReported) {
   useMaker(kRigIcom);
   d.RigTable[7][1] = "FEFE00E0010GFD";
   rig.SendSessionStartCommands();

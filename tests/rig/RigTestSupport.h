@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "data/DefaultData.h"
 #include "rig/RigData.h"
 #include "rig/RigPort.h"

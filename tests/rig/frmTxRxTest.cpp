@@ -37,7 +37,7 @@ class WatchingDialogs : public test::ScriptedDialogs {
 
 class RigSetupWindow : public ::testing::Test {
  protected:
-  RigSetupWindow() : rig(d, port, dialogNotifier(nullptr)) {
+  RigSetupWindow() : rig(d, port, dialogNotifierFor(nullptr)) {
     d.DataFolder = dir_.path.string();
     useFile(kRigKenwood);
   }

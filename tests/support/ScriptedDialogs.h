@@ -5,7 +5,7 @@
 #include <deque>
 #include <vector>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 namespace harkola::test {
 

@@ -10,7 +10,7 @@
 #include <QRadioButton>
 
 #include "PrimaryFixture.h"
-#include "audio/frmGraph.h"
+#include "clock/frmGraph.h"
 #include "rig/frmFollow.h"
 #include "voice/frmVoiceSel.h"
 

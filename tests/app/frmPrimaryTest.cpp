@@ -7,7 +7,7 @@
 #include "PrimaryFixture.h"
 #include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
-#include "audio/frmGraph.h"
+#include "clock/frmGraph.h"
 #include "voice/frmVoiceSel.h"
 
 namespace harkola {

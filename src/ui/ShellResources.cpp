@@ -1,4 +1,4 @@
-#include "app/ShellResources.h"
+#include "ui/ShellResources.h"
 
 #include <QtCore/qglobal.h>
 

@@ -1,4 +1,4 @@
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

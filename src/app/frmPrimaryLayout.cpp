@@ -1,5 +1,5 @@
 // The main window's controls and menus.
-#include "clock/frmPrimary.h"
+#include "app/frmPrimary.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,19 +21,19 @@
 
 #include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
-#include "app/Folders.h"
-#include "app/HelpWindow.h"
-#include "app/UserDialogs.h"
+#include "common/Folders.h"
+#include "ui/HelpWindow.h"
+#include "ui/UserDialogs.h"
 #include "app/frmAbout.h"
 #include "app/frmEnd.h"
 #include "audio/QtAudioCapture.h"
 #include "audio/SoundCardTest.h"
 #include "audio/frmAnalyser.h"
-#include "audio/frmGraph.h"
+#include "clock/frmGraph.h"
 #include "clock/AlignedTicker.h"
 #include "clock/ClockSync.h"
 #include "clock/frmNextBeacon.h"
-#include "clock/frmPrimaryStyle.h"
+#include "app/frmPrimaryStyle.h"
 #include "data/DefaultData.h"
 #include "data/frmBeaconDataEdit.h"
 #include "data/frmHomeDataEdit.h"
@@ -159,20 +159,14 @@ void frmPrimary::buildControls() {
   outer->addWidget(line(1));
 
   // Band selector.
-  static const char* kBandTips[] = {
-      "Click to select 14.100 MHz beacons", "Click to select 18.110 MHz beacons",
-      "Click to select 21.150 MHz beacons", "Click to select 24.930 MHz beacons",
-      "Click to select 28.200 MHz beacons"};
-  static const char* kBandCaptions[] = {"14MHz", "18MHz", "21MHz", "24MHz", "28MHz"};
-  static const char* kBandLabelNames[] = {"lbl14MHz", "lbl18MHz", "lbl21MHz", "lbl24MHz", "lbl28MHz"};
   auto* bands = new QHBoxLayout;
   for (int b = 0; b < kBandCount; ++b) {
     auto* rb = new QRadioButton(central);
     rb->setObjectName(QString("opgBandSelect_%1").arg(b));
-    rb->setToolTip(kBandTips[b]);
+    rb->setToolTip("Click to select " + qs(bandInfo(b).frequency) + " MHz beacons");
     rb->setAutoExclusive(false);
-    auto* lbl = new QLabel(kBandCaptions[b], central);
-    lbl->setObjectName(kBandLabelNames[b]);
+    auto* lbl = new QLabel(qs(bandInfo(b).text) + "MHz", central);
+    lbl->setObjectName("lbl" + lbl->text());
     QFont f = lbl->font();
     f.setPointSize(12);
     f.setBold(true);
@@ -281,11 +275,14 @@ void frmPrimary::buildMenus() {
   logging->addSeparator();
   add(logging, mnuDisplayGraph, "mnuDisplayGraph", "&Display logged S levels")->setCheckable(true);
   add(logging, mnuNextBeacon, "mnuNextBeacon", "Next beacon displa&y")->setCheckable(true);
+  add(logging, mnuPropagation, "mnuPropagation", "&Propagation view");
   QMenu* voice = menuBar()->addMenu("&Voice announce");
   add(voice, mnuVoiceActivate, "mnuVoiceActivate", "&On/Off")->setCheckable(true);
   QMenu* rig = menuBar()->addMenu("&Rig control");
   add(rig, mnuRigSetup, "mnuRigSetup", "&Setup ");
   add(rig, mnuRigCtrlActivate, "mnuRigCtrlActivate", "&Activate")->setCheckable(true);
+  add(rig, mnuScanBands, "mnuScanBands", "Scan &bands")->setCheckable(true);
+  mnuScanBands->setEnabled(false);  // while rig control is on
   QMenu* chart = menuBar()->addMenu("&Chart");
   add(chart, mnuChart, "mnuChart", "C&hart");
   QMenu* mode = menuBar()->addMenu("&Mode");
@@ -322,6 +319,8 @@ void frmPrimary::buildMenus() {
   toggle(mnuRigCtrlActivate, &frmPrimary::mnuRigCtrlActivate_Click);
   connect(mnuChart, &QAction::triggered, this, &frmPrimary::mnuChart_Click);
   toggle(mnuFollowBeacon, &frmPrimary::mnuFollowBeacon_Click);
+  toggle(mnuScanBands, &frmPrimary::mnuScanBands_Click);
+  connect(mnuPropagation, &QAction::triggered, this, &frmPrimary::mnuPropagation_Click);
   connect(mnuHelpFile, &QAction::triggered, this, [this] { showHelpContents(this); });
   connect(mnuAbout, &QAction::triggered, this, [this] { showAboutBox(d.TitleText, this); });
 }

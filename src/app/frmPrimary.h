@@ -9,12 +9,15 @@
 #include <functional>
 #include <memory>
 
-#include "app/Notice.h"
+#include "common/Notice.h"
 #include "analysis/AnalysisHost.h"
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "clock/BeaconClock.h"
 #include "clock/HeardLog.h"
+#include "clock/SlotDetector.h"
 #include "clock/TimeSource.h"
+#include "propagation/BandScan.h"
+#include "rig/RigSession.h"
 
 class QAction;
 class QFrame;
@@ -28,8 +31,9 @@ class QGroupBox;
 namespace harkola {
 
 class AlignedTicker;
-class RigLink;
-class ResfileSoundModule;
+class Rig;
+class RigCtrl;
+class VoicePlayer;
 class frmVoiceSel;
 class frmDataAnalysis;
 class frmNextBeacon;
@@ -38,11 +42,18 @@ class frmGraphFollow;
 class frmFollow;
 class frmAnalyser;
 class CaptureProvider;
+class frmPropagation;
 
-// The devices and windows the main window reaches through seams, so tests can run it
-// headless with a simulated clock.
+// The devices the main window reaches through seams. The program's composition root
+// (main) makes the real ones; tests hand in fakes and run the window headless with a
+// simulated clock. All are borrowed and must outlive the window.
 struct PrimaryServices {
   TimeSource* time = nullptr;          // required
+  VoicePlayer* voice = nullptr;        // required: the announcement clips
+  SlotDetector* detector = nullptr;    // required: hears the slots of automatic logging
+  Rig* rig = nullptr;                  // required: what rig control drives
+  bool rigNeedsTest = true;            // `rig` is the serial link: its setup test must pass first
+  RigCtrl* rigSetup = nullptr;         // the serial link the setup window tests (null: no setup)
   std::string dataFolder;               // empty: the current folder at start-up
   std::function<bool()> soundCardTest;  // a sound output device exists (default: SoundCardTest)
   bool showClosingWindow = true;        // the 2 s closing window at shutdown
@@ -50,7 +61,7 @@ struct PrimaryServices {
   // Called after each new-slot sequence (not the first) with the wall-clock time by
   // which it ran past the slot's true start, in milliseconds (for measuring).
   std::function<void(double)> newSlotLateness;
-  // The analyser's audio inputs (null: the system's sound cards). Borrowed.
+  // The analyser's audio inputs: the system's sound cards, or a recording. Required.
   CaptureProvider* capture = nullptr;
 };
 
@@ -100,6 +111,12 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   // Follow mode: opens the follow window, or ends follow mode when the entry is checked.
   void mnuFollowBeacon_Click();
   frmFollow* followWindow() const { return m_follow; }
+  // The propagation window (opened by its menu entry or --propagation) and band
+  // scanning, which steps the band at each cycle start while rig control is on.
+  void mnuPropagation_Click();
+  void mnuScanBands_Click();
+  frmPropagation* propagationWindow() const { return m_propagation; }
+  bool bandScanActive() const { return m_bandScan.active(); }
 
   // --- controls (named as in the window) ---
   QLabel* lblSystemTime = nullptr;
@@ -145,6 +162,8 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   QAction* mnuRigCtrlActivate = nullptr;
   QAction* mnuChart = nullptr;
   QAction* mnuFollowBeacon = nullptr;
+  QAction* mnuPropagation = nullptr;
+  QAction* mnuScanBands = nullptr;
   QAction* mnuHelpFile = nullptr;
   QAction* mnuAbout = nullptr;
 
@@ -176,6 +195,10 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   frmVoiceSel* ensureVoiceWindow();
   void shutdown();
   void paintBandButtons(bool rigActive);
+  void propagationBandRequested(int band);
+  void stopBandScan();
+  void scanTick();
+  void showBandScan();
   // Automatic logging's analyser window: loaded afresh each time it is shown.
   bool loadAnalyser();
   void closeAnalyser();
@@ -189,8 +212,7 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   frmNextBeacon* m_next = nullptr;
   frmGraph* m_graph = nullptr;
   frmGraphFollow* m_graphFollow = nullptr;
-  std::unique_ptr<RigLink> m_rig;
-  ResfileSoundModule* m_voice = nullptr;
+  RigSession m_rigSession;
   frmVoiceSel* m_voiceSel = nullptr;
   frmDataAnalysis* m_analysis = nullptr;
   bool m_manualBeforeAnalysis = false;
@@ -199,7 +221,8 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   bool m_shutDown = false;
   bool m_selectingBand = false;
   frmAnalyser* m_analyser = nullptr;
-  std::unique_ptr<CaptureProvider> m_soundCards;
+  frmPropagation* m_propagation = nullptr;  // a child window of this one
+  BandScan m_bandScan;
 };
 
 }  // namespace harkola

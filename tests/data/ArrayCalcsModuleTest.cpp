@@ -1,4 +1,4 @@
-#include "clock/ArrayCalcsModule.h"
+#include "data/ArrayCalcsModule.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,10 @@
 // records what was shown and answers from a script.
 
 #include <QString>
+#include <functional>
 #include <optional>
 
-#include "app/Notice.h"
+#include "common/Notice.h"
 
 class QWidget;
 
@@ -37,8 +38,15 @@ class QtUserDialogs : public UserDialogs {
 
 // The dialogs of the running program (QtUserDialogs unless a test installed others).
 UserDialogs& dialogs();
+
+// Shows core notices through dialogs() over `parent` (may be null).
+inline std::function<Answer(const Notice&)> dialogNotifierFor(QWidget* parent) {
+  return [parent](const Notice& n) { return dialogs().message(parent, n); };
+}
 void setDialogs(UserDialogs* d);  // nullptr restores the real ones
 
 inline QString qs(const std::string& s) { return QString::fromStdString(s); }
+inline QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+inline QString qs(const char* s) { return QString::fromUtf8(s); }
 
 }  // namespace harkola

@@ -1,9 +1,9 @@
-#include "clock/ArrayCalcsModule.h"
+#include "data/ArrayCalcsModule.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "data/DataFile.h"
+#include "data/Beacons.h"
 
 namespace harkola {
 namespace {
@@ -18,9 +18,9 @@ constexpr double kKmToMiles = 0.62;
 // rounding in the cosine formula would otherwise give a random azimuth.
 constexpr double kSamePlaceRadians = 1e-7;
 
-double numberOrZero(const std::string& text) {
-  double v = 0;
-  return parseNumber(text, v) ? v : 0.0;
+// Degrees as the beacon view gives them, in radians with the table's pi.
+Position radiansOf(const GeoPoint& p) {
+  return Position{p.latitude * kPi / 180.0, p.longitude * kPi / 180.0};
 }
 
 }  // namespace
@@ -71,22 +71,12 @@ DistAz distanceAzimuth(const Position& home, const Position& beacon, bool miles)
 }
 
 void computeDistAzTable(PublicDecs& d) {
-  const auto& h = d.Home.fields;
-  Position home;
-  // The home latitude minutes are kept as a whole number (rounded half to even).
-  home.latitude = angleFromParts(numberOrZero(h[2]), std::nearbyint(numberOrZero(h[3])),
-                                 h[4] == "South");
-  home.longitude = angleFromParts(numberOrZero(h[5]), numberOrZero(h[6]), h[7] == "West");
-  const bool miles = h[8] == "Miles";
-
+  const Position home = radiansOf(homePosition(d.Home));
+  const bool miles = d.Home.unitText() == "m";
+  const Beacons beacons(d.BeaconTable);
   d.DistAzTable[0] = DistAz{};
-  for (int row = 1; row <= kBeaconCount; ++row) {
-    const auto& b = d.BeaconTable[row];
-    Position beacon;
-    beacon.longitude = angleFromParts(numberOrZero(b[9]), numberOrZero(b[10]), b[11] == "West");
-    beacon.latitude = angleFromParts(numberOrZero(b[12]), numberOrZero(b[13]), b[14] == "South");
-    d.DistAzTable[row] = distanceAzimuth(home, beacon, miles);
-  }
+  for (int row = 1; row <= kBeaconCount; ++row)
+    d.DistAzTable[row] = distanceAzimuth(home, radiansOf(beacons.position(row)), miles);
 }
 
 }  // namespace harkola

@@ -11,10 +11,11 @@
 #include <cstdint>
 #include <string>
 
+#include "common/Bands.h"
+
 namespace harkola {
 
 constexpr int kBeaconCount = 18;
-constexpr int kBandCount = 5;
 constexpr int kBeaconFieldCount = 15;
 constexpr int kHomeFieldCount = 9;
 constexpr int kRigRowCount = 22;
@@ -56,13 +57,12 @@ struct PublicDecs {
 
   // Analyser settings (from its sliders; fixed defaults at every run).
   int MorseThreshold = 55;
+  int NoiseFilter = 14;  // the classic detector's threshold factor x2 (1..20)
   int SMeterOffset = 0;
   std::int16_t ListenSeconds = 8;
 
   bool AnalyserRunning = false;
   bool AnalyserClosed = false;
-  // The analyser is in test mode: a new slot leaves SlotLogged True so nothing is written.
-  bool AnalyserTestMode = false;
 
   bool FollowMode = false;
   std::int16_t FollowedBeacon = 0;  // beacon number modulo 18 (beacon 18 stored as 0)

@@ -1,4 +1,4 @@
-#include "audio/frmGraph.h"
+#include "clock/frmGraph.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -7,7 +7,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
+#include "data/Beacons.h"
 
 namespace harkola {
 
@@ -73,7 +74,7 @@ frmGraph::frmGraph(const PublicDecs& shared, QWidget* parent) : QWidget(parent, 
 }
 
 void frmGraph::refreshCallsigns() {
-  for (int i = 0; i < kBeaconCount; ++i) Label1[i]->setText(qs(d.BeaconTable[i + 1][3]));
+  for (int i = 0; i < kBeaconCount; ++i) Label1[i]->setText(qs(Beacons(d.BeaconTable).callsign(i + 1)));
 }
 
 void frmGraph::render(const SessionGraph& g) {
@@ -96,9 +97,8 @@ frmGraphFollow::frmGraphFollow(const PublicDecs& shared, QWidget* parent)
   auto* grid = new QGridLayout(this);
   grid->setHorizontalSpacing(10);
   grid->setVerticalSpacing(3);
-  static const char* kBandLabels[] = {"14 MHz", "18 MHz", "21 MHz", "24 MHz", "28 MHz"};
   for (int b = 0; b < kBandCount; ++b) {
-    auto* label = new QLabel(kBandLabels[b], this);
+    auto* label = new QLabel(qs(bandInfo(b).text) + " MHz", this);
     label->setObjectName(QString("Label%1").arg(b + 2));
     ProgressBar1[b] = levelBar(this);
     ProgressBar1[b]->setObjectName(QString("ProgressBar1_%1").arg(b));
@@ -128,7 +128,7 @@ frmGraphFollow::frmGraphFollow(const PublicDecs& shared, QWidget* parent)
 }
 
 void frmGraphFollow::refreshCallsigns() {
-  for (int i = 0; i < kBeaconCount; ++i) Label1[i]->setText(qs(d.BeaconTable[i + 1][3]));
+  for (int i = 0; i < kBeaconCount; ++i) Label1[i]->setText(qs(Beacons(d.BeaconTable).callsign(i + 1)));
 }
 
 void frmGraphFollow::markFollowed(int beaconIndex) {

@@ -8,9 +8,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/frmPrimary.h"
 #include "audio/WavFileSource.h"
-#include "clock/frmPrimary.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestDevices.h"
 #include "support/TempFolder.h"
 
 namespace harkola::test {
@@ -27,6 +28,7 @@ class PrimaryFixture : public ::testing::Test {
     time.current = t;
     PrimaryServices s;
     s.time = &time;
+    devices.fill(s);
     s.dataFolder = (dir / "data").string();
     s.soundCardTest = [sound] { return sound; };
     s.showClosingWindow = s.startTicker = false;
@@ -59,6 +61,7 @@ class PrimaryFixture : public ::testing::Test {
   PublicDecs d;
   ManualTimeSource time;
   ScriptedDialogs dialogs;
+  TestDevices devices{d};
   WavFileInputs recording{std::vector<std::int16_t>(kSampleRate), "recording"};
   std::unique_ptr<frmPrimary> win;
 };

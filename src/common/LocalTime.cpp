@@ -1,4 +1,4 @@
-#include "clock/LocalTime.h"
+#include "common/LocalTime.h"
 
 #include <cstdio>
 #include <ctime>

@@ -1,5 +1,5 @@
 // The main window's voice, log analysis and rig control actions.
-#include "clock/frmPrimary.h"
+#include "app/frmPrimary.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,19 +21,19 @@
 
 #include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
-#include "app/Folders.h"
-#include "app/HelpWindow.h"
-#include "app/UserDialogs.h"
+#include "common/Folders.h"
+#include "ui/HelpWindow.h"
+#include "ui/UserDialogs.h"
 #include "app/frmAbout.h"
 #include "app/frmEnd.h"
 #include "audio/QtAudioCapture.h"
 #include "audio/SoundCardTest.h"
 #include "audio/frmAnalyser.h"
-#include "audio/frmGraph.h"
+#include "clock/frmGraph.h"
 #include "clock/AlignedTicker.h"
 #include "clock/ClockSync.h"
 #include "clock/frmNextBeacon.h"
-#include "clock/frmPrimaryStyle.h"
+#include "app/frmPrimaryStyle.h"
 #include "data/DefaultData.h"
 #include "data/frmBeaconDataEdit.h"
 #include "data/frmHomeDataEdit.h"
@@ -49,7 +49,7 @@ namespace harkola {
 using primary::rgb;
 using primary::setBackground;
 
-void frmPrimary::playVoiceClip(int stationNumber) { m_voice->PlayVoiceClip(stationNumber); }
+void frmPrimary::playVoiceClip(int stationNumber) { m_services.voice->play(stationNumber); }
 
 frmVoiceSel* frmPrimary::ensureVoiceWindow() {
   if (!m_voiceSel) {
@@ -70,7 +70,7 @@ void frmPrimary::mnuVoiceActivate_Click() {
   m_voiceSel->raise();
 }
 
-void frmPrimary::sendBandCommand() { m_rig->ctrl().SendBandCommand(); }
+void frmPrimary::sendBandCommand() { m_rigSession.changeBand(m_clock.SelectedBand); }
 
 // --- log analysis ---------------------------------------------------------------------
 
@@ -95,8 +95,6 @@ void frmPrimary::pauseForAnalysis() {
 
 void frmPrimary::resumeAfterAnalysis() {
   openHeardLog();
-  std::error_code ec;
-  std::filesystem::current_path(d.DataFolder, ec);
   d.ClockRunning = true;
   if (m_manualBeforeAnalysis && !mnuLogManual->isChecked()) mnuLogManual_Click();
   if (m_autoBeforeAnalysis && !mnuLogAuto->isChecked()) mnuLogAuto_Click();
@@ -110,6 +108,7 @@ void frmPrimary::paintBandButtons(bool rigActive) {
   const QString sheet = rigActive ? "QRadioButton { background-color: rgb(255,0,0); }"
                                   : "QRadioButton { background-color: rgb(0,0,255); }";
   for (auto* b : opgBandSelect) b->setStyleSheet(rigActive ? sheet : QString());
+  mnuScanBands->setEnabled(rigActive);  // scanning steps the rig
 }
 
 void frmPrimary::mnuRigCtrlActivate_Click() {
@@ -117,18 +116,19 @@ void frmPrimary::mnuRigCtrlActivate_Click() {
     mnuRigCtrlActivate->setChecked(false);
     mnuRigSetup->setEnabled(true);
     m_clock.rigControlActive = false;
+    stopBandScan();  // scanning needs the rig
     paintBandButtons(false);
-    m_rig->ctrl().FinishRigSession();
+    m_rigSession.finish();
     return;
   }
-  switch (m_rig->ctrl().ToggleRigControl(false)) {
-    case RigCtrl::Toggle::Started:
+  switch (m_rigSession.toggle(m_clock.SelectedBand)) {
+    case RigSession::Toggle::Started:
       mnuRigCtrlActivate->setChecked(true);
       mnuRigSetup->setEnabled(false);
       m_clock.rigControlActive = true;
       paintBandButtons(true);
       break;
-    case RigCtrl::Toggle::NeedsTest:
+    case RigSession::Toggle::NeedsTest:
       mnuRigSetup_Click();
       break;
     default:
@@ -138,7 +138,8 @@ void frmPrimary::mnuRigCtrlActivate_Click() {
 
 void frmPrimary::mnuRigSetup_Click() {
   if (mnuRigCtrlActivate->isChecked()) return;  // the setup entry is disabled then
-  frmTxRx w(d, m_rig->ctrl(), &writeDefaultRigData, this);
+  if (!m_services.rigSetup) return;
+  frmTxRx w(d, *m_services.rigSetup, &writeDefaultRigData, this);
   bool corrupt = false;
   connect(&w, &frmTxRx::corruptDataFile, this, [&corrupt] { corrupt = true; });
   if (w.load()) w.exec();

@@ -8,7 +8,7 @@
 #include <array>
 #include <functional>
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 #include "clock/SessionGraphs.h"
 
 class QLabel;

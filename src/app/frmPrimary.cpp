@@ -1,4 +1,4 @@
-#include "clock/frmPrimary.h"
+#include "app/frmPrimary.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,19 +20,19 @@
 
 #include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
-#include "app/Folders.h"
-#include "app/HelpWindow.h"
-#include "app/UserDialogs.h"
+#include "common/Folders.h"
+#include "ui/HelpWindow.h"
+#include "ui/UserDialogs.h"
 #include "app/frmAbout.h"
 #include "app/frmEnd.h"
 #include "audio/QtAudioCapture.h"
 #include "audio/SoundCardTest.h"
 #include "audio/frmAnalyser.h"
-#include "audio/frmGraph.h"
+#include "clock/frmGraph.h"
 #include "clock/AlignedTicker.h"
 #include "clock/ClockSync.h"
 #include "clock/frmNextBeacon.h"
-#include "clock/frmPrimaryStyle.h"
+#include "app/frmPrimaryStyle.h"
 #include "data/DefaultData.h"
 #include "data/frmBeaconDataEdit.h"
 #include "data/frmHomeDataEdit.h"
@@ -49,7 +49,11 @@ using primary::rgb;
 using primary::setBackground;
 
 frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* parent)
-    : QMainWindow(parent), d(shared), m_services(std::move(services)), m_clock(d, &m_heardLog, this) {
+    : QMainWindow(parent),
+      d(shared),
+      m_services(std::move(services)),
+      m_clock(d, &m_heardLog, this),
+      m_rigSession(d, *m_services.rig, dialogNotifierFor(this), m_services.rigNeedsTest) {
   setObjectName("frmPrimary");
   buildControls();
   buildMenus();
@@ -58,8 +62,7 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
   tmrClockTicks = new AlignedTicker(this);
   tmrClockTicks->setObjectName("tmrClockTicks");
   connect(tmrClockTicks, &AlignedTicker::tick, this, &frmPrimary::onTick);
-  m_rig = std::make_unique<RigLink>(d, this);
-  m_voice = new ResfileSoundModule(this);
+  m_clock.setDetector(m_services.detector);
   installHelpKey(this);
 }
 
@@ -185,6 +188,7 @@ void frmPrimary::onTick() {
   if (m_shutDown) return;
   const long slotsBefore = m_clock.newSlotCount;
   m_clock.tick(m_services.time->now());
+  scanTick();
   if (m_services.newSlotLateness && slotsBefore > 0 && m_clock.newSlotCount != slotsBefore) {
     using namespace std::chrono;
     const auto us = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
@@ -296,8 +300,8 @@ void frmPrimary::closeEvent(QCloseEvent* e) {
 
 void frmPrimary::shutdown() {
   if (m_shutDown) return;
-  m_voice->StopVoice();
-  d.SlotLogged = true;
+  m_services.voice->stop();
+  m_clock.stopLoggingThisSlot();
   m_heardLog.close();
   if (mnuRigCtrlActivate->isChecked()) mnuRigCtrlActivate_Click();  // finish commands
   if (m_analyser && d.AnalyserRunning) m_analyser->stopCapture();

@@ -6,8 +6,8 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include "audio/frmGraph.h"
-#include "clock/frmPrimary.h"
+#include "clock/frmGraph.h"
+#include "app/frmPrimary.h"
 #include "rig/frmFollow.h"
 #include "voice/frmVoiceSel.h"
 
@@ -61,6 +61,7 @@ void frmPrimary::mnuFollowBeacon_Click() {
 }
 
 void frmPrimary::followModeChanged() {
+  if (d.FollowMode) stopBandScan();  // the two exclude each other
   followDisplay();
   // A session graph on show is swapped for the one of the new mode.
   if (mnuDisplayGraph->isChecked()) {

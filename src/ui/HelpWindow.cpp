@@ -1,4 +1,4 @@
-#include "app/HelpWindow.h"
+#include "ui/HelpWindow.h"
 
 #include <QShortcut>
 
@@ -9,8 +9,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/PublicDecs.h"
-#include "app/ShellResources.h"
+#include "common/PublicDecs.h"
+#include "ui/ShellResources.h"
 
 namespace harkola {
 

@@ -1,5 +1,5 @@
 // The main window's logging modes, session graphs, analyser, backup and archive.
-#include "clock/frmPrimary.h"
+#include "app/frmPrimary.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,19 +21,20 @@
 
 #include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
-#include "app/Folders.h"
-#include "app/HelpWindow.h"
-#include "app/UserDialogs.h"
+#include "common/Folders.h"
+#include "ui/HelpWindow.h"
+#include "ui/UserDialogs.h"
+#include "data/Beacons.h"
 #include "app/frmAbout.h"
 #include "app/frmEnd.h"
 #include "audio/QtAudioCapture.h"
 #include "audio/SoundCardTest.h"
 #include "audio/frmAnalyser.h"
-#include "audio/frmGraph.h"
+#include "clock/frmGraph.h"
 #include "clock/AlignedTicker.h"
 #include "clock/ClockSync.h"
 #include "clock/frmNextBeacon.h"
-#include "clock/frmPrimaryStyle.h"
+#include "app/frmPrimaryStyle.h"
 #include "data/DefaultData.h"
 #include "data/frmBeaconDataEdit.h"
 #include "data/frmHomeDataEdit.h"
@@ -61,7 +62,7 @@ void frmPrimary::showSessionGraph() {
     const int n = d.FollowedBeacon == 0 ? kBeaconCount : d.FollowedBeacon;
     m_graphFollow->markFollowed(n - 1);
     m_graphFollow->setWindowTitle(qs(d.TitleText + "  Logged S meter readings for " +
-                                     d.BeaconTable[n][3] + ", " + d.BeaconTable[n][2]));
+                                     Beacons(d.BeaconTable).callsign(n) + ", " + Beacons(d.BeaconTable).country(n)));
     m_graphFollow->show();
   } else {
     m_graph->show();
@@ -120,12 +121,10 @@ void frmPrimary::mnuLogAuto_Click() {
 
 bool frmPrimary::loadAnalyser() {
   if (!m_analyser) {
-    CaptureProvider* inputs = m_services.capture;
-    if (!inputs) {
-      m_soundCards = std::make_unique<SoundCardInputs>();
-      inputs = m_soundCards.get();
-    }
-    m_analyser = new frmAnalyser(d, *inputs, this);
+    m_analyser = new frmAnalyser(d, *m_services.capture, this);
+    m_analyser->detector = m_services.detector;
+    m_analyser->blockTime = [this] { return timePointOf(m_services.time->now()); };
+    m_analyser->onLogging = [this](AnalyserLogging mode) { m_clock.setAnalyserLogging(mode); };
     m_analyser->raiseMain = [this] {
       raise();
       activateWindow();
@@ -206,8 +205,6 @@ void frmPrimary::copyHeardLog(bool archive) {
                                    msgTitle, NoticeIcon::Information, NoticeButtons::Ok});
   }
   if (!m_heardLog.isOpen()) openHeardLog();
-  std::error_code ec;
-  std::filesystem::current_path(d.DataFolder, ec);
 }
 
 }  // namespace harkola

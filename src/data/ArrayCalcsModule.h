@@ -2,7 +2,7 @@
 // Great-circle distance and azimuth from home to every beacon, on a spherical earth of
 // radius 6367 km, with pi taken as 22/7 throughout. Results are rounded down.
 
-#include "app/PublicDecs.h"
+#include "common/PublicDecs.h"
 
 namespace harkola {
 
