@@ -1,5 +1,7 @@
 #include "analysis/frmDataAnalysis.h"
 
+#include <QKeyEvent>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
@@ -45,7 +47,7 @@ const char* kSummaryNotSaved = "Summary Log file NOT saved";
 }  // namespace
 
 frmDataAnalysis::frmDataAnalysis(PublicDecs& shared, AnalysisHost* host, QWidget* parent)
-    : QWidget(parent), m_d(shared), m_host(host) {
+    : QWidget(parent, Qt::Window), m_d(shared), m_host(host) {
   setObjectName("frmDataAnalysis");
   setWindowTitle(qs(m_d.TitleText + " Data analysis"));
   buildUi();
@@ -55,9 +57,23 @@ frmDataAnalysis::frmDataAnalysis(PublicDecs& shared, AnalysisHost* host, QWidget
   m_paused = true;
 }
 
+// The host is not called from here: when the window goes with its owner, the owner is
+// being destroyed and must not be called back.
 frmDataAnalysis::~frmDataAnalysis() {
-  resume();
   if (m_chart) delete m_chart.data();
+}
+
+void frmDataAnalysis::detachHost() {
+  m_host = nullptr;
+  m_paused = false;
+}
+
+void frmDataAnalysis::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape && !busy()) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 void frmDataAnalysis::resume() {

@@ -34,9 +34,13 @@ class frmDataAnalysis : public QWidget {
   Q_OBJECT
 
  public:
-  // `host` may be null (nothing is paused). Pauses the host at once.
+  // A top-level window of its own (owned by `parent`, shown beside it). `host` may be
+  // null (nothing is paused). Pauses the host at once; closing the window resumes it.
   frmDataAnalysis(PublicDecs& shared, AnalysisHost* host, QWidget* parent = nullptr);
   ~frmDataAnalysis() override;
+
+  // The host goes away (program shutdown): it is not paused or resumed any more.
+  void detachHost();
 
   // True while a load or a summary is in progress.
   bool busy() const { return m_loader != nullptr || m_builder != nullptr; }
@@ -78,6 +82,7 @@ class frmDataAnalysis : public QWidget {
  protected:
   void closeEvent(QCloseEvent* e) override;
   void showEvent(QShowEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   enum class AfterLoad { OpenFile, Reset };

@@ -1,13 +1,12 @@
 #include "app/frmAbout.h"
 
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/frmSystemInfo.h"
 #include "common/PublicDecs.h"
 #include "ui/ShellResources.h"
 #include "ui/UserDialogs.h"
@@ -90,8 +89,7 @@ frmAbout::frmAbout(const std::string& titleText, QWidget* parent) : QDialog(pare
   layout->addLayout(bottom);
   setMinimumWidth(460);
 
-  m_launcher = [](const QString& path) { return QProcess::startDetached(path, {}); };
-  m_fileExists = [](const std::string& path) { return QFileInfo::exists(qs(path)); };
+  setFolders({}, {});
 
   connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
   connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
@@ -99,16 +97,22 @@ frmAbout::frmAbout(const std::string& titleText, QWidget* parent) : QDialog(pare
 
 void frmAbout::cmdOK_Click() { close(); }
 
-void frmAbout::cmdSysInfo_Click() {
-  if (auto tool = findSystemInfoTool(*m_registry, m_fileExists)) {
-    if (m_launcher(qs(*tool))) return;
-  }
-  dialogs().message(this, Notice{"System Information Is Unavailable At This Time", kAppTitle,
-                                 NoticeIcon::None, NoticeButtons::Ok});
+void frmAbout::setFolders(std::string dataFolder, std::string logFolder) {
+  m_report = [dataFolder = std::move(dataFolder), logFolder = std::move(logFolder)] {
+    return gatherSystemReport(dataFolder, logFolder);
+  };
 }
 
-void showAboutBox(const std::string& titleText, QWidget* parent) {
+void frmAbout::cmdSysInfo_Click() {
+  auto* info = new frmSystemInfo(m_report(), this);
+  info->setAttribute(Qt::WA_DeleteOnClose);
+  info->open();
+}
+
+void showAboutBox(const std::string& titleText, const std::string& dataFolder, const std::string& logFolder,
+                  QWidget* parent) {
   auto* about = new frmAbout(titleText, parent);
+  about->setFolders(dataFolder, logFolder);
   about->exec();
 }
 

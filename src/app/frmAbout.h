@@ -1,12 +1,13 @@
 #pragma once
 // The about box: program title and version, a short description, the legal notice and
-// a button that starts the system-information tool where the platform has one.
+// a button that shows the system information (versions, devices, folders) for a bug
+// report.
 
 #include <QDialog>
 #include <functional>
 #include <string>
 
-#include "app/RegistryReader.h"
+#include "app/SystemReport.h"
 
 class QLabel;
 class QPushButton;
@@ -20,19 +21,14 @@ class frmAbout : public QDialog {
   Q_OBJECT
 
  public:
-  // Starts the tool at `path` as a normal window; false when it cannot be started.
-  using Launcher = std::function<bool(const QString& path)>;
-
   // `titleText` is the shared TitleText ("Harkola 5 "); the box only reads it. The box
   // deletes itself when closed (WA_DeleteOnClose): make it with new.
   explicit frmAbout(const std::string& titleText, QWidget* parent = nullptr);
 
-  // Seams for tests; by default the box has no registry and starts processes detached.
-  void setRegistry(RegistryApi* registry) { m_registry = registry ? registry : &m_noRegistry; }
-  void setLauncher(Launcher launcher) { m_launcher = std::move(launcher); }
-  void setFileExists(std::function<bool(const std::string&)> exists) {
-    m_fileExists = std::move(exists);
-  }
+  // What System Info shows (by default the report of this machine, gathered when the
+  // button is pressed, with the folders given here).
+  void setFolders(std::string dataFolder, std::string logFolder);
+  void setReportSource(std::function<SystemReport()> source) { m_report = std::move(source); }
 
   QLabel* lblTitle = nullptr;
   QLabel* lblVersion = nullptr;
@@ -47,14 +43,12 @@ class frmAbout : public QDialog {
   void cmdSysInfo_Click();
 
  private:
-  NoRegistry m_noRegistry;
-  RegistryApi* m_registry = &m_noRegistry;
-  Launcher m_launcher;
-  std::function<bool(const std::string&)> m_fileExists;
+  std::function<SystemReport()> m_report;
 };
 
 // Shows the about box modally (the Help menu's About) and returns when it is closed.
 // The box deletes itself on closing.
-void showAboutBox(const std::string& titleText, QWidget* parent);
+void showAboutBox(const std::string& titleText, const std::string& dataFolder, const std::string& logFolder,
+                  QWidget* parent);
 
 }  // namespace harkola

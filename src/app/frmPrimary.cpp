@@ -66,7 +66,10 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
   installHelpKey(this);
 }
 
-frmPrimary::~frmPrimary() { m_clock.setHooks(nullptr); }
+frmPrimary::~frmPrimary() {
+  m_clock.setHooks(nullptr);
+  if (m_analysis) m_analysis->detachHost();
+}
 
 void frmPrimary::showNotices(const Notices& notices) {
   for (const auto& n : notices) dialogs().message(this, n);
@@ -85,6 +88,7 @@ bool frmPrimary::load() {
                                    "machine does not appear to have a card or perhaps has invalid "
                                    "drivers?",
                                    d.TitleText + "terminating", NoticeIcon::Critical, NoticeButtons::Ok});
+    shutdown();  // the program ends through its usual closing sequence
     return false;
   }
 
@@ -129,6 +133,7 @@ bool frmPrimary::load() {
 
   lblHome->setText(qs(d.Home.name()));
   lblDistanceUnits->setText(qs(d.Home.unitText()));
+  paintBandButtons(false);
   render();
   if (m_services.startTicker) tmrClockTicks->start();
   return true;
@@ -209,7 +214,7 @@ void frmPrimary::render() {
   if (const int n = m_clock.displayedStation; n > 0) {
     lblCountry->setText(qs(m_clock.country(n)));
     lblCallsign->setText(qs(m_clock.callsign(n)));
-    lblStatus->setText(qs(m_clock.status(n, m_clock.SelectedBand)));
+    lblStatus->setText(qs(m_clock.status(n, m_clock.displayedBand)));
     lblDx->setText(QString::number(d.DistAzTable[n].distance));
     lblAz->setText(QString::number(d.DistAzTable[n].azimuth));
   }
@@ -224,7 +229,7 @@ void frmPrimary::render() {
   }
   const int next = m_clock.NextStation;
   m_next->setNext(qs(m_clock.country(next)), qs(m_clock.callsign(next)),
-                  qs(m_clock.status(next, m_clock.SelectedBand)));
+                  qs(m_clock.status(next, m_clock.displayedBand)));
   renderLogging();
   if (m_analyser && mnuLogAuto->isChecked())
     m_analyser->setListening(qs(m_clock.listenText), qs(m_clock.countDownText));
@@ -246,6 +251,9 @@ void frmPrimary::renderLogging() {
 
 void frmPrimary::opgBandSelect_Click(int index) {
   m_clock.selectBand(index);  // calls bandSelected() back
+  // The labels show the new band's beacon at once, not the old beacon with the new
+  // band's status until the next tick.
+  m_clock.showSelectedBand();
   render();
 }
 
@@ -300,6 +308,7 @@ void frmPrimary::closeEvent(QCloseEvent* e) {
 
 void frmPrimary::shutdown() {
   if (m_shutDown) return;
+  if (m_analysis) m_analysis->detachHost();  // closing it below must not reopen the log
   m_services.voice->stop();
   m_clock.stopLoggingThisSlot();
   m_heardLog.close();

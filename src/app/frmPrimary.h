@@ -5,6 +5,7 @@
 // the BeaconClock's; this class wires widgets, windows and devices to it.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -81,6 +82,8 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   void reloadData();
 
   BeaconClock& clock() { return m_clock; }
+  // The closing sequence has run (the window is closed, or the start was refused).
+  bool isShutDown() const { return m_shutDown; }
   const PublicDecs& shared() const { return d; }
   frmGraph* graphWindow() const { return m_graph; }
   frmGraphFollow* followGraphWindow() const { return m_graphFollow; }
@@ -102,7 +105,7 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   void mnuRigSetup_Click();
   void mnuVoiceActivate_Click();
   void mnuChart_Click();
-  frmDataAnalysis* analysisWindow() const { return m_analysis; }
+  frmDataAnalysis* analysisWindow() const;
 
   // AnalysisHost: the log analysis window pauses the clock and logging while open.
   void pauseForAnalysis() override;
@@ -214,7 +217,7 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   frmGraphFollow* m_graphFollow = nullptr;
   RigSession m_rigSession;
   frmVoiceSel* m_voiceSel = nullptr;
-  frmDataAnalysis* m_analysis = nullptr;
+  QPointer<frmDataAnalysis> m_analysis;
   bool m_manualBeforeAnalysis = false;
   bool m_autoBeforeAnalysis = false;
   frmFollow* m_follow = nullptr;

@@ -74,6 +74,8 @@ void frmPrimary::sendBandCommand() { m_rigSession.changeBand(m_clock.SelectedBan
 
 // --- log analysis ---------------------------------------------------------------------
 
+frmDataAnalysis* frmPrimary::analysisWindow() const { return m_analysis.data(); }
+
 void frmPrimary::mnuChart_Click() {
   if (m_analysis) {
     m_analysis->close();  // an instance already open is closed first
@@ -94,6 +96,7 @@ void frmPrimary::pauseForAnalysis() {
 }
 
 void frmPrimary::resumeAfterAnalysis() {
+  if (m_shutDown) return;
   openHeardLog();
   d.ClockRunning = true;
   if (m_manualBeforeAnalysis && !mnuLogManual->isChecked()) mnuLogManual_Click();
@@ -104,10 +107,11 @@ void frmPrimary::resumeAfterAnalysis() {
 // --- rig control -------------------------------------------------------------------------
 
 void frmPrimary::paintBandButtons(bool rigActive) {
-  // Red band buttons are the sign that the rig follows the band selection.
+  // Red band buttons are the sign that the rig follows the band selection; blue is their
+  // normal colour.
   const QString sheet = rigActive ? "QRadioButton { background-color: rgb(255,0,0); }"
                                   : "QRadioButton { background-color: rgb(0,0,255); }";
-  for (auto* b : opgBandSelect) b->setStyleSheet(rigActive ? sheet : QString());
+  for (auto* b : opgBandSelect) b->setStyleSheet(sheet);
   mnuScanBands->setEnabled(rigActive);  // scanning steps the rig
 }
 
@@ -139,7 +143,7 @@ void frmPrimary::mnuRigCtrlActivate_Click() {
 void frmPrimary::mnuRigSetup_Click() {
   if (mnuRigCtrlActivate->isChecked()) return;  // the setup entry is disabled then
   if (!m_services.rigSetup) return;
-  frmTxRx w(d, *m_services.rigSetup, &writeDefaultRigData, this);
+  frmTxRx w(d, *m_services.rigSetup, &WriteDefaultRigData, this);
   bool corrupt = false;
   connect(&w, &frmTxRx::corruptDataFile, this, [&corrupt] { corrupt = true; });
   if (w.load()) w.exec();

@@ -322,7 +322,7 @@ void frmPrimary::buildMenus() {
   toggle(mnuScanBands, &frmPrimary::mnuScanBands_Click);
   connect(mnuPropagation, &QAction::triggered, this, &frmPrimary::mnuPropagation_Click);
   connect(mnuHelpFile, &QAction::triggered, this, [this] { showHelpContents(this); });
-  connect(mnuAbout, &QAction::triggered, this, [this] { showAboutBox(d.TitleText, this); });
+  connect(mnuAbout, &QAction::triggered, this, [this] { showAboutBox(d.TitleText, d.DataFolder, d.LogFolder, this); });
 }
 
 }  // namespace harkola

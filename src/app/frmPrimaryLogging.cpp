@@ -168,6 +168,14 @@ void frmPrimary::mnuNextBeacon_Click() {
 void frmPrimary::mnuBackupLog_Click() { copyHeardLog(false); }
 void frmPrimary::mnuArchiveLog_Click() { copyHeardLog(true); }
 
+namespace {
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(a, b, ec)) return true;
+  return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
+}
+}  // namespace
+
 void frmPrimary::copyHeardLog(bool archive) {
   const std::string word = archive ? "Archiving" : "Backup";
   const std::string msgTitle = d.TitleText + word;
@@ -183,12 +191,12 @@ void frmPrimary::copyHeardLog(bool archive) {
   const FileDialogResult r = dialogs().file(this, req);
 
   bool saved = false;
-  if (!r.cancelled && !r.path.empty()) {
+  // The live log itself (by any name) is no copy of it: answering "start new log file"
+  // would empty the only copy.
+  if (!r.cancelled && !r.path.empty() && !sameFile(r.path, d.LogFilePath)) {
     m_heardLog.close();
     std::error_code ec;
-    if (std::filesystem::path(r.path) != std::filesystem::path(d.LogFilePath))
-      std::filesystem::copy_file(d.LogFilePath, r.path,
-                                 std::filesystem::copy_options::overwrite_existing, ec);
+    std::filesystem::copy_file(d.LogFilePath, r.path, std::filesystem::copy_options::overwrite_existing, ec);
     saved = !ec && std::filesystem::exists(r.path);
     if (saved) {
       dialogs().message(this, Notice{r.path + (archive ? " has been saved" : " has been saved !"),

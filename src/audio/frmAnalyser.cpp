@@ -367,7 +367,8 @@ void frmAnalyser::tellLogging(AnalyserLogging mode) {
 
 void frmAnalyser::cmdSetUp_Click() {
   if (!m_setUp) m_setUp = new frmAnalyserSetUp(d, this);
-  m_setUp->load();
+  // A wizard already open part-way is only brought to the front.
+  if (!m_setUp->isVisible()) m_setUp->load();
   m_setUp->show();
   m_setUp->raise();
 }

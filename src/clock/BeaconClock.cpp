@@ -50,6 +50,7 @@ void BeaconClock::tick(const LocalTime& now, SysTime at) {
 
   if (!d.FollowMode || d.FollowedBeacon != StationIndex) {
     displayedStation = StationNumber;
+    displayedBand = SelectedBand;
   } else {
     // The followed beacon has just moved up one band: follow it. The labels catch up
     // on the next tick.
@@ -149,6 +150,19 @@ void BeaconClock::selectBand(int band) {
   if (m_hooks) {
     m_hooks->bandSelected(band);
     if (rigControlActive) m_hooks->sendBandCommand();
+  }
+}
+
+void BeaconClock::showSelectedBand() {
+  const SlotPosition p = slotPosition(lastTick.minute, lastTick.second, SelectedBand);
+  SlotNumber = p.slotNumber;
+  StationNumber = p.stationNumber;
+  NextStation = p.nextStation;
+  StationIndex = p.stationIndex;
+  NextBand = SelectedBand == kBandCount - 1 ? 0 : SelectedBand + 1;
+  if (displayedStation != 0) {
+    displayedStation = StationNumber;
+    displayedBand = SelectedBand;
   }
 }
 

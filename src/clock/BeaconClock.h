@@ -88,6 +88,10 @@ class BeaconClock {
 
   // opgBandSelect_Click: band 0..4.
   void selectBand(int band);
+  // Brings slot, beacons and the displayed beacon to the selected band at the time of
+  // the last tick (a band chosen by the user shows at once; the new-slot sequence still
+  // runs at the next tick).
+  void showSelectedBand();
 
   // opgS_Click(s): a click on S button 1..9 (ignored on a disabled button and while
   // automatic logging is on, where the buttons only display).
@@ -121,6 +125,7 @@ class BeaconClock {
   // The beacon whose country, callsign, status, distance and azimuth the main labels
   // show (not refreshed on the tick where follow mode steps the band).
   int displayedStation = 0;  // 0 = nothing shown yet
+  int displayedBand = 0;     // the band whose status is shown with it
   // txtHiddenStationNumber
   std::string hiddenStationNumber;
   // analyser labels (written while automatic logging is on)

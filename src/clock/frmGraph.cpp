@@ -45,36 +45,56 @@ void IndicatorShape::paintEvent(QPaintEvent*) {
   p.drawRoundedRect(rect().adjusted(1, 1, -1, -1), 5, 5);
 }
 
-frmGraph::frmGraph(const PublicDecs& shared, QWidget* parent) : QWidget(parent, Qt::Window), d(shared) {
-  setObjectName("frmGraph");
-  setWindowTitle(qs(d.TitleText) + "  S meter readings logged and slots processed this session");
+SessionGraphWindow::SessionGraphWindow(const PublicDecs& shared, const char* name, const QString& caption,
+                                       QWidget* parent)
+    : QWidget(parent, Qt::Window), d(shared) {
+  setObjectName(name);
+  setWindowTitle(qs(d.TitleText) + caption);
+}
+
+void SessionGraphWindow::makeBeaconRow(int i) {
+  Label1[i] = new QLabel(this);
+  Label1[i]->setObjectName(QString("Label1_%1").arg(i));
+  Label1[i]->setToolTip(kCallTip);
+  Shape1[i] = new IndicatorShape(this);
+  Shape1[i]->setObjectName(QString("Shape1_%1").arg(i));
+}
+
+QPushButton* SessionGraphWindow::makeResetButton(const QString& text) {
+  Command1 = new QPushButton(text, this);
+  Command1->setObjectName("Command1");
+  connect(Command1, &QPushButton::clicked, this, [this] {
+    if (onReset) onReset();
+  });
+  return Command1;
+}
+
+void SessionGraphWindow::refreshCallsigns() {
+  const Beacons beacons(d.BeaconTable);
+  for (int i = 0; i < kBeaconCount; ++i) Label1[i]->setText(qs(beacons.callsign(i + 1)));
+}
+
+void SessionGraphWindow::closeEvent(QCloseEvent* e) {
+  e->accept();
+  if (onClosed) onClosed();
+}
+
+frmGraph::frmGraph(const PublicDecs& shared, QWidget* parent)
+    : SessionGraphWindow(shared, "frmGraph", "  S meter readings logged and slots processed this session", parent) {
   auto* grid = new QGridLayout(this);
   grid->setHorizontalSpacing(10);
   grid->setVerticalSpacing(3);
   for (int i = 0; i < kBeaconCount; ++i) {
-    Label1[i] = new QLabel(this);
-    Label1[i]->setObjectName(QString("Label1_%1").arg(i));
-    Label1[i]->setToolTip(kCallTip);
+    makeBeaconRow(i);
     Label1[i]->setMinimumWidth(70);
-    Shape1[i] = new IndicatorShape(this);
-    Shape1[i]->setObjectName(QString("Shape1_%1").arg(i));
     ProgressBar1[i] = levelBar(this);
     ProgressBar1[i]->setObjectName(QString("ProgressBar1_%1").arg(i));
     grid->addWidget(Label1[i], i, 0);
     grid->addWidget(Shape1[i], i, 1);
     grid->addWidget(ProgressBar1[i], i, 2);
   }
-  Command1 = new QPushButton("Reset display", this);
-  Command1->setObjectName("Command1");
-  grid->addWidget(Command1, kBeaconCount, 0, 1, 3, Qt::AlignRight);
-  connect(Command1, &QPushButton::clicked, this, [this] {
-    if (onReset) onReset();
-  });
+  grid->addWidget(makeResetButton("Reset display"), kBeaconCount, 0, 1, 3, Qt::AlignRight);
   refreshCallsigns();
-}
-
-void frmGraph::refreshCallsigns() {
-  for (int i = 0; i < kBeaconCount; ++i) Label1[i]->setText(qs(Beacons(d.BeaconTable).callsign(i + 1)));
 }
 
 void frmGraph::render(const SessionGraph& g) {
@@ -85,15 +105,8 @@ void frmGraph::render(const SessionGraph& g) {
   }
 }
 
-void frmGraph::closeEvent(QCloseEvent* e) {
-  e->accept();
-  if (onClosed) onClosed();
-}
-
 frmGraphFollow::frmGraphFollow(const PublicDecs& shared, QWidget* parent)
-    : QWidget(parent, Qt::Window), d(shared) {
-  setObjectName("frmGraphFollow");
-  setWindowTitle(qs(d.TitleText) + "  Logged S meter readings");
+    : SessionGraphWindow(shared, "frmGraphFollow", "  Logged S meter readings", parent) {
   auto* grid = new QGridLayout(this);
   grid->setHorizontalSpacing(10);
   grid->setVerticalSpacing(3);
@@ -107,28 +120,15 @@ frmGraphFollow::frmGraphFollow(const PublicDecs& shared, QWidget* parent)
   }
   // The beacons' slot indicators, in two columns under the bars.
   for (int i = 0; i < kBeaconCount; ++i) {
-    Label1[i] = new QLabel(this);
-    Label1[i]->setObjectName(QString("Label1_%1").arg(i));
-    Label1[i]->setToolTip(kCallTip);
-    Shape1[i] = new IndicatorShape(this);
-    Shape1[i]->setObjectName(QString("Shape1_%1").arg(i));
+    makeBeaconRow(i);
     const int row = kBandCount + 1 + i % 9;
     const int col = (i / 9) * 2;
     grid->addWidget(Label1[i], row, col);
     grid->addWidget(Shape1[i], row, col + 1);
   }
   grid->setRowMinimumHeight(kBandCount, 10);
-  Command1 = new QPushButton("Reset", this);
-  Command1->setObjectName("Command1");
-  grid->addWidget(Command1, kBandCount + 10, 0, 1, 4, Qt::AlignRight);
-  connect(Command1, &QPushButton::clicked, this, [this] {
-    if (onReset) onReset();
-  });
+  grid->addWidget(makeResetButton("Reset"), kBandCount + 10, 0, 1, 4, Qt::AlignRight);
   refreshCallsigns();
-}
-
-void frmGraphFollow::refreshCallsigns() {
-  for (int i = 0; i < kBeaconCount; ++i) Label1[i]->setText(qs(Beacons(d.BeaconTable).callsign(i + 1)));
 }
 
 void frmGraphFollow::markFollowed(int beaconIndex) {
@@ -142,11 +142,6 @@ void frmGraphFollow::render(const FollowGraph& g) {
     ProgressBar1[b]->setToolTip(qs(g.barTips[b]));
   }
   for (int i = 0; i < kBeaconCount; ++i) Shape1[i]->setIndicator(g.indicators[i]);
-}
-
-void frmGraphFollow::closeEvent(QCloseEvent* e) {
-  e->accept();
-  if (onClosed) onClosed();
 }
 
 }  // namespace harkola

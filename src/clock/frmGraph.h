@@ -33,50 +33,49 @@ class IndicatorShape : public QWidget {
   Indicator m_indicator = Indicator::ButtonFace;
 };
 
-class frmGraph : public QWidget {
+// What both session graph windows share: a callsign and a slot indicator per beacon,
+// the reset button, and the callbacks to the main window.
+class SessionGraphWindow : public QWidget {
+  Q_OBJECT
+ public:
+  void refreshCallsigns();
+
+  std::function<void()> onReset;   // the reset button
+  std::function<void()> onClosed;  // the window was closed
+
+  std::array<QLabel*, kBeaconCount> Label1{};
+  std::array<IndicatorShape*, kBeaconCount> Shape1{};
+  QPushButton* Command1 = nullptr;
+
+ protected:
+  SessionGraphWindow(const PublicDecs& d, const char* name, const QString& caption, QWidget* parent);
+  void closeEvent(QCloseEvent* e) override;
+  // Makes Label1[i] and Shape1[i].
+  void makeBeaconRow(int i);
+  // Makes Command1 with `text`.
+  QPushButton* makeResetButton(const QString& text);
+
+  const PublicDecs& d;
+};
+
+class frmGraph : public SessionGraphWindow {
   Q_OBJECT
  public:
   frmGraph(const PublicDecs& d, QWidget* parent = nullptr);
   void render(const SessionGraph& g);
-  void refreshCallsigns();
-
-  std::function<void()> onReset;   // "Reset display"
-  std::function<void()> onClosed;  // the window was closed
 
   std::array<QProgressBar*, kBeaconCount> ProgressBar1{};
-  std::array<QLabel*, kBeaconCount> Label1{};
-  std::array<IndicatorShape*, kBeaconCount> Shape1{};
-  QPushButton* Command1 = nullptr;
-
- protected:
-  void closeEvent(QCloseEvent* e) override;
-
- private:
-  const PublicDecs& d;
 };
 
-class frmGraphFollow : public QWidget {
+class frmGraphFollow : public SessionGraphWindow {
   Q_OBJECT
  public:
   frmGraphFollow(const PublicDecs& d, QWidget* parent = nullptr);
   void render(const FollowGraph& g);
-  void refreshCallsigns();
   // Marks the followed beacon's name (index 0..17) red, -1 for none.
   void markFollowed(int beaconIndex);
 
-  std::function<void()> onReset;
-  std::function<void()> onClosed;
-
   std::array<QProgressBar*, kBandCount> ProgressBar1{};
-  std::array<QLabel*, kBeaconCount> Label1{};
-  std::array<IndicatorShape*, kBeaconCount> Shape1{};
-  QPushButton* Command1 = nullptr;
-
- protected:
-  void closeEvent(QCloseEvent* e) override;
-
- private:
-  const PublicDecs& d;
 };
 
 }  // namespace harkola

@@ -42,7 +42,7 @@ Notice writeDefaultHomeData(const std::filesystem::path& folder) {
                       "Default home data written to file");
 }
 
-Notice writeDefaultRigData(const std::filesystem::path& folder, int makerCode) {
+Notice WriteDefaultRigData(const std::filesystem::path& folder, int makerCode) {
   return writeDefault(folder, kRigDataFile, defaultRigData(makerCode),
                       "Default rig control data written to file");
 }

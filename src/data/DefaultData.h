@@ -27,7 +27,7 @@ inline constexpr const char* kCorruptDataMessage =
 // When the file cannot be written the notice says so instead (critical icon).
 Notice writeDefaultBeaconData(const std::filesystem::path& folder);
 Notice writeDefaultHomeData(const std::filesystem::path& folder);
-Notice writeDefaultRigData(const std::filesystem::path& folder, int makerCode);
+Notice WriteDefaultRigData(const std::filesystem::path& folder, int makerCode);
 Notice writeChartSample(const std::filesystem::path& folder);
 
 }  // namespace harkola

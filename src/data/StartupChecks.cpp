@@ -83,7 +83,7 @@ Notices runStartupChecks(const fs::path& dataFolder, const fs::path& logFolder) 
   std::string rig;
   if (!readWholeFile(dataFolder / kRigDataFile, rig) ||
       readFields(rig).size() != static_cast<std::size_t>(2 * kRigRowCount)) {
-    notices.push_back(writeDefaultRigData(dataFolder, kRigKenwood));
+    notices.push_back(WriteDefaultRigData(dataFolder, kRigKenwood));
   }
 
   if (haveLogFolder && !canRead(logFolder / kChartSampleFile))

@@ -138,7 +138,7 @@ void frmFollow::cmdVoiceFollow_Click() {
   if (cmdVoiceFollow->text() == kVoiceOff && m_entry != kNoBeaconEntry) {
     if (onVoiceOn) onVoiceOn(m_entry);
     cmdVoiceFollow->setText(kVoiceOn);
-    dialogs().message(this, voiceEndNotice(d.TitleText));
+    dialogs().message(this, VoiceEndMsg(d.TitleText));
   } else {
     cmdVoiceFollow->setText(kVoiceOff);
   }

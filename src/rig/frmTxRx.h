@@ -26,7 +26,7 @@ class QPushButton;
 namespace harkola {
 
 // Writes the built-in rig data of a maker (121..123) into a folder and returns the
-// notice to show (normally writeDefaultRigData).
+// notice to show (normally WriteDefaultRigData).
 using RigDefaultWriter = std::function<Notice(const std::filesystem::path& folder, int makerCode)>;
 
 class frmTxRx : public QDialog {

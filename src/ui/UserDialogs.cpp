@@ -1,5 +1,7 @@
 #include "ui/UserDialogs.h"
 
+#include "common/FileChoice.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -53,20 +55,41 @@ std::optional<QString> QtUserDialogs::input(QWidget* parent, const QString& prom
   return text;
 }
 
+namespace {
+// "Description *.csv|*.csv" becomes Qt's "Description (*.csv)".
+QString qtFilter(const std::string& filter) {
+  QString f = qs(filter);
+  const int bar = f.indexOf('|');
+  return bar >= 0 ? f.left(bar) + " (" + f.mid(bar + 1) + ")" : f;
+}
+}  // namespace
+
+CheckedFileDialog::CheckedFileDialog(QWidget* parent, const FileDialogRequest& r)
+    : QFileDialog(parent, qs(r.title), qs(r.initialFolder), qtFilter(r.filter)), m_request(r) {
+  // The checks live in accept(), which only the widget dialog calls.
+  setOption(QFileDialog::DontUseNativeDialog, true);
+  setAcceptMode(r.kind == FileDialogRequest::Kind::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  setFileMode(r.kind == FileDialogRequest::Kind::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  setDefaultSuffix(qs(r.defaultExtension));
+  setOption(QFileDialog::DontConfirmOverwrite, !r.overwritePrompt);
+  // No read-only choice is offered (the widget dialog has no read-only box to hide).
+  setOption(QFileDialog::ReadOnly, false);
+  if (!r.fileName.empty()) selectFile(qs(r.fileName));
+}
+
+void CheckedFileDialog::accept() {
+  const QStringList files = selectedFiles();
+  const std::string problem = files.isEmpty() ? std::string() : fileChoiceProblem(m_request, files.first().toStdString());
+  if (!problem.empty()) {
+    lastProblem = qs(problem);
+    dialogs().message(this, Notice{problem, windowTitle().toStdString(), NoticeIcon::Exclamation, NoticeButtons::Ok});
+    return;  // the dialog stays open for another choice
+  }
+  QFileDialog::accept();
+}
+
 FileDialogResult QtUserDialogs::file(QWidget* parent, const FileDialogRequest& r) {
-  // "Description *.csv|*.csv" becomes Qt's "Description (*.csv)".
-  QString filter = qs(r.filter);
-  const int bar = filter.indexOf('|');
-  if (bar >= 0) filter = filter.left(bar) + " (" + filter.mid(bar + 1) + ")";
-  QFileDialog dlg(parent, qs(r.title), qs(r.initialFolder), filter);
-  dlg.setAcceptMode(r.kind == FileDialogRequest::Kind::Open ? QFileDialog::AcceptOpen
-                                                            : QFileDialog::AcceptSave);
-  dlg.setFileMode(r.kind == FileDialogRequest::Kind::Open ? QFileDialog::ExistingFile
-                                                          : QFileDialog::AnyFile);
-  dlg.setDefaultSuffix(qs(r.defaultExtension));
-  dlg.setOption(QFileDialog::DontConfirmOverwrite, !r.overwritePrompt);
-  dlg.setOption(QFileDialog::ReadOnly, false);
-  if (!r.fileName.empty()) dlg.selectFile(qs(r.fileName));
+  CheckedFileDialog dlg(parent, r);
   FileDialogResult result;
   if (dlg.exec() != QDialog::Accepted) return result;
   result.cancelled = false;

@@ -3,6 +3,7 @@
 // window can be driven headless: tests install ScriptedDialogs (tests/support), which
 // records what was shown and answers from a script.
 
+#include <QFileDialog>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -34,6 +35,20 @@ class QtUserDialogs : public UserDialogs {
                                const QString& defaultText) override;
   FileDialogResult file(QWidget* parent, const FileDialogRequest& request) override;
   void beep() override;
+};
+
+// The file dialog of QtUserDialogs: it keeps itself open, with a message, while the chosen
+// name breaks the request's rules (folder or file must exist, the extension).
+class CheckedFileDialog : public QFileDialog {
+  Q_OBJECT
+ public:
+  CheckedFileDialog(QWidget* parent, const FileDialogRequest& request);
+  void accept() override;
+  // What was said about the last refused name (empty when none was refused).
+  QString lastProblem;
+
+ private:
+  FileDialogRequest m_request;
 };
 
 // The dialogs of the running program (QtUserDialogs unless a test installed others).

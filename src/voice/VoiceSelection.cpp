@@ -15,7 +15,7 @@ int countSelected(const std::array<bool, kBeaconCount>& selected) {
   return static_cast<int>(std::count(selected.begin(), selected.end(), true));
 }
 
-Notice voiceEndNotice(const std::string& titleText) {
+Notice VoiceEndMsg(const std::string& titleText) {
   return Notice{kVoiceEndMessage, titleText, NoticeIcon::Exclamation, NoticeButtons::Ok};
 }
 
@@ -42,7 +42,7 @@ std::optional<Notice> VoiceSelection::unload(const std::string& titleText) {
   const bool warn = m_count > 0;
   m_count = 0;
   if (!warn) return std::nullopt;
-  return voiceEndNotice(titleText);
+  return VoiceEndMsg(titleText);
 }
 
 }  // namespace harkola

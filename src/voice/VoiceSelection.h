@@ -34,7 +34,7 @@ inline constexpr const char* kVoiceEndMessage =
 
 // The transmit warning shown when the window closes with announcements enabled:
 // exclamation icon, OK, title `titleText`.
-Notice voiceEndNotice(const std::string& titleText);
+Notice VoiceEndMsg(const std::string& titleText);
 
 // The state of one open selection window over the shared VoiceSelected array (which
 // it does not own; it must outlive this object).

@@ -22,6 +22,7 @@
 #include "data/StartupChecks.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
+#include "support/WaitFor.h"
 
 namespace harkola {
 namespace {
@@ -55,7 +56,7 @@ class DataAnalysisWindow : public ::testing::Test {
     return p;
   }
   void settle() {
-    while (w->busy()) QApplication::processEvents();
+    ASSERT_TRUE(test::waitFor([this] { return !w->busy(); })) << "the analysis window is still busy after 10 s";
     QApplication::processEvents();
   }
   void open(const std::string& path) {
@@ -144,7 +145,9 @@ TEST_F(DataAnalysisWindow, LoadsSortedSummarisesSavesAndResetsWhileTheHostIsPaus
     EXPECT_EQ(w->grid().rowCount(), 1);
     EXPECT_EQ(cell(0, 0) + cell(0, 9), noMonth ? "18MHz0" : "18MHz6");
   }
-  w.reset();
+  w->close();
+  EXPECT_EQ(host.resumes, 2);
+  w.reset();  // going away with its owner calls nobody back
   EXPECT_EQ(host.resumes, 2);
 }
 

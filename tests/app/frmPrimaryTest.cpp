@@ -1,6 +1,7 @@
 // The main window driven headless with a simulated clock, real files in temp folders.
 #include <QAction>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -51,6 +52,7 @@ TEST_F(MainWindow, WithoutSoundOutputTheProgramEndsBeforeOpeningTheLog) {
   EXPECT_EQ(dialogs.messages[0].title, "Harkola 5 terminating");
   EXPECT_EQ(dialogs.messages[0].icon, NoticeIcon::Critical);
   EXPECT_FALSE(std::filesystem::exists(dir / "logs"));
+  EXPECT_TRUE(win->isShutDown()) << "the program ends through its closing sequence";
 }
 
 TEST_F(MainWindow, NewSlotRunsOnceAndMarksTheGraph) {
@@ -71,12 +73,36 @@ TEST_F(MainWindow, NewSlotRunsOnceAndMarksTheGraph) {
 
 TEST_F(MainWindow, BandChangeInMidSlotShowsTheBeaconOnTheNewBand) {
   running();
+  win->mnuLogManual_Click();
+  win->opgS_Click(4);
   win->opgBandSelect_Click(4);  // 28 MHz in slot 1: beacon 15
+  // At once, before the next tick: beacon, status and next beacon all of the new band.
+  EXPECT_EQ(win->lblCallsign->text(), "CS3B");
+  EXPECT_EQ(win->lblCountry->text(), "Madeira");
+  EXPECT_EQ(win->lblStatus->text(), "Off air");
+  EXPECT_FALSE(win->opgS[4]->isChecked()) << "a band change clears the S buttons";
   tick();
   EXPECT_EQ(win->lblCallsign->text(), "CS3B");
   EXPECT_EQ(win->lblStatus->text(), "Off air");
   EXPECT_EQ(win->graphWindow()->Shape1[14]->indicator(), Indicator::Yellow);
   EXPECT_EQ(win->graphWindow()->Shape1[0]->indicator(), Indicator::ButtonFace);
+}
+
+// The session graph: S9 fills a bar, S1 shows one ninth, a beacon not heard in its slot
+// keeps bar 0 with its indicator yellow.
+TEST_F(MainWindow, SessionGraphBarsShowTheLoggedLevels) {
+  running();  // 10:00:05, slot 1
+  win->mnuLogManual_Click();
+  key('9');
+  tick(5000);  // slot 2
+  key('1');
+  tick(10000);  // slot 3: nothing logged
+  tick(10000);
+  const auto& bars = win->graphWindow()->ProgressBar1;
+  EXPECT_EQ(bars[0]->value(), bars[0]->maximum());
+  EXPECT_EQ(bars[1]->value() * 9, bars[1]->maximum() - bars[1]->minimum());
+  EXPECT_EQ(bars[2]->value(), 0);
+  EXPECT_EQ(win->graphWindow()->Shape1[2]->indicator(), Indicator::Yellow);
 }
 
 TEST_F(MainWindow, DigitKeysLogOneRecordPerSlot) {
@@ -125,6 +151,72 @@ TEST_F(MainWindow, CancelledBackupKeepsTheLogAndArchiveWithYesEmptiesIt) {
   EXPECT_EQ(heardLog().substr(0, 13), "\"06-Dec-26\",\"");
 }
 
+// The live log is no backup or archive of itself, whatever name the dialog returns for
+// it: the copy is refused and the log stays whole.
+TEST_F(MainWindow, BackupOrArchiveOntoTheLiveLogIsRefused) {
+  running();
+  win->mnuLogManual_Click();
+  key('3');
+  const std::string before = heardLog();
+  ASSERT_FALSE(before.empty());
+  const std::string sameByAnotherName = (dir / "logs" / ".." / "logs").string() + "/Harkola 5 Heard Log.csv";
+  for (bool archive : {false, true}) {
+    dialogs.messages.clear();
+    dialogs.files.push_back(FileDialogResult{false, archive ? d.LogFilePath : sameByAnotherName});
+    dialogs.answers = {Answer::Yes};
+    archive ? win->mnuArchiveLog_Click() : win->mnuBackupLog_Click();
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{archive ? "Archive file NOT saved" : "Backup file NOT saved"});
+    EXPECT_EQ(heardLog(), before);
+  }
+  tick(10000);
+  key('2');  // the log is still open for appending
+  EXPECT_GT(heardLog().size(), before.size());
+}
+
+// Rig control through the main window: red band buttons and the setup entry disabled
+// while it runs, band changes retune, blue buttons and the entry back after it ends; a
+// completed setup test starts it on the next activation (with the transmit warning);
+// closing the program finishes it.
+TEST_F(MainWindow, RigControlColoursMenusAndItsFinishAtExit) {
+  running();
+  d.RigTested = true;
+  auto& rig = devices.rig;
+  auto bandSheet = [&] { return win->opgBandSelect[0]->styleSheet(); };
+  EXPECT_TRUE(bandSheet().contains("rgb(0,0,255)"));
+  win->mnuRigCtrlActivate_Click();
+  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Please check and ensure your rig cannot transmit - see help files"});
+  EXPECT_TRUE(win->mnuRigCtrlActivate->isChecked());
+  EXPECT_FALSE(win->mnuRigSetup->isEnabled());
+  EXPECT_TRUE(bandSheet().contains("rgb(255,0,0)"));
+  win->opgBandSelect_Click(2);
+  win->mnuRigCtrlActivate_Click();
+  EXPECT_FALSE(win->mnuRigCtrlActivate->isChecked());
+  EXPECT_TRUE(win->mnuRigSetup->isEnabled());
+  EXPECT_TRUE(bandSheet().contains("rgb(0,0,255)")) << bandSheet().toStdString();
+  win->opgBandSelect_Click(3);  // rig control off: the rig is left alone
+  EXPECT_EQ(rig.calls, (std::vector<std::string>{"start 14", "band 21", "finish"}));
+
+  dialogs.messages.clear();
+  d.RigStartPending = true;  // as the setup window leaves it after a completed test
+  win->activate();
+  EXPECT_FALSE(d.RigStartPending);
+  EXPECT_TRUE(win->mnuRigCtrlActivate->isChecked());
+  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Please check and ensure your rig cannot transmit - see help files"});
+  win->close();
+  EXPECT_EQ(rig.calls, (std::vector<std::string>{"start 14", "band 21", "finish", "start 24", "finish"}));
+}
+
+// A rig that cannot start leaves rig control off with the rig's own words.
+TEST_F(MainWindow, ARigThatFailsToStartLeavesRigControlOff) {
+  running();
+  d.RigTested = true;
+  devices.rig.fail = "Cannot start rig control due to serial port error";
+  win->mnuRigCtrlActivate_Click();
+  EXPECT_FALSE(win->mnuRigCtrlActivate->isChecked());
+  EXPECT_TRUE(win->mnuRigSetup->isEnabled());
+  EXPECT_EQ(dialogs.texts().back(), "Cannot start rig control due to serial port error");
+}
+
 TEST_F(MainWindow, AutoLoggingWarnsAndPaintsTheButtonsRed) {
   running();
   win->mnuLogAuto_Click();
@@ -147,12 +239,16 @@ TEST_F(MainWindow, LogAnalysisPausesTheClockAndLoggingUntilItCloses) {
   win->mnuLogManual_Click();
   win->mnuChart_Click();
   ASSERT_NE(win->analysisWindow(), nullptr);
+  // Its own top-level window beside the main window, not painted inside it.
+  EXPECT_TRUE(win->analysisWindow()->isWindow());
+  EXPECT_TRUE(win->analysisWindow()->windowFlags().testFlag(Qt::Window));
   EXPECT_FALSE(d.ClockRunning);
   EXPECT_FALSE(win->mnuLogManual->isChecked());
   const QString shown = win->lblSystemTime->text();
   tick(3000);
   EXPECT_EQ(win->lblSystemTime->text(), shown);  // the display froze
-  win->analysisWindow()->close();
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(win->analysisWindow(), &escape);  // closes it, even with no file loaded
   EXPECT_TRUE(d.ClockRunning);
   EXPECT_TRUE(win->mnuLogManual->isChecked());
   key('4');

@@ -2,6 +2,8 @@
 // released in step with a simulated clock, the clock's heard test writes the heard log.
 #include <gtest/gtest.h>
 
+#include <QRadioButton>
+
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
@@ -130,6 +132,9 @@ TEST_F(AutoLogging, ClosingTheAnalyserSwitchesAutomaticLoggingOff) {
   a->close();
   EXPECT_TRUE(!win->mnuLogAuto->isChecked() && d.AnalyserClosed && d.SlotLogged && !d.AnalyserRunning);
   EXPECT_EQ(dialogs.beeps, 1);
+  win->activate();  // the main window coming back up after the analyser closed
+  EXPECT_TRUE(!win->mnuLogAuto->isChecked() && !win->mnuLogManual->isChecked());
+  EXPECT_FALSE(win->opgS[1]->isEnabled());
   run(15000);  // slot 2 keyed, but nobody is listening
   EXPECT_EQ(records().size(), before);
 

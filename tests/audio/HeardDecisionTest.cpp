@@ -132,17 +132,23 @@ TEST_P(ListenWindow, ListensOnlyTheFirstSecondsOfEachSlot) {
   d.ListenSeconds = seconds;
   int listening = 0;
   for (int t = 0; t < 300; ++t) {
+    counts.MorseHits = 100;  // a strong tone all the time: heard whenever listening
+    counts.MorsePeakSum = 100 * 250000.0f;
     tickAt(t);
     listening += clock.Listening;
     ASSERT_EQ(clock.listenText, clock.Listening ? "Listening for seconds:" : "Waiting for new slot") << t;
     // A new slot counts afresh; a closed window shows no count.
-    const std::string count = t % 100 == 0 ? std::to_string(seconds) : clock.Listening ? clock.countDownText : "";
+    const std::string count = t % 100 == 0 && seconds > 0 ? std::to_string(seconds)
+                              : clock.Listening            ? clock.countDownText
+                                                           : "";
     ASSERT_EQ(clock.countDownText, count) << t;
   }
   EXPECT_EQ(listening, listeningTicks);
+  EXPECT_EQ(sink.records.size(), seconds > 0 ? 3u : 0u) << "one record per slot, none without a window";
 }
 
-INSTANTIATE_TEST_SUITE_P(HeardDecision, ListenWindow, ::testing::Values(std::pair{10, 300}, std::pair{1, 30}),
+INSTANTIATE_TEST_SUITE_P(HeardDecision, ListenWindow,
+                         ::testing::Values(std::pair{10, 300}, std::pair{1, 30}, std::pair{0, 0}),
                          [](const auto& info) { return "seconds_" + std::to_string(info.param.first); });
 
 TEST_F(HeardDecision, TestModeShowsDetectionsButNeverWrites) {

@@ -193,6 +193,8 @@ TEST_F(Analyser, TheWizardRevealsOneStageAtATime) {
     EXPECT_TRUE(w->Label[stage - 1]->text().startsWith(QString("STAGE %1 - ").arg(stage)));
   }
   EXPECT_EQ(w->Command[4]->text(), "Close");
+  win->cmdSetUp_Click();  // pressed again while it is open part-way: it keeps its stage
+  EXPECT_EQ(w->stagesShown(), 5);
   EXPECT_TRUE(w->Label[4]->text().endsWith(
       "This completes setting up.\n\nClick \"STOP\" and then \"Start logging\" to record data to "
       "file."));

@@ -29,10 +29,13 @@ INSTANTIATE_TEST_SUITE_P(
         SyncCase{"OneSecond", {true, true, 999500}, "synchronised (\u00B11.0 s)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ClockSync, KernelStateIsReadable) {
-  ClockSyncState s = readClockSync();
-  EXPECT_TRUE(s.known);
+// Whatever state this machine's kernel is in, the reading is one the window can show.
+TEST(ClockSync, KernelReadingAlwaysGivesAText) {
+  const ClockSyncState s = readClockSync();
   EXPECT_GE(s.estErrorUs, 0);
+  const std::string text = clockSyncText(s);
+  EXPECT_TRUE(text.rfind("synchronised", 0) == 0 || text == "not synchronised" || text == "sync state unknown")
+      << text;
 }
 
 }  // namespace

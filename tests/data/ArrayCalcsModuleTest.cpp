@@ -82,7 +82,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Geometry{"DueSouth", {deg(40), deg(10)}, {deg(30), deg(10)}, 1111, 180},
                       Geometry{"SamePlaceOnEquator", {0, 0}, {0, 0}, 0, 0},
                       Geometry{"EquatorWest", {0, 0}, {0, deg(-30)}, 3335, 270},
-                      Geometry{"RoundedDownNotToNearest", {0, 0}, {deg(9), 0}, 1000, 0}),
+                      Geometry{"RoundedDownNotToNearest", {0, 0}, {deg(9), 0}, 1000, 0},
+                      // A bearing of a true quarter pi (0.7853982 rad) converts with 22/7 to
+                      // 44.98 degrees and shows as 44.
+                      Geometry{"QuarterPiShowsAs44", {0, 0}, {deg(0.01), deg(0.01)}, 1, 44}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DistAz, NoNaNAnywhereOnAGrid) {

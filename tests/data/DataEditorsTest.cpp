@@ -103,6 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
         Typing{"BeaconLatMin60", false, "txtEditLatMin", "6", Qt::Key_0, kMin, "45"},
         Typing{"BeaconLatMin59", false, "txtEditLatMin", "5", Qt::Key_9, "", "59"},
         Typing{"HomeLongDeg360", true, "txtLongDeg", "36", Qt::Key_0, kDeg, "0"},
+        Typing{"HomeLatMin60", true, "txtLatMin", "6", Qt::Key_0, kMin, "25"},
         Typing{"QuoteInCountry", false, "txtEditCountry", "Ab", Qt::Key_QuoteDbl, kQuoteRefusedMessage, "Ab"},
         Typing{"QuoteInHomeName", true, "txtName", "Ab", Qt::Key_QuoteDbl, kQuoteRefusedMessage, "Ab"}),
     [](const auto& info) { return std::string(info.param.name); });

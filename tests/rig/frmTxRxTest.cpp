@@ -47,7 +47,7 @@ class RigSetupWindow : public ::testing::Test {
     EXPECT_TRUE(SaveRigData(d) && LoadRigData(d));
   }
   void open() {
-    w = std::make_unique<frmTxRx>(d, rig, writeDefaultRigData);
+    w = std::make_unique<frmTxRx>(d, rig, WriteDefaultRigData);
     EXPECT_TRUE(w->load());
     w->show();
   }
@@ -90,7 +90,7 @@ class CorruptRigFile : public RigSetupWindow, public ::testing::WithParamInterfa
 
 TEST_P(CorruptRigFile, IsReportedToTheOwner) {
   useFile(kRigKenwood, GetParam().first, GetParam().second);
-  frmTxRx win(d, rig, writeDefaultRigData);
+  frmTxRx win(d, rig, WriteDefaultRigData);
   int reported = 0;
   QObject::connect(&win, &frmTxRx::corruptDataFile, [&] { ++reported; });
   EXPECT_FALSE(win.load());
