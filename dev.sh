@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Harkola developer entry point.
-#   ./dev.sh run [args]   install what is missing, build, start the program
+#   ./dev.sh run [args]   install what is missing, build, start the program (on the
+#                         desktop launcher's data folder, --xdg, unless args name one)
 #   ./dev.sh test         install what is missing, build, run every test
 #   ./dev.sh build        build only
 #   ./dev.sh deps         install the Debian packages only
@@ -33,12 +34,26 @@ build() {
   cmake --build "$BUILD_DIR" -j"$(nproc)"
 }
 
+# The program's arguments for "run", one per line: those given, plus --xdg when they
+# name no data folder, so a start from the checkout keeps the data files out of the
+# sources (in the same folder as the installed program).
+run_args() {
+  local a
+  for a in "$@"; do
+    case "$a" in --xdg|--data-folder|--data-folder=*) printf '%s\n' "$@"; return ;; esac
+  done
+  printf '%s\n' --xdg "$@"
+}
+
+# Sourced (by the tests): define the functions only.
+[[ "${BASH_SOURCE[0]}" != "$0" ]] && return 0
+
 cmd=${1:-run}
 shift || true
 case "$cmd" in
   deps) deps ;;
   build) deps; build ;;
-  run) deps; build; exec "./$BUILD_DIR/harkola" "$@" ;;
+  run) deps; build; mapfile -t args < <(run_args "$@"); exec "./$BUILD_DIR/harkola" "${args[@]}" ;;
   test) deps; build; exec tests/run-tests.sh "$BUILD_DIR" ;;
   *) echo "usage: $0 run|test|build|deps" >&2; exit 2 ;;
 esac

@@ -252,13 +252,38 @@ LogLoader::State LogLoader::step(std::size_t maxRecords) {
       finish();
       return m_state;
     }
+    const std::size_t recordStart = m_pos;
     if (!(m_fieldPath ? readFieldRecord() : readLineRecord())) {
-      m_state = State::Failed;
-      m_data = LogData{};
+      fail(recordStart);
       return m_state;
     }
   }
   return m_state;
+}
+
+void LogLoader::fail(std::size_t recordStart) {
+  const std::string_view img = m_data.image;
+  std::size_t pos = std::min(recordStart, img.size());
+  while (pos < img.size() && (isBlank(img[pos]) || isLineEnd(img[pos]))) ++pos;
+  std::size_t line = 1;
+  for (std::size_t k = 0; k < pos; ++k)
+    if (img[k] == '\n' || (img[k] == '\r' && (k + 1 >= img.size() || img[k + 1] != '\n'))) ++line;
+  std::size_t lineEnd = pos;
+  while (lineEnd < img.size() && !isLineEnd(img[lineEnd])) ++lineEnd;
+  constexpr std::size_t kShown = 80;
+  std::string_view text = trimmed(img.substr(pos, lineEnd - pos));
+  m_failedText.assign(text.substr(0, kShown));
+  if (text.size() > kShown) m_failedText += "...";
+  m_failedLine = line;
+  m_state = State::Failed;
+  m_data = LogData{};
+}
+
+std::string LogLoader::failureMessage() const {
+  std::string msg = kFormatUnsuitableMessage;
+  if (m_failedLine == 0) return msg;
+  return msg + "\n\nLine " + std::to_string(m_failedLine) + " could not be read as a heard-log record:\n" +
+         m_failedText;
 }
 
 void LogLoader::finish() {

@@ -78,6 +78,13 @@ class LogLoader {
   std::size_t recordsRead() const { return m_data.records.size(); }
   // The loaded, sorted log (valid once Done; leaves the loader empty).
   LogData take() { return std::move(m_data); }
+  // Once Failed: the file's line (1-based) where the record that could not be read
+  // starts, and that line's text (blanks around removed, long lines shortened); 0 and
+  // empty when no line is to blame (an empty file, or one without any record).
+  std::size_t failedLine() const { return m_failedLine; }
+  const std::string& failedLineText() const { return m_failedText; }
+  // The message for a refused file: the general one, and the line that could not be read.
+  std::string failureMessage() const;
 
  private:
   bool readFieldRecord();
@@ -85,8 +92,11 @@ class LogLoader {
   bool fillRecord(LogRecord& r, std::string_view date);
   std::uint32_t internCallsign(std::string_view cs);
   void finish();
+  void fail(std::size_t recordStart);
 
   LogData m_data;
+  std::size_t m_failedLine = 0;
+  std::string m_failedText;
   std::size_t m_pos = 0;
   std::size_t m_lineCount = 0;
   bool m_fieldPath = true;

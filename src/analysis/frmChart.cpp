@@ -1,5 +1,7 @@
 #include "analysis/frmChart.h"
 
+#include "analysis/ChartPalette.h"
+
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
@@ -89,6 +91,11 @@ class RowLabelFormatter : public QValue3DAxisFormatter {
  private:
   QStringList m_labels;
 };
+
+QColor colourOf(int series) {
+  const ChartColour c = seriesColour(series);
+  return QColor(c.red, c.green, c.blue);
+}
 
 // The 3-D graphs need a window system with OpenGL. Under the offscreen and minimal
 // platforms even constructing one can crash, so those are ruled out before any probe.
@@ -248,8 +255,14 @@ double frmChart::topValue() const {
 
 void frmChart::build2D(Display d) {
   auto* chart = new QChart;
+  chart->setTheme(QChart::ChartThemeLight);
+  chart->setBackgroundBrush(Qt::white);
+  chart->setPlotAreaBackgroundVisible(false);
+  // The legend sits beside the plot, never over it: one column on the right.
   chart->legend()->setFont(QFont("Arial", 9));
   chart->legend()->setAlignment(Qt::AlignRight);
+  chart->legend()->attachToChart();
+  chart->legend()->setShowToolTips(true);
   const int rows = seriesCount();
   auto* yAxis = new QValueAxis;
   yAxis->setTitleText("Signal Strength");
@@ -267,6 +280,8 @@ void frmChart::build2D(Display d) {
     for (int p = 1; p <= 23; ++p) cats << qs(m_input.table[0][static_cast<std::size_t>(p)]);
     for (int s = 1; s <= rows; ++s) {
       auto* set = new QBarSet(seriesLegend(s));
+      set->setColor(colourOf(s));
+      set->setBorderColor(colourOf(s));
       for (int p = 1; p <= 23; ++p) *set << value(s, p).toDouble();
       connect(set, &QBarSet::clicked, this, [this, s](int index) { pointSelected(s, index + 1); });
       bars->append(set);
@@ -292,6 +307,9 @@ void frmChart::build2D(Display d) {
     for (int s = 1; s <= rows; ++s) {
       auto* line = new QLineSeries;
       line->setName(seriesLegend(s));
+      QPen pen(colourOf(s));
+      pen.setWidthF(2.0);
+      line->setPen(pen);
       for (int p = 1; p <= 23; ++p) {
         if (d == Display::Step2D && p > 1) line->append(p, value(s, p - 1).toDouble());
         line->append(p, value(s, p).toDouble());
@@ -345,10 +363,12 @@ void frmChart::build3D(Display d) {
     bars->setBarSpacing(QSizeF(m_input.plotSpacing / 100.0, m_depthGap / 100.0));
     bars->rowAxis()->setTitle(qs(m_input.depthTitle));
     bars->rowAxis()->setTitleVisible(true);
+    bars->rowAxis()->setLabelAutoRotation(90.0f);
+    bars->columnAxis()->setLabelAutoRotation(90.0f);
     bars->columnAxis()->setTitle("Time");
     bars->valueAxis()->setTitle("Signal Strength");
     bars->valueAxis()->setTitleVisible(true);
-    bars->valueAxis()->setLabelFormat("%d");
+    bars->valueAxis()->setLabelFormat("%.0f");
     bars->valueAxis()->setRange(0, static_cast<float>(topValue()));
     bars->valueAxis()->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
     // One colour scale for all rows: weak signals blue, strong ones red.
@@ -365,8 +385,6 @@ void frmChart::build3D(Display d) {
     graph = surface;
     // Each series is a ribbon across its depth slot; the depth gap separates ribbons.
     const double half = 0.5 / (1.0 + m_depthGap / 100.0);
-    const QColor palette[] = {QColor(220, 40, 40), QColor(40, 90, 220), QColor(30, 160, 60),
-                              QColor(230, 150, 20), QColor(140, 50, 180), QColor(20, 170, 170)};
     for (int s = 1; s <= rows; ++s) {
       auto* series = new QSurface3DSeries;
       series->setName(seriesLegend(s));
@@ -379,7 +397,7 @@ void frmChart::build3D(Display d) {
       }
       series->dataProxy()->resetArray(data);
       series->setDrawMode(QSurface3DSeries::DrawSurface);
-      series->setBaseColor(palette[(s - 1) % 6]);
+      series->setBaseColor(colourOf(s));
       series->setItemLabelFormat("@seriesName, @xLabel hrs: @yLabel");
       connect(series, &QSurface3DSeries::selectedPointChanged, this, [this, s](const QPoint& at) {
         if (at.y() >= 0) pointSelected(s, at.y() + 1);
@@ -392,7 +410,7 @@ void frmChart::build3D(Display d) {
     surface->axisX()->setTitle("Time");
     surface->axisY()->setTitle("Signal Strength");
     surface->axisY()->setTitleVisible(true);
-    surface->axisY()->setLabelFormat("%d");
+    surface->axisY()->setLabelFormat("%.0f");
     surface->axisY()->setRange(0, static_cast<float>(topValue()));
     surface->axisY()->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
     // Grid lines at 0..rows+1, labelled with the row labels at 1..rows.
@@ -404,13 +422,22 @@ void frmChart::build3D(Display d) {
     surface->axisZ()->setFormatter(formatter);
     surface->axisZ()->setTitle(qs(m_input.depthTitle));
     surface->axisZ()->setTitleVisible(true);
+    surface->axisZ()->setLabelAutoRotation(90.0f);
+    surface->axisX()->setLabelAutoRotation(90.0f);
     surface->setActiveInputHandler(handler);
   }
-  graph->activeTheme()->setFont(QFont("Arial", 30));
-  graph->activeTheme()->setLabelBackgroundEnabled(false);
+  // Labels stay readable with many rows: a smaller font, labels turned towards the
+  // viewer, and a deeper graph so each row's label has room beside its neighbours.
+  const bool manyRows = rows > 6;
+  Q3DTheme* theme = graph->activeTheme();
+  theme->setFont(QFont("Arial", manyRows ? 18 : 30));
+  theme->setLabelBackgroundEnabled(false);
+  theme->setBackgroundColor(Qt::white);
+  theme->setWindowColor(Qt::white);
   graph->setAspectRatio(m_widthToHeight);
-  graph->setHorizontalAspectRatio(2.5);  // hours along, series across
-  graph->scene()->activeCamera()->setCameraPosition(-30.0f, 28.0f, 105.0f);
+  graph->setHorizontalAspectRatio(manyRows ? 1.0 : 2.5);  // hours along, series across
+  graph->scene()->activeCamera()->setCameraPosition(manyRows ? -42.0f : -30.0f, manyRows ? 32.0f : 28.0f,
+                                                    manyRows ? 72.0f : 105.0f);
   graph->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
   m_graph3D = graph;
   m_container3D = QWidget::createWindowContainer(graph, MSChart1);

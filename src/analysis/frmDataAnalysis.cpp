@@ -43,6 +43,8 @@ const QColor kYellow(255, 255, 0);
 const char* kNoFileOpened = "No file opened";
 const char* kSelectFile = "Please select a file or click cancel";
 const char* kSummaryNotSaved = "Summary Log file NOT saved";
+const char* kSaveSummaryTitle = "Save analysis to file";
+const char* kNoMonthMessage = "No month is selected. Select one or more months in the list, then press Summarise.";
 
 }  // namespace
 
@@ -331,11 +333,12 @@ void frmDataAnalysis::loadStep() {
 }
 
 void frmDataAnalysis::loadFailed() {
+  const std::string why = m_loader ? m_loader->failureMessage() : std::string(kFormatUnsuitableMessage);
   m_loader.reset();
   flex1->hide();
   prgbFlex->hide();
   repaint();
-  dialogs().message(this, {kFormatUnsuitableMessage, notifyTitle("Open data file for analysis"),
+  dialogs().message(this, {why, notifyTitle("Open data file for analysis"),
                            NoticeIcon::Information});
   QString path;
   if (chooseFile(path)) {
@@ -479,6 +482,13 @@ void frmDataAnalysis::clearClicked() {
 
 void frmDataAnalysis::summariseClicked() {
   if (busy() || !m_log) return;
+  // Without a month every figure would be 0: a table that looks like silence on the air.
+  bool anyMonth = false;
+  for (int row = 0; row < List1->count(); ++row) anyMonth = anyMonth || List1->item(row)->isSelected();
+  if (!anyMonth) {
+    dialogs().message(this, {kNoMonthMessage, notifyTitle("Summarise"), NoticeIcon::Information});
+    return;
+  }
   for (auto* b : {cmdSummarise, cmdAll, cmdClear, cmdReset}) b->setEnabled(false);
   List1->setEnabled(false);
   prgbFlex->hide();
@@ -560,14 +570,14 @@ void frmDataAnalysis::saveClicked() {
   cmdReset->setEnabled(false);
   FileDialogRequest req;
   req.kind = FileDialogRequest::Kind::Save;
-  req.title = notifyTitle("Archiving");
+  req.title = notifyTitle(kSaveSummaryTitle);
   req.initialFolder = m_d.LogFolder;
   req.fileName = m_d.TitleText + "Summary Log " + mediumDate(localTimeAt(std::chrono::system_clock::now())) + ".csv";
   req.overwritePrompt = true;
   req.hideReadOnly = true;
   req.extensionDifferent = true;
   const FileDialogResult r = dialogs().file(this, req);
-  const Notice notSaved{kSummaryNotSaved, notifyTitle("Archiving"), NoticeIcon::Information};
+  const Notice notSaved{kSummaryNotSaved, notifyTitle(kSaveSummaryTitle), NoticeIcon::Information};
   if (r.cancelled) {
     dialogs().message(this, notSaved);
   } else if (r.path.empty()) {

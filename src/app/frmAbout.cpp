@@ -19,7 +19,7 @@ const char* const kLegalNotice =
 frmAbout::frmAbout(const std::string& titleText, QWidget* parent) : QDialog(parent) {
   initShellResources();
   setObjectName("frmAbout");
-  setWindowTitle("About Harkola 4");
+  setWindowTitle(qs("About " + titleName(titleText)));
   setAttribute(Qt::WA_DeleteOnClose);
 
   picIcon = new QLabel(this);

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -21,6 +22,7 @@
 #include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
 #include "common/Folders.h"
+#include "common/UtcTime.h"
 #include "ui/HelpWindow.h"
 #include "ui/UserDialogs.h"
 #include "app/frmAbout.h"
@@ -57,6 +59,9 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
   setObjectName("frmPrimary");
   buildControls();
   buildMenus();
+  // Fixed to its contents: a window manager then draws no empty resize strip under it
+  // (a bar a few pixels high that looked like a squashed status bar).
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
   // Ticks a few ms after every wall-clock 100 ms boundary, so a new slot is noticed
   // within milliseconds of its true start.
   tmrClockTicks = new AlignedTicker(this);
@@ -210,6 +215,7 @@ void frmPrimary::onTick() {
 void frmPrimary::render() {
   const LocalTime& t = m_clock.lastTick;
   lblSystemTime->setText(qs(clockText(t)));
+  lblUtcTime->setText(qs(clockText(utcTimeAt(timePointOf(t))) + " UTC"));
   lblSlotNumber->setText(QString::number(m_clock.SlotNumber));
   if (const int n = m_clock.displayedStation; n > 0) {
     lblCountry->setText(qs(m_clock.country(n)));
@@ -224,7 +230,7 @@ void frmPrimary::render() {
   setBackground(lblHidden, m_clock.latchOpen ? "rgb(0,0,255)" : "rgb(255,0,0)");
 
   if (!m_next) {
-    m_next = new frmNextBeacon(this);
+    m_next = new frmNextBeacon(this, d.TitleText);
     m_next->onClosed = [this] { mnuNextBeacon->setChecked(false); };
   }
   const int next = m_clock.NextStation;

@@ -123,6 +123,7 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
 
   // --- controls (named as in the window) ---
   QLabel* lblSystemTime = nullptr;
+  QLabel* lblUtcTime = nullptr;  // the same instant in UTC, "HH:MM:SS UTC"
   QLabel* lblClockSync = nullptr;
   QLabel* lblSlot = nullptr;
   QLabel* lblSlotNumber = nullptr;

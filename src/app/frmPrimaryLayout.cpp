@@ -108,7 +108,15 @@ void frmPrimary::buildControls() {
   lblSlotNumber->setMinimumWidth(36);
   lblHome = value("lblHome", central, 12);
   top->addWidget(timeTitle, 0, 0);
-  top->addWidget(lblSystemTime, 0, 1);
+  // UTC beside the local time: hams keep logs and schedules in UTC.
+  lblUtcTime = value("lblUtcTime", central, 11, true);
+  lblUtcTime->setToolTip("Coordinated Universal Time");
+  auto* times = new QHBoxLayout;
+  times->addWidget(lblSystemTime);
+  times->addSpacing(8);
+  times->addWidget(lblUtcTime);
+  times->addStretch(1);
+  top->addLayout(times, 0, 1);
   top->addWidget(cmdSecondsDown, 0, 2);
   top->addWidget(cmdSecondsUp, 0, 3);
   top->addWidget(lblClockSync, 1, 1, 1, 3);
@@ -323,6 +331,17 @@ void frmPrimary::buildMenus() {
   connect(mnuPropagation, &QAction::triggered, this, &frmPrimary::mnuPropagation_Click);
   connect(mnuHelpFile, &QAction::triggered, this, [this] { showHelpContents(this); });
   connect(mnuAbout, &QAction::triggered, this, [this] { showAboutBox(d.TitleText, d.DataFolder, d.LogFolder, this); });
+
+  // The log buttons show at a glance whether their logging is on: checked (green) while
+  // it runs. A click flips a checkable button by itself; the handler decides, and the
+  // button then shows what the menu mark says.
+  for (auto [button, action] : {std::pair(cmdALog, mnuLogAuto), std::pair(cmdMLog, mnuLogManual)}) {
+    button->setCheckable(true);
+    button->setChecked(action->isChecked());
+    button->setStyleSheet("QPushButton:checked { background-color: rgb(0,128,0); color: white; font-weight: bold; }");
+    connect(action, &QAction::toggled, button, &QAbstractButton::setChecked);
+    connect(button, &QAbstractButton::clicked, button, [button, action] { button->setChecked(action->isChecked()); });
+  }
 }
 
 }  // namespace harkola

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "common/PublicDecs.h"
+#include "ui/ScreenKeeper.h"
 #include "ui/ShellResources.h"
 #include "app/frmSplash.h"
 #include "app/frmPrimary.h"
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Harkola");
   QApplication::setApplicationVersion(HARKOLA_VERSION);
+  harkola::ScreenKeeper::install();
 
   std::filesystem::path dataFolder;
   int measureSlots = 0;

@@ -1,5 +1,7 @@
 #include "audio/frmAnalyser.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -138,22 +140,42 @@ void frmAnalyser::buildControls() {
   lblMorsePeak = value("lblMorsePeak", "Signal number - use to help set morse discriminator");
   lblMorseSetting->setMinimumWidth(30);
   lblMorsePeak->setMinimumWidth(40);
+  // Every number carries its caption: the discriminator setting and the signal number
+  // are compared by eye, so the user must tell which is which.
+  lblMorseSettingCaption = new QLabel("Discriminator:", this);
+  lblMorseSettingCaption->setObjectName("lblMorseSettingCaption");
+  lblMorseSettingCaption->setBuddy(lblMorseSetting);
+  lblMorsePeakCaption = new QLabel("Signal number:", this);
+  lblMorsePeakCaption->setObjectName("lblMorsePeakCaption");
+  lblMorsePeakCaption->setBuddy(lblMorsePeak);
   auto* live = new QHBoxLayout;
   live->addWidget(lblListen);
   live->addWidget(lblCountDown);
   live->addStretch(1);
+  live->addWidget(lblMorseSettingCaption);
   live->addWidget(lblMorseSetting);
+  live->addSpacing(12);
+  live->addWidget(lblMorsePeakCaption);
   live->addWidget(lblMorsePeak);
   outer->addLayout(live);
 
   // The four adjustments.
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(10);
+  // Each slider shows its value beside it, following every step of a drag.
   auto slider = [&](int row, QLabel*& label, const char* labelName, const char* caption,
-                    QSlider*& s, const char* name, int lo, int hi, const char* tip) {
+                    QSlider*& s, const char* name, int lo, int hi, const char* tip,
+                    QString (*shown)(int)) {
     label = new QLabel(caption, this);
     label->setObjectName(labelName);
+    auto* valueLabel = new QLabel(shown(hi), this);
+    valueLabel->setObjectName(QString(name).replace("sldr", "lbl") + "Value");
+    valueLabel->setMinimumWidth(std::max(valueLabel->sizeHint().width(),
+                                         valueLabel->fontMetrics().horizontalAdvance(shown(lo))) + 4);
+    valueLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(valueLabel, row, 2);
     s = new QSlider(Qt::Horizontal, this);
+    connect(s, &QSlider::valueChanged, valueLabel, [valueLabel, shown](int v) { valueLabel->setText(shown(v)); });
     s->setObjectName(name);
     s->setRange(lo, hi);
     s->setToolTip(tip);
@@ -161,20 +183,27 @@ void frmAnalyser::buildControls() {
     s->setTickInterval(hi - lo > 20 ? 10 : 1);
     s->setPageStep(hi - lo > 20 ? 10 : 1);
     s->setMinimumWidth(300);
+    valueLabel->setText(shown(s->value()));
+    label->setBuddy(s);
     grid->addWidget(label, row, 0);
     grid->addWidget(s, row, 1);
   };
+  auto plain = [](int v) { return QString::number(v); };
+  auto seconds = [](int v) { return QString("%1 s").arg(v); };
+  auto signedSteps = [](int v) { return v > 0 ? QString("+%1").arg(v) : QString::number(v); };
   slider(0, lblNoise, "lblNoise", "Noise filter", sldrNoise, "sldrNoise", kNoiseFilterMin,
          kNoiseFilterMax,
          "Adjust levels until centre of display is green with no beacon signals AFTER adjusting "
-         "overall levels");
+         "overall levels",
+         plain);
   slider(1, lblMorse, "lblMorse", "Morse discriminator", sldrMorse, "sldrMorse", 30, 110,
-         "Adjust for reliable morse indication AFTER adjusting noise");
+         "Adjust for reliable morse indication AFTER adjusting noise", plain);
   slider(2, Label2, "Label2", "Listen time", sldrListen, "sldrListen", 1, 10,
-         "Adjusts number of seconds the analyser listens in any one slot.");
+         "Adjusts number of seconds the analyser listens in any one slot.", seconds);
   slider(3, lblSmeterCal, "lblSmeterCal", "S meter ", sldrSmeter, "sldrSmeter", -10, 10,
          "Adjust until logged S meter readings agree with radio S meter AFTER adjusting morse "
-         "discrimination");
+         "discrimination",
+         signedSteps);
   outer->addLayout(grid);
 
   auto* inputRow = new QHBoxLayout;
@@ -248,6 +277,7 @@ void frmAnalyser::showLiveLabels(bool on) {
   lblListen->setVisible(on);
   lblCountDown->setVisible(on);
   lblMorsePeak->setVisible(on);
+  lblMorsePeakCaption->setVisible(on);
 }
 
 void frmAnalyser::setListening(const QString& listen, const QString& countDown) {

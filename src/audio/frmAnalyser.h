@@ -109,6 +109,8 @@ class frmAnalyser : public QWidget {
   QLabel* lblSmeterCal = nullptr;
   QLabel* lblMorseSetting = nullptr;
   QLabel* lblMorsePeak = nullptr;
+  QLabel* lblMorseSettingCaption = nullptr;  // "Discriminator:"
+  QLabel* lblMorsePeakCaption = nullptr;     // "Signal number:"
   QLabel* lblListen = nullptr;
   QLabel* lblCountDown = nullptr;
   QLabel* lblAnalyser = nullptr;

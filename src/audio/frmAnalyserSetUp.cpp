@@ -12,11 +12,12 @@ namespace {
 
 const char* const kStageText[5] = {
     "STAGE 1 - Read the Help Files which contain a full description of these controls.  This "
-    "Wizard guides you through the adjustments in an abbreviated form.  Assumming the radio is "
+    "Wizard guides you through the adjustments in an abbreviated form.  Assuming the radio is "
     "connected and set to CW with 800Hz tone, click the \"Test, no logging to file\" button.",
     "STAGE 2 - adjust the audio levels from the radio so that the signal level indicated in "
-    "yellow on the screen does not go above the black line.  Note this has to be done using the "
-    "radio, Windows Volume Control has no effect.",
+    "yellow on the screen does not go above the black line.  Set the level at the radio where you "
+    "can; the input volume of the sound server's volume control (pavucontrol, tab \"Input "
+    "Devices\") changes it as well, so keep that at 100%.",
     "STAGE 3 - adjust the noise filter.  Move the Noise Filter slider until, in the absence of "
     "beacon signals, there are no or very few red lines appearing in the centre of the display.",
     "STAGE 4 - adjust the morse discriminator.  This needs careful adjustment to ensure proper "

@@ -79,16 +79,27 @@ bool parseIntOption(const std::string& text, int lo, int hi, int& out) {
 
 namespace harkola::cli {
 
-void loadDataReadOnly(const std::string& folder, PublicDecs& d) {
+void loadDataReadOnly(const std::string& folder, PublicDecs& d, std::ostream* warn) {
   const std::filesystem::path dir = folder.empty() ? std::filesystem::current_path()
                                                    : std::filesystem::path(folder);
+  std::error_code ec;
+  const bool folderMissing = !std::filesystem::is_directory(dir, ec);
+  if (folder.empty()) warn = nullptr;
+  if (warn && folderMissing)
+    *warn << "harkola-cli: data folder " << folder
+          << " does not exist; using the built-in home and beacon data\n";
+  auto defaulted = [&](const char* file) {
+    if (warn && !folderMissing)
+      *warn << "harkola-cli: " << (dir / file).string()
+            << " is missing or unreadable; using the built-in data\n";
+  };
   std::string bytes;
   std::optional<HomeRecord> home;
   if (readWholeFile(dir / kHomeDataFile, bytes)) home = parseHome(bytes);
-  if (!home) home = parseHome(defaultHomeData());
+  if (!home) defaulted(kHomeDataFile), home = parseHome(defaultHomeData());
   std::optional<BeaconGrid> beacons;
   if (readWholeFile(dir / kBeaconDataFile, bytes)) beacons = parseBeacons(bytes);
-  if (!beacons) beacons = parseBeacons(defaultBeaconData());
+  if (!beacons) defaulted(kBeaconDataFile), beacons = parseBeacons(defaultBeaconData());
   d.DataFolder = dir.string();
   if (home) d.Home = *home;
   if (beacons) d.BeaconTable = *beacons;

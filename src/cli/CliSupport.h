@@ -32,8 +32,10 @@ class ParsedArgs {
 
 // Loads the home record and the beacon table of `folder` (the current folder when
 // empty) into d, read-only: when a file is missing or unreadable the built-in default is
-// used instead and nothing is written. Distance and azimuth are computed.
-void loadDataReadOnly(const std::string& folder, PublicDecs& d);
+// used instead and nothing is written. Distance and azimuth are computed. When a folder
+// is named and `warn` is given, a folder that does not exist, or a data file in it that
+// is missing or unreadable, is reported there (the defaults are still used).
+void loadDataReadOnly(const std::string& folder, PublicDecs& d, std::ostream* warn = nullptr);
 
 // A JSON string literal (quotes and escapes included).
 std::string jsonString(const std::string& s);

@@ -5,6 +5,7 @@
 #include "cli/CliSupport.h"
 #include "clock/BeaconSchedule.h"
 #include "common/LocalTime.h"
+#include "common/UtcTime.h"
 #include "data/Beacons.h"
 
 namespace harkola::cli {
@@ -39,11 +40,14 @@ bool parseOrComplain(ParsedArgs& p, const Args& args, const std::set<std::string
   return true;
 }
 
-std::string timestamp(const LocalTime& t) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return buf;
+std::string timestamp(const LocalTime& t) { return isoText(t); }
+
+// The same instant in UTC.
+std::string utcStamp(const LocalTime& local) { return isoText(utcTimeAt(timePointOf(local))); }
+
+// "2026-12-06 10:00:00 local  2026-12-06 15:00:00 UTC"
+std::string bothTimes(const LocalTime& t) {
+  return timestamp(t) + " local  " + utcStamp(t) + " UTC";
 }
 
 }  // namespace
@@ -61,7 +65,7 @@ int runNow(const Args& args, std::ostream& out, std::ostream& err) {
   if (!timeOption(p, t, err)) return 2;
 
   PublicDecs d;
-  loadDataReadOnly(p.value("--data-folder").value_or(""), d);
+  loadDataReadOnly(p.value("--data-folder").value_or(""), d, &err);
   const SlotPosition s = slotPosition(t.minute, t.second, band);
   const Beacons beacons(d.BeaconTable);
   const int row = s.stationNumber, next = s.nextStation;
@@ -69,7 +73,8 @@ int runNow(const Args& args, std::ostream& out, std::ostream& err) {
   const std::string unit = d.Home.unitText();
 
   if (p.has("--json")) {
-    out << "{\"time\":" << jsonString(timestamp(t)) << ",\"slot\":" << s.slotNumber
+    out << "{\"time\":" << jsonString(timestamp(t)) << ",\"utc\":" << jsonString(utcStamp(t))
+        << ",\"slot\":" << s.slotNumber
         << ",\"band\":" << mhz << ",\"beacon\":" << s.stationNumber
         << ",\"callsign\":" << jsonString(beacons.callsign(row)) << ",\"country\":" << jsonString(beacons.country(row))
         << ",\"status\":" << jsonString(beacons.status(row, band)) << ",\"distance\":" << da.distance
@@ -80,7 +85,7 @@ int runNow(const Args& args, std::ostream& out, std::ostream& err) {
         << ",\"next_status\":" << jsonString(beacons.status(next, band)) << "}\n";
     return 0;
   }
-  out << timestamp(t) << "  slot " << s.slotNumber << "  " << mhz << " MHz\n"
+  out << bothTimes(t) << "  slot " << s.slotNumber << "  " << mhz << " MHz\n"
       << "Now:  beacon " << s.stationNumber << "  " << beacons.callsign(row) << "  " << beacons.country(row) << "  ("
       << beacons.status(row, band) << ")  " << da.distance << " " << unit << "  azimuth " << da.azimuth
       << "\n"
@@ -96,14 +101,14 @@ int runTable(const Args& args, std::ostream& out, std::ostream& err) {
   LocalTime t;
   if (!timeOption(p, t, err)) return 2;
   PublicDecs d;
-  loadDataReadOnly(p.value("--data-folder").value_or(""), d);
+  loadDataReadOnly(p.value("--data-folder").value_or(""), d, &err);
 
   const bool json = p.has("--json");
   if (json) {
-    out << "{\"time\":" << jsonString(timestamp(t))
+    out << "{\"time\":" << jsonString(timestamp(t)) << ",\"utc\":" << jsonString(utcStamp(t))
         << ",\"slot\":" << slotPosition(t.minute, t.second, 0).slotNumber << ",\"bands\":[";
   } else {
-    out << timestamp(t) << "  slot " << slotPosition(t.minute, t.second, 0).slotNumber << "\n";
+    out << bothTimes(t) << "  slot " << slotPosition(t.minute, t.second, 0).slotNumber << "\n";
   }
   for (int band = 0; band < kBandCount; ++band) {
     const SlotPosition s = slotPosition(t.minute, t.second, band);
@@ -128,7 +133,7 @@ int runDistaz(const Args& args, std::ostream& out, std::ostream& err) {
   ParsedArgs p;
   if (!parseOrComplain(p, args, {"--data-folder"}, {"--json"}, err)) return 2;
   PublicDecs d;
-  loadDataReadOnly(p.value("--data-folder").value_or(""), d);
+  loadDataReadOnly(p.value("--data-folder").value_or(""), d, &err);
   const std::string unit = d.Home.unitText();
   const bool json = p.has("--json");
   if (json) {

@@ -6,11 +6,15 @@
 
 namespace harkola {
 
-frmNextBeacon::frmNextBeacon(QWidget* parent) : QWidget(parent, Qt::Window) {
+frmNextBeacon::frmNextBeacon(QWidget* parent, const std::string& titleText)
+    : QWidget(parent, Qt::Window) {
   setObjectName("frmNextBeacon");
-  setWindowTitle("Harkola 4 - Next Beacon");
+  setWindowTitle(QString::fromStdString(titleName(titleText) + " - Next Beacon"));
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(16, 12, 16, 12);
+  // Fixed to its contents: nothing to gain from resizing, and a window manager then
+  // draws no resize handle (an empty strip that looked like a squashed status bar).
+  grid->setSizeConstraint(QLayout::SetFixedSize);
   auto add = [&](const char* title, const char* name, int row, int pointSize) {
     auto* t = new QLabel(title, this);
     auto* v = new QLabel(this);

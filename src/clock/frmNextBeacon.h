@@ -4,6 +4,9 @@
 
 #include <QWidget>
 #include <functional>
+#include <string>
+
+#include "common/PublicDecs.h"
 
 class QLabel;
 
@@ -12,7 +15,9 @@ namespace harkola {
 class frmNextBeacon : public QWidget {
   Q_OBJECT
  public:
-  explicit frmNextBeacon(QWidget* parent = nullptr);
+  // `titleText` is the program's title text (PublicDecs::TitleText); the caption is built
+  // from it.
+  explicit frmNextBeacon(QWidget* parent = nullptr, const std::string& titleText = PublicDecs{}.TitleText);
   void setNext(const QString& country, const QString& callsign, const QString& status);
 
   std::function<void()> onClosed;  // the main window unchecks its menu item

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "common/Bands.h"
 
@@ -83,5 +84,12 @@ struct PublicDecs {
 
 // The application title used for message boxes that have no title of their own.
 inline constexpr const char* kAppTitle = "Harkola";
+
+// The program's name and version as window captions show it: the title text without its
+// trailing blanks ("Harkola 5 " gives "Harkola 5"), so every caption follows the version.
+inline std::string titleName(std::string_view titleText) {
+  const std::size_t end = titleText.find_last_not_of(' ');
+  return std::string(titleText.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
 
 }  // namespace harkola

@@ -1,5 +1,7 @@
 #include "data/DataEdit.h"
 
+#include <cctype>
+#include <utility>
 #include <vector>
 
 #include "data/DataFile.h"
@@ -13,15 +15,57 @@ std::optional<std::string> tooLongMessage(std::size_t length, int maxChars) {
   return "Too long, maximum " + std::to_string(maxChars) + " characters";
 }
 
+namespace {
+
+double angleMax(AngleField kind) {
+  switch (kind) {
+    case AngleField::LatitudeDegrees: return 90.0;
+    case AngleField::LongitudeDegrees: return 180.0;
+    case AngleField::Minutes: break;
+  }
+  return 59.0;
+}
+
+}  // namespace
+
 bool acceptsAngle(std::string_view text, AngleField kind) {
   double v = 0;
   if (!parseNumber(text, v)) return false;
-  const double max = kind == AngleField::Degrees ? 359.0 : 59.0;
-  return v >= 0.0 && v <= max;
+  return v >= 0.0 && v <= angleMax(kind);
 }
 
 const char* rangeMessage(AngleField kind) {
-  return kind == AngleField::Degrees ? kDegreesMessage : kMinutesMessage;
+  switch (kind) {
+    case AngleField::LatitudeDegrees: return kLatitudeMessage;
+    case AngleField::LongitudeDegrees: return kLongitudeMessage;
+    case AngleField::Minutes: break;
+  }
+  return kMinutesMessage;
+}
+
+std::optional<std::string> positionProblem(const PositionEntry& p) {
+  const std::pair<std::string_view, AngleField> boxes[] = {{p.latDeg, AngleField::LatitudeDegrees},
+                                                           {p.latMin, AngleField::Minutes},
+                                                           {p.lonDeg, AngleField::LongitudeDegrees},
+                                                           {p.lonMin, AngleField::Minutes}};
+  for (const auto& [text, kind] : boxes)
+    if (!acceptsAngle(text, kind)) return std::string(rangeMessage(kind));
+  double deg = 0, min = 0;
+  parseNumber(p.latDeg, deg), parseNumber(p.latMin, min);
+  if (deg + min / 60.0 > 90.0) return std::string("At 90 degrees latitude the minutes must be 0");
+  parseNumber(p.lonDeg, deg), parseNumber(p.lonMin, min);
+  if (deg + min / 60.0 > 180.0) return std::string("At 180 degrees longitude the minutes must be 0");
+  return std::nullopt;
+}
+
+std::optional<std::string> beaconNameProblem(std::string_view country, std::string_view callsign) {
+  auto blank = [](std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; };
+  if (blank(country)) return std::string("The country cannot be empty");
+  if (blank(callsign)) return std::string("The callsign cannot be empty");
+  for (unsigned char c : callsign)
+    if (c != '/' && (c > 0x7F || !std::isalnum(c)))
+      return std::string("A callsign can hold only letters, digits and \"/\"");
+  return std::nullopt;
 }
 
 std::string storableText(std::string_view text, bool& hadQuote) {

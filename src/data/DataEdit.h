@@ -14,7 +14,8 @@ namespace harkola {
 
 inline constexpr const char* kCustomisedNote = "This is customised data";
 inline constexpr const char* kHelpSuffix = "    Press F1 for Help";
-inline constexpr const char* kDegreesMessage = "Value must be between 0 and 359 degrees";
+inline constexpr const char* kLatitudeMessage = "Value must be between 0 and 90 degrees";
+inline constexpr const char* kLongitudeMessage = "Value must be between 0 and 180 degrees";
 inline constexpr const char* kMinutesMessage = "Value must be between 0 and 59 minutes";
 inline constexpr const char* kBeaconSavedMessage = "Files updated and data recalculated";
 inline constexpr const char* kHomeSavedMessage =
@@ -23,6 +24,8 @@ inline constexpr const char* kHomeSavedMessage =
 // into two fields on the next read and shift every field after it.
 inline constexpr const char* kQuoteRefusedMessage =
     "A double quote (\") cannot be used here: the data files cannot store it";
+inline constexpr const char* kRestoreAllBeaconsQuestion =
+    "Replace the data of ALL 18 beacons with the default data? Every change you have saved will be lost.";
 inline constexpr const char* kBadLocatorMessage =
     "Not a valid locator. Type 4 or 6 characters, for example IO91 or IO91wm";
 
@@ -35,11 +38,23 @@ inline constexpr int kHomeNameMaxChars = 14;
 // "Too long, maximum N characters" when `length` exceeds `maxChars`, else nothing.
 std::optional<std::string> tooLongMessage(std::size_t length, int maxChars);
 
-enum class AngleField { Degrees, Minutes };
-// True when `text` is a number within 0..359 (degrees) or 0..59 (minutes); decimals
-// inside the range count, an empty text does not.
+enum class AngleField { LatitudeDegrees, LongitudeDegrees, Minutes };
+// True when `text` is a number within 0..90 (latitude degrees), 0..180 (longitude
+// degrees) or 0..59 (minutes); decimals inside the range count, an empty text does not.
 bool acceptsAngle(std::string_view text, AngleField kind);
 const char* rangeMessage(AngleField kind);
+
+// The four position boxes of an editor as typed (hemispheres are chosen separately).
+struct PositionEntry {
+  std::string_view latDeg, latMin, lonDeg, lonMin;
+};
+// Why the position cannot be saved, or nothing when it can: each box in its range, and
+// no minutes beyond a pole (90 degrees latitude) or beyond 180 degrees longitude.
+std::optional<std::string> positionProblem(const PositionEntry& p);
+
+// Why a beacon's country and callsign cannot be saved, or nothing when they can: neither
+// may be empty, and a callsign is letters, digits and "/" only.
+std::optional<std::string> beaconNameProblem(std::string_view country, std::string_view callsign);
 
 // `text` as a data-file field can hold it: without double quotes and line breaks.
 // `hadQuote` tells whether a double quote was removed (line breaks go silently: a

@@ -40,7 +40,7 @@ frmBeaconDataEdit::frmBeaconDataEdit(PublicDecs& shared, std::function<void()> r
     : QDialog(parent), d(shared), m_reload(std::move(reloadAndRecompute)) {
   installHelpKey(this);
   setObjectName("frmBeaconDataEdit");
-  setWindowTitle("Harkola 4   Edit Beacon Data");
+  setWindowTitle(qs(titleName(d.TitleText) + "   Edit Beacon Data"));
   setModal(true);
   buildControls();
 }
@@ -92,9 +92,9 @@ void frmBeaconDataEdit::buildControls() {
     watchAngleField(
         edit, kind, [this, column] { return d.BeaconTable[m_beacon][column]; }, this);
   };
-  addAngle(txtEditLatDeg, "txtEditLatDeg", AngleField::Degrees, 12);
+  addAngle(txtEditLatDeg, "txtEditLatDeg", AngleField::LatitudeDegrees, 12);
   addAngle(txtEditLatMin, "txtEditLatMin", AngleField::Minutes, 13);
-  addAngle(txtEditLongDeg, "txtEditLongDeg", AngleField::Degrees, 9);
+  addAngle(txtEditLongDeg, "txtEditLongDeg", AngleField::LongitudeDegrees, 9);
   addAngle(txtEditLongMin, "txtEditLongMin", AngleField::Minutes, 10);
   btnNorth = named(new QRadioButton("North"), "btnNorth");
   btnSouth = named(new QRadioButton("South"), "btnSouth");
@@ -222,6 +222,17 @@ void frmBeaconDataEdit::reload() {
 }
 
 void frmBeaconDataEdit::cmdSaveBeaconData_Click() {
+  const std::string latDeg = txtEditLatDeg->text().toStdString(),
+                    latMin = txtEditLatMin->text().toStdString(),
+                    lonDeg = txtEditLongDeg->text().toStdString(),
+                    lonMin = txtEditLongMin->text().toStdString();
+  std::optional<std::string> problem =
+      beaconNameProblem(txtEditCountry->text().toStdString(), txtEditCallsign->text().toStdString());
+  if (!problem) problem = positionProblem({latDeg, latMin, lonDeg, lonMin});
+  if (problem) {
+    showEditorMessage(this, *problem);
+    return;
+  }
   const int n = m_beacon;
   BeaconGrid table = d.BeaconTable;
   auto& row = table[n];
@@ -250,7 +261,11 @@ void frmBeaconDataEdit::cmdSaveBeaconData_Click() {
   cboEditSlotChoose->setEnabled(true);
 }
 
-void frmBeaconDataEdit::cmdDefault2_Click() { restoreDefaults(); }
+void frmBeaconDataEdit::cmdDefault2_Click() {
+  const Notice ask{kRestoreAllBeaconsQuestion, kAppTitle, NoticeIcon::Question, NoticeButtons::YesNo};
+  if (dialogs().message(this, ask) != Answer::Yes) return;
+  restoreDefaults();
+}
 
 void frmBeaconDataEdit::restoreDefaults() {
   dialogs().message(this, writeDefaultBeaconData(d.DataFolder));

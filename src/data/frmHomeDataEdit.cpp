@@ -34,7 +34,7 @@ frmHomeDataEdit::frmHomeDataEdit(PublicDecs& shared, std::function<void()> reloa
     : QDialog(parent), d(shared), m_reload(std::move(reloadAndRecompute)) {
   installHelpKey(this);
   setObjectName("frmHomeDataEdit");
-  setWindowTitle("Harkola 4   Home location and settings");
+  setWindowTitle(qs(titleName(d.TitleText) + "   Home location and settings"));
   setModal(true);
   buildControls();
 }
@@ -63,9 +63,9 @@ void frmHomeDataEdit::buildControls() {
         edit, kind, [this, field] { return d.Home.fields[field]; }, this);
     connect(edit, &QLineEdit::textChanged, this, [this] { refreshLocator(); });
   };
-  angle(txtLatDeg, "txtLatDeg", AngleField::Degrees, 2, "Enter lattitude in whole degrees up to 180");
+  angle(txtLatDeg, "txtLatDeg", AngleField::LatitudeDegrees, 2, "Enter lattitude in whole degrees up to 180");
   angle(txtLatMin, "txtLatMin", AngleField::Minutes, 3, "Enter lattitude minutes as a whole number");
-  angle(txtLongDeg, "txtLongDeg", AngleField::Degrees, 5,
+  angle(txtLongDeg, "txtLongDeg", AngleField::LongitudeDegrees, 5,
         "Enter longitude degrees as a whole number up to 180");
   angle(txtLongMin, "txtLongMin", AngleField::Minutes, 6, "Enter longitude minutes as a whole number");
 
@@ -221,6 +221,12 @@ void frmHomeDataEdit::reload() {
 }
 
 void frmHomeDataEdit::cmdSaveHomeData_Click() {
+  const std::string latDeg = txtLatDeg->text().toStdString(), latMin = txtLatMin->text().toStdString(),
+                    lonDeg = txtLongDeg->text().toStdString(), lonMin = txtLongMin->text().toStdString();
+  if (auto problem = positionProblem({latDeg, latMin, lonDeg, lonMin})) {
+    showEditorMessage(this, *problem);
+    return;
+  }
   HomeRecord home;
   auto& f = home.fields;
   f[1] = txtName->text().toStdString();

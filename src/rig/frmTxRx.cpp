@@ -161,6 +161,8 @@ frmTxRx::frmTxRx(PublicDecs& d, RigCtrl& rig, RigDefaultWriter writeDefault, QWi
   columns->addSpacing(16);
   columns->addLayout(right, 1);
   auto* top = new QVBoxLayout(this);
+  // Fixed to its contents, so a window manager draws no empty resize strip below it.
+  top->setSizeConstraint(QLayout::SetFixedSize);
   top->addLayout(columns);
   top->addSpacing(8);
   top->addLayout(buttons);

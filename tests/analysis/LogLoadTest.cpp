@@ -119,26 +119,43 @@ TEST(LogLoad, BlankLinesAreNoRecords) {
   EXPECT_EQ(d.records.size(), 2u);
 }
 
+// A refused log, and the line the user is told could not be read (0: none to blame).
 struct BadLogCase {
   const char* name;
   std::string image;
+  std::size_t line = 0;
+  std::string lineText;
 };
 class BadLogTest : public ::testing::TestWithParam<BadLogCase> {};
 TEST_P(BadLogTest, IsRefusedWithNothingLoaded) {
   LogData d;
   EXPECT_FALSE(loadLog(GetParam().image, d));
   EXPECT_TRUE(d.records.empty());
+  LogLoader loader(GetParam().image);
+  while (loader.step(1) == LogLoader::State::Running) {
+  }
+  EXPECT_EQ(loader.state(), LogLoader::State::Failed);
+  EXPECT_EQ(loader.failedLine(), GetParam().line);
+  EXPECT_EQ(loader.failedLineText(), GetParam().lineText);
 }
 INSTANTIATE_TEST_SUITE_P(
     Files, BadLogTest,
     ::testing::Values(
-        BadLogCase{"NonDateFirstRecord", logImage({{"Date", "Time", "Band", "Callsign", "S"},
-                                                   {"20/08/01", "9", "14", "ZL6B", "1"}})},
-        BadLogCase{"NonDateLaterRecord", logImage({{"20/08/01", "9", "14", "ZL6B", "1"},
-                                                   {"32/08/01", "9", "14", "ZL6B", "1"}})},
-        BadLogCase{"EndsInsideARecord", logImage({{"20/08/01", "9", "14", "ZL6B", "1"}}) + "\"21/08/01\",\"9\"\r\n"},
-        BadLogCase{"UnquotedHeading", "Date,Time,Band,Callsign,S\r\n20/08/01,9,14,ZL6B,1\r\n"},
-        BadLogCase{"Empty", ""}, BadLogCase{"OnlyBlankLines", "\r\n \r\n"}),
+        BadLogCase{"NonDateFirstRecord",
+                   logImage({{"Date", "Time", "Band", "Callsign", "S"}, {"20/08/01", "9", "14", "ZL6B", "1"}}), 1,
+                   "\"Date\",\"Time\",\"Band\",\"Callsign\",\"S\""},
+        BadLogCase{"NonDateLaterRecord",
+                   logImage({{"20/08/01", "9", "14", "ZL6B", "1"}, {"32/08/01", "9", "14", "ZL6B", "1"}}), 2,
+                   "\"32/08/01\",\"9\",\"14\",\"ZL6B\",\"1\""},
+        BadLogCase{"AfterBlankLinesAndBareCRs", "20/08/01,9,14,ZL6B,1\r\n\r\n\r  \n\r20/08/01,9\n", 6, "20/08/01,9"},
+        BadLogCase{"EndsInsideARecord",
+                   logImage({{"20/08/01", "9", "14", "ZL6B", "1"}}) + "\"21/08/01\",\"9\"\r\n", 2,
+                   "\"21/08/01\",\"9\""},
+        BadLogCase{"UnquotedHeading", "Date,Time,Band,Callsign,S\r\n20/08/01,9,14,ZL6B,1\r\n", 1,
+                   "Date,Time,Band,Callsign,S"},
+        BadLogCase{"LongLineIsShortened", "\"20/08/01\",\"9\",\"14\",\"" + std::string(100, 'Q'), 1,
+                   "\"20/08/01\",\"9\",\"14\",\"" + std::string(80 - 21, 'Q') + "..."},
+        BadLogCase{"Empty", "", 0, ""}, BadLogCase{"OnlyBlankLines", "\r\n \r\n", 0, ""}),
     [](const auto& info) { return info.param.name; });
 
 struct MonthCase {

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QScreen>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -11,10 +13,15 @@
 #include <QStackedWidget>
 #include <QTableView>
 #include <QtCharts/QChartView>
+#include <QtCharts/QBarSeries>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QLegend>
 #include <QtCharts/QLineSeries>
+#include <set>
 #include <fstream>
 
 #include "LogTestData.h"
+#include "analysis/ChartPalette.h"
 #include "analysis/LogGridModel.h"
 #include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
@@ -130,9 +137,10 @@ TEST_F(DataAnalysisWindow, LoadsSortedSummarisesSavesAndResetsWhileTheHostIsPaus
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
 
   w->cmdSummarySave->click();  // cancelled
-  EXPECT_EQ(dialogs.messages.back(), (Notice{"Summary Log file NOT saved", "Harkola 5 Archiving", NoticeIcon::Information}));
+  EXPECT_EQ(dialogs.messages.back(), (Notice{"Summary Log file NOT saved", "Harkola 5 Save analysis to file", NoticeIcon::Information}));
 
-  // After Reset: one beacon on any band (18 MHz), then the same with no month gives zeros.
+  // After Reset: one beacon on any band (18 MHz); the same with no month is refused with
+  // a message instead of a table of zeros.
   for (bool noMonth : {false, true}) {
     click(w->cmdReset);
     EXPECT_EQ(w->grid().rowCount(), 5);
@@ -141,9 +149,18 @@ TEST_F(DataAnalysisWindow, LoadsSortedSummarisesSavesAndResetsWhileTheHostIsPaus
     for (QAbstractButton* b : {w->chkSelFunction[0], w->beID[4], w->chkChartBandSel[1]}) b->click();
     EXPECT_FALSE(w->beID[0]->isEnabled());
     if (noMonth) w->List1->clearSelection();
+    const std::size_t shown = dialogs.messages.size();
     click(w->cmdSummarise);
-    EXPECT_EQ(w->grid().rowCount(), 1);
-    EXPECT_EQ(cell(0, 0) + cell(0, 9), noMonth ? "18MHz0" : "18MHz6");
+    if (noMonth) {
+      ASSERT_EQ(dialogs.messages.size(), shown + 1);
+      EXPECT_EQ(dialogs.messages.back().text,
+                "No month is selected. Select one or more months in the list, then press Summarise.");
+      EXPECT_EQ(w->grid().rowCount(), 5);  // the records stay; nothing was summarised
+      EXPECT_TRUE(w->cmdSummarise->isEnabled() && !w->cmdSummarySave->isEnabled());
+    } else {
+      EXPECT_EQ(w->grid().rowCount(), 1);
+      EXPECT_EQ(cell(0, 0) + cell(0, 9), "18MHz6");
+    }
   }
   w->close();
   EXPECT_EQ(host.resumes, 2);
@@ -161,7 +178,8 @@ TEST_F(DataAnalysisWindow, CancelEmptyNameAndFormatErrorLoadNothing) {
   EXPECT_EQ(dialogs.messages[0], (Notice{"No file opened", "Harkola 5 Open data file for analysis",
                                          NoticeIcon::Information}));
   EXPECT_EQ(dialogs.messages[1], (Notice{"Please select a file or click cancel", "Harkola 5 ", NoticeIcon::Exclamation}));
-  EXPECT_EQ(dialogs.messages[2], (Notice{"The input data file format is unsuitable.",
+  EXPECT_EQ(dialogs.messages[2], (Notice{"The input data file format is unsuitable.\n\nLine 2 could not be read "
+                                         "as a heard-log record:\n\"x\",\"9\",\"14\",\"B\",\"1\"",
                                          "Harkola 5 Open data file for analysis", NoticeIcon::Information}));
   EXPECT_TRUE(w->grid().rowCount() == 1 && cell(0, 0) == "");  // the empty set-up grid
   EXPECT_TRUE(w->cmdOpenFile->isEnabled() && !w->chkSelFunction[0]->isEnabled());
@@ -216,6 +234,53 @@ TEST(SummaryChart, OneRowIsOneSeriesOf23PointsWithTooltipsTitleAnd3DBar) {
   // Without OpenGL (offscreen) the 3-D displays fall back to 2-D with a note.
   EXPECT_EQ(c.lblNote->isHidden(), c.has3D());
   EXPECT_EQ(c.MSChart1->currentWidget()->inherits("QChartView"), !c.has3D());
+}
+
+// All eighteen beacons on one 2-D chart: eighteen different colours, each the palette's,
+// and the legend beside the plot instead of over it.
+TEST(SummaryChart, EighteenBeaconsGetTheirOwnColoursAndTheLegendStaysOffThePlot) {
+  ChartInput in = oneRow();
+  in.table.resize(19, in.table[1]);
+  const char* calls[] = {"4U1UN", "VE8AT", "W6WX", "KH6RS", "ZL6B", "VK6RBP", "JA2IGY", "RR9O", "VR2B",
+                         "4S7B", "ZS6DN", "5Z4B", "4X6TU", "OH2B", "CS3B", "LU4AA", "OA4B", "YV5B"};
+  for (int s = 1; s <= 18; ++s) {
+    auto& row = in.table[static_cast<std::size_t>(s)];
+    row[0] = calls[s - 1];
+    for (int h = 1; h <= 23; ++h) row[static_cast<std::size_t>(h)] = std::to_string((h * (s % 5 + 1) + s) % 10);
+  }
+  for (auto display : {frmChart::Display::Line2D, frmChart::Display::Bar2D}) {
+    frmChart c("Harkola 5 ", in);
+    c.setDisplay(display);
+    c.show();
+    QApplication::processEvents();
+    QChart* chart = c.findChild<QChartView*>()->chart();
+    std::set<QRgb> colours;
+    for (int s = 1; s <= 18; ++s) {
+      QColor shown = display == frmChart::Display::Bar2D
+                         ? static_cast<QBarSeries*>(chart->series()[0])->barSets()[s - 1]->color()
+                         : static_cast<QLineSeries*>(chart->series()[s - 1])->pen().color();
+      const ChartColour want = seriesColour(s);
+      EXPECT_EQ(shown, QColor(want.red, want.green, want.blue)) << s;
+      colours.insert(shown.rgb());
+    }
+    EXPECT_EQ(colours.size(), 18u);
+    EXPECT_FALSE(chart->legend()->geometry().intersects(chart->plotArea()));
+  }
+  // With HARKOLA_SHOTS=<folder> (and a real display) the 2-D and 3-D line charts are
+  // also saved as PNG for a look.
+  if (const char* shots = std::getenv("HARKOLA_SHOTS")) {
+    frmChart c("Harkola 5 ", in);
+    c.show();
+    for (auto [display, name] : {std::pair(frmChart::Display::Line2D, "chart-2d"),
+                                 std::pair(frmChart::Display::Line3D, "chart-3d"),
+                                 std::pair(frmChart::Display::Bar3D, "chart-3d-bars")}) {
+      c.setDisplay(display);
+      QElapsedTimer t;
+      t.start();
+      while (t.elapsed() < 2000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+      c.screen()->grabWindow(0).save(QString("%1/%2.png").arg(shots, name));
+    }
+  }
 }
 
 }  // namespace

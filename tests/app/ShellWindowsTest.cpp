@@ -46,7 +46,7 @@ TEST(About, ShowsVersionTitleAndFixedTexts) {
   frmAbout about("Harkola 5 ");
   EXPECT_EQ(QStringList({about.windowTitle(), about.lblVersion->text(), about.lblCopyright->text(),
                          about.lblDescription->text()}),
-            QStringList({"About Harkola 4", "Version 5.0.0", QString::fromUtf8("\u00A9 ") + QString::fromUtf8(kLegalNotice),
+            QStringList({"About Harkola 5", "Version 5.0.0", QString::fromUtf8("\u00A9 ") + QString::fromUtf8(kLegalNotice),
                          "A program to track the timing of the NCDXF/IARU HF Beacon chain, with voice "
                          "announcement of the currently transmitting beacon and automatic logging."}));
 }

@@ -1,7 +1,9 @@
 // The analyser window driven headless from a recording released block by block.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -12,6 +14,7 @@
 #include "audio/frmAnalyser.h"
 #include "audio/frmAnalyserSetUp.h"
 #include "audio/AnalyserTestSupport.h"
+#include "ui/ScreenKeeper.h"
 #include "support/ScriptedDialogs.h"
 
 namespace harkola {
@@ -61,6 +64,15 @@ class Analyser : public ::testing::Test {
       for (int y = 0; y < img.height(); ++y) n += (img.pixel(x, y) & 0xFFFFFF) == (c & 0xFFFFFF);
     return n;
   }
+  // The values shown beside the four sliders.
+  QString sliderValues() const {
+    QStringList v;
+    for (const char* name : {"lblNoiseValue", "lblMorseValue", "lblListenValue", "lblSmeterValue"}) {
+      auto* l = win->findChild<QLabel*>(name);
+      v << (l && !l->isHidden() ? l->text() : QString("(%1 missing)").arg(name));
+    }
+    return v.join(' ');
+  }
   int liveLabelsShown() const {
     return !win->lblListen->isHidden() + !win->lblCountDown->isHidden() + !win->lblMorsePeak->isHidden();
   }
@@ -84,6 +96,9 @@ TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettingsThenLogs) {
   win->sldrSmeter->setValue(-5);
   EXPECT_EQ(std::tuple(d.NoiseFilter, d.MorseThreshold, d.ListenSeconds, d.SMeterOffset), std::tuple(3, 90, 2, -5));
   EXPECT_EQ(win->lblMorseSetting->text(), "90");
+  EXPECT_EQ(sliderValues(), "3 90 2 s -5");
+  win->sldrSmeter->setValue(4);
+  EXPECT_EQ(win->findChild<QLabel*>("lblSmeterValue")->text(), "+4");
   win->cmdTestButton_Click();
   win->close();
 
@@ -92,10 +107,16 @@ TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettingsThenLogs) {
             std::tuple(14, 55, 8, 0));
   EXPECT_EQ(std::tuple(d.NoiseFilter, d.MorseThreshold, d.ListenSeconds, d.SMeterOffset), std::tuple(14, 55, 8, 0));
   EXPECT_EQ(win->lblMorseSetting->text(), "55");
+  EXPECT_EQ(sliderValues(), "14 55 8 s 0");
   EXPECT_EQ(win->lblAnalyser->text(), "Stopped");
   EXPECT_EQ(liveLabelsShown(), 0);
   EXPECT_TRUE(!win->StopButton->isEnabled() && win->StartButton->isEnabled() && win->cmdTestButton->isEnabled());
   EXPECT_FALSE(d.AnalyserClosed);
+
+  // The two numbers side by side each carry a caption that names them.
+  EXPECT_EQ(win->lblMorseSettingCaption->buddy(), win->lblMorseSetting);
+  EXPECT_EQ(win->lblMorsePeakCaption->buddy(), win->lblMorsePeak);
+  EXPECT_TRUE(win->lblMorsePeakCaption->isHidden());  // with its number, only while running
 
   // Logging lets the slot be written, brings the main window up and draws no level line.
   const int raisesBefore = raises;
@@ -105,6 +126,7 @@ TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettingsThenLogs) {
   EXPECT_EQ(raises, raisesBefore + 1);
   source()->deliverBlocks(10);
   EXPECT_EQ(pixels(0), 0);
+  EXPECT_FALSE(win->lblMorsePeakCaption->isHidden());
   win->cmdTestButton_Click();  // disabled outside Stopped: nothing changes
   EXPECT_EQ(win->lblAnalyser->text(), "Logging");
 }
@@ -205,6 +227,29 @@ TEST_F(Analyser, TheWizardRevealsOneStageAtATime) {
   EXPECT_FALSE(w->isVisible());
   win->cmdSetUp_Click();
   EXPECT_EQ(w->stagesShown(), 1);
+}
+
+// Opened low on the screen, the wizard keeps its whole frame on the screen as each stage
+// makes it taller; its texts speak of this system's sound server.
+TEST_F(Analyser, TheWizardStaysOnTheScreenAsItGrows) {
+  ScreenKeeper keeper;
+  qApp->installEventFilter(&keeper);
+  ASSERT_TRUE(win->load());
+  win->cmdSetUp_Click();
+  frmAnalyserSetUp* w = win->setUpWindow();
+  ASSERT_NE(w, nullptr);
+  const QRect screen = w->screen()->availableGeometry();
+  w->move(screen.x() + 40, screen.bottom() - 150);
+  QString all;
+  for (int stage = 1; stage <= 5; ++stage) {
+    if (stage > 1) w->Command[stage - 2]->click();
+    EXPECT_TRUE(screen.contains(w->frameGeometry())) << "stage " << stage;
+    all += w->Label[stage - 1]->text();
+  }
+  EXPECT_EQ(w->x(), screen.x() + 40);  // moved up only
+  EXPECT_FALSE(all.contains("Windows"));
+  EXPECT_FALSE(all.contains("Assumming"));
+  EXPECT_TRUE(all.contains("pavucontrol"));
 }
 
 }  // namespace

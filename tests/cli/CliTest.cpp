@@ -16,8 +16,11 @@ struct Result {
   std::string out;
 };
 
-Result run(const std::string& args, const std::filesystem::path& cwd) {
-  const std::string cmd = "cd '" + cwd.string() + "' && '" HARKOLA_CLI "' " + args + " 2>&1";
+// `stderrToo`: stderr joins stdout (else it is dropped). `env`: "NAME=value " prefixes.
+Result run(const std::string& args, const std::filesystem::path& cwd, bool stderrToo = true,
+           const std::string& env = "") {
+  const std::string cmd = "cd '" + cwd.string() + "' && " + env + "'" HARKOLA_CLI "' " + args +
+                          (stderrToo ? " 2>&1" : " 2>/dev/null");
   Result r{-1, {}};
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return r;
@@ -64,6 +67,38 @@ TEST_F(Cli, UsesTheDataFolderHomeRecord) {
   ASSERT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("Home: Helsinki"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find(" Km "), std::string::npos);
+}
+
+// Local time and UTC side by side; the zone is a POSIX rule (5 hours behind UTC), so no
+// zone database is needed.
+TEST_F(Cli, NowAndTablePrintUtcBesideLocalTime) {
+  const char* at = " --at \"2026-12-06 22:30:00\"";
+  const std::string tz = "TZ=EST5 ";
+  EXPECT_NE(run(std::string("now") + at, dir, false, tz).out.find(
+                "2026-12-06 22:30:00 local  2026-12-07 03:30:00 UTC  slot 1"),
+            std::string::npos);
+  EXPECT_NE(run(std::string("table") + at, dir, false, tz).out.find(
+                "2026-12-06 22:30:00 local  2026-12-07 03:30:00 UTC  slot 1"),
+            std::string::npos);
+  const Result json = run(std::string("now --json") + at, dir, false, tz);
+  EXPECT_NE(json.out.find("{\"time\":\"2026-12-06 22:30:00\",\"utc\":\"2026-12-07 03:30:00\","),
+            std::string::npos)
+      << json.out;
+}
+
+// A mistyped folder must not pass silently for the user's own data; the current folder
+// without data files is the documented default and stays quiet.
+TEST_F(Cli, AMissingDataFolderIsReportedOnStderr) {
+  const Result r = run("distaz --data-folder /does/not/exist", dir);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("harkola-cli: data folder /does/not/exist does not exist; using the built-in home and "
+                       "beacon data"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(run("distaz", dir).out.find("harkola-cli:"), std::string::npos);
+  const Result partial = run("now --data-folder '" + dir.string() + "'", dir);
+  EXPECT_NE(partial.out.find("BeaconData.dat is missing or unreadable"), std::string::npos) << partial.out;
+  EXPECT_TRUE(std::filesystem::is_empty(dir));  // nothing was created
 }
 
 struct BadArgs {

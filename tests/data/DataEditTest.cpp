@@ -25,11 +25,63 @@ TEST_P(AngleEntry, RangeAndNumberRule) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, AngleEntry,
-    ::testing::Values(AngleCase{"Deg0", AngleField::Degrees, "0", true},
-                      AngleCase{"DegDecimal", AngleField::Degrees, "358.5", true},
-                      AngleCase{"DegSignOnly", AngleField::Degrees, "-", false},
-                      AngleCase{"DegLetterO", AngleField::Degrees, "4O", false},
+    ::testing::Values(AngleCase{"LatDeg0", AngleField::LatitudeDegrees, "0", true},
+                      AngleCase{"LatDeg90", AngleField::LatitudeDegrees, "90", true},
+                      AngleCase{"LatDeg90Point5", AngleField::LatitudeDegrees, "90.5", false},
+                      AngleCase{"LatDeg95", AngleField::LatitudeDegrees, "95", false},
+                      AngleCase{"LonDeg180", AngleField::LongitudeDegrees, "180", true},
+                      AngleCase{"LonDeg181", AngleField::LongitudeDegrees, "181", false},
+                      AngleCase{"LonDecimal", AngleField::LongitudeDegrees, "179.5", true},
+                      AngleCase{"DegSignOnly", AngleField::LongitudeDegrees, "-", false},
+                      AngleCase{"DegLetterO", AngleField::LatitudeDegrees, "4O", false},
                       AngleCase{"Min59Point1", AngleField::Minutes, "59.1", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct PositionCase {
+  const char* name;
+  PositionEntry entry;
+  const char* problem;  // "" when the position can be saved
+};
+
+class PositionCheck : public ::testing::TestWithParam<PositionCase> {};
+
+TEST_P(PositionCheck, OnlyPositionsOnTheGlobeCanBeSaved) {
+  EXPECT_EQ(positionProblem(GetParam().entry).value_or(""), GetParam().problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PositionCheck,
+    ::testing::Values(PositionCase{"London", {"51", "30", "0", "7"}, ""},
+                      PositionCase{"NorthPole", {"90", "0", "0", "0"}, ""},
+                      PositionCase{"BeyondThePole", {"90", "1", "0", "0"}, "At 90 degrees latitude the minutes must be 0"},
+                      PositionCase{"Latitude95", {"95", "0", "0", "0"}, "Value must be between 0 and 90 degrees"},
+                      PositionCase{"DateLine", {"0", "0", "180", "0"}, ""},
+                      PositionCase{"BeyondDateLine", {"0", "0", "180", "30"}, "At 180 degrees longitude the minutes must be 0"},
+                      PositionCase{"Longitude200", {"0", "0", "200", "0"}, "Value must be between 0 and 180 degrees"},
+                      PositionCase{"EmptyMinutes", {"10", "", "0", "0"}, "Value must be between 0 and 59 minutes"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct NameCase {
+  const char *name, *country, *callsign, *problem;
+};
+
+class BeaconNameCheck : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(BeaconNameCheck, CountryAndCallsignRules) {
+  EXPECT_EQ(beaconNameProblem(GetParam().country, GetParam().callsign).value_or(""), GetParam().problem);
+}
+
+constexpr const char* kCallChars = "A callsign can hold only letters, digits and \"/\"";
+INSTANTIATE_TEST_SUITE_P(
+    Table, BeaconNameCheck,
+    ::testing::Values(NameCase{"Plain", "Canada", "VE8AT", ""}, NameCase{"Portable", "Peru", "OA4B/P", ""},
+                      NameCase{"LowerCase", "Peru", "oa4b", ""},
+                      NameCase{"EmptyCountry", "", "VE8AT", "The country cannot be empty"},
+                      NameCase{"BlankCountry", "   ", "VE8AT", "The country cannot be empty"},
+                      NameCase{"EmptyCallsign", "Canada", "", "The callsign cannot be empty"},
+                      NameCase{"Space", "Canada", "VE8 AT", kCallChars},
+                      NameCase{"Dash", "Canada", "VE8-AT", kCallChars},
+                      NameCase{"Accented", "Canada", "VE\xC3\x89", kCallChars}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EditRules, DoubleQuotesAndLineBreaksCannotBeStored) {

@@ -86,7 +86,8 @@ TEST_P(TypingTest, BadEntryIsRefusedWithItsMessage) {
   EXPECT_EQ(dialogs.texts(), *t.message ? std::vector<std::string>{t.message} : std::vector<std::string>{});
 }
 
-constexpr const char* kDeg = "Value must be between 0 and 359 degrees";
+constexpr const char* kLat = "Value must be between 0 and 90 degrees";
+constexpr const char* kLon = "Value must be between 0 and 180 degrees";
 constexpr const char* kMin = "Value must be between 0 and 59 minutes";
 
 // Out of range or emptied restores the stored value: beacon 1 is at 40 45 North,
@@ -97,12 +98,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Typing{"TwelfthCallsignChar", false, "txtEditCallsign", "ABCDEFGHIJK", Qt::Key_L,
                "Too long, maximum 11 characters", "ABCDEFGHIJKL"},
-        Typing{"BeaconLatDeg360", false, "txtEditLatDeg", "36", Qt::Key_0, kDeg, "40"},
-        Typing{"BeaconLatDeg359", false, "txtEditLatDeg", "35", Qt::Key_9, "", "359"},
-        Typing{"BeaconLatDegEmptied", false, "txtEditLatDeg", "4", Qt::Key_Backspace, kDeg, "40"},
+        Typing{"BeaconLatDeg95", false, "txtEditLatDeg", "9", Qt::Key_5, kLat, "40"},
+        Typing{"BeaconLatDeg90", false, "txtEditLatDeg", "9", Qt::Key_0, "", "90"},
+        Typing{"BeaconLongDeg181", false, "txtEditLongDeg", "18", Qt::Key_1, kLon, "73"},
+        Typing{"BeaconLongDeg180", false, "txtEditLongDeg", "18", Qt::Key_0, "", "180"},
+        Typing{"BeaconLatDegEmptied", false, "txtEditLatDeg", "4", Qt::Key_Backspace, kLat, "40"},
         Typing{"BeaconLatMin60", false, "txtEditLatMin", "6", Qt::Key_0, kMin, "45"},
         Typing{"BeaconLatMin59", false, "txtEditLatMin", "5", Qt::Key_9, "", "59"},
-        Typing{"HomeLongDeg360", true, "txtLongDeg", "36", Qt::Key_0, kDeg, "0"},
+        Typing{"HomeLatDeg95", true, "txtLatDeg", "9", Qt::Key_5, kLat, "52"},
+        Typing{"HomeLongDeg360", true, "txtLongDeg", "36", Qt::Key_0, kLon, "0"},
         Typing{"HomeLatMin60", true, "txtLatMin", "6", Qt::Key_0, kMin, "25"},
         Typing{"QuoteInCountry", false, "txtEditCountry", "Ab", Qt::Key_QuoteDbl, kQuoteRefusedMessage, "Ab"},
         Typing{"QuoteInHomeName", true, "txtName", "Ab", Qt::Key_QuoteDbl, kQuoteRefusedMessage, "Ab"}),
@@ -246,6 +250,68 @@ TEST_F(EditorTest, LocatorFollowsThePositionAndABadOneChangesNothing) {
   EXPECT_EQ(w.txtLocator->text(), "ID97xo");
   w.txtLatDeg->setText("95");  // beyond the pole: no locator
   EXPECT_EQ(w.txtLocator->text(), "");
+}
+
+// A value the typing check cannot see (minutes beyond the pole, an empty callsign, a
+// latitude an old file already held) is refused on saving: the message, and no file
+// written.
+struct RefusedSave {
+  const char *name;
+  bool home;
+  std::vector<std::pair<const char*, const char*>> boxes;  // box name, text put in
+  const char* message;
+};
+
+class RefusedSaveTest : public EditorTest, public ::testing::WithParamInterface<RefusedSave> {};
+
+TEST_P(RefusedSaveTest, NothingIsWritten) {
+  const RefusedSave& c = GetParam();
+  const std::string before = file(c.home ? kHomeDataFile : kBeaconDataFile);
+  auto w = open(c.home);
+  for (const auto& [box, text] : c.boxes) w->findChild<QLineEdit*>(box)->setText(text);
+  w->findChild<QPushButton*>(c.home ? "cmdSaveHomeData" : "cmdSaveBeaconData")->click();
+  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{c.message});
+  EXPECT_EQ(file(c.home ? kHomeDataFile : kBeaconDataFile), before);
+  EXPECT_EQ(reloads, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusedSaveTest,
+    ::testing::Values(
+        RefusedSave{"BeaconPastThePole", false, {{"txtEditLatDeg", "90"}, {"txtEditLatMin", "1"}},
+                    "At 90 degrees latitude the minutes must be 0"},
+        RefusedSave{"BeaconLatitude95", false, {{"txtEditLatDeg", "95"}}, kLat},
+        RefusedSave{"EmptyCallsign", false, {{"txtEditCallsign", ""}}, "The callsign cannot be empty"},
+        RefusedSave{"EmptyCountry", false, {{"txtEditCountry", " "}}, "The country cannot be empty"},
+        RefusedSave{"CallsignWithSpace", false, {{"txtEditCallsign", "4U1 UN"}},
+                    "A callsign can hold only letters, digits and \"/\""},
+        RefusedSave{"HomeLatitude95", true, {{"txtLatDeg", "95"}}, kLat},
+        RefusedSave{"HomePastDateLine", true, {{"txtLongDeg", "180"}, {"txtLongMin", "1"}},
+                    "At 180 degrees longitude the minutes must be 0"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EditorTest, DefaultsReplaceAllBeaconsOnlyWhenTheUserSaysYes) {
+  BeaconGrid table = d.BeaconTable;
+  table[7][3] = "XX9XX";
+  ASSERT_TRUE(saveBeaconFile(dir.path, table));
+  loadHomeAndBeacons(d);
+  const std::string custom = file(kBeaconDataFile);
+  auto w = open(false);
+  auto* defaults = w->findChild<QPushButton*>("cmdDefault2");
+
+  dialogs.answers = {Answer::No};
+  defaults->click();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].buttons, NoticeButtons::YesNo);
+  EXPECT_EQ(file(kBeaconDataFile), custom);
+  EXPECT_EQ(d.BeaconTable[7][3], "XX9XX");
+  EXPECT_EQ(reloads, 0);
+
+  dialogs.answers = {Answer::Yes};
+  defaults->click();
+  EXPECT_EQ(file(kBeaconDataFile), defaultBeaconData());
+  EXPECT_EQ(dialogs.messages.back().text, "Default beacon data written to file");
+  EXPECT_EQ(reloads, 1);
 }
 
 // No caption is cut off at the dialog's own size. With HARKOLA_SHOTS=<folder> the

@@ -66,11 +66,11 @@ TEST_P(RigDefault, TwentyTwoLabelValueLines) {
 INSTANTIATE_TEST_SUITE_P(
     Makers, RigDefault,
     ::testing::Values(
-        RigCase{kRigKenwood, "Kenwood", {"Com", "1", "", "Kenwood", "CW mode", "MD3;", "14.110",
-                                         "FA00014110000;", "End freq.", "FA00007050000;"}},
-        RigCase{kRigIcom, "Icom", {"Com", "1", "", "Icom", "CW mode", "FEFE00E00103FD", "14.110",
+        RigCase{kRigKenwood, "Kenwood", {"Com", "1", "", "Kenwood", "CW mode", "MD3;", "14.100",
+                                         "FA00014100000;", "End freq.", "FA00007050000;"}},
+        RigCase{kRigIcom, "Icom", {"Com", "1", "", "Icom", "CW mode", "FEFE00E00103FD", "14.100",
                                    "FEFE00E0000000101400FD", "End freq.", "FEFE00E0000000050700FD"}},
-        RigCase{kRigYaesu, "Yaesu", {"Com", "2", "", "Yaesu", "CW mode", "000000020C", "14.110",
+        RigCase{kRigYaesu, "Yaesu", {"Com", "2", "", "Yaesu", "CW mode", "000000020C", "14.100",
                                      "000041010A", "End freq.", "005070000A"}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 
 #include "RigTestSupport.h"
@@ -21,18 +22,46 @@ TEST(RigDefaults, MatchThePublishedTables) {
   };
   EXPECT_EQ(rows(kRigKenwood),
             "Com=1|Baud=9600|Parity=None|Data=8|Stop=1|H'shake=RTS|=Kenwood|CW mode=MD3;|Filter width=FW0500;|"
-            "Tx Inhibit=EX0380001;|=|SSB=MD1;|Filter width=FW0001;|Allow Tx=EX0380000;|=|14.110=FA00014110000;|"
+            "Tx Inhibit=EX0380001;|=|SSB=MD1;|Filter width=FW0001;|Allow Tx=EX0380000;|=|14.100=FA00014100000;|"
             "18.110=FA00018110000;|21.150=FA00021150000;|24.930=FA00024930000;|28.200=FA00028200000;|"
             "End freq.=FA00007050000;|=False|");
   EXPECT_EQ(rows(kRigIcom),
             "Com=1|Baud=1200|Parity=None|Data=8|Stop=1|H'shake=None|=Icom|CW mode=FEFE00E00103FD|=|=|=|"
-            "LSB=FEFE00E00100FD|=|=|=|14.110=FEFE00E0000000101400FD|18.110=FEFE00E0000000111800FD|"
+            "LSB=FEFE00E00100FD|=|=|=|14.100=FEFE00E0000000101400FD|18.110=FEFE00E0000000111800FD|"
             "21.150=FEFE00E0000000152100FD|24.930=FEFE00E0000000932400FD|28.200=FEFE00E0000000202800FD|"
             "End freq.=FEFE00E0000000050700FD|=False|");
   EXPECT_EQ(rows(kRigYaesu),
             "Com=2|Baud=4800|Parity=None|Data=8|Stop=2|H'shake=None|=Yaesu|CW mode=000000020C|"
-            "Filter width=010000028C|=|=|SSB=000000000C|Filter width=010000008C|=|=|14.110=000041010A|"
+            "Filter width=010000028C|=|=|SSB=000000000C|Filter width=010000008C|=|=|14.100=000041010A|"
             "18.110=001081010A|21.150=005011020A|24.930=003049020A|28.200=000082020A|End freq.=005070000A|=False|");
+}
+
+// The frequency, in Hz, a default band command tunes: Kenwood "FA" + 11 digits in Hz;
+// Icom CI-V five BCD bytes after the command byte, least significant first, in Hz;
+// Yaesu four BCD bytes, least significant first, in units of 10 Hz.
+long long tunedHz(int maker, const std::string& code) {
+  auto bcd = [&](std::size_t from, int count) {
+    long long v = 0;
+    for (int k = count - 1; k >= 0; --k) v = v * 100 + std::stoi(code.substr(from + 2 * k, 2));
+    return v;
+  };
+  if (maker == kRigKenwood) return std::stoll(code.substr(2, 11));
+  if (maker == kRigIcom) return bcd(10, 5);
+  return bcd(0, 4) * 10;
+}
+
+// Every maker's band rows tune exactly the frequency their label shows, and the label is
+// the beacon frequency of the band (a rig 10 kHz off hears nothing of the beacons).
+TEST(RigDefaults, EveryBandCommandTunesTheBeaconFrequency) {
+  const char* beaconMHz[] = {"14.100", "18.110", "21.150", "24.930", "28.200"};
+  for (int maker : {kRigKenwood, kRigIcom, kRigYaesu}) {
+    const RigGrid g = rigDefaults(maker);
+    for (int band = 0; band < 5; ++band) {
+      const auto& row = g[15 + band];
+      EXPECT_EQ(row[0], beaconMHz[band]) << maker;
+      EXPECT_EQ(tunedHz(maker, row[1]), std::llround(std::stod(row[0]) * 1e6)) << maker << " " << row[1];
+    }
+  }
 }
 
 class RigDataFile : public ::testing::Test {

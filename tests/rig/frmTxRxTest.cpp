@@ -77,6 +77,8 @@ TEST_F(RigSetupWindow, OpeningAndClosingAtOnceSavesFalse) {
   EXPECT_FALSE(d.RigTested);
   EXPECT_FALSE(d.RigStartPending);
   EXPECT_EQ(w->windowTitle(), "Harkola 5   Rig Control");
+  // Fixed to its contents: a window manager then draws no empty resize strip under it.
+  EXPECT_EQ(w->minimumSize(), w->maximumSize());
   EXPECT_EQ(w->findChild<QListWidget*>("lstPortSet_5")->currentItem()->text(), "RTS");
   EXPECT_EQ(w->findChild<QListWidget*>("lstRigCtrlString")->currentItem()->text(), "Kenwood");
   EXPECT_EQ(w->findChild<QLabel*>("lblRigCtrlString_11")->text(), "FA00021150000;");

@@ -1,0 +1,45 @@
+// What a window manager shows of the small windows: captions that name the program as
+// its title text does (a new version needs no caption edits), and frames without empty strips.
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "common/PublicDecs.h"
+#include "app/frmAbout.h"
+#include "clock/frmNextBeacon.h"
+#include "data/frmBeaconDataEdit.h"
+#include "data/frmHomeDataEdit.h"
+
+namespace harkola {
+namespace {
+
+QStringList captions(PublicDecs& d) {
+  frmNextBeacon next(nullptr, d.TitleText);
+  frmBeaconDataEdit beacons(d, [] {});
+  frmHomeDataEdit home(d, [] {});
+  frmAbout about(d.TitleText);
+  return {next.windowTitle(), beacons.windowTitle(), home.windowTitle(), about.windowTitle()};
+}
+
+TEST(Captions, FollowTheTitleText) {
+  PublicDecs d;
+  EXPECT_EQ(captions(d), QStringList({"Harkola 5 - Next Beacon", "Harkola 5   Edit Beacon Data",
+                                      "Harkola 5   Home location and settings", "About Harkola 5"}));
+  d.TitleText = "Harkola 6 ";
+  EXPECT_EQ(captions(d), QStringList({"Harkola 6 - Next Beacon", "Harkola 6   Edit Beacon Data",
+                                      "Harkola 6   Home location and settings", "About Harkola 6"}));
+  EXPECT_EQ(frmNextBeacon().windowTitle(), "Harkola 5 - Next Beacon");
+}
+
+// A window the user cannot usefully resize is fixed to its contents, so a window manager
+// draws no resize strip under it (an empty strip that looked like a squashed status bar).
+TEST(NextBeaconWindow, IsFixedToItsContents) {
+  frmNextBeacon next;
+  next.setNext("New Zealand", "ZL6B", "OK");
+  next.show();
+  EXPECT_EQ(next.minimumSize(), next.maximumSize());
+  EXPECT_GE(next.height(), next.sizeHint().height());
+}
+
+}  // namespace
+}  // namespace harkola
