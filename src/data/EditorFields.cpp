@@ -1,4 +1,7 @@
 #include "data/EditorFields.h"
+#include "ui/HelpWindow.h"
+#include "data/StartupChecks.h"
+#include <QPushButton>
 
 #include <QEvent>
 #include <QLineEdit>
@@ -66,6 +69,33 @@ void watchAngleField(QLineEdit* edit, AngleField kind, std::function<std::string
     edit->setText(qs(stored()));
     edit->selectAll();
   });
+}
+
+DataEditorDialog::DataEditorDialog(PublicDecs& shared, std::function<void()> reloadAndRecompute,
+                                   const char* name, const char* caption, QWidget* parent)
+    : QDialog(parent), d(shared), m_reload(std::move(reloadAndRecompute)) {
+  installHelpKey(this);
+  setObjectName(name);
+  setWindowTitle(qs(titleName(d.TitleText) + caption));
+  setModal(true);
+}
+
+void DataEditorDialog::reload() {
+  if (m_reload) {
+    m_reload();
+    return;
+  }
+  for (const Notice& n : loadHomeAndBeacons(d)) dialogs().message(this, n);
+}
+
+QPushButton* DataEditorDialog::editorButton(const QString& text, const char* name, const QString& toolTip) {
+  auto* b = new QPushButton(text);
+  b->setObjectName(name);
+  b->setToolTip(toolTip);
+  // Enter in an entry box must not press a button (it would save or close).
+  b->setAutoDefault(false);
+  b->setDefault(false);
+  return b;
 }
 
 }  // namespace harkola

@@ -26,3 +26,34 @@ void watchAngleField(QLineEdit* edit, AngleField kind, std::function<std::string
                      QWidget* dialogParent);
 
 }  // namespace harkola
+
+#include <QDialog>
+#include <initializer_list>
+
+#include "common/PublicDecs.h"
+
+class QPushButton;
+
+namespace harkola {
+
+// What the two data editors share: a modal dialog with F1 help and a caption after the
+// program's name, the reload of home and beacons after a save, and buttons that Enter in
+// an entry box never presses.
+class DataEditorDialog : public QDialog {
+  Q_OBJECT
+ protected:
+  // `reloadAndRecompute` reloads home and beacons from d.DataFolder and recomputes
+  // d.DistAzTable (the main window's reloadData); when empty the editor reloads itself.
+  DataEditorDialog(PublicDecs& d, std::function<void()> reloadAndRecompute, const char* name,
+                   const char* caption, QWidget* parent);
+  void reload();
+  // Named button with a tool tip that Enter does not press.
+  static QPushButton* editorButton(const QString& text, const char* name, const QString& toolTip);
+
+  PublicDecs& d;
+
+ private:
+  std::function<void()> m_reload;
+};
+
+}  // namespace harkola

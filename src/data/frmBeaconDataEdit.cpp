@@ -17,6 +17,7 @@
 
 #include "ui/UserDialogs.h"
 #include "data/DataEdit.h"
+#include "data/Beacons.h"
 #include "data/DefaultData.h"
 #include "data/EditorFields.h"
 #include "data/StartupChecks.h"
@@ -37,11 +38,7 @@ W* named(W* w, const char* name) {
 
 frmBeaconDataEdit::frmBeaconDataEdit(PublicDecs& shared, std::function<void()> reloadAndRecompute,
                                      QWidget* parent)
-    : QDialog(parent), d(shared), m_reload(std::move(reloadAndRecompute)) {
-  installHelpKey(this);
-  setObjectName("frmBeaconDataEdit");
-  setWindowTitle(qs(titleName(d.TitleText) + "   Edit Beacon Data"));
-  setModal(true);
+    : DataEditorDialog(shared, std::move(reloadAndRecompute), "frmBeaconDataEdit", "   Edit Beacon Data", parent) {
   buildControls();
 }
 
@@ -128,18 +125,10 @@ void frmBeaconDataEdit::buildControls() {
   root->addWidget(lblHint);
 
   auto* buttons = new QHBoxLayout;
-  cmdSaveBeaconData = named(new QPushButton("Save this entry"), "cmdSaveBeaconData");
-  cmdSaveBeaconData->setToolTip("Saves what you see in this window");
-  cmdDefault2 = named(new QPushButton("Defaults"), "cmdDefault2");
-  cmdDefault2->setToolTip("Restores default information FOR ALL BEACONS");
-  cmdExit = named(new QPushButton("Exit"), "cmdExit");
-  cmdExit->setToolTip("Press to exit without saving changes");
-  for (QPushButton* b : {cmdSaveBeaconData, cmdDefault2, cmdExit}) {
-    // Enter in an entry box must not press a button (it would save or close).
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    buttons->addWidget(b);
-  }
+  cmdSaveBeaconData = editorButton("Save this entry", "cmdSaveBeaconData", "Saves what you see in this window");
+  cmdDefault2 = editorButton("Defaults", "cmdDefault2", "Restores default information FOR ALL BEACONS");
+  cmdExit = editorButton("Exit", "cmdExit", "Press to exit without saving changes");
+  for (QPushButton* b : {cmdSaveBeaconData, cmdDefault2, cmdExit}) buttons->addWidget(b);
   buttons->insertStretch(2, 1);
   root->addLayout(buttons);
 
@@ -199,26 +188,18 @@ void frmBeaconDataEdit::showBeacon(int n) {
     return;
   }
   const auto& row = d.BeaconTable[n];
-  txtEditCountry->setText(qs(row[2]));
-  txtEditCallsign->setText(qs(row[3]));
-  for (int b = 0; b < kBandCount; ++b) txtEditStatus[b]->setText(qs(row[4 + b]));
-  txtEditLongDeg->setText(qs(row[9]));
-  txtEditLongMin->setText(qs(row[10]));
-  txtEditLatDeg->setText(qs(row[12]));
-  txtEditLatMin->setText(qs(row[13]));
+  txtEditCountry->setText(qs(row[beacon_field::kCountry]));
+  txtEditCallsign->setText(qs(row[beacon_field::kCallsign]));
+  for (int b = 0; b < kBandCount; ++b) txtEditStatus[b]->setText(qs(row[beacon_field::kFirstStatus + b]));
+  txtEditLongDeg->setText(qs(row[beacon_field::kLongitudeDegrees]));
+  txtEditLongMin->setText(qs(row[beacon_field::kLongitudeMinutes]));
+  txtEditLatDeg->setText(qs(row[beacon_field::kLatitudeDegrees]));
+  txtEditLatMin->setText(qs(row[beacon_field::kLatitudeMinutes]));
   // A row the repair could not mend shows East/South, the words that any text other
   // than West/North counts as everywhere else.
-  (row[11] == "West" ? btnWest : btnEast)->setChecked(true);
-  (row[14] == "North" ? btnNorth : btnSouth)->setChecked(true);
-  lblDataStatus->setText(qs(row[15] + kHelpSuffix));
-}
-
-void frmBeaconDataEdit::reload() {
-  if (m_reload) {
-    m_reload();
-    return;
-  }
-  for (const Notice& n : loadHomeAndBeacons(d)) dialogs().message(this, n);
+  (row[beacon_field::kEastWest] == "West" ? btnWest : btnEast)->setChecked(true);
+  (row[beacon_field::kNorthSouth] == "North" ? btnNorth : btnSouth)->setChecked(true);
+  lblDataStatus->setText(qs(row[beacon_field::kNote] + kHelpSuffix));
 }
 
 void frmBeaconDataEdit::cmdSaveBeaconData_Click() {
@@ -236,16 +217,16 @@ void frmBeaconDataEdit::cmdSaveBeaconData_Click() {
   const int n = m_beacon;
   BeaconGrid table = d.BeaconTable;
   auto& row = table[n];
-  row[2] = txtEditCountry->text().toStdString();
-  row[3] = txtEditCallsign->text().toStdString();
-  for (int b = 0; b < kBandCount; ++b) row[4 + b] = txtEditStatus[b]->text().toStdString();
-  row[9] = txtEditLongDeg->text().toStdString();
-  row[10] = txtEditLongMin->text().toStdString();
-  row[11] = btnWest->isChecked() ? "West" : "East";
-  row[12] = txtEditLatDeg->text().toStdString();
-  row[13] = txtEditLatMin->text().toStdString();
-  row[14] = btnNorth->isChecked() ? "North" : "South";
-  row[15] = kCustomisedNote;
+  row[beacon_field::kCountry] = txtEditCountry->text().toStdString();
+  row[beacon_field::kCallsign] = txtEditCallsign->text().toStdString();
+  for (int b = 0; b < kBandCount; ++b) row[beacon_field::kFirstStatus + b] = txtEditStatus[b]->text().toStdString();
+  row[beacon_field::kLongitudeDegrees] = txtEditLongDeg->text().toStdString();
+  row[beacon_field::kLongitudeMinutes] = txtEditLongMin->text().toStdString();
+  row[beacon_field::kEastWest] = btnWest->isChecked() ? "West" : "East";
+  row[beacon_field::kLatitudeDegrees] = txtEditLatDeg->text().toStdString();
+  row[beacon_field::kLatitudeMinutes] = txtEditLatMin->text().toStdString();
+  row[beacon_field::kNorthSouth] = btnNorth->isChecked() ? "North" : "South";
+  row[beacon_field::kNote] = kCustomisedNote;
 
   const std::filesystem::path folder = d.DataFolder;
   if (!saveBeaconFile(folder, table)) {

@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "common/PublicDecs.h"
+#include "data/EditorFields.h"
 
 class QComboBox;
 class QLabel;
@@ -20,7 +21,7 @@ class QRadioButton;
 
 namespace harkola {
 
-class frmBeaconDataEdit : public QDialog {
+class frmBeaconDataEdit : public DataEditorDialog {
   Q_OBJECT
  public:
   // `reloadAndRecompute` reloads home and beacons from d.DataFolder and recomputes
@@ -61,11 +62,8 @@ class frmBeaconDataEdit : public QDialog {
 
  private:
   void buildControls();
-  void reload();
   void restoreDefaults();
 
-  PublicDecs& d;
-  std::function<void()> m_reload;
   int m_beacon = 1;
   bool m_activated = false;
   bool m_repairing = false;

@@ -31,11 +31,8 @@ W* named(W* w, const QString& name) {
 
 frmHomeDataEdit::frmHomeDataEdit(PublicDecs& shared, std::function<void()> reloadAndRecompute,
                                  QWidget* parent)
-    : QDialog(parent), d(shared), m_reload(std::move(reloadAndRecompute)) {
-  installHelpKey(this);
-  setObjectName("frmHomeDataEdit");
-  setWindowTitle(qs(titleName(d.TitleText) + "   Home location and settings"));
-  setModal(true);
+    : DataEditorDialog(shared, std::move(reloadAndRecompute), "frmHomeDataEdit", "   Home location and settings",
+                       parent) {
   buildControls();
 }
 
@@ -102,8 +99,7 @@ void frmHomeDataEdit::buildControls() {
   txtLocator->setToolTip("Grid locator of this position; type a 4 or 6 character locator to set the position");
   txtLocator->setMaxLength(8);
   txtLocator->setMaximumWidth(txtLocator->fontMetrics().horizontalAdvance("MMMMMMMM") + 12);
-  cmdUseLocator = named(new QPushButton("Use locator"), "cmdUseLocator");
-  cmdUseLocator->setToolTip("Sets the position to the centre of the locator's square");
+  cmdUseLocator = editorButton("Use locator", "cmdUseLocator", "Sets the position to the centre of the locator's square");
   pos->addWidget(new QLabel("Locator"), 3, 0);
   pos->addWidget(txtLocator, 3, 1, 1, 2);
   pos->addWidget(cmdUseLocator, 3, 3, 1, 2);
@@ -128,17 +124,9 @@ void frmHomeDataEdit::buildControls() {
   root->addWidget(lblHint);
 
   auto* buttons = new QHBoxLayout;
-  cmdSaveHomeData = named(new QPushButton("Save"), "cmdSaveHomeData");
-  cmdSaveHomeData->setToolTip("Saves what you see in this window");
-  cmdDefault1 = named(new QPushButton("Restore default"), "cmdDefault1");
-  cmdDefault1->setToolTip("Creates new file using default data");
-  cmdExit = named(new QPushButton("Exit"), "cmdExit");
-  cmdExit->setToolTip("Press to exit without saving");
-  for (QPushButton* b : {cmdUseLocator, cmdSaveHomeData, cmdDefault1, cmdExit}) {
-    // Enter in an entry box must not press a button (it would save or close).
-    b->setAutoDefault(false);
-    b->setDefault(false);
-  }
+  cmdSaveHomeData = editorButton("Save", "cmdSaveHomeData", "Saves what you see in this window");
+  cmdDefault1 = editorButton("Restore default", "cmdDefault1", "Creates new file using default data");
+  cmdExit = editorButton("Exit", "cmdExit", "Press to exit without saving");
   buttons->addWidget(cmdSaveHomeData);
   buttons->addWidget(cmdDefault1);
   buttons->addStretch(1);
@@ -210,14 +198,6 @@ void frmHomeDataEdit::cmdUseLocator_Click() {
   txtLongMin->setText(qs(p->lonMin));
   (p->westEast == "West" ? optWest : optEast)->setChecked(true);
   refreshLocator();
-}
-
-void frmHomeDataEdit::reload() {
-  if (m_reload) {
-    m_reload();
-    return;
-  }
-  for (const Notice& n : loadHomeAndBeacons(d)) dialogs().message(this, n);
 }
 
 void frmHomeDataEdit::cmdSaveHomeData_Click() {

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "common/PublicDecs.h"
+#include "data/EditorFields.h"
 
 class QLabel;
 class QLineEdit;
@@ -21,7 +22,7 @@ class QRadioButton;
 
 namespace harkola {
 
-class frmHomeDataEdit : public QDialog {
+class frmHomeDataEdit : public DataEditorDialog {
   Q_OBJECT
  public:
   // `reloadAndRecompute` reloads home and beacons from d.DataFolder and recomputes
@@ -60,12 +61,9 @@ class frmHomeDataEdit : public QDialog {
 
  private:
   void buildControls();
-  void reload();
   void restoreDefault();
   void refreshLocator();
 
-  PublicDecs& d;
-  std::function<void()> m_reload;
   bool m_activated = false;
   bool m_repairing = false;
 };
