@@ -14,7 +14,7 @@ PACKAGES=(build-essential cmake pkg-config ccache libgtest-dev libbenchmark-dev 
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-charts-dev qt6-datavisualization-dev
   qt6-declarative-dev qt6-multimedia-dev qt6-serialport-dev libgl1-mesa-dev
   libgl1-mesa-dri fonts-dejavu-core xvfb xauth pulseaudio pulseaudio-utils socat sox
-  desktop-file-utils imagemagick python3)
+  desktop-file-utils imagemagick python3 libhamlib-utils dpkg-dev file lintian appstream man-db)
 
 deps() {
   local missing=()

@@ -68,6 +68,10 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
   tmrClockTicks->setObjectName("tmrClockTicks");
   connect(tmrClockTicks, &AlignedTicker::tick, this, &frmPrimary::onTick);
   m_clock.setDetector(m_services.detector);
+  if (m_services.startSensitive && m_services.sensitiveDetector) {
+    m_chosenDetector = m_services.sensitiveDetector;
+    m_clock.setDetector(m_chosenDetector);
+  }
   installHelpKey(this);
 }
 
@@ -199,6 +203,8 @@ void frmPrimary::onTick() {
   const long slotsBefore = m_clock.newSlotCount;
   m_clock.tick(m_services.time->now());
   scanTick();
+  sensitiveResults();
+  checkRigLink();
   if (m_services.newSlotLateness && slotsBefore > 0 && m_clock.newSlotCount != slotsBefore) {
     using namespace std::chrono;
     const auto us = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
@@ -207,7 +213,9 @@ void frmPrimary::onTick() {
   if (m_syncCountdown-- <= 0) {
     // The kernel's sync state changes slowly: once every ten seconds is plenty.
     m_syncCountdown = 100;
-    lblClockSync->setText(qs(clockSyncText(readClockSync())));
+    std::string sync = clockSyncText(readClockSync());
+    if (m_clockCheck.count() > 0) sync += "   " + m_clockCheck.text();
+    lblClockSync->setText(qs(sync));
   }
   render();
 }

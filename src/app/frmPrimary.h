@@ -13,7 +13,9 @@
 #include "common/Notice.h"
 #include "analysis/AnalysisHost.h"
 #include "common/PublicDecs.h"
+#include "audio/SensitiveDetector.h"
 #include "clock/BeaconClock.h"
+#include "clock/ClockCheck.h"
 #include "clock/HeardLog.h"
 #include "clock/SlotDetector.h"
 #include "clock/TimeSource.h"
@@ -33,6 +35,7 @@ namespace harkola {
 
 class AlignedTicker;
 class Rig;
+class RigChoice;
 class RigCtrl;
 class VoicePlayer;
 class frmVoiceSel;
@@ -52,9 +55,16 @@ struct PrimaryServices {
   TimeSource* time = nullptr;          // required
   VoicePlayer* voice = nullptr;        // required: the announcement clips
   SlotDetector* detector = nullptr;    // required: hears the slots of automatic logging
+  // The sensitive detector the analyser's "Sensitive" choice switches to (null: the
+  // choice keeps `detector`).
+  SensitiveDetector* sensitiveDetector = nullptr;
+  bool startSensitive = false;  // log with `sensitiveDetector` from the start
   Rig* rig = nullptr;                  // required: what rig control drives
   bool rigNeedsTest = true;            // `rig` is the serial link: its setup test must pass first
   RigCtrl* rigSetup = nullptr;         // the serial link the setup window tests (null: no setup)
+  // When set, rig control drives the link chosen in Rig setup (serial or rigctld), asked
+  // for again at every start, in place of `rig` and `rigNeedsTest`.
+  RigChoice* rigChoice = nullptr;
   std::string dataFolder;               // empty: the current folder at start-up
   std::function<bool()> soundCardTest;  // a sound output device exists (default: SoundCardTest)
   bool showClosingWindow = true;        // the 2 s closing window at shutdown
@@ -203,6 +213,9 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   void stopBandScan();
   void scanTick();
   void showBandScan();
+  // Ends rig control when the chosen link lost its connection; shows a link failure
+  // that no call has shown yet (an S-meter read on a tick).
+  void checkRigLink();
   // Automatic logging's analyser window: loaded afresh each time it is shown.
   bool loadAnalyser();
   void closeAnalyser();
@@ -227,6 +240,10 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   frmAnalyser* m_analyser = nullptr;
   frmPropagation* m_propagation = nullptr;  // a child window of this one
   BandScan m_bandScan;
+  SlotDetector* m_chosenDetector = nullptr;  // the detector logging now (null: services.detector)
+  ClockCheck m_clockCheck;
+  HeardLogFile m_slotLog;
+  void sensitiveResults();
 };
 
 }  // namespace harkola

@@ -38,6 +38,7 @@
 #include "data/frmBeaconDataEdit.h"
 #include "data/frmHomeDataEdit.h"
 #include "data/StartupChecks.h"
+#include "rig/RigChoice.h"
 #include "rig/RigData.h"
 #include "rig/SerialRigPort.h"
 #include "rig/frmTxRx.h"
@@ -70,7 +71,10 @@ void frmPrimary::mnuVoiceActivate_Click() {
   m_voiceSel->raise();
 }
 
-void frmPrimary::sendBandCommand() { m_rigSession.changeBand(m_clock.SelectedBand); }
+void frmPrimary::sendBandCommand() {
+  m_rigSession.changeBand(m_clock.SelectedBand);
+  checkRigLink();
+}
 
 // --- log analysis ---------------------------------------------------------------------
 
@@ -125,6 +129,10 @@ void frmPrimary::mnuRigCtrlActivate_Click() {
     m_rigSession.finish();
     return;
   }
+  if (m_services.rigChoice) {
+    m_services.rigChoice->reload();
+    m_rigSession.setRig(m_services.rigChoice->rig(), m_services.rigChoice->needsTest());
+  }
   switch (m_rigSession.toggle(m_clock.SelectedBand)) {
     case RigSession::Toggle::Started:
       mnuRigCtrlActivate->setChecked(true);
@@ -138,6 +146,15 @@ void frmPrimary::mnuRigCtrlActivate_Click() {
     default:
       break;
   }
+}
+
+void frmPrimary::checkRigLink() {
+  if (!m_services.rigChoice) return;
+  const std::string unreported = m_services.rigChoice->takeUnreported();
+  if (!unreported.empty())
+    dialogs().message(this, Notice{unreported, d.TitleText, NoticeIcon::Exclamation, NoticeButtons::Ok});
+  // Switched off as by the menu; the lost link's finish adds no second message.
+  if (m_services.rigChoice->lost() && mnuRigCtrlActivate->isChecked()) mnuRigCtrlActivate_Click();
 }
 
 void frmPrimary::mnuRigSetup_Click() {

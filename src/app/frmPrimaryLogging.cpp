@@ -1,6 +1,8 @@
 // The main window's logging modes, session graphs, analyser, backup and archive.
 #include "app/frmPrimary.h"
 
+#include <filesystem>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -10,6 +12,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QRadioButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -19,6 +22,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "clock/SlotLog.h"
 #include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
 #include "common/Folders.h"
@@ -122,7 +126,17 @@ void frmPrimary::mnuLogAuto_Click() {
 bool frmPrimary::loadAnalyser() {
   if (!m_analyser) {
     m_analyser = new frmAnalyser(d, *m_services.capture, this);
-    m_analyser->detector = m_services.detector;
+    m_analyser->detector = m_chosenDetector ? m_chosenDetector : m_services.detector;
+    m_analyser->onDetectorChosen = [this](bool sensitive) {
+      SlotDetector* det = sensitive && m_services.sensitiveDetector ? m_services.sensitiveDetector
+                                                                     : m_services.detector;
+      m_chosenDetector = det;
+      m_clock.setDetector(det);
+      m_analyser->detector = det;
+    };
+    // Started with the sensitive detector (harkola --detector sensitive): say so.
+    if (m_services.sensitiveDetector && m_chosenDetector == m_services.sensitiveDetector)
+      m_analyser->optSensitive->setChecked(true);
     m_analyser->blockTime = [this] { return timePointOf(m_services.time->now()); };
     m_analyser->onLogging = [this](AnalyserLogging mode) { m_clock.setAnalyserLogging(mode); };
     m_analyser->raiseMain = [this] {
@@ -213,6 +227,20 @@ void frmPrimary::copyHeardLog(bool archive) {
                                    msgTitle, NoticeIcon::Information, NoticeButtons::Ok});
   }
   if (!m_heardLog.isOpen()) openHeardLog();
+}
+
+// What the sensitive detector analysed since the last tick: the slot log (beside the
+// heard log), the analyser's result line and the clock check from the heard beacons.
+void frmPrimary::sensitiveResults() {
+  if (!m_services.sensitiveDetector) return;
+  for (const SlotMeasurement& m : m_services.sensitiveDetector->takeMeasurements()) {
+    if (m.heard) m_clockCheck.add(m.offsetMs);
+    if (m_analyser) m_analyser->setSensitiveResult(qs(resultLine(m)));
+    if (d.LogFilePath.empty()) continue;
+    const auto path = std::filesystem::path(d.LogFilePath).parent_path() / kSlotLogFileName;
+    if (m_slotLog.path() != path) m_slotLog.open(path);
+    if (!m_slotLog.write(slotRecord(m))) logWriteFailed(path.string());
+  }
 }
 
 }  // namespace harkola

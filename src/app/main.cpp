@@ -1,7 +1,7 @@
 // Harkola 5, the desktop program.
 //
 //   harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav] [--auto-log test|start]
-//           [--measure-slots N] [--propagation]
+//           [--measure-slots N] [--detector classic|sensitive] [--propagation]
 //
 // --measure-slots N runs the window on the system clock until N new slots have
 // begun, prints how late after its true boundary each new-slot sequence ran
@@ -14,6 +14,7 @@
 // analyser's only sound input, in place of the sound card. --auto-log switches automatic
 // logging on at start and presses Test or Start logging (demonstrations, measurements).
 // --propagation opens the propagation window at start.
+// --detector sensitive logs with the sensitive detector instead of the classic one.
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
@@ -30,10 +31,13 @@
 #include "app/frmSplash.h"
 #include "app/frmPrimary.h"
 #include "audio/ClassicDetector.h"
+#include "audio/SensitiveDetector.h"
 #include "audio/QtAudioCapture.h"
 #include "audio/WavFileSource.h"
 #include "audio/frmAnalyser.h"
 #include "clock/SystemTimeSource.h"
+#include "rig/MeterLevelDetector.h"
+#include "rig/RigChoice.h"
 #include "rig/SerialRigPort.h"
 #include "voice/ResfileSoundModule.h"
 
@@ -49,7 +53,24 @@ std::filesystem::path xdgDataFolder() {
 
 const char* const kUsage =
     "Usage: harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav] [--auto-log test|start]\n"
-    "               [--measure-slots N] [--propagation]\n";
+    "               [--measure-slots N] [--detector classic|sensitive] [--propagation]\n";
+
+// The sensitive detector keyed from the beacon table as it stands at each new slot (the
+// table is loaded after start-up and may be edited).
+class TableSensitiveDetector : public harkola::SensitiveDetector {
+ public:
+  explicit TableSensitiveDetector(const harkola::PublicDecs& d) : SensitiveDetector({}), d(d) {}
+  void beginSlot(const harkola::SlotRef& slot) override {
+    std::vector<std::string> calls;
+    for (int b = 1; b <= harkola::kBeaconCount; ++b) calls.push_back(d.BeaconTable[b][3]);
+    setCallsigns(calls);
+    setSMeterOffset(d.SMeterOffset);
+    SensitiveDetector::beginSlot(slot);
+  }
+
+ private:
+  const harkola::PublicDecs& d;
+};
 
 int usage(const char* why) {
   std::fprintf(stderr, "harkola: %s\n%s", why, kUsage);
@@ -69,6 +90,7 @@ int main(int argc, char** argv) {
   std::filesystem::path audioFile;
   QString autoLog;
   bool propagation = false;
+  bool sensitive = false;
   const QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     if (args[i] == "--xdg") {
@@ -85,6 +107,9 @@ int main(int argc, char** argv) {
       autoLog = args[++i];
     } else if (args[i] == "--propagation") {
       propagation = true;
+    } else if (args[i] == "--detector" && i + 1 < args.size() &&
+               (args[i + 1] == "classic" || args[i + 1] == "sensitive")) {
+      sensitive = args[++i] == "sensitive";
     } else if (args[i] == "--help" || args[i] == "-h") {
       std::printf("%s", kUsage);
       return 0;
@@ -114,14 +139,22 @@ int main(int argc, char** argv) {
   harkola::SystemTimeSource clock;
   harkola::ResfileSoundModule voice;
   harkola::ClassicDetector detector(shared);
+  TableSensitiveDetector sensitiveDetector(shared);
   harkola::SerialRig serialRig(shared, nullptr);
+  // The data folder is fixed by the main window's load; the choice reads it at each start.
+  harkola::RigChoice rigChoice(shared, serialRig.rig());
+  // Automatic logging's S level from the rig's S-meter, when Rig setup asks for it.
+  harkola::MeterLevelDetector meterDetector(detector, [&rigChoice] { return rigChoice.meterLevel(); });
   harkola::SoundCardInputs soundCards;
   harkola::PrimaryServices services;
   services.time = &clock;
   services.voice = &voice;
-  services.detector = &detector;
+  services.detector = &meterDetector;
+  services.sensitiveDetector = &sensitiveDetector;
+  services.startSensitive = sensitive;
   services.rig = &serialRig.rig();
   services.rigSetup = &serialRig.ctrl();
+  services.rigChoice = &rigChoice;
   services.dataFolder = dataFolder.string();
   std::vector<double> lateness;
   if (measureSlots > 0) {

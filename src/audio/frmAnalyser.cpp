@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QRadioButton>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -159,6 +160,25 @@ void frmAnalyser::buildControls() {
   live->addWidget(lblMorsePeak);
   outer->addLayout(live);
 
+  // Which detector hears the slots. The sensitive one does not use the noise filter, the
+  // morse discriminator or the listen time.
+  optClassic = new QRadioButton("Classic", this);
+  optClassic->setObjectName("optClassic");
+  optSensitive = new QRadioButton("Sensitive", this);
+  optSensitive->setObjectName("optSensitive");
+  optClassic->setChecked(true);
+  lblSensitiveResult = new QLabel(this);
+  lblSensitiveResult->setObjectName("lblSensitiveResult");
+  lblSensitiveResult->setToolTip("The sensitive detector's last slot: callsign, SNR of the 100 W dash, "
+                                 "dashes heard, tone from 800 Hz, start from the slot boundary");
+  auto* detectorRow = new QHBoxLayout;
+  detectorRow->addWidget(new QLabel("Detector:", this));
+  detectorRow->addWidget(optClassic);
+  detectorRow->addWidget(optSensitive);
+  detectorRow->addSpacing(12);
+  detectorRow->addWidget(lblSensitiveResult, 1);
+  outer->addLayout(detectorRow);
+
   // The four adjustments.
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(10);
@@ -218,6 +238,11 @@ void frmAnalyser::buildControls() {
   outer->addLayout(inputRow);
 
   // The settings follow every step of a drag as well as the final value.
+  connect(optSensitive, &QRadioButton::toggled, this, [this](bool sensitive) {
+    for (QSlider* s : {sldrNoise, sldrMorse, sldrListen}) s->setEnabled(!sensitive);
+    if (!sensitive) lblSensitiveResult->clear();
+    if (onDetectorChosen) onDetectorChosen(sensitive);
+  });
   connect(sldrNoise, &QSlider::valueChanged, this, [this](int v) { d.NoiseFilter = v; });
   connect(sldrMorse, &QSlider::valueChanged, this, [this](int v) {
     d.MorseThreshold = v;
@@ -417,5 +442,9 @@ void frmAnalyser::closeEvent(QCloseEvent* e) {
   tellLogging(AnalyserLogging::Closed);
   if (raiseMain) raiseMain();
 }
+
+void frmAnalyser::setSensitiveResult(const QString& text) { lblSensitiveResult->setText(text); }
+
+bool frmAnalyser::sensitiveChosen() const { return optSensitive->isChecked(); }
 
 }  // namespace harkola

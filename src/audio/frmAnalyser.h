@@ -23,6 +23,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QRadioButton;
 class QSlider;
 
 namespace harkola {
@@ -84,6 +85,11 @@ class frmAnalyser : public QWidget {
   std::function<void()> raiseMain;
   // What the buttons and the close box do to automatic logging (the clock's business).
   std::function<void(AnalyserLogging)> onLogging;
+  // The user chose the classic (false) or the sensitive (true) detector.
+  std::function<void(bool sensitive)> onDetectorChosen;
+  // The sensitive detector's line about the last slot it analysed.
+  void setSensitiveResult(const QString& text);
+  bool sensitiveChosen() const;
   // The detector that hears the slots (null: blocks are only drawn). Borrowed.
   SlotDetector* detector = nullptr;
   // The instant a block arrives (the main window's clock; the system clock by default).
@@ -111,6 +117,9 @@ class frmAnalyser : public QWidget {
   QLabel* lblMorsePeak = nullptr;
   QLabel* lblMorseSettingCaption = nullptr;  // "Discriminator:"
   QLabel* lblMorsePeakCaption = nullptr;     // "Signal number:"
+  QRadioButton* optClassic = nullptr;
+  QRadioButton* optSensitive = nullptr;
+  QLabel* lblSensitiveResult = nullptr;
   QLabel* lblListen = nullptr;
   QLabel* lblCountDown = nullptr;
   QLabel* lblAnalyser = nullptr;

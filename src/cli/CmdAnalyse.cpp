@@ -5,9 +5,12 @@
 
 #include "audio/FrameAnalysis.h"
 #include "audio/ReplaySession.h"
+#include "audio/SensitiveDetector.h"
 #include "audio/WavFile.h"
 #include "clock/BeaconSchedule.h"
+#include "clock/ClockCheck.h"
 #include "clock/HeardLog.h"
+#include "clock/SlotLog.h"
 #include "common/LocalTime.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
@@ -46,18 +49,43 @@ std::string traceLine(const SlotTrace& t) {
          ",\"logged\":" + (t.logged ? "true" : "false") + "}\n";
 }
 
+std::string jsonNumber(double v, const char* fmt) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, fmt, v);
+  return buf;
+}
+
+// One sensitive-detector slot as a trace line.
+std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged) {
+  std::string snrs = "[";
+  for (int i = 0; i < 4; ++i) {
+    if (i) snrs += ',';
+    snrs += m.dashSnrDb[i] ? jsonNumber(*m.dashSnrDb[i], "%.1f") : "null";
+  }
+  snrs += ']';
+  return "{\"slot_start\":" + jsonString(timestampText(m.slot.startLocal)) +
+         ",\"band\":" + std::to_string(bandMHz(m.slot.band)) + ",\"beacon\":" + std::to_string(m.slot.beacon) +
+         ",\"callsign\":" + jsonString(m.callsign) + ",\"heard\":" + (m.heard ? "true" : "false") +
+         ",\"logged\":" + (logged ? "true" : "false") + ",\"s_level\":" + std::to_string(m.sLevel) +
+         ",\"snr_db\":" + (m.dashSnrDb[0] ? jsonNumber(*m.dashSnrDb[0], "%.1f") : std::string("null")) +
+         ",\"dash_snr_db\":" + snrs + ",\"dashes\":" + std::to_string(m.dashes) +
+         ",\"tone_hz\":" + (m.heard ? jsonNumber(m.toneHz, "%.1f") : std::string("null")) +
+         ",\"offset_ms\":" + (m.heard ? jsonNumber(m.offsetMs, "%.0f") : std::string("null")) +
+         ",\"score\":" + jsonNumber(m.score, "%.1f") + "}\n";
+}
+
 }  // namespace
 
 int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
   const char* usage =
       "usage: harkola-cli analyse AUDIO.wav --start \"YYYY-MM-DD HH:MM:SS\" --band 14|18|21|24|28 "
       "[--noise-filter 14] [--morse-threshold 55] [--listen-seconds 8] [--smeter-offset 0] "
-      "[--log FILE] [--trace]\n";
+      "[--log FILE] [--trace] [--detector classic|sensitive] [--slot-log FILE]\n";
   ParsedArgs p;
   std::string error;
   if (!p.parse(args,
                {"--start", "--band", "--noise-filter", "--morse-threshold", "--listen-seconds",
-                "--smeter-offset", "--log"},
+                "--smeter-offset", "--log", "--detector", "--slot-log"},
                {"--trace"}, error)) {
     err << error << '\n' << usage;
     return 2;
@@ -100,6 +128,16 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
     }
   }
 
+  const std::string detectorName = p.value("--detector").value_or("classic");
+  if (detectorName != "classic" && detectorName != "sensitive") {
+    err << "--detector must be classic or sensitive.\n";
+    return 2;
+  }
+  const bool sensitive = detectorName == "sensitive";
+  if (p.value("--slot-log") && !sensitive) {
+    err << "--slot-log needs --detector sensitive.\n";
+    return 2;
+  }
   WavAudio audio;
   std::string warning;
   if (!readWav(p.positional()[0], audio, error, &warning)) {
@@ -124,7 +162,16 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
 
   VectorSampleSource source(toAnalyserFormat(audio));
   ReplaySession::TraceFn trace;
-  if (p.has("--trace")) trace = [&err](const SlotTrace& t) { err << traceLine(t); };
+  if (p.has("--trace") && !sensitive) trace = [&err](const SlotTrace& t) { err << traceLine(t); };
+  std::vector<std::string> calls;
+  for (int b = 1; b <= kBeaconCount; ++b) calls.push_back(d.BeaconTable[b][3]);
+  SensitiveDetector sensitiveDetector(calls);
+  sensitiveDetector.setSMeterOffset(s.SMeterOffset);
+  HeardLogFile slotLog;
+  if (const auto path = p.value("--slot-log"); path && !slotLog.open(*path)) {
+    err << "Cannot open the slot log " << *path << " for appending.\n";
+    return 1;
+  }
   long failed = 0;
   struct CheckedSink : HeardLogSink {
     HeardLogSink* next;
@@ -138,8 +185,22 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
   checked.next = sink;
   checked.failed = &failed;
 
-  ReplaySession session(d, s, source, &checked, trace);
+  ReplaySession session(d, s, source, &checked, trace, sensitive ? &sensitiveDetector : nullptr);
   session.run();
+  if (sensitive) {
+    ClockCheck check;
+    long slotLogFailed = 0;
+    for (const SlotMeasurement& m : sensitiveDetector.takeMeasurements()) {
+      if (m.heard) check.add(m.offsetMs);
+      if (slotLog.isOpen() && !slotLog.write(slotRecord(m))) ++slotLogFailed;
+      if (p.has("--trace")) err << sensitiveTraceLine(m, m.heard && failed == 0);
+    }
+    err << check.text() << '\n';
+    if (slotLogFailed > 0) {
+      err << slotLogFailed << " slot-log record(s) could not be written.\n";
+      return 1;
+    }
+  }
   if (failed > 0) {
     err << failed << " heard-log record(s) could not be written"
         << (p.value("--log") ? " to " + *p.value("--log") : std::string()) << ".\n";

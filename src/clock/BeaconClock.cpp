@@ -118,6 +118,12 @@ void BeaconClock::setAnalyserLogging(AnalyserLogging mode) {
 
 void BeaconClock::heardTest() {
   const SlotDecision decision = m_detector ? m_detector->decide(m_lastTickAt) : SlotDecision{};
+  if (decision.late) {
+    lateDecision(decision);
+    SignalPresent = false;
+    latchOpen = true;
+    return;
+  }
   if (Listening && decision.heard) {
     SignalPresent = true;
     if (latchOpen) SLevel = static_cast<std::int16_t>(decision.sLevel);
@@ -127,6 +133,23 @@ void BeaconClock::heardTest() {
     SignalPresent = false;
     latchOpen = true;
   }
+}
+
+// A decision about an earlier slot (the sensitive detector answers after the slot's
+// last dash, in the first seconds of the next slot): its record and its session-graph
+// bar belong to that slot, written once, never in test mode. The running slot's own
+// record state (SlotLogged, the S buttons) is not touched.
+void BeaconClock::lateDecision(const SlotDecision& decision) {
+  if (!decision.heard || m_mode != LogMode::Auto || m_testMode) return;
+  if (m_lateWritten && *m_lateWritten == decision.slot.start) return;
+  m_lateWritten = decision.slot.start;
+  const int s = std::clamp(decision.sLevel, 1, 9);
+  const std::string record =
+      heardRecord(decision.slot.startLocal, decision.slot.band, callsign(decision.slot.beacon), s);
+  const bool written = m_sink && m_sink->write(record);
+  if (!written && m_hooks) m_hooks->logWriteFailed(d.LogFilePath);
+  if (decision.slot.band == SelectedBand) graph.setLevel(decision.slot.beacon - 1, s);
+  lastLateSLevel = s;
 }
 
 void BeaconClock::listeningWindow() {

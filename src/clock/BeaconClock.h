@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "common/PublicDecs.h"
@@ -139,6 +140,7 @@ class BeaconClock {
   SessionGraph graph;
   FollowGraph followGraph;
   int lastSLevel = 0;  // of the log action in this slot
+  int lastLateSLevel = 0;  // of the last record written from a late decision
   int keyLogFlag = 0;  // 1 after a log action in this slot
 
   // Text helpers for the displays.
@@ -150,12 +152,14 @@ class BeaconClock {
   void newSlotSequence();
   SlotRef currentSlot() const;
   void heardTest();
+  void lateDecision(const SlotDecision& decision);
   void listeningWindow();
 
   PublicDecs& d;
   HeardLogSink* m_sink;
   ClockHooks* m_hooks;
   SlotDetector* m_detector = nullptr;
+  std::optional<SysTime> m_lateWritten;  // the slot whose late record was written
   LogMode m_mode = LogMode::Off;
   bool m_testMode = false;
   SysTime m_lastTickAt{};  // a new slot leaves SlotLogged true: nothing is written

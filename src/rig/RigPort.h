@@ -10,9 +10,18 @@
 
 namespace harkola {
 
+// What kind of fault a port error is, for advice that fits it.
+enum class PortFault {
+  Other,
+  NoDevice,      // the device does not exist
+  Busy,          // another program has it open (or locked)
+  NoPermission,  // the user may not open it (not in the dialout group)
+};
+
 struct PortError {
   int number = 0;           // the platform's error number
   std::string description;  // its text
+  PortFault kind = PortFault::Other;
 };
 
 struct PortSettings {

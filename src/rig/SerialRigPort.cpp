@@ -1,5 +1,6 @@
 #include "rig/SerialRigPort.h"
 
+#include "rig/RigLinkSettings.h"
 #include "rig/SerialDevices.h"
 
 namespace harkola {
@@ -32,6 +33,19 @@ QSerialPort::FlowControl flowOf(FlowControl f) {
 bool isFatal(QSerialPort::SerialPortError e) {
   return e == QSerialPort::ResourceError || e == QSerialPort::WriteError ||
          e == QSerialPort::ReadError;
+}
+
+// Qt reports a missing device as DeviceNotFoundError, and a device that is locked or
+// busy as well as one the user may not open as PermissionError; the text tells them
+// apart ("Permission error while locking the device", "Device or resource busy").
+PortFault faultOf(QSerialPort::SerialPortError e, const QString& text) {
+  if (e == QSerialPort::DeviceNotFoundError) return PortFault::NoDevice;
+  if (e == QSerialPort::PermissionError) {
+    if (text.contains("lock", Qt::CaseInsensitive) || text.contains("busy", Qt::CaseInsensitive))
+      return PortFault::Busy;
+    return PortFault::NoPermission;
+  }
+  return PortFault::Other;
 }
 
 }  // namespace
@@ -70,13 +84,15 @@ bool SerialRigPort::open(const PortSettings& s, PortError& error) {
   const std::string device = resolve_ ? resolve_(s.portNumber) : serialDevicePath(s.portNumber);
   if (device.empty()) {
     error = PortError{static_cast<int>(QSerialPort::DeviceNotFoundError),
-                      "There is no serial port " + s.portNumber};
+                      "There is no serial port " + s.portNumber, PortFault::NoDevice};
     return false;
   }
   port_.setPortName(QString::fromStdString(device));
   port_.clearError();
   if (!port_.open(QIODevice::WriteOnly)) {
+    const PortFault kind = faultOf(port_.error(), port_.errorString());
     error = takeError(port_.error(), port_.errorString());
+    error.kind = kind;
     error.description = device + ": " + error.description;
     port_.clearError();
     return false;
@@ -129,6 +145,13 @@ void SerialRigPort::close() {
 }
 
 SerialRig::SerialRig(PublicDecs& d, QWidget* dialogParent)
-    : ctrl_(d, port_, dialogNotifierFor(dialogParent)), rig_(d, ctrl_) {}
+    : ctrl_(d, port_, dialogNotifierFor(dialogParent)), rig_(d, ctrl_) {
+  // The device chosen in Rig setup (RigLink.dat, read at every opening so a change
+  // there counts at once), else the usual rule.
+  port_.setDeviceResolver([&d](const std::string& number) {
+    const std::string chosen = loadRigLinkSettings(d.DataFolder).deviceFor(number);
+    return chosen.empty() ? serialDevicePath(number) : chosen;
+  });
+}
 
 }  // namespace harkola

@@ -39,6 +39,8 @@ class SerialRigPort : public QObject, public RigPort {
 
   // The device the last open used.
   QString deviceName() const { return port_.portName(); }
+  // The port itself, for watching its signals (modem lines, errors); not for driving it.
+  const QSerialPort& device() const { return port_; }
 
  private:
   void onError(QSerialPort::SerialPortError e);

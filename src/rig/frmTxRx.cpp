@@ -15,6 +15,8 @@
 #include "ui/UserDialogs.h"
 #include "rig/RigCommands.h"
 #include "rig/RigData.h"
+#include "rig/RigLinkPanel.h"
+#include "rig/RigLinkSettings.h"
 
 namespace harkola {
 
@@ -75,6 +77,9 @@ frmTxRx::frmTxRx(PublicDecs& d, RigCtrl& rig, RigDefaultWriter writeDefault, QWi
   auto* left = new QVBoxLayout;
   left->addWidget(lblPortSetup);
   left->addLayout(portGrid);
+  left->addSpacing(8);
+  linkPanel = new RigLinkPanel(systemSerialPorts(), this);
+  left->addWidget(linkPanel);
   left->addSpacing(12);
   auto* makerRow = new QHBoxLayout;
   makerRow->addWidget(lblStrings, 0, Qt::AlignTop);
@@ -85,7 +90,7 @@ frmTxRx::frmTxRx(PublicDecs& d, RigCtrl& rig, RigDefaultWriter writeDefault, QWi
   auto* hint = new QLabel(
       "Double click a label or a code to change it.  Kenwood codes are sent as written; "
       "Icom and Yaesu codes are pairs of hexadecimal digits, one byte each.\n\n"
-      "Rig control stays off until every line has been tested with the rig.",
+      "Over the serial port, rig control stays off until every line has been tested with the rig.",
       this);
   hint->setWordWrap(true);
   hint->setMaximumWidth(430);
@@ -177,6 +182,7 @@ bool frmTxRx::load() {
   setWindowTitle(qs(d_.TitleText + "  Rig Control"));
   d_.RigTested = false;
   d_.RigStartPending = false;
+  linkPanel->showSettings(loadRigLinkSettings(d_.DataFolder));
   return showData();
 }
 
@@ -247,7 +253,8 @@ void frmTxRx::editCode(int line, bool fromLabelEdit) {
   if (line < 1 || line > kLines) return;
   const int row = line + 6;
   dialogs().beep();
-  const auto answer = dialogs().input(this, "Enter new control code", qs(d_.TitleText), kLeaveBlank);
+  const auto answer =
+      dialogs().input(this, "Enter new control code" + lineDetail(line), qs(d_.TitleText), kLeaveBlank);
   if (!answer || answer->isEmpty()) return;
   if (*answer == kLeaveBlank) {
     d_.RigTable[row][1].clear();
@@ -268,7 +275,8 @@ void frmTxRx::editLabel(int line, bool fromCodeEdit) {
   if (line < 1 || line > kLines) return;
   const int row = line + 6;
   dialogs().beep();
-  const auto answer = dialogs().input(this, "Enter new control code label", qs(d_.TitleText), kLeaveBlank);
+  const auto answer =
+      dialogs().input(this, "Enter new control code label" + lineDetail(line), qs(d_.TitleText), kLeaveBlank);
   if (!answer || answer->isEmpty()) return;
   if (*answer == kLeaveBlank) {
     d_.RigTable[row][0].clear();
@@ -279,6 +287,14 @@ void frmTxRx::editLabel(int line, bool fromCodeEdit) {
   d_.RigTable[row][0] = answer->toStdString();
   lblRig[line]->setText(*answer);
   if (!fromCodeEdit) editCode(line, true);
+}
+
+// Which line is being edited and what it holds now, below the prompt.
+QString frmTxRx::lineDetail(int line) const {
+  const auto& row = d_.RigTable[line + 6];
+  const QString label = row[0].empty() ? QString("(no label)") : "\"" + qs(row[0]) + "\"";
+  const QString code = row[1].empty() ? QString("(blank)") : qs(row[1]);
+  return QString("\n\nLine %1 of 14, %2, code now: %3").arg(line).arg(label, code);
 }
 
 bool frmTxRx::eventFilter(QObject* watched, QEvent* event) {
@@ -340,7 +356,9 @@ void frmTxRx::done(int result) {
     QDialog::done(QDialog::Rejected);
     return;
   }
-  if (!d_.RigTested &&
+  // The test is of the serial command codes: with rigctld chosen it is no condition.
+  const bool serialLink = linkPanel->settings().kind == RigLinkKind::Serial;
+  if (!d_.RigTested && serialLink &&
       ask("You have not tested all of your settings, rig control will not work until you do.  Continue to quit?",
           NoticeIcon::Question, NoticeButtons::YesNo) != Answer::Yes)
     return;
@@ -351,6 +369,11 @@ void frmTxRx::done(int result) {
   } else {
     ask("The file RigData.dat could not be written in " + d_.DataFolder +
             ".  Your settings are kept for this session only.",
+        NoticeIcon::Critical, NoticeButtons::Ok);
+  }
+  if (!saveRigLinkSettings(d_.DataFolder, linkPanel->settings())) {
+    ask("The file RigLink.dat could not be written in " + d_.DataFolder +
+            ".  The rig link and port devices stay as they were.",
         NoticeIcon::Critical, NoticeButtons::Ok);
   }
   rig_.CloseRigPort();

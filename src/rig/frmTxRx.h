@@ -8,7 +8,8 @@
 //
 // Use: construct, connect corruptDataFile, call load(); when it returns true, exec().
 // Opening withdraws the test flag; every closing asks when untested, saves RigData.dat
-// once, closes the port and, after a completed test, sets RigStartPending.
+// (and RigLink.dat) once, closes the port and, after a completed test, sets
+// RigStartPending.
 
 #include <QDialog>
 #include <array>
@@ -24,6 +25,8 @@ class QListWidget;
 class QPushButton;
 
 namespace harkola {
+
+class RigLinkPanel;
 
 // Writes the built-in rig data of a maker (121..123) into a folder and returns the
 // notice to show (normally WriteDefaultRigData).
@@ -59,6 +62,9 @@ class frmTxRx : public QDialog {
   QPushButton* cmdDefault = nullptr;
   QPushButton* cmdSave = nullptr;
   QPushButton* cmdTest = nullptr;
+  // How the rig is reached (devices of ports 1..4, serial or rigctld), kept in
+  // RigLink.dat beside RigData.dat and saved with it.
+  RigLinkPanel* linkPanel = nullptr;
 
  signals:
   // The rig data file is corrupt; the owner ends the program.
@@ -73,6 +79,7 @@ class frmTxRx : public QDialog {
   void portSetClicked(int list, const QString& text);
   void makerClicked(const QString& text);
   void paintCode(int line, const QColor& colour);
+  QString lineDetail(int line) const;
   Answer ask(const std::string& text, NoticeIcon icon, NoticeButtons buttons,
              const std::string& title = kAppTitle);
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "app/frmPrimary.h"
@@ -33,6 +34,7 @@ class PrimaryFixture : public ::testing::Test {
     s.soundCardTest = [sound] { return sound; };
     s.showClosingWindow = s.startTicker = false;
     s.capture = &recording;  // automatic logging needs a sound input
+    if (adjustServices) adjustServices(s);
     win = std::make_unique<frmPrimary>(d, s);
     const bool loaded = win->load();
     if (loaded) win->activate();
@@ -63,6 +65,8 @@ class PrimaryFixture : public ::testing::Test {
   ScriptedDialogs dialogs;
   TestDevices devices{d};
   WavFileInputs recording{std::vector<std::int16_t>(kSampleRate), "recording"};
+  // Changes the services before the window is built (a test's own devices).
+  std::function<void(PrimaryServices&)> adjustServices;
   std::unique_ptr<frmPrimary> win;
 };
 

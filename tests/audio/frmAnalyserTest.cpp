@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 
 #include "audio/ClassicDetector.h"
@@ -129,6 +130,29 @@ TEST_F(Analyser, EveryLoadStartsStoppedWithTheDefaultSettingsThenLogs) {
   EXPECT_FALSE(win->lblMorsePeakCaption->isHidden());
   win->cmdTestButton_Click();  // disabled outside Stopped: nothing changes
   EXPECT_EQ(win->lblAnalyser->text(), "Logging");
+}
+
+// Classic is the default; Sensitive switches the detector and greys out the sliders
+// only the classic detector uses (the S-meter calibration stays).
+TEST_F(Analyser, DetectorChoiceSwitchesAndDisablesTheClassicSliders) {
+  ASSERT_TRUE(win->load());
+  auto* classic = win->findChild<QRadioButton*>("optClassic");
+  auto* sensitive = win->findChild<QRadioButton*>("optSensitive");
+  ASSERT_TRUE(classic && sensitive);
+  EXPECT_TRUE(classic->isChecked());
+  EXPECT_EQ(sensitive->text(), "Sensitive");
+  std::vector<bool> chosen;
+  win->onDetectorChosen = [&](bool s) { chosen.push_back(s); };
+  sensitive->click();
+  for (const char* name : {"sldrNoise", "sldrMorse", "sldrListen"})
+    EXPECT_FALSE(win->findChild<QSlider*>(name)->isEnabled()) << name;
+  EXPECT_TRUE(win->findChild<QSlider*>("sldrSmeter")->isEnabled());
+  win->setSensitiveResult("VK6RBP  -17.5 dB  3 dashes  +42 Hz  +310 ms");
+  EXPECT_EQ(win->findChild<QLabel*>("lblSensitiveResult")->text(), "VK6RBP  -17.5 dB  3 dashes  +42 Hz  +310 ms");
+  classic->click();
+  EXPECT_TRUE(win->findChild<QSlider*>("sldrNoise")->isEnabled());
+  EXPECT_TRUE(win->findChild<QLabel*>("lblSensitiveResult")->text().isEmpty());
+  EXPECT_EQ(chosen, (std::vector<bool>{true, false}));
 }
 
 TEST_F(Analyser, TestModeDrawsTheToneRedWithTheLevelLineAndStopTakesBothAway) {

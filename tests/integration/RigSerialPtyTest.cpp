@@ -144,5 +144,53 @@ TEST_F(RigOverPty, AnRtsLineThatCannotBeRaisedIsAPortError) {
   EXPECT_EQ(readFar(1), "");
 }
 
+// The modem lines: DTR is never set or cleared, and RTS is touched only for the flow
+// control kinds that raise it. A pty refuses every modem-line call with an
+// UnsupportedOperationError, so any call at all shows up here as that error.
+TEST_F(RigOverPty, ModemLinesAreLeftAloneExceptRtsForTheRtsKinds) {
+  int dtrChanges = 0, rtsChanges = 0, lineCalls = 0;
+  QObject::connect(&port.device(), &QSerialPort::dataTerminalReadyChanged, [&](bool) { ++dtrChanges; });
+  QObject::connect(&port.device(), &QSerialPort::requestToSendChanged, [&](bool) { ++rtsChanges; });
+  QObject::connect(&port.device(), &QSerialPort::errorOccurred, [&](QSerialPort::SerialPortError e) {
+    if (e == QSerialPort::UnsupportedOperationError) ++lineCalls;
+  });
+  useMaker(kRigKenwood, 15);
+  for (const char* handshake : {"None", "Xon/Xoff", "RTS"}) {
+    d.RigTable[kRigRowHandshake][1] = handshake;
+    rig.SendSessionStartCommands();
+    rig.SendSessionFinishCommands();
+    EXPECT_FALSE(d.RigPortError) << handshake;
+    EXPECT_EQ(lineCalls, 0) << handshake;
+  }
+  // Three start and finish sequences of 35 bytes each all arrived.
+  EXPECT_EQ(readFar(210).size(), 210u);
+  d.RigTable[kRigRowHandshake][1] = "RTSXOnXOff";
+  rig.SendBandCommand();
+  // Qt reads the lines before it sets RTS: both ioctls are refused by the pty, and the
+  // failure names the RTS line (AnRtsLineThatCannotBeRaisedIsAPortError).
+  EXPECT_GT(lineCalls, 0) << "RTS raised for RTSXOnXOff";
+  EXPECT_EQ(dtrChanges, 0);
+  EXPECT_EQ(rtsChanges, 0);
+}
+
+// A device that does not exist and one another program holds are told apart, so the
+// window can give the advice that fits.
+TEST_F(RigOverPty, MissingAndBusyDevicesAreToldApart) {
+  PortSettings s;
+  s.portNumber = "1";
+  s.line = parseLineSettings("9600,N,8,1");
+  PortError e;
+  ASSERT_TRUE(port.open(s, e)) << e.description;
+  SerialRigPort other;
+  const std::string rigEnd = dir_.filePath("ttyRig").toStdString();
+  other.setDeviceResolver([rigEnd](const std::string&) { return rigEnd; });
+  EXPECT_FALSE(other.open(s, e));
+  EXPECT_EQ(e.kind, PortFault::Busy) << e.description;
+  other.setDeviceResolver([this](const std::string&) { return dir_.filePath("ttyNone").toStdString(); });
+  EXPECT_FALSE(other.open(s, e));
+  EXPECT_EQ(e.kind, PortFault::NoDevice) << e.description;
+  port.close();
+}
+
 }  // namespace
 }  // namespace harkola

@@ -156,5 +156,31 @@ TEST_F(SerialRigSession, BadStoredSettingsAreReported) {
   EXPECT_NE(notices[0].text.find("Invalid settings"), std::string::npos);
 }
 
+// The hint under a port error fits the fault: a missing device, a busy one and one the
+// user may not open each get their own advice.
+struct AdviceCase {
+  const char* name;
+  PortFault kind;
+  const char* hint;
+};
+class PortAdvice : public ::testing::TestWithParam<AdviceCase> {};
+TEST_P(PortAdvice, FitsTheFault) {
+  const Notice n = RigCtrl::portErrorNotice("Harkola 5 ", PortError{1, "/dev/ttyS2: No such file or directory",
+                                                                  GetParam().kind}, false);
+  const std::string lastParagraph = n.text.substr(n.text.rfind("\n\n") + 2);
+  EXPECT_EQ(lastParagraph.rfind(GetParam().hint, 0), 0u) << lastParagraph;
+  EXPECT_EQ(n.icon, NoticeIcon::Critical);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PortAdvice,
+    ::testing::Values(AdviceCase{"NoDevice", PortFault::NoDevice, "Hint - There is no such device."},
+                      AdviceCase{"Busy", PortFault::Busy, "Hint - Another program is using the serial port"},
+                      AdviceCase{"NoPermission", PortFault::NoPermission,
+                                 "Hint - You may not use this device: add yourself to the dialout group"},
+                      AdviceCase{"Other", PortFault::Other,
+                                 "Hint - Check there is no other program using the serial port and that the "
+                                 "settings you have used are correct"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace harkola

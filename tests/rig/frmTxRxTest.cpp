@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -11,6 +16,8 @@
 #include <functional>
 
 #include "RigTestSupport.h"
+#include "rig/RigLinkPanel.h"
+#include "rig/RigLinkSettings.h"
 #include "rig/SerialRigPort.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
@@ -154,7 +161,7 @@ TEST_P(EditLine, FollowsTheAnswers) {
                 Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(target, &e);
   Texts prompts;
-  for (const auto& s : dialogs.inputPrompts) prompts.push_back(s.toStdString());
+  for (const auto& s : dialogs.inputPrompts) prompts.push_back(s.section('\n', 0, 0).toStdString());
   EXPECT_EQ(prompts, c.prompts);
   EXPECT_EQ(dialogs.beeps, static_cast<int>(c.prompts.size()));
   EXPECT_EQ(d.RigTable[7][0], c.label);
@@ -231,6 +238,54 @@ TEST_F(RigSetupWindow, ACompletedTestIsSavedAndStartsRigControlNext) {
   EXPECT_EQ(dialogs.texts(), Texts{kUpdated});
   EXPECT_EQ(lastLine(), "\"\",\"True\"\r\n");
   EXPECT_TRUE(d.RigStartPending);
+}
+
+// Editing a code says which line it is and what it holds now.
+TEST_F(RigSetupWindow, EditPromptsShowTheLineAndItsCurrentCode) {
+  open();
+  dialogs.inputs = {std::nullopt};
+  w->editCode(1);
+  dialogs.inputs = {std::nullopt};
+  w->editLabel(4);
+  ASSERT_EQ(dialogs.inputPrompts.size(), 2u);
+  EXPECT_EQ(dialogs.inputPrompts[0], "Enter new control code\n\nLine 1 of 14, \"CW mode\", code now: MD3;");
+  EXPECT_EQ(dialogs.inputPrompts[1], "Enter new control code label\n\nLine 4 of 14, (no label), code now: (blank)");
+}
+
+// The link and the port devices live in RigLink.dat: a folder without it shows the
+// serial link and automatic devices; what is chosen comes back, and RigData.dat keeps
+// its 22 lines.
+TEST_F(RigSetupWindow, LinkAndDevicesAreKeptBesideTheRigFile) {
+  open();
+  EXPECT_TRUE(w->findChild<QRadioButton*>("optLinkSerial")->isChecked());
+  EXPECT_FALSE(w->findChild<QLineEdit*>("txtRigctldHost")->isEnabled());
+  EXPECT_EQ(w->findChild<QLineEdit*>("txtRigctldHost")->text(), "localhost");
+  EXPECT_EQ(w->findChild<QSpinBox*>("txtRigctldPort")->value(), 4532);
+  auto* port2 = w->findChild<QComboBox*>("cboPortDevice_2");
+  ASSERT_TRUE(port2);
+  EXPECT_EQ(port2->currentText(), "Automatic");
+
+  w->findChild<QRadioButton*>("optLinkRigctld")->setChecked(true);
+  EXPECT_TRUE(w->findChild<QLineEdit*>("txtRigctldHost")->isEnabled());
+  w->findChild<QLineEdit*>("txtRigctldHost")->setText("shack-pi");
+  w->findChild<QSpinBox*>("txtRigctldPort")->setValue(4533);
+  w->findChild<QCheckBox*>("chkSMeter")->setChecked(true);
+  port2->setEditText("ttyUSB5");
+  w->close();
+
+  const RigLinkSettings saved = loadRigLinkSettings(d.DataFolder);
+  EXPECT_EQ(saved.kind, RigLinkKind::Rigctld);
+  EXPECT_EQ(saved.host, "shack-pi");
+  EXPECT_EQ(saved.port, 4533);
+  EXPECT_TRUE(saved.sLevelFromMeter);
+  EXPECT_EQ(saved.devices, (std::array<std::string, 4>{"", "/dev/ttyUSB5", "", ""}));
+  const std::string rigFile = fileText();
+  EXPECT_EQ(std::count(rigFile.begin(), rigFile.end(), '\n'), 22);
+
+  open();
+  EXPECT_TRUE(w->findChild<QRadioButton*>("optLinkRigctld")->isChecked());
+  EXPECT_EQ(w->findChild<QComboBox*>("cboPortDevice_2")->currentText(), "/dev/ttyUSB5");
+  EXPECT_EQ(w->linkPanel->settings(), saved);
 }
 
 }  // namespace

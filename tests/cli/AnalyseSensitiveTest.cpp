@@ -1,0 +1,73 @@
+// harkola-cli analyse --detector sensitive: a recording of three slots replayed through
+// the sensitive detector writes the heard records late but for their own slots, the
+// slot log, the trace, and the clock check.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "BeaconAudio.h"
+#include "audio/WavFile.h"
+#include "clock/SlotLog.h"
+#include "cli/Commands.h"
+#include "support/TempFolder.h"
+
+namespace harkola {
+namespace {
+
+TEST(AnalyseSensitive, RecordsSlotLogTraceAndClockCheck) {
+  test::TempFolder tmp{"harkola-sensitive"};
+  const std::vector<std::string> calls = testaudio::shippedCallsigns();
+  // From 08:00:00 on 14 MHz: beacons 1, 2, 3, then an empty slot; each starts keying
+  // 250 ms after its boundary (a PC clock a quarter second fast).
+  WavAudio wav;
+  for (int slot = 0; slot < 4; ++slot) {
+    testaudio::Scene s;
+    s.seed = 30 + slot;
+    if (slot < 3) s.beacon = testaudio::Beacon{calls[slot], -8.0, 780.0 + 20 * slot, 0.25};
+    const auto part = testaudio::render(s, 0.0, 10.0);
+    wav.samples.insert(wav.samples.end(), part.begin(), part.end());
+  }
+  std::string error;
+  ASSERT_TRUE(writeWav(tmp / "rec.wav", wav, error)) << error;
+
+  std::ostringstream out, err;
+  const int rc = cli::runAnalyse({(tmp / "rec.wav").string(), "--start", "2026-12-07 08:00:00", "--band", "14",
+                                  "--detector", "sensitive", "--slot-log", (tmp / "slots.csv").string(), "--trace"},
+                                 out, err);
+  ASSERT_EQ(rc, 0) << err.str();
+  // Beacon 1's slot lacks the audio before its boundary: not analysed. Beacons 2 and 3
+  // are logged with their own slots' date and hour.
+  const std::string records = out.str();
+  EXPECT_EQ(records.find(calls[0]), std::string::npos);
+  EXPECT_NE(records.find("\"07-Dec-26\",\"8\",\"14\",\"" + calls[1] + "\""), std::string::npos) << records;
+  EXPECT_NE(records.find("\"07-Dec-26\",\"8\",\"14\",\"" + calls[2] + "\""), std::string::npos) << records;
+
+  std::ifstream in(tmp / "slots.csv", std::ios::binary);
+  std::stringstream slotText;
+  slotText << in.rdbuf();
+  const SlotLogContents log = readSlotLog(slotText.str());
+  EXPECT_TRUE(log.badLines.empty());
+  ASSERT_GE(log.records.size(), 2u);
+  EXPECT_EQ(log.records[0].callsign, calls[1]);
+  EXPECT_TRUE(log.records[0].heard);
+  EXPECT_NEAR(log.records[0].offsetMs, 250.0, 20.0);
+  EXPECT_EQ(log.records[1].callsign, calls[2]);
+
+  const std::string trace = err.str();
+  EXPECT_NE(trace.find("\"callsign\":\"" + calls[1] + "\",\"heard\":true,\"logged\":true"), std::string::npos)
+      << trace;
+  EXPECT_NE(trace.find("\"dash_snr_db\":["), std::string::npos);
+  EXPECT_NE(trace.find("Beacons: PC clock 0.25 s fast"), std::string::npos) << trace;
+}
+
+TEST(AnalyseSensitive, BadDetectorNameIsRefused) {
+  std::ostringstream out, err;
+  EXPECT_EQ(cli::runAnalyse({"x.wav", "--start", "2026-12-07 08:00:00", "--band", "14", "--detector", "clever"},
+                            out, err),
+            2);
+  EXPECT_NE(err.str().find("--detector must be classic or sensitive"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace harkola

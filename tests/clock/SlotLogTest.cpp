@@ -1,0 +1,166 @@
+// The slot log's record text and its reader.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "clock/HeardLog.h"
+#include "clock/SlotLog.h"
+
+namespace harkola {
+namespace {
+
+SlotMeasurement heardOne() {
+  SlotMeasurement m;
+  EXPECT_TRUE(parseIsoUtc("2026-12-07T08:00:10Z", m.slot.start));
+  m.slot.band = 0;
+  m.slot.beacon = 2;
+  m.callsign = "4U1UN";
+  m.heard = true;
+  m.dashes = 2;
+  m.dashSnrDb = {-17.46, -27.04, std::nullopt, std::nullopt};
+  m.toneHz = 842.4;
+  m.offsetMs = -310.6;
+  m.score = 12.34;
+  m.sLevel = 4;
+  return m;
+}
+
+TEST(SlotLog, RecordText) {
+  SlotMeasurement m = heardOne();
+  EXPECT_EQ(slotRecord(m),
+            "\"2026-12-07T08:00:10Z\",\"14\",\"2\",\"4U1UN\",\"1\",\"2\",\"-17.5\",\"-27.0\",\"\",\"\",\"842\","
+            "\"-311\",\"12.3\",\"4\"\r\n");
+  // Not heard: no dash figures, no tone or offset, S level 0; the score stays.
+  SlotMeasurement n;
+  n.slot = m.slot;
+  n.slot.band = 4;
+  n.slot.beacon = 18;
+  n.callsign = "CS3B";
+  n.toneHz = 700.0;
+  n.offsetMs = 900.0;
+  n.score = 3.04;
+  EXPECT_EQ(slotRecord(n),
+            "\"2026-12-07T08:00:10Z\",\"28\",\"18\",\"CS3B\",\"0\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"3.0\",\"0\"\r\n");
+}
+
+TEST(SlotLog, ReaderRoundTripsAndReportsBadLines) {
+  const SlotMeasurement m = heardOne();
+  std::string text = slotRecord(m);
+  text += "garbage\r\n";
+  text += "\"2026-13-07T08:00:10Z\",\"14\",\"2\",\"X\",\"1\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"1.0\",\"1\"\r\n";  // month 13
+  text += "\"2026-12-07T08:00:20Z\",\"15\",\"2\",\"X\",\"1\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"1.0\",\"1\"\r\n";  // no band 15
+  text += "\r\n";
+  text += slotRecord(m);
+  const SlotLogContents c = readSlotLog(text);
+  ASSERT_EQ(c.records.size(), 2u);
+  EXPECT_EQ(c.badLines, (std::vector<int>{2, 3, 4}));
+  const SlotMeasurement& r = c.records[0];
+  EXPECT_EQ(r.slot.start, m.slot.start);
+  EXPECT_EQ(r.slot.band, 0);
+  EXPECT_EQ(r.slot.beacon, 2);
+  EXPECT_EQ(r.callsign, "4U1UN");
+  EXPECT_TRUE(r.heard);
+  EXPECT_EQ(r.dashes, 2);
+  EXPECT_DOUBLE_EQ(*r.dashSnrDb[0], -17.5);
+  EXPECT_FALSE(r.dashSnrDb[2]);
+  EXPECT_DOUBLE_EQ(r.toneHz, 842.0);
+  EXPECT_DOUBLE_EQ(r.offsetMs, -311.0);
+  EXPECT_EQ(r.sLevel, 4);
+}
+
+TEST(SlotLog, IsoTimes) {
+  SysTime t;
+  EXPECT_TRUE(parseIsoUtc("2024-02-29T23:59:59Z", t));
+  EXPECT_EQ(isoUtc(t), "2024-02-29T23:59:59Z");
+  EXPECT_EQ(isoUtc(t + std::chrono::milliseconds(999)), "2024-02-29T23:59:59Z");  // whole seconds
+  for (const char* bad : {"2023-02-29T00:00:00Z", "2024-02-29 23:59:59Z", "2024-02-29T23:59:59", "2024-02-29T24:00:00Z",
+                          "2024-02-29T23:59:59Zx", ""})
+    EXPECT_FALSE(parseIsoUtc(bad, t)) << bad;
+}
+
+// Records go through the heard log's file writer: appended, flushed, CR LF kept.
+TEST(SlotLog, WrittenThroughTheRecordFile) {
+  const auto dir = std::filesystem::temp_directory_path() / "harkola-slotlog-test";
+  std::filesystem::create_directories(dir);
+  const auto path = dir / kSlotLogFileName;
+  std::filesystem::remove(path);
+  {
+    HeardLogFile f;
+    ASSERT_TRUE(f.open(path));
+    ASSERT_TRUE(f.write(slotRecord(heardOne())));
+    ASSERT_TRUE(f.write(slotRecord(heardOne())));
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  EXPECT_EQ(ss.str(), slotRecord(heardOne()) + slotRecord(heardOne()));
+  EXPECT_EQ(readSlotLog(ss.str()).records.size(), 2u);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace harkola
+
+#include "clock/ClockCheck.h"
+
+namespace harkola {
+namespace {
+
+struct ClockCase {
+  const char* name;
+  std::vector<double> offsetsMs;
+  double latencyMs;
+  const char* text;
+};
+
+class ClockCheckText : public ::testing::TestWithParam<ClockCase> {};
+
+TEST_P(ClockCheckText, MedianOfTheLastTwentyHeardSlots) {
+  ClockCheck c;
+  for (double o : GetParam().offsetsMs) c.add(o);
+  EXPECT_EQ(c.text(GetParam().latencyMs), GetParam().text);
+}
+
+std::vector<double> manyThenRecent() {
+  std::vector<double> v(30, -900.0);               // old slots, pushed out
+  for (int i = 0; i < 20; ++i) v.push_back(i < 11 ? 350.0 : 5000.0);  // one wild slot cannot move it
+  return v;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ClockCheck, ClockCheckText,
+    ::testing::Values(ClockCase{"none_yet", {}, 0.0, "Beacons: no slot heard yet"},
+                      ClockCase{"fast", {340.0, 350.0, 9000.0}, 0.0, "Beacons: PC clock 0.35 s fast, 3 slots"},
+                      ClockCase{"slow_even_count", {-200.0, -300.0}, 0.0, "Beacons: PC clock 0.25 s slow, 2 slots"},
+                      ClockCase{"latency_taken_off", {120.0}, 118.0, "Beacons: PC clock on time, 1 slot"},
+                      ClockCase{"last_twenty_only", manyThenRecent(), 0.0, "Beacons: PC clock 0.35 s fast, 20 slots"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace harkola
+
+namespace harkola {
+namespace {
+
+TEST(SlotLog, ResultLine) {
+  SlotMeasurement m;
+  m.callsign = "VK6RBP";
+  m.heard = true;
+  m.dashes = 3;
+  m.dashSnrDb = {-17.46, -27.0, -37.2, std::nullopt};
+  m.toneHz = 842.2;
+  m.offsetMs = 310.4;
+  EXPECT_EQ(resultLine(m), "VK6RBP  -17.5 dB  3 dashes  +42 Hz  +310 ms");
+  m.dashes = 1;
+  m.toneHz = 760.0;
+  m.offsetMs = -45.0;
+  EXPECT_EQ(resultLine(m), "VK6RBP  -17.5 dB  1 dash  -40 Hz  -45 ms");
+  m.heard = false;
+  EXPECT_EQ(resultLine(m), "VK6RBP  not heard");
+}
+
+}  // namespace
+}  // namespace harkola

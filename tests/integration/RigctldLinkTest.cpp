@@ -1,0 +1,124 @@
+// The rigctld link against a real rigctld with Hamlib's dummy rig (-m 1) on a free local
+// port, started and stopped by the test; a second client checks what the rig was set to.
+// Skipped when rigctld is not installed (Debian: libhamlib-utils).
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+
+#include "integration/RigctldServer.h"
+#include "rig/RigctldRig.h"
+
+namespace harkola {
+namespace {
+
+class RigctldLink : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (test::RigctldServer::executable().isEmpty())
+      GTEST_SKIP() << "rigctld is not installed (Debian package libhamlib-utils)";
+    ASSERT_TRUE(server_.start());
+  }
+  void startServer() { ASSERT_TRUE(server_.start()); }
+  void stopServer() { server_.stop(); }
+  QStringList ask(const QString& command) { return server_.ask(command); }
+  QString frequency() { return server_.frequency(); }
+  QString mode() { return server_.mode(); }
+
+  // The link under test, with every line it writes kept.
+  std::unique_ptr<RigctldRig> link(int timeoutMs = 3000) {
+    auto r = std::make_unique<RigctldRig>("localhost", server_.port(), timeoutMs);
+    r->setTrace([this](const std::string& l) { sent_.push_back(l); });
+    return r;
+  }
+
+  // Whatever a test did, the link sent frequency and mode reads and sets and S-meter
+  // reads only: never T (PTT), \send_morse, \send_cmd or any other command.
+  void expectOnlyFrequencyModeAndLevelReads() {
+    static const QRegularExpression allowed(
+        R"(^\+(f|m|l STRENGTH|F [1-9][0-9]*|M [A-Z0-9]+ (-1|[0-9]+))\n$)");
+    for (const std::string& l : sent_)
+      EXPECT_TRUE(allowed.match(QString::fromStdString(l)).hasMatch()) << "sent: " << l;
+  }
+
+  test::RigctldServer server_;
+  std::vector<std::string> sent_;
+};
+
+TEST_F(RigctldLink, SessionTunesEveryBandReadsTheMeterAndPutsTheRigBack) {
+  ask("F 7050000");
+  ask("M USB 2400");
+  ASSERT_EQ(frequency(), "7050000");
+  ASSERT_EQ(mode(), "USB 2400");
+
+  auto rig = link();
+  const RigResult started = rig->startSession(2);
+  ASSERT_TRUE(started) << started.message;
+  EXPECT_EQ(frequency(), "21150000");
+  EXPECT_TRUE(mode().startsWith("CW ")) << mode().toStdString();
+
+  const char* hz[] = {"14100000", "18110000", "21150000", "24930000", "28200000"};
+  for (int band = 0; band < 5; ++band) {
+    const RigResult r = rig->changeBand(band);
+    EXPECT_TRUE(r) << r.message;
+    EXPECT_EQ(frequency(), hz[band]) << "band " << band;
+  }
+  const SMeterReading s = rig->readSLevel();
+  EXPECT_TRUE(s.result) << s.result.message;
+  EXPECT_GE(s.sLevel, 1);
+  EXPECT_LE(s.sLevel, 9);
+
+  const RigResult finished = rig->finishSession();
+  EXPECT_TRUE(finished) << finished.message;
+  EXPECT_EQ(frequency(), "7050000");
+  EXPECT_EQ(mode(), "USB 2400");
+  EXPECT_FALSE(rig->sessionRunning());
+  expectOnlyFrequencyModeAndLevelReads();
+}
+
+TEST_F(RigctldLink, LostServerGivesOneFailureWithoutHangingAndAStartReconnects) {
+  auto rig = link(2000);
+  ASSERT_TRUE(rig->startSession(0));
+  stopServer();
+
+  QElapsedTimer t;
+  t.start();
+  const RigResult change = rig->changeBand(1);
+  const RigResult again = rig->changeBand(2);
+  const SMeterReading meter = rig->readSLevel();
+  const RigResult finish = rig->finishSession();
+  EXPECT_LT(t.elapsed(), 3000) << "bounded by one reply timeout";
+
+  EXPECT_FALSE(change);
+  EXPECT_NE(change.message.find("Rig control has stopped"), std::string::npos) << change.message;
+  // Reported once: the later calls of the session fail quietly.
+  for (const RigResult& r : {again, meter.result, finish}) {
+    EXPECT_FALSE(r);
+    EXPECT_EQ(r.message, "");
+  }
+
+  startServer();
+  const RigResult restarted = rig->startSession(3);
+  EXPECT_TRUE(restarted) << restarted.message;
+  EXPECT_EQ(frequency(), "24930000");
+  EXPECT_TRUE(rig->finishSession());
+  expectOnlyFrequencyModeAndLevelReads();
+}
+
+TEST_F(RigctldLink, NoServerIsExplainedAndNothingIsLeftRunning) {
+  stopServer();
+  auto rig = link(1000);
+  QElapsedTimer t;
+  t.start();
+  const RigResult r = rig->startSession(0);
+  EXPECT_LT(t.elapsed(), 2500);
+  EXPECT_FALSE(r);
+  EXPECT_NE(r.message.find("Is rigctld running?"), std::string::npos) << r.message;
+  EXPECT_FALSE(rig->sessionRunning());
+  EXPECT_FALSE(rig->changeBand(1));
+  EXPECT_TRUE(sent_.empty());
+}
+
+}  // namespace
+}  // namespace harkola

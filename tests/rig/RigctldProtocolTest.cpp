@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "rig/RigctldProtocol.h"
+
+namespace harkola {
+namespace {
+
+// --- commands: only well-formed frequency and mode values go out ---------------------
+
+struct ModeCase {
+  const char* name;
+  const char* mode;
+  std::int64_t passband;
+  const char* line;  // nullptr: refused
+};
+class SetModeRow : public ::testing::TestWithParam<ModeCase> {};
+TEST_P(SetModeRow, BuildsOneWordModesAndRefusesAnythingElse) {
+  const ModeCase& c = GetParam();
+  const auto cmd = RigctldCommand::setMode(c.mode, c.passband);
+  if (!c.line) {
+    EXPECT_FALSE(cmd) << cmd->line();
+  } else {
+    ASSERT_TRUE(cmd);
+    EXPECT_EQ(cmd->line(), c.line);
+  }
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rigctld, SetModeRow,
+    ::testing::Values(ModeCase{"Cw", "CW", 0, "+M CW 0\n"}, ModeCase{"KeepWidth", "USB", -1, "+M USB -1\n"},
+                      ModeCase{"Digital", "PKTUSB", 3000, "+M PKTUSB 3000\n"},
+                      ModeCase{"Empty", "", 0, nullptr}, ModeCase{"LowerCase", "cw", 0, nullptr},
+                      ModeCase{"SecondCommand", "CW\n+T 1", 0, nullptr},
+                      ModeCase{"SecondArgument", "CW 1", 0, nullptr}, ModeCase{"Backslash", "\\send_morse", 0, nullptr},
+                      ModeCase{"WidthBelowKeep", "CW", -2, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RigctldCommand, FrequencyInRangeOnly) {
+  EXPECT_EQ(RigctldCommand::setFrequency(14'100'000)->line(), "+F 14100000\n");
+  EXPECT_EQ(RigctldCommand::setFrequency(14'100'000)->description(), "set_freq 14100000");
+  EXPECT_FALSE(RigctldCommand::setFrequency(0));
+  EXPECT_FALSE(RigctldCommand::setFrequency(-14'100'000));
+}
+
+// --- replies ----------------------------------------------------------------------------
+
+TEST(RigctldReplyReader, CutsFramedRepliesWhateverTheReadBoundaries) {
+  const std::string stream =
+      "get_freq:\nFrequency: 14100000\nRPRT 0\n"
+      "get_mode:\r\nMode: CW\r\nPassband: 500\r\nRPRT 0\r\n"
+      "set_freq: abc\nRPRT -1\n"
+      "get_level: STRENGTH\n-4\nRPRT 0\n";
+  // Whole, and one byte at a time: the same four replies.
+  for (std::size_t step : {stream.size(), std::size_t{1}, std::size_t{7}}) {
+    RigctldReplyReader reader;
+    for (std::size_t i = 0; i < stream.size(); i += step) reader.feed(std::string_view(stream).substr(i, step));
+    const auto f = reader.take(), m = reader.take(), bad = reader.take(), s = reader.take();
+    ASSERT_TRUE(f && m && bad && s) << "step " << step;
+    EXPECT_FALSE(reader.take());
+    EXPECT_EQ(frequencyOf(*f), 14'100'000);
+    ASSERT_TRUE(modeOf(*m));
+    EXPECT_EQ(modeOf(*m)->name, "CW");
+    EXPECT_EQ(modeOf(*m)->passbandHz, 500);
+    EXPECT_EQ(bad->code, -1);
+    EXPECT_TRUE(bad->lines.empty());
+    EXPECT_EQ(strengthOf(*s), -4);
+  }
+}
+
+TEST(RigctldReplyReader, ReplyWithoutEndIsAFaultNotAGrowingBuffer) {
+  RigctldReplyReader reader(64);
+  for (int i = 0; i < 10; ++i) reader.feed("Frequency: 14100000\n");
+  EXPECT_TRUE(reader.overflowed());
+  EXPECT_FALSE(reader.take());
+  reader.clear();
+  reader.feed("get_freq:\nFrequency: 7000000\nRPRT 0\n");
+  EXPECT_FALSE(reader.overflowed());
+  EXPECT_EQ(frequencyOf(*reader.take()), 7'000'000);
+}
+
+TEST(RigctldReply, ValuesThatAreMissingOrMalformedGiveNothing) {
+  auto reply = [](std::string text) {
+    RigctldReplyReader r;
+    r.feed(text + "RPRT 0\n");
+    return *r.take();
+  };
+  EXPECT_EQ(frequencyOf(reply("get_freq:\nFrequency: 14074000.000000\n")), 14'074'000);
+  EXPECT_FALSE(frequencyOf(reply("get_freq:\n")));
+  EXPECT_FALSE(frequencyOf(reply("get_freq:\nFrequency: 14.1 MHz\n")));
+  EXPECT_FALSE(frequencyOf(reply("get_freq:\nFrequency: -5\n")));
+  EXPECT_FALSE(modeOf(reply("get_mode:\nMode: CW\nPassband: wide\n")));
+  EXPECT_FALSE(strengthOf(reply("get_level: STRENGTH\n")));
+  EXPECT_EQ(strengthOf(reply("get_level: STRENGTH\nSTRENGTH: 12\n")), 12);
+  // The echo is not mistaken for a value.
+  EXPECT_FALSE(strengthOf(reply("get_level: 5\n")));
+}
+
+// --- S levels and messages --------------------------------------------------------------
+
+TEST(RigctldSLevel, SixDecibelsPerUnitFromS9Clamped) {
+  const std::pair<int, int> table[] = {{40, 9}, {0, 9}, {-3, 9}, {-4, 8}, {-6, 8}, {-9, 8},
+                                       {-10, 7}, {-48, 1}, {-54, 1}, {-120, 1}};
+  for (const auto& [db, s] : table) EXPECT_EQ(sLevelFromStrength(db), s) << db << " dB";
+}
+
+TEST(RigctldMessages, SayWhatWentWrongWithWhichCommand) {
+  EXPECT_EQ(rprtMessage(*RigctldCommand::setFrequency(14'100'000), -1),
+            "rigctld could not do set_freq 14100000: Invalid parameter (RPRT -1)");
+  EXPECT_EQ(rprtMeaning(-9), "Command rejected by the rig");
+  EXPECT_EQ(rprtMeaning(-20), "The rig is not powered on");
+  EXPECT_EQ(rprtMeaning(-77), "error 77");
+}
+
+TEST(RigctldBands, BeaconFrequencies) {
+  const std::int64_t hz[] = {14'100'000, 18'110'000, 21'150'000, 24'930'000, 28'200'000};
+  for (int b = 0; b < 5; ++b) EXPECT_EQ(beaconFrequencyHz(b), hz[b]);
+  EXPECT_EQ(beaconFrequencyHz(5), 0);
+  EXPECT_EQ(beaconFrequencyHz(-1), 0);
+}
+
+}  // namespace
+}  // namespace harkola

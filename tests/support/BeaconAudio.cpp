@@ -1,0 +1,203 @@
+#include "BeaconAudio.h"
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+#include "audio/BeaconKeying.h"
+#include "audio/ReplaySession.h"
+#include "data/DefaultData.h"
+#include "data/StartupChecks.h"
+
+namespace harkola::testaudio {
+
+namespace {
+
+// A tone source: frequency wander, drift and fade applied sample by sample.
+struct ToneRender {
+  double hz;
+  double phase = 0.0;
+  double wander = 0.0;  // Hz, Ornstein-Uhlenbeck
+};
+
+double edge(double t, double start, double length) {
+  constexpr double kRise = 0.005;
+  if (t < start || t >= start + length) return 0.0;
+  const double a = t - start, b = start + length - t;
+  const double m = std::min(a, b);
+  return m >= kRise ? 1.0 : 0.5 - 0.5 * std::cos(M_PI * m / kRise);
+}
+
+// Keyed tone over spans (seconds on the buffer's own time axis), with the channel's
+// wander, drift and fade, added into `out`.
+void addKeyed(std::vector<double>& out, const std::vector<KeyedSpan>& spans, double hz, const Channel& ch,
+              bool pathEffects, std::mt19937& rng) {
+  if (spans.empty()) return;
+  std::normal_distribution<double> gauss(0.0, 1.0);
+  std::uniform_real_distribution<double> uni(0.0, 1.0);
+  double phase = 2.0 * M_PI * uni(rng);
+  const double qsbPhase = 2.0 * M_PI * uni(rng);
+  double wander = pathEffects ? ch.spreadHz * gauss(rng) : 0.0;
+  const double dt = 1.0 / kRate;
+  const double tau = 1.0;  // correlation time of the wander, s
+  const double kick = ch.spreadHz * std::sqrt(2.0 * dt / tau);
+  std::size_t next = 0;
+  const double t0 = spans.front().start;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const double t = i * dt;
+    double f = hz;
+    if (pathEffects) {
+      wander += -wander * dt / tau + kick * gauss(rng);
+      f += wander + ch.driftHzPerS * (t - t0);
+    }
+    phase += 2.0 * M_PI * f * dt;
+    if (phase > 2.0 * M_PI) phase -= 2.0 * M_PI;
+    while (next < spans.size() && spans[next].start + spans[next].length + 0.01 < t) ++next;
+    if (next >= spans.size()) continue;
+    double env = 0.0;
+    for (std::size_t k = next; k < spans.size() && spans[k].start <= t; ++k)
+      env = std::max(env, edge(t, spans[k].start, spans[k].length) * spans[k].amplitude);
+    if (env == 0.0) continue;
+    double fade = 1.0;
+    if (pathEffects && ch.qsbDepthDb > 0)
+      fade = std::pow(10.0, ch.qsbDepthDb / 40.0 * std::sin(2.0 * M_PI * ch.qsbHz * t + qsbPhase));
+    out[i] += env * fade * std::sin(phase);
+  }
+}
+
+}  // namespace
+
+double amplitudeForSnr(double snrDb, double noiseRms) {
+  const double noiseIn2500 = noiseRms * noiseRms * 2500.0 / (kRate / 2.0);
+  return std::sqrt(2.0 * std::pow(10.0, snrDb / 10.0) * noiseIn2500);
+}
+
+std::vector<KeyedSpan> randomMorse(double wpm, double startS, double lengthS, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::uniform_int_distribution<int> pick(0, static_cast<int>(alphabet.size()) - 1);
+  std::uniform_int_distribution<int> wordLen(2, 6);
+  const double dit = 1.2 / wpm;
+  std::vector<KeyedSpan> spans;
+  double t = startS;
+  while (t < startS + lengthS) {
+    const int n = wordLen(rng);
+    for (int c = 0; c < n && t < startS + lengthS; ++c) {
+      for (char e : morseOf(alphabet[pick(rng)])) {
+        const double len = (e == '-' ? 3 : 1) * dit;
+        spans.push_back({t, len, 1.0});
+        t += len + dit;
+      }
+      t += 2 * dit;
+    }
+    t += 4 * dit;
+  }
+  return spans;
+}
+
+std::vector<std::int16_t> render(const Scene& scene, double leadS, double lengthS) {
+  const std::size_t n = static_cast<std::size_t>(std::lround(lengthS * kRate));
+  std::vector<double> x(n, 0.0);
+  std::mt19937 rng(scene.seed);
+  const Channel& ch = scene.channel;
+  std::normal_distribution<double> gauss(0.0, 1.0);
+  std::uniform_real_distribution<double> uni(0.0, 1.0);
+  for (double& v : x) v = ch.noiseRms * gauss(rng);
+
+  // Static crashes: a burst of noise with a fast rise and a 2..20 ms decay.
+  if (ch.crashesPerSecond > 0) {
+    std::exponential_distribution<double> gap(ch.crashesPerSecond);
+    for (double t = gap(rng); t < lengthS; t += gap(rng)) {
+      const double peak = ch.noiseRms * std::pow(10.0, (ch.crashDb - 10.0 * uni(rng)) / 20.0);
+      const double decay = 0.002 + 0.018 * uni(rng);
+      const std::size_t first = static_cast<std::size_t>(t * kRate);
+      for (std::size_t i = first; i < n && i < first + static_cast<std::size_t>(6 * decay * kRate); ++i)
+        x[i] += peak * std::exp(-static_cast<double>(i - first) / kRate / decay) * gauss(rng);
+    }
+  }
+  if (scene.beacon) {
+    const Beacon& b = *scene.beacon;
+    const double a = amplitudeForSnr(b.snrDb, ch.noiseRms);
+    std::vector<KeyedSpan> spans;
+    for (const KeyInterval& k : beaconKeying(b.callsign).on) {
+      const double step = k.dash <= 0 ? 1.0 : std::pow(10.0, -k.dash / 2.0);  // 10 dB per step
+      spans.push_back({leadS + b.startS + k.start, k.length, a * step});
+    }
+    addKeyed(x, spans, b.toneHz, ch, true, rng);
+  }
+  for (const Carrier& c : scene.carriers)
+    addKeyed(x, {{0.0, lengthS + 1.0, amplitudeForSnr(c.snrDb, ch.noiseRms)}}, c.hz, ch, false, rng);
+  for (const Chatter& c : scene.chatter) {
+    std::vector<KeyedSpan> spans = randomMorse(c.wpm, leadS + c.startS, c.lengthS, rng());
+    const double a = amplitudeForSnr(c.snrDb, ch.noiseRms);
+    for (KeyedSpan& s : spans) s.amplitude = a;
+    addKeyed(x, spans, c.hz, ch, false, rng);
+  }
+  std::vector<std::int16_t> out(n);
+  for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::int16_t>(std::clamp(std::lround(x[i]), -32768L, 32767L));
+  return out;
+}
+
+}  // namespace harkola::testaudio
+
+namespace harkola::testaudio {
+
+std::vector<std::string> shippedCallsigns() {
+  const auto grid = parseBeacons(defaultBeaconData());
+  std::vector<std::string> out;
+  for (int b = 1; b <= kBeaconCount; ++b) out.push_back((*grid)[b][3]);
+  return out;
+}
+
+SysTime sceneSlotStart() {
+  using namespace std::chrono;
+  return sys_days{year{2026} / December / 7} + hours{8} + seconds{10};
+}
+
+std::optional<SlotMeasurement> detectSlot(SensitiveDetector& detector, const Scene& scene, int beacon,
+                                          int band) {
+  constexpr double kLead = 2.0, kLength = 14.0;
+  const std::vector<std::int16_t> audio = render(scene, kLead, kLength);
+  const SysTime slot = sceneSlotStart();
+  const SysTime first = slot - std::chrono::milliseconds(2000);
+  auto at = [&](std::size_t samples) {
+    return first + std::chrono::duration_cast<SysTime::duration>(
+                       std::chrono::duration<double>(static_cast<double>(samples) / kRate));
+  };
+  detector.takeMeasurements();
+  bool begun = false;
+  constexpr std::size_t kBlock = 512;
+  for (std::size_t i = 0; i + kBlock <= audio.size(); i += kBlock) {
+    if (!begun && at(i) >= slot) {
+      SlotRef ref;
+      ref.start = slot;
+      ref.band = band;
+      ref.beacon = beacon;
+      detector.beginSlot(ref);
+      begun = true;
+    }
+    detector.addBlock(audio.data() + i, kBlock, at(i + kBlock));
+    detector.decide(at(i + kBlock));
+    std::vector<SlotMeasurement> m = detector.takeMeasurements();
+    if (!m.empty()) return m.back();
+  }
+  return std::nullopt;
+}
+
+int classicSLevel(const Scene& scene) {
+  PublicDecs d;
+  d.BeaconTable = *parseBeacons(defaultBeaconData());
+  VectorSampleSource source(render(scene, 2.0, 12.0));
+  ReplaySettings settings;
+  settings.start = localTimeAt(sceneSlotStart() - std::chrono::seconds(2));
+  settings.band = 0;
+  int level = 0;
+  const LocalTime slot = localTimeAt(sceneSlotStart());
+  ReplaySession session(d, settings, source, nullptr, [&](const SlotTrace& t) {
+    if (t.slotStart.second == slot.second && t.slotStart.minute == slot.minute) level = t.sLevel;
+  });
+  session.run();
+  return level;
+}
+
+}  // namespace harkola::testaudio

@@ -1,0 +1,95 @@
+#pragma once
+// Realistic receiver audio around one beacon slot, for the detector's tests and
+// benchmarks: white noise, a beacon keyed as it really keys (callsign at 22 wpm, the
+// four-dash ladder), fading (QSB), a tone whose phase wanders and drifts as over an
+// ionospheric path, static crashes, steady carriers and random morse chatter, each at a
+// level given as SNR in 2.5 kHz. Deterministic: a scene and its seed always give the
+// same samples.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "audio/SensitiveDetector.h"
+
+namespace harkola::testaudio {
+
+constexpr int kRate = 11025;
+
+struct Channel {
+  double noiseRms = 1000.0;     // Gaussian white noise, sample units
+  double qsbDepthDb = 0.0;      // peak-to-peak depth of a sinusoidal fade
+  double qsbHz = 0.1;           // fade rate
+  double spreadHz = 0.0;        // rms wander of the tone's frequency (correlation 1 s)
+  double driftHzPerS = 0.0;     // steady drift of the tone
+  double crashesPerSecond = 0.0;
+  double crashDb = 20.0;        // crash peak over the noise rms (each crash 0..-10 dB of it)
+};
+
+struct Beacon {
+  std::string callsign;
+  double snrDb = 0.0;    // of the 100 W keying, in 2.5 kHz
+  double toneHz = 800.0;
+  double startS = 0.0;   // first key-down, seconds from the slot boundary
+};
+
+struct Carrier {
+  double hz = 800.0;
+  double snrDb = 0.0;
+};
+
+struct Chatter {
+  double hz = 800.0;
+  double snrDb = 0.0;
+  double wpm = 22.0;
+  double startS = -1.0;  // from the slot boundary
+  double lengthS = 12.0;
+};
+
+struct Scene {
+  Channel channel;
+  std::optional<Beacon> beacon;
+  std::vector<Carrier> carriers;
+  std::vector<Chatter> chatter;
+  std::uint32_t seed = 1;
+};
+
+// Peak amplitude of a tone with this SNR in 2.5 kHz over noise of this rms.
+double amplitudeForSnr(double snrDb, double noiseRms);
+
+// The samples of [slot boundary - leadS, slot boundary - leadS + lengthS).
+std::vector<std::int16_t> render(const Scene& scene, double leadS, double lengthS);
+
+// Adds a keyed tone: `on` intervals (seconds from the buffer's start) with 5 ms raised
+// cosine edges, each at its own peak amplitude.
+struct KeyedSpan {
+  double start = 0.0, length = 0.0, amplitude = 0.0;
+};
+
+// Random plain-text morse (letters, digits, word gaps) at `wpm`, as key-down spans
+// filling `lengthS` seconds from `startS`; amplitudes 1.
+std::vector<KeyedSpan> randomMorse(double wpm, double startS, double lengthS, std::uint32_t seed);
+
+}  // namespace harkola::testaudio
+
+namespace harkola::testaudio {
+
+// The callsigns of the shipped beacon table, beacon 1 first.
+std::vector<std::string> shippedCallsigns();
+
+// Plays a scene through `detector` as the live pipeline would (blocks of 512 with
+// their times, the slot begun at its boundary, decisions asked for until the slot's
+// measurement arrives) and returns that measurement (none when the slot was skipped).
+// The slot boundary is 2026-12-07 08:00:10 UTC (slot 2: beacon 2 on 14 MHz).
+std::optional<SlotMeasurement> detectSlot(SensitiveDetector& detector, const Scene& scene, int beacon,
+                                          int band = 0);
+
+// The slot boundary detectSlot() uses.
+SysTime sceneSlotStart();
+
+// The S level (S-meter offset 0) the classic detector takes in the scene's slot with
+// default settings, 0 when it logs nothing. Needs TZ=UTC (the replay runs on local time).
+int classicSLevel(const Scene& scene);
+
+}  // namespace harkola::testaudio
