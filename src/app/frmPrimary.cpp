@@ -207,6 +207,7 @@ void frmPrimary::onTick() {
   if (m_shutDown) return;
   const long slotsBefore = m_clock.newSlotCount;
   m_clock.tick(m_services.time->now());
+  scanTick();
   sensitiveResults();
   checkRigLink();
   if (m_services.newSlotLateness && slotsBefore > 0 && m_clock.newSlotCount != slotsBefore) {

@@ -19,6 +19,7 @@
 #include "clock/HeardLog.h"
 #include "clock/SlotDetector.h"
 #include "clock/TimeSource.h"
+#include "propagation/BandScan.h"
 #include "rig/RigSession.h"
 
 class QAction;
@@ -45,6 +46,7 @@ class frmGraphFollow;
 class frmFollow;
 class frmAnalyser;
 class CaptureProvider;
+class frmPropagation;
 
 // The devices the main window reaches through seams. The program's composition root
 // (main) makes the real ones; tests hand in fakes and run the window headless with a
@@ -122,6 +124,12 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   // Follow mode: opens the follow window, or ends follow mode when the entry is checked.
   void mnuFollowBeacon_Click();
   frmFollow* followWindow() const { return m_follow; }
+  // The propagation window (opened by its menu entry or --propagation) and band
+  // scanning, which steps the band at each cycle start while rig control is on.
+  void mnuPropagation_Click();
+  void mnuScanBands_Click();
+  frmPropagation* propagationWindow() const { return m_propagation; }
+  bool bandScanActive() const { return m_bandScan.active(); }
 
   // --- controls (named as in the window) ---
   QLabel* lblSystemTime = nullptr;
@@ -168,6 +176,8 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   QAction* mnuRigCtrlActivate = nullptr;
   QAction* mnuChart = nullptr;
   QAction* mnuFollowBeacon = nullptr;
+  QAction* mnuPropagation = nullptr;
+  QAction* mnuScanBands = nullptr;
   QAction* mnuHelpFile = nullptr;
   QAction* mnuAbout = nullptr;
 
@@ -199,6 +209,10 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   frmVoiceSel* ensureVoiceWindow();
   void shutdown();
   void paintBandButtons(bool rigActive);
+  void propagationBandRequested(int band);
+  void stopBandScan();
+  void scanTick();
+  void showBandScan();
   // Ends rig control when the chosen link lost its connection; shows a link failure
   // that no call has shown yet (an S-meter read on a tick).
   void checkRigLink();
@@ -224,6 +238,8 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   bool m_shutDown = false;
   bool m_selectingBand = false;
   frmAnalyser* m_analyser = nullptr;
+  frmPropagation* m_propagation = nullptr;  // a child window of this one
+  BandScan m_bandScan;
   SlotDetector* m_chosenDetector = nullptr;  // the detector logging now (null: services.detector)
   ClockCheck m_clockCheck;
   HeardLogFile m_slotLog;

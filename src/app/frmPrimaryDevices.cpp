@@ -116,6 +116,7 @@ void frmPrimary::paintBandButtons(bool rigActive) {
   const QString sheet = rigActive ? "QRadioButton { background-color: rgb(255,0,0); }"
                                   : "QRadioButton { background-color: rgb(0,0,255); }";
   for (auto* b : opgBandSelect) b->setStyleSheet(sheet);
+  mnuScanBands->setEnabled(rigActive);  // scanning steps the rig
 }
 
 void frmPrimary::mnuRigCtrlActivate_Click() {
@@ -123,6 +124,7 @@ void frmPrimary::mnuRigCtrlActivate_Click() {
     mnuRigCtrlActivate->setChecked(false);
     mnuRigSetup->setEnabled(true);
     m_clock.rigControlActive = false;
+    stopBandScan();  // scanning needs the rig
     paintBandButtons(false);
     m_rigSession.finish();
     return;

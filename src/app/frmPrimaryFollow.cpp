@@ -61,6 +61,7 @@ void frmPrimary::mnuFollowBeacon_Click() {
 }
 
 void frmPrimary::followModeChanged() {
+  if (d.FollowMode) stopBandScan();  // the two exclude each other
   followDisplay();
   // A session graph on show is swapped for the one of the new mode.
   if (mnuDisplayGraph->isChecked()) {

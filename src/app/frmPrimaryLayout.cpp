@@ -283,11 +283,14 @@ void frmPrimary::buildMenus() {
   logging->addSeparator();
   add(logging, mnuDisplayGraph, "mnuDisplayGraph", "&Display logged S levels")->setCheckable(true);
   add(logging, mnuNextBeacon, "mnuNextBeacon", "Next beacon displa&y")->setCheckable(true);
+  add(logging, mnuPropagation, "mnuPropagation", "&Propagation view");
   QMenu* voice = menuBar()->addMenu("&Voice announce");
   add(voice, mnuVoiceActivate, "mnuVoiceActivate", "&On/Off")->setCheckable(true);
   QMenu* rig = menuBar()->addMenu("&Rig control");
   add(rig, mnuRigSetup, "mnuRigSetup", "&Setup ");
   add(rig, mnuRigCtrlActivate, "mnuRigCtrlActivate", "&Activate")->setCheckable(true);
+  add(rig, mnuScanBands, "mnuScanBands", "Scan &bands")->setCheckable(true);
+  mnuScanBands->setEnabled(false);  // while rig control is on
   QMenu* chart = menuBar()->addMenu("&Chart");
   add(chart, mnuChart, "mnuChart", "C&hart");
   QMenu* mode = menuBar()->addMenu("&Mode");
@@ -324,6 +327,8 @@ void frmPrimary::buildMenus() {
   toggle(mnuRigCtrlActivate, &frmPrimary::mnuRigCtrlActivate_Click);
   connect(mnuChart, &QAction::triggered, this, &frmPrimary::mnuChart_Click);
   toggle(mnuFollowBeacon, &frmPrimary::mnuFollowBeacon_Click);
+  toggle(mnuScanBands, &frmPrimary::mnuScanBands_Click);
+  connect(mnuPropagation, &QAction::triggered, this, &frmPrimary::mnuPropagation_Click);
   connect(mnuHelpFile, &QAction::triggered, this, [this] { showHelpContents(this); });
   connect(mnuAbout, &QAction::triggered, this, [this] { showAboutBox(d.TitleText, d.DataFolder, d.LogFolder, this); });
 

@@ -1,7 +1,7 @@
 // Harkola 5, the desktop program.
 //
 //   harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav] [--auto-log test|start]
-//           [--measure-slots N] [--detector classic|sensitive]
+//           [--measure-slots N] [--detector classic|sensitive] [--propagation]
 //
 // --measure-slots N runs the window on the system clock until N new slots have
 // begun, prints how late after its true boundary each new-slot sequence ran
@@ -13,6 +13,7 @@
 // --audio-file replays a 16-bit PCM WAV recording, repeated, in real time as the
 // analyser's only sound input, in place of the sound card. --auto-log switches automatic
 // logging on at start and presses Test or Start logging (demonstrations, measurements).
+// --propagation opens the propagation window at start.
 // --detector sensitive logs with the sensitive detector instead of the classic one.
 #include <QApplication>
 #include <QIcon>
@@ -52,7 +53,7 @@ std::filesystem::path xdgDataFolder() {
 
 const char* const kUsage =
     "Usage: harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav] [--auto-log test|start]\n"
-    "               [--measure-slots N] [--detector classic|sensitive]\n";
+    "               [--measure-slots N] [--detector classic|sensitive] [--propagation]\n";
 
 // The sensitive detector keyed from the beacon table as it stands at each new slot (the
 // table is loaded after start-up and may be edited).
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
   int measureSlots = 0;
   std::filesystem::path audioFile;
   QString autoLog;
+  bool propagation = false;
   bool sensitive = false;
   const QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
@@ -103,6 +105,8 @@ int main(int argc, char** argv) {
     } else if (args[i] == "--auto-log" && i + 1 < args.size() &&
                (args[i + 1] == "test" || args[i + 1] == "start")) {
       autoLog = args[++i];
+    } else if (args[i] == "--propagation") {
+      propagation = true;
     } else if (args[i] == "--detector" && i + 1 < args.size() &&
                (args[i + 1] == "classic" || args[i + 1] == "sensitive")) {
       sensitive = args[++i] == "sensitive";
@@ -179,6 +183,7 @@ int main(int argc, char** argv) {
     primary->show();
     primary->activateWindow();
     primary->activate();  // a desktop without a window manager never activates it
+    if (propagation) primary->mnuPropagation_Click();
     if (!autoLog.isEmpty()) {
       harkola::frmPrimary* w = primary.get();
       QTimer::singleShot(0, w, [w, autoLog] {

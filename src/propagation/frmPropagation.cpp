@@ -1,0 +1,329 @@
+#include "propagation/frmPropagation.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "clock/BeaconSchedule.h"
+#include "data/Beacons.h"
+#include "propagation/BeaconSites.h"
+#include "propagation/PropagationMap.h"
+
+static void initMapResources() { Q_INIT_RESOURCE(map); }
+
+namespace harkola {
+namespace {
+
+constexpr int kFirstBandColumn = 4;
+constexpr int kOnAirRole = Qt::UserRole + 1;
+// Lines read between two turns of the event loop while history loads: about 30 ms.
+constexpr std::size_t kLinesPerStep = 40000;
+
+// Outlines the cell of each band's beacon on the air now.
+class OnAirDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(p, option, index);
+    if (!index.data(kOnAirRole).toBool()) return;
+    p->save();
+    p->setPen(QPen(QColor(20, 20, 20), 3));
+    p->setBrush(Qt::NoBrush);
+    p->drawRect(option.rect.adjusted(1, 1, -2, -2));
+    p->restore();
+  }
+};
+
+QColor cellColour(const CellView& v) {
+  if (v.kind == CellView::Kind::Empty) return QColor(Qt::white);
+  if (v.kind == CellView::Kind::NotHeard) {
+    const int g = static_cast<int>(std::lround(255 - 45 * v.freshness));
+    return QColor(g, g, g);
+  }
+  const Rgb c = perceptualColour(v.level);
+  auto fade = [&](int x) { return static_cast<int>(std::lround(255 + (x - 255) * v.freshness)); };
+  return QColor(fade(c.r), fade(c.g), fade(c.b));
+}
+
+}  // namespace
+
+frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path logFolder, Clock clock,
+                               QWidget* parent)
+    : QWidget(parent, Qt::Window), m_decs(decs), m_logFolder(std::move(logFolder)), m_clock(std::move(clock)) {
+  initMapResources();
+  setObjectName("frmPropagation");
+  setWindowTitle(QString::fromStdString(m_decs.TitleText) + "- Propagation");
+  if (!m_clock) m_clock = [] { return std::chrono::system_clock::now(); };
+
+  cboPeriod = new QComboBox(this);
+  cboPeriod->setObjectName("cboPeriod");
+  cboPeriod->addItems({"Latest result", "Heard in the last 15 minutes", "Heard in the last hour",
+                       "Heard in the last 24 hours"});
+  cboProjection = new QComboBox(this);
+  cboProjection->setObjectName("cboProjection");
+  cboProjection->addItems({"Map centred on home", "World map"});
+  lblSource = new QLabel(this);
+  lblSource->setObjectName("lblSource");
+  prgbLoad = new QProgressBar(this);
+  prgbLoad->setObjectName("prgbLoad");
+  prgbLoad->setRange(0, 1000);
+  prgbLoad->setTextVisible(false);
+  prgbLoad->setMaximumWidth(160);
+  prgbLoad->hide();
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(new QLabel("Show:", this));
+  top->addWidget(cboPeriod);
+  top->addSpacing(12);
+  top->addWidget(cboProjection);
+  top->addSpacing(12);
+  top->addWidget(lblSource, 1);
+  top->addWidget(prgbLoad);
+
+  grdPropagation = new QTableWidget(kBeaconCount, kFirstBandColumn + kBandCount, this);
+  grdPropagation->setObjectName("grdPropagation");
+  grdPropagation->setHorizontalHeaderLabels({"Callsign", "Country", "Distance", "Azimuth", "14", "18", "21", "24", "28"});
+  grdPropagation->verticalHeader()->hide();
+  grdPropagation->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grdPropagation->setSelectionMode(QAbstractItemView::NoSelection);
+  grdPropagation->setItemDelegate(new OnAirDelegate(grdPropagation));
+  grdPropagation->setMouseTracking(true);
+  for (int row = 0; row < kBeaconCount; ++row)
+    for (int col = 0; col < kFirstBandColumn + kBandCount; ++col) {
+      auto* item = new QTableWidgetItem;
+      item->setTextAlignment(col >= 2 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+      grdPropagation->setItem(row, col, item);
+    }
+  grdPropagation->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  grdPropagation->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  grdPropagation->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  for (int b = 0; b < kBandCount; ++b) {
+    grdPropagation->horizontalHeader()->setSectionResizeMode(kFirstBandColumn + b, QHeaderView::Fixed);
+    grdPropagation->setColumnWidth(kFirstBandColumn + b, 58);
+  }
+
+  m_map = new PropagationMap(this);
+  {
+    QFile f(":/map/coastlines.bin");
+    if (f.open(QIODevice::ReadOnly)) {
+      const QByteArray bytes = f.readAll();
+      m_map->setCoastlines(decodeCoastlines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    }
+  }
+
+  auto* split = new QSplitter(Qt::Horizontal, this);
+  split->addWidget(grdPropagation);
+  split->addWidget(m_map);
+  split->setStretchFactor(1, 1);
+  split->setChildrenCollapsible(false);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addWidget(split, 1);
+
+  connect(cboPeriod, &QComboBox::currentIndexChanged, this, [this] { refreshCells(); });
+  connect(cboProjection, &QComboBox::currentIndexChanged, this, [this](int i) {
+    m_map->setProjection(i == 0 ? ProjectionKind::AzimuthalEquidistant : ProjectionKind::Equirectangular);
+  });
+  connect(grdPropagation, &QTableWidget::cellClicked, this, [this](int, int col) {
+    if (col >= kFirstBandColumn) emit bandRequested(col - kFirstBandColumn);
+  });
+  connect(m_map, &PropagationMap::beaconClicked, this, [this](int beacon) {
+    for (int b = 0; b < kBandCount; ++b)
+      if (m_onAirBeacon[static_cast<std::size_t>(b)] == beacon) emit bandRequested(b);
+  });
+
+  tmrPropagation = new QTimer(this);
+  tmrPropagation->setObjectName("tmrPropagation");
+  tmrPropagation->setInterval(1000);
+  connect(tmrPropagation, &QTimer::timeout, this, &frmPropagation::tick);
+  tmrPropagation->start();
+
+  resize(1400, 720);
+  reloadSites();
+  startReading();
+  tick();
+}
+
+frmPropagation::~frmPropagation() = default;
+
+std::int64_t frmPropagation::nowUtc() const {
+  return std::chrono::duration_cast<std::chrono::seconds>(m_clock().time_since_epoch()).count();
+}
+
+GridPeriod frmPropagation::period() const {
+  static constexpr GridPeriod kPeriods[] = {GridPeriod::Latest, GridPeriod::Minutes15, GridPeriod::Hour1,
+                                            GridPeriod::Hours24};
+  return kPeriods[std::clamp(cboPeriod->currentIndex(), 0, 3)];
+}
+
+void frmPropagation::reloadSites() {
+  const auto sites = beaconSites(m_decs);
+  const QString unit = QString::fromStdString(m_decs.Home.unitText());
+  for (int row = 0; row < kBeaconCount; ++row) {
+    const auto& s = sites[static_cast<std::size_t>(row)];
+    const DistAz& da = m_decs.DistAzTable[static_cast<std::size_t>(row + 1)];
+    grdPropagation->item(row, 0)->setText(QString::fromStdString(s.callsign));
+    grdPropagation->item(row, 1)->setText(QString::fromStdString(s.country));
+    grdPropagation->item(row, 2)->setText(QString("%1 %2").arg(da.distance).arg(unit));
+    grdPropagation->item(row, 3)->setText(QString("%1\xc2\xb0").arg(da.azimuth));
+  }
+  // The grid keeps all its columns in view; the map takes the rest.
+  grdPropagation->resizeColumnsToContents();
+  for (int b = 0; b < kBandCount; ++b) grdPropagation->setColumnWidth(kFirstBandColumn + b, 58);
+  grdPropagation->setMinimumWidth(grdPropagation->horizontalHeader()->length() + 2 * grdPropagation->frameWidth() +
+                                  grdPropagation->verticalScrollBar()->sizeHint().width());
+  m_map->setMiles(m_decs.Home.fields[8] == "Miles");
+  m_map->setSites(homePoint(m_decs), sites);
+  if (m_reader && m_reader->format() == ResultLogReader::Format::HeardLog) startReading();
+  refreshCells();
+}
+
+void frmPropagation::startReading() {
+  const auto slotLog = m_logFolder / kSlotLogName;
+  std::error_code ec;
+  m_grid.clear();
+  if (std::filesystem::exists(slotLog, ec)) {
+    m_reader = std::make_unique<ResultLogReader>(slotLog, ResultLogReader::Format::SlotLog);
+  } else {
+    std::vector<std::string> calls;
+    const Beacons beacons(m_decs.BeaconTable);
+    for (int n = 1; n <= kBeaconCount; ++n) calls.push_back(beacons.callsign(n));
+    m_reader = std::make_unique<ResultLogReader>(m_logFolder / (m_decs.TitleText + "Heard Log.csv"),
+                                                 ResultLogReader::Format::HeardLog, calls);
+  }
+  m_loading = true;
+  prgbLoad->setValue(0);
+  prgbLoad->show();
+  QTimer::singleShot(0, this, &frmPropagation::readStep);
+}
+
+void frmPropagation::readStep() {
+  if (!m_loading) return;
+  const bool more = m_reader->step(m_grid, kLinesPerStep);
+  const auto total = m_reader->totalBytes();
+  prgbLoad->setValue(total ? static_cast<int>(1000.0 * m_reader->bytesRead() / total) : 1000);
+  showSource();
+  if (more) {
+    QTimer::singleShot(0, this, &frmPropagation::readStep);
+    return;
+  }
+  m_loading = false;
+  prgbLoad->hide();
+  refreshCells();
+  refreshOnAir();
+}
+
+void frmPropagation::showSource() {
+  QString text;
+  const bool slotLog = m_reader->format() == ResultLogReader::Format::SlotLog;
+  if (!m_reader->fileFound()) {
+    text = "Nothing logged yet: results appear here as slots are logged";
+  } else {
+    text = QString(slotLog ? "Slot log: %1 slots" : "Heard log (S levels): %1 records").arg(m_reader->records());
+    if (m_reader->malformed()) text += QString(", %1 unreadable lines skipped").arg(m_reader->malformed());
+    if (m_loading) text = "Reading " + text;
+  }
+  lblSource->setText(text);
+}
+
+void frmPropagation::addResult(const SlotResult& r) {
+  if (m_grid.add(r)) {
+    refreshCells();
+    refreshOnAir();
+  }
+}
+
+void frmPropagation::tick() {
+  const std::int64_t now = nowUtc();
+  m_map->setTime(m_clock());
+  if (!m_loading) {
+    // A missing slot log may appear once the sensitive detector starts writing.
+    if (m_reader->format() == ResultLogReader::Format::HeardLog &&
+        std::filesystem::exists(m_logFolder / kSlotLogName)) {
+      startReading();
+      return;
+    }
+    const std::size_t before = m_reader->records();
+    m_reader->setArrivalSlot(now - ((now % 10) + 10) % 10);
+    m_reader->step(m_grid, kLinesPerStep);
+    if (m_reader->records() != before) {
+      showSource();
+      refreshCells();
+      refreshOnAir();
+    }
+  }
+  const std::int64_t slotKey = now >= 0 ? now / 10 : 0;
+  if (slotKey != m_slotKey) {
+    m_slotKey = slotKey;
+    refreshCells();  // ages and periods move on with the slots
+    refreshOnAir();
+  }
+}
+
+void frmPropagation::refreshCells() {
+  const std::int64_t now = nowUtc();
+  const GridPeriod p = period();
+  for (int row = 0; row < kBeaconCount; ++row) {
+    for (int band = 0; band < kBandCount; ++band) {
+      const CellView v = m_grid.view(row + 1, band, p, now);
+      auto* item = grdPropagation->item(row, kFirstBandColumn + band);
+      const QColor bg = cellColour(v);
+      item->setBackground(bg);
+      item->setForeground(v.kind == CellView::Kind::NotHeard ? QColor(120, 120, 120)
+                          : bg.lightnessF() < 0.55        ? QColor(Qt::white)
+                                                          : QColor(Qt::black));
+      item->setText(QString::fromStdString(v.text));
+      item->setToolTip(QString::fromStdString(v.tooltip));
+    }
+    // The map's hover repeats the latest result on the band where it was heard last.
+    QString note;
+    std::int64_t newest = 0;
+    for (int band = 0; band < kBandCount; ++band) {
+      const auto& last = m_grid.latest(row + 1, band);
+      if (last && last->startUtc >= newest) {
+        newest = last->startUtc;
+        const CellView v = m_grid.view(row + 1, band, GridPeriod::Latest, now);
+        note = QString("Last: %1 MHz %2, %3")
+                   .arg(bandMHz(band))
+                   .arg(v.kind == CellView::Kind::NotHeard ? QString("not heard") : QString::fromStdString(v.text))
+                   .arg(QString::fromStdString(isoUtcText(last->startUtc).substr(11, 5)) + " UTC");
+      }
+    }
+    m_map->setBeaconNote(row + 1, note);
+  }
+}
+
+void frmPropagation::refreshOnAir() {
+  const std::int64_t now = nowUtc();
+  const int slot = static_cast<int>(((now % 180) + 180) % 180 / 10) + 1;
+  std::array<PropagationMap::OnAir, 5> onAir{};
+  for (int band = 0; band < kBandCount; ++band) {
+    const int beacon = beaconOnBand(slot, band);
+    const std::size_t b = static_cast<std::size_t>(band);
+    for (int row = 0; row < kBeaconCount; ++row)
+      grdPropagation->item(row, kFirstBandColumn + band)->setData(kOnAirRole, row + 1 == beacon);
+    m_onAirBeacon[b] = beacon;
+    onAir[b].beacon = beacon;
+    // A path counts as open when the beacon was heard on this band within the last
+    // band-scan round (15 minutes).
+    const auto& last = m_grid.latest(beacon, band);
+    if (last && last->heard && now - last->startUtc <= 15 * 60) {
+      onAir[b].heardLevel = std::isnan(last->dashSnrDb[0]) ? sLevelLevel(last->sLevel) : snrLevel(last->dashSnrDb[0]);
+    }
+  }
+  m_map->setOnAir(onAir);
+}
+
+}  // namespace harkola

@@ -1,0 +1,296 @@
+// The grid filled from slot and heard logs written here, the incremental reader, the
+// band scan driven tick by tick against a rig that records what it is told.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "data/DataFile.h"
+#include "propagation/BandScan.h"
+#include "propagation/Coastlines.h"
+#include "propagation/ResultLogReader.h"
+#include "rig/Rig.h"
+
+namespace harkola {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+ public:
+  TempDir() {
+    char tmpl[] = "/tmp/harkola-prop-XXXXXX";
+    m_path = mkdtemp(tmpl);
+  }
+  ~TempDir() { fs::remove_all(m_path); }
+  fs::path operator/(const std::string& name) const { return m_path / name; }
+
+ private:
+  fs::path m_path;
+};
+
+void append(const fs::path& p, const std::string& text) {
+  std::ofstream o(p, std::ios::binary | std::ios::app);
+  o << text;
+}
+
+std::int64_t at(const char* iso) {
+  std::int64_t t = 0;
+  EXPECT_TRUE(parseIsoUtc(iso, t)) << iso;
+  return t;
+}
+
+// 14 MHz, beacon 4 (KH6WO): heard at 04:30:10 with three dashes; at 04:33:10 not heard.
+const std::string kHeard =
+    "\"2026-12-07T04:30:10Z\",\"14\",\"4\",\"KH6WO\",\"1\",\"3\",\"-3.2\",\"-13.1\",\"-22.9\",\"\","
+    "\"812\",\"42\",\"17.5\",\"5\"\r\n";
+const std::string kNotHeard =
+    "\"2026-12-07T04:33:10Z\",\"14\",\"4\",\"KH6WO\",\"0\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"2.1\",\"\"\r\n";
+
+struct BadLine {
+  const char* name;
+  const char* line;
+};
+
+class MalformedSlotLine : public ::testing::TestWithParam<BadLine> {};
+
+TEST_P(MalformedSlotLine, IsRefused) {
+  SlotResult r;
+  EXPECT_FALSE(parseSlotLogLine(GetParam().line, r));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SlotLog, MalformedSlotLine,
+    ::testing::Values(
+        BadLine{"TooFewFields", R"("2026-12-07T04:30:10Z","14","4","KH6WO","1")"},
+        BadLine{"NotATime", R"("yesterday","14","4","KH6WO","1","3","-3","","","","800","0","9","5")"},
+        BadLine{"NoSuchDay", R"("2026-02-30T04:30:10Z","14","4","KH6WO","1","3","-3","","","","800","0","9","5")"},
+        BadLine{"LocalZone", R"("2026-12-07T04:30:10+02:00","14","4","KH6WO","1","3","-3","","","","800","0","9","5")"},
+        BadLine{"BandNotABeaconBand", R"("2026-12-07T04:30:10Z","7","4","KH6WO","1","3","-3","","","","800","0","9","5")"},
+        BadLine{"BeaconZero", R"("2026-12-07T04:30:10Z","14","0","KH6WO","1","3","-3","","","","800","0","9","5")"},
+        BadLine{"BeaconNineteen", R"("2026-12-07T04:30:10Z","14","19","X","1","3","-3","","","","800","0","9","5")"},
+        BadLine{"HeardTwo", R"("2026-12-07T04:30:10Z","14","4","KH6WO","2","3","-3","","","","800","0","9","5")"},
+        BadLine{"FiveDashes", R"("2026-12-07T04:30:10Z","14","4","KH6WO","1","5","-3","","","","800","0","9","5")"},
+        BadLine{"SnrNotANumber", R"("2026-12-07T04:30:10Z","14","4","KH6WO","1","3","loud","","","","800","0","9","5")"},
+        BadLine{"Empty", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SlotLogLine, ReadsEveryField) {
+  SlotResult r;
+  ASSERT_TRUE(parseSlotLogLine(kHeard.substr(0, kHeard.size() - 2), r));
+  EXPECT_EQ(r.startUtc, at("2026-12-07 04:30:10"));
+  EXPECT_EQ(r.band, 0);
+  EXPECT_EQ(r.beacon, 4);
+  EXPECT_TRUE(r.heard);
+  EXPECT_EQ(r.dashes, 3);
+  EXPECT_FLOAT_EQ(r.dashSnrDb[0], -3.2f);
+  EXPECT_FLOAT_EQ(r.dashSnrDb[2], -22.9f);
+  EXPECT_TRUE(std::isnan(r.dashSnrDb[3]));
+  EXPECT_FLOAT_EQ(r.toneHz, 812.f);
+  EXPECT_FLOAT_EQ(r.offsetMs, 42.f);
+  EXPECT_EQ(r.sLevel, 5);
+  // Unquoted fields and a fraction of a second are read too; the time text goes back.
+  ASSERT_TRUE(parseSlotLogLine("2026-12-07 04:30:10.250,28,15,ZS6DN,0,0,,,,,,,1.0,", r));
+  EXPECT_EQ(r.band, 4);
+  EXPECT_EQ(isoUtcText(r.startUtc), "2026-12-07T04:30:10Z");
+}
+
+TEST(ResultLog, FirstStartWithoutALogThenTheLogAppears) {
+  TempDir dir;
+  PropagationGrid grid;
+  ResultLogReader reader(dir / "Harkola 5 Slot Log.csv", ResultLogReader::Format::SlotLog);
+  EXPECT_FALSE(reader.step(grid, 100));
+  EXPECT_FALSE(reader.fileFound());
+  EXPECT_EQ(grid.view(4, 0, GridPeriod::Latest, at("2026-12-07T04:31:00Z")).kind, CellView::Kind::Empty);
+
+  append(dir / "Harkola 5 Slot Log.csv", kHeard);
+  EXPECT_FALSE(reader.step(grid, 100));
+  EXPECT_TRUE(reader.fileFound());
+  EXPECT_EQ(reader.records(), 1u);
+}
+
+TEST(ResultLog, FillsTheGridInStepsAndFollowsTheFile) {
+  TempDir dir;
+  const fs::path log = dir / "Harkola 5 Slot Log.csv";
+  // A heard slot, a malformed line, a blank line, the same cell not heard three
+  // minutes later, a slot on 28 MHz, and a record still being written.
+  append(log, kHeard + "\"garbage\"\r\n\r\n" + kNotHeard +
+                  "\"2026-12-07T04:30:10Z\",\"28\",\"18\",\"CS3B\",\"1\",\"4\",\"12.0\",\"2.4\",\"-7.5\",\"-17.1\","
+                  "\"790\",\"-15\",\"40\",\"9\"\r\n\"2026-12-07T04:3");
+  PropagationGrid grid;
+  ResultLogReader reader(log, ResultLogReader::Format::SlotLog);
+  int steps = 0;
+  while (reader.step(grid, 2)) ++steps;
+  EXPECT_GE(steps, 2);  // two lines at a time: more than one step
+  EXPECT_EQ(reader.records(), 3u);
+  EXPECT_EQ(reader.malformed(), 1u);
+  EXPECT_LT(reader.bytesRead(), reader.totalBytes());  // the unfinished record waits
+
+  const std::int64_t now = at("2026-12-07T04:34:00Z");
+  // The latest result wins: the cell shows "not heard", the period shows one of two.
+  EXPECT_EQ(grid.view(4, 0, GridPeriod::Latest, now).kind, CellView::Kind::NotHeard);
+  EXPECT_EQ(grid.view(4, 0, GridPeriod::Minutes15, now).text, "50%");
+  const CellView strong = grid.view(18, 4, GridPeriod::Latest, now);
+  EXPECT_EQ(strong.kind, CellView::Kind::Heard);
+  EXPECT_EQ(strong.text, "+12.0");
+  EXPECT_GT(strong.level, grid.view(4, 0, GridPeriod::Hour1, now).level - 1.0);
+  EXPECT_NE(strong.tooltip.find("0.1 W: -17.1 dB"), std::string::npos) << strong.tooltip;
+  EXPECT_NE(strong.tooltip.find("Tone 790 Hz, offset -15 ms"), std::string::npos) << strong.tooltip;
+  EXPECT_EQ(grid.view(1, 2, GridPeriod::Latest, now).kind, CellView::Kind::Empty);
+  // Out of the period: nothing to show.
+  EXPECT_EQ(grid.view(4, 0, GridPeriod::Minutes15, now + 3600).kind, CellView::Kind::Empty);
+
+  // The writer finishes the record: the next step picks it up with what follows.
+  append(log, "6:10Z\",\"14\",\"4\",\"KH6WO\",\"1\",\"1\",\"-19.0\",\"\",\"\",\"\",\"805\",\"5\",\"6\",\"1\"\r\n");
+  reader.step(grid, 100);
+  EXPECT_EQ(reader.records(), 4u);
+  EXPECT_EQ(reader.bytesRead(), reader.totalBytes());
+  EXPECT_EQ(grid.view(4, 0, GridPeriod::Latest, now + 180).text, "-19.0");
+  EXPECT_EQ(grid.view(4, 0, GridPeriod::Minutes15, now + 180).text, "67%");
+}
+
+TEST(ResultLog, HeardLogGivesSLevelsAndCounts) {
+  TempDir dir;
+  setenv("TZ", "UTC", 1);
+  const fs::path log = dir / "Harkola 5 Heard Log.csv";
+  append(log, "\"07-Dec-26\",\"4\",\"21\",\"kh6wo\",\"7\"\r\n\"07-Dec-26\",\"4\",\"21\",\"KH6WO\",\"5\"\r\n"
+              "\"07-Dec-26\",\"4\",\"21\",\"NOBODY\",\"5\"\r\n\"07-Dec-26\",\"4\",\"10\",\"KH6WO\",\"5\"\r\n");
+  std::vector<std::string> calls(18, "X");
+  calls[3] = "KH6WO";
+  PropagationGrid grid;
+  ResultLogReader reader(log, ResultLogReader::Format::HeardLog, calls);
+  reader.step(grid, 100);
+  EXPECT_EQ(reader.records(), 2u);
+  EXPECT_EQ(reader.malformed(), 2u);
+  const std::int64_t now = at("2026-12-07T04:20:00Z");
+  // Equal times: the later line is the latest.
+  EXPECT_EQ(grid.view(4, 2, GridPeriod::Latest, now).text, "S5");
+  // No "not heard" in a heard log: a count, not a share.
+  EXPECT_EQ(grid.view(4, 2, GridPeriod::Hour1, now).text, "2x");
+
+  // Followed live, a record of the running hour belongs to the slot running now.
+  reader.setArrivalSlot(at("2026-12-07T04:31:40Z"));
+  append(log, "\"07-Dec-26\",\"4\",\"21\",\"KH6WO\",\"8\"\r\n\"07-Dec-26\",\"3\",\"24\",\"KH6WO\",\"2\"\r\n");
+  reader.step(grid, 100);
+  EXPECT_EQ(grid.latest(4, 2)->startUtc, at("2026-12-07T04:31:40Z"));
+  EXPECT_EQ(grid.latest(4, 3)->startUtc, at("2026-12-07T03:00:00Z"));  // an older hour stays
+}
+
+TEST(Grid, SameSlotTwiceCountsOnceAndOldHistoryGoes) {
+  PropagationGrid grid;
+  SlotResult r;
+  r.beacon = 7;
+  r.band = 1;
+  r.startUtc = at("2026-12-06T00:00:00Z");
+  r.dashSnrDb.fill(NAN);
+  grid.add(r);
+  r.heard = true;  // the live feed delivers the same slot with its decision
+  grid.add(r);
+  EXPECT_EQ(grid.share(7, 1, GridPeriod::Hour1, r.startUtc).listened, 1);
+  EXPECT_EQ(grid.share(7, 1, GridPeriod::Hour1, r.startUtc).heard, 1);
+  r.startUtc += 25 * 3600;
+  grid.add(r);
+  EXPECT_EQ(grid.share(7, 1, GridPeriod::Hours24, r.startUtc + 3600 * 24).listened, 1);
+  EXPECT_FALSE(grid.add(SlotResult{.beacon = 19}));
+}
+
+TEST(Grid, ColoursFadeAndRunWeakToStrong) {
+  EXPECT_EQ(freshnessOf(60), 1.0);
+  EXPECT_NEAR(freshnessOf(180 + 1800), 0.5, 1e-9);
+  EXPECT_EQ(freshnessOf(48 * 3600), 0.2);
+  // Lightness grows along the scale: weak is dark, strong is bright.
+  double last = -1;
+  for (double t = 0; t <= 1.0001; t += 0.125) {
+    const Rgb c = perceptualColour(t);
+    const double luma = 0.2126 * c.r + 0.7152 * c.g + 0.0722 * c.b;
+    EXPECT_GT(luma, last) << t;
+    last = luma;
+  }
+  EXPECT_LT(snrLevel(-30), snrLevel(-10));
+}
+
+// A rig that records what it is told.
+class RecordingRig : public Rig {
+ public:
+  RigResult startSession(int band) override {
+    calls.push_back("start " + std::to_string(band));
+    return RigResult::success();
+  }
+  RigResult changeBand(int band) override {
+    calls.push_back("band " + std::to_string(band) + " at " + isoUtcText(now).substr(11, 8));
+    return RigResult::success();
+  }
+  RigResult finishSession() override {
+    calls.push_back("finish");
+    return RigResult::success();
+  }
+  std::int64_t now = 0;
+  std::vector<std::string> calls;
+};
+
+// Ticks every 100 ms from `from` for `seconds`; follow mode is on inside [followFrom,
+// followTo). Returns the band selected at the end.
+int runTicks(BandScan& scan, RecordingRig& rig, int band, std::int64_t from, int seconds,
+             std::int64_t followFrom = 0, std::int64_t followTo = 0) {
+  for (int tick = 0; tick < seconds * 10; ++tick) {
+    rig.now = from + tick / 10;
+    const bool follow = rig.now >= followFrom && rig.now < followTo;
+    if (auto next = scan.onTick(rig.now, band, follow)) {
+      band = *next;
+      rig.changeBand(band);
+    }
+  }
+  return band;
+}
+
+TEST(BandScan, StepsAtCycleStartsOnlyThroughAllFiveBands) {
+  BandScan scan;
+  RecordingRig rig;
+  const std::int64_t start = at("2026-12-07T04:31:05Z");  // in mid-cycle
+  scan.start(start);
+  runTicks(scan, rig, 0, start, 16 * 60);
+  EXPECT_EQ(rig.calls, (std::vector<std::string>{"band 1 at 04:33:00", "band 2 at 04:36:00",
+                                                 "band 3 at 04:39:00", "band 4 at 04:42:00",
+                                                 "band 0 at 04:45:00"}));
+}
+
+TEST(BandScan, NeverStepsDuringFollowModeNorAfterStopNorLate) {
+  BandScan scan;
+  RecordingRig rig;
+  const std::int64_t start = at("2026-12-07T04:30:00Z");
+  scan.start(start);
+  // Follow mode over two cycle starts (04:33, 04:36): no step; scanning resumes at 04:39.
+  runTicks(scan, rig, 2, start, 10 * 60, at("2026-12-07T04:32:00Z"), at("2026-12-07T04:37:00Z"));
+  EXPECT_EQ(rig.calls, (std::vector<std::string>{"band 3 at 04:39:00"}));
+
+  // A clock that jumps into the middle of a cycle does not retune there.
+  rig.calls.clear();
+  EXPECT_FALSE(scan.onTick(at("2026-12-07T05:01:30Z"), 3, false).has_value());
+  scan.stop();
+  runTicks(scan, rig, 3, at("2026-12-07T05:02:00Z"), 5 * 60);
+  EXPECT_TRUE(rig.calls.empty());
+}
+
+TEST(Coastlines, CommittedFileDecodesAndDamageIsRefused) {
+  std::string bytes;
+  ASSERT_TRUE(readWholeFile(fs::path(HARKOLA_SOURCE_DIR) / "resources/map/coastlines.bin", bytes));
+  const auto lines = decodeCoastlines(bytes);
+  ASSERT_GT(lines.size(), 1000u);
+  // Some shore passes within half a degree of Dover.
+  bool dover = false;
+  for (const auto& l : lines)
+    for (const GeoPoint& p : l) dover |= std::fabs(p.latitude - 51.1) < 0.5 && std::fabs(p.longitude - 1.3) < 0.5;
+  EXPECT_TRUE(dover);
+  EXPECT_TRUE(decodeCoastlines(bytes.substr(0, bytes.size() - 3)).empty());
+  EXPECT_TRUE(decodeCoastlines("HKCL").empty());
+  std::string bad = bytes;
+  bad[4] = 2;  // a version this program does not know
+  EXPECT_TRUE(decodeCoastlines(bad).empty());
+}
+
+}  // namespace
+}  // namespace harkola

@@ -1,0 +1,118 @@
+// Band scanning and the propagation window driven through the main window's menus, with
+// a simulated clock and a rig that records what it is told.
+#include <QAction>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/PrimaryFixture.h"
+#include "propagation/frmPropagation.h"
+#include "rig/frmFollow.h"
+#include "rig/Rig.h"
+
+namespace harkola {
+namespace {
+
+class RecordingRig : public Rig {
+ public:
+  RigResult startSession(int band) override { return log("start", band); }
+  RigResult changeBand(int band) override { return log("band", band); }
+  RigResult finishSession() override { return log("finish", -1); }
+  std::vector<std::string> calls;
+
+ private:
+  RigResult log(const char* what, int band) {
+    calls.push_back(band < 0 ? what : std::string(what) + " " + std::to_string(band));
+    return RigResult::success();
+  }
+};
+
+class ScanBands : public test::PrimaryFixture {
+ protected:
+  void SetUp() override {
+    time.current = {2026, 12, 7, 10, 1, 55, 0};  // 5 s before the 10:02 slot, 65 s before a cycle
+    PrimaryServices s;
+    s.time = &time;
+    devices.fill(s);
+    s.rig = &rig;
+    s.rigNeedsTest = false;
+    s.dataFolder = (dir / "data").string();
+    s.soundCardTest = [] { return true; };
+    s.showClosingWindow = s.startTicker = false;
+    s.capture = &recording;
+    win = std::make_unique<frmPrimary>(d, s);
+    ASSERT_TRUE(win->load());
+    win->activate();
+    tick();
+  }
+  int checkedBand() const {
+    for (int b = 0; b < kBandCount; ++b)
+      if (win->opgBandSelect[b]->isChecked()) return b;
+    return -1;
+  }
+  RecordingRig rig;
+};
+
+TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithIt) {
+  EXPECT_FALSE(win->mnuScanBands->isEnabled());
+  win->mnuRigCtrlActivate->trigger();
+  tick();
+  ASSERT_TRUE(win->mnuScanBands->isEnabled());
+  win->mnuScanBands->trigger();
+  EXPECT_TRUE(win->mnuScanBands->isChecked());
+  EXPECT_TRUE(win->opgBandSelect[0]->toolTip().startsWith("Scanning bands"));
+
+  tick(64'700);  // to 10:02:59.9: still the old cycle
+  EXPECT_EQ(checkedBand(), 0);
+  tick(200);  // 10:03:00: a new cycle
+  EXPECT_EQ(checkedBand(), 1);
+  tick(9 * 60'000);  // three more cycles
+  EXPECT_EQ(checkedBand(), 4);
+  EXPECT_EQ(rig.calls, (std::vector<std::string>{"start 0", "band 1", "band 2", "band 3", "band 4"}));
+
+  win->mnuRigCtrlActivate->trigger();  // finishing rig control ends the scan
+  EXPECT_FALSE(win->bandScanActive());
+  EXPECT_FALSE(win->mnuScanBands->isChecked());
+  tick(3 * 60'000);
+  EXPECT_EQ(checkedBand(), 4);
+  EXPECT_EQ(rig.calls.back(), "finish");
+}
+
+TEST_F(ScanBands, FollowModeAndScanningEndEachOther) {
+  win->mnuRigCtrlActivate->trigger();
+  win->mnuScanBands->trigger();
+  ASSERT_TRUE(win->bandScanActive());
+  win->mnuFollowBeacon->trigger();  // the follow window
+  ASSERT_TRUE(win->followWindow());
+  win->followWindow()->opgFollowBeID[2]->click();
+  win->followWindow()->cmdActivate->click();
+  EXPECT_TRUE(d.FollowMode);
+  EXPECT_FALSE(win->bandScanActive());
+  EXPECT_FALSE(win->mnuScanBands->isChecked());
+
+  win->mnuScanBands->trigger();
+  EXPECT_TRUE(win->bandScanActive());
+  EXPECT_FALSE(d.FollowMode);
+  EXPECT_FALSE(win->mnuFollowBeacon->isChecked());
+}
+
+TEST_F(ScanBands, PropagationWindowTunesOnlyWithRigControl) {
+  win->mnuPropagation->trigger();
+  frmPropagation* w = win->propagationWindow();
+  ASSERT_TRUE(w);
+  EXPECT_TRUE(w->isWindow());
+  EXPECT_TRUE(w->isVisible());
+  emit w->bandRequested(3);
+  EXPECT_EQ(checkedBand(), 0);
+  win->mnuRigCtrlActivate->trigger();
+  emit w->bandRequested(3);
+  EXPECT_EQ(checkedBand(), 3);
+  EXPECT_EQ(rig.calls.back(), "band 3");
+  // The menu brings the same window back.
+  w->hide();
+  win->mnuPropagation->trigger();
+  EXPECT_EQ(win->propagationWindow(), w);
+  EXPECT_TRUE(w->isVisible());
+}
+
+}  // namespace
+}  // namespace harkola

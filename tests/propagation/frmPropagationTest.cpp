@@ -1,0 +1,136 @@
+// The propagation window on a slot log written here, with a clock the test sets.
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTableWidget>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "data/ArrayCalcsModule.h"
+#include "data/DefaultData.h"
+#include "data/StartupChecks.h"
+#include "propagation/PropagationMap.h"
+#include "propagation/frmPropagation.h"
+#include "support/TempFolder.h"
+
+namespace harkola {
+namespace {
+
+using Clock = std::chrono::system_clock;
+
+class PropagationWindow : public ::testing::Test {
+ protected:
+  PropagationWindow() {
+    d.Home = parseHome(defaultHomeData()).value();
+    d.BeaconTable = parseBeacons(defaultBeaconData()).value();
+    computeDistAzTable(d);
+  }
+  void write(const std::string& name, const std::string& text) {
+    std::ofstream o(folder / name, std::ios::binary | std::ios::app);
+    o << text;
+  }
+  std::unique_ptr<frmPropagation> open() {
+    auto w = std::make_unique<frmPropagation>(d, folder.path, [this] { return now; });
+    for (int i = 0; i < 200 && w->loading(); ++i) QApplication::processEvents();
+    EXPECT_FALSE(w->loading());
+    return w;
+  }
+  static Clock::time_point at(const char* iso) {
+    std::int64_t t = 0;
+    EXPECT_TRUE(parseIsoUtc(iso, t));
+    return Clock::time_point(std::chrono::seconds(t));
+  }
+  QTableWidgetItem* cell(frmPropagation& w, int beacon, int band) {
+    return w.findChild<QTableWidget*>("grdPropagation")->item(beacon - 1, 4 + band);
+  }
+
+  PublicDecs d;
+  test::TempFolder folder{"harkola-propagation"};
+  Clock::time_point now = at("2026-12-07T04:31:45Z");  // slot 11 of the 04:30 cycle
+};
+
+const char* kSlotLog =
+    "\"2026-12-07T04:28:10Z\",\"14\",\"11\",\"ZS6DN\",\"1\",\"4\",\"6.5\",\"-3.4\",\"-13.0\",\"-22.8\",\"803\",\"12\",\"30\",\"7\"\r\n"
+    "\"2026-12-07T04:28:10Z\",\"18\",\"10\",\"4S7B\",\"0\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"1.0\",\"\"\r\n";
+
+TEST_F(PropagationWindow, GridShowsTheLogAndOutlinesTheBeaconsOnTheAir) {
+  write(frmPropagation::kSlotLogName, kSlotLog);
+  auto w = open();
+  EXPECT_EQ(cell(*w, 11, 0)->text(), "+6.5");
+  EXPECT_TRUE(cell(*w, 11, 0)->toolTip().contains("1 W: -13.0 dB")) << cell(*w, 11, 0)->toolTip().toStdString();
+  EXPECT_EQ(cell(*w, 10, 1)->text(), "-");
+  EXPECT_EQ(cell(*w, 1, 0)->text(), "");
+  EXPECT_TRUE(w->findChild<QLabel*>("lblSource")->text().contains("2 slots"));
+
+  // 04:31:45 is slot 11: beacon 11 on 14 MHz, beacon 7 on 28 MHz.
+  const int kOnAir = Qt::UserRole + 1;
+  EXPECT_TRUE(cell(*w, 11, 0)->data(kOnAir).toBool());
+  EXPECT_TRUE(cell(*w, 7, 4)->data(kOnAir).toBool());
+  EXPECT_FALSE(cell(*w, 12, 0)->data(kOnAir).toBool());
+  now += std::chrono::seconds(10);
+  w->tick();
+  EXPECT_TRUE(cell(*w, 12, 0)->data(kOnAir).toBool());
+  EXPECT_FALSE(cell(*w, 11, 0)->data(kOnAir).toBool());
+
+  // A record appended by the detector shows at the next tick; a live result for the
+  // same slot does not count twice.
+  write(frmPropagation::kSlotLogName,
+        "\"2026-12-07T04:30:10Z\",\"14\",\"12\",\"5Z4B\",\"1\",\"2\",\"-8.0\",\"-17.5\",\"\",\"\",\"790\",\"-20\",\"12\",\"4\"\r\n");
+  w->tick();
+  EXPECT_EQ(cell(*w, 12, 0)->text(), "-8.0");
+  SlotResult live;
+  ASSERT_TRUE(parseSlotLogLine(
+      "\"2026-12-07T04:30:10Z\",\"14\",\"12\",\"5Z4B\",\"1\",\"2\",\"-8.0\",\"-17.5\",\"\",\"\",\"790\",\"-20\",\"12\",\"4\"", live));
+  w->addResult(live);
+  w->findChild<QComboBox*>("cboPeriod")->setCurrentIndex(2);  // last hour
+  EXPECT_EQ(cell(*w, 12, 0)->text(), "100%");
+  EXPECT_EQ(cell(*w, 10, 1)->text(), "-");
+  EXPECT_TRUE(cell(*w, 12, 0)->toolTip().contains("1 of 1"));
+}
+
+TEST_F(PropagationWindow, ClicksAskForTheBand) {
+  auto w = open();
+  std::vector<int> asked;
+  QObject::connect(w.get(), &frmPropagation::bandRequested, [&](int band) { asked.push_back(band); });
+  auto* grid = w->findChild<QTableWidget*>("grdPropagation");
+  emit grid->cellClicked(3, 4 + 2);
+  emit grid->cellClicked(3, 1);  // the country column tunes nothing
+  EXPECT_EQ(asked, std::vector<int>{2});
+
+  // On the map: beacon 7 is on 28 MHz in slot 11.
+  w->resize(1400, 700);
+  w->show();
+  QApplication::processEvents();
+  PropagationMap* map = w->map();
+  const auto sites = beaconSites(d);
+  const QPointF pt = map->widgetPoint(sites[6].where);
+  EXPECT_EQ(map->beaconAt(pt), 7);
+  EXPECT_TRUE(map->hoverTextAt(pt).startsWith("JA2IGY  Japan")) << map->hoverTextAt(pt).toStdString();
+  QMouseEvent press(QEvent::MouseButtonPress, pt, map->mapToGlobal(pt), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(map, &press);
+  EXPECT_EQ(asked, (std::vector<int>{2, 4}));
+  // Both projections put the beacon where the hover finds it.
+  w->findChild<QComboBox*>("cboProjection")->setCurrentIndex(1);
+  EXPECT_EQ(map->projection(), ProjectionKind::Equirectangular);
+  EXPECT_EQ(map->beaconAt(map->widgetPoint(sites[6].where)), 7);
+  if (const char* dir = std::getenv("HARKOLA_SHOT_DIR")) w->grab().save(QString(dir) + "/propagation-test.png");
+}
+
+TEST_F(PropagationWindow, WithoutASlotLogTheHeardLogShowsSLevels) {
+  auto w = open();
+  EXPECT_TRUE(w->findChild<QLabel*>("lblSource")->text().startsWith("Nothing logged yet"));
+  write("Harkola 5 Heard Log.csv", "\"07-Dec-26\",\"4\",\"21\",\"CS3B\",\"6\"\r\n");
+  w->tick();
+  EXPECT_EQ(cell(*w, 15, 2)->text(), "S6");
+  // Once the sensitive detector starts its slot log, the window reads that instead.
+  write(frmPropagation::kSlotLogName, kSlotLog);
+  w->tick();
+  for (int i = 0; i < 200 && w->loading(); ++i) QApplication::processEvents();
+  EXPECT_EQ(cell(*w, 15, 2)->text(), "");
+  EXPECT_EQ(cell(*w, 11, 0)->text(), "+6.5");
+}
+
+}  // namespace
+}  // namespace harkola
