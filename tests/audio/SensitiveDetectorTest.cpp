@@ -191,6 +191,13 @@ TEST(SensitiveDetector, SMeterOffsetShiftsAndClamps) {
 // --- decisions as the clock sees them ------------------------------------------------
 
 struct Feed {
+  // Beacon 2 at `snrDb` in a slot starting at sceneSlotStart(), captured from 2 s before it.
+  explicit Feed(double snrDb) {
+    Scene s;
+    s.beacon = Beacon{calls()[1], snrDb, 800.0, 0.0};
+    audio = render(s, 2.0, 14.0);
+    first = sceneSlotStart() - std::chrono::seconds(2);
+  }
   SensitiveDetector det{calls()};
   std::vector<std::int16_t> audio;
   SysTime first;
@@ -218,12 +225,8 @@ SlotRef slotAt(SysTime start, int beacon, int band = 0) {
 }
 
 TEST(SensitiveDetector, DecidesLateAboutThePreviousSlot) {
-  Scene s;
-  s.beacon = Beacon{calls()[1], -5.0, 800.0, 0.0};
-  Feed f;
-  f.audio = render(s, 2.0, 14.0);
+  Feed f(-5.0);
   const SysTime slot = sceneSlotStart();
-  f.first = slot - std::chrono::seconds(2);
   f.runUntil(slot);
   f.det.beginSlot(slotAt(slot, 2));
   // Nothing before the ladder can have ended.
@@ -244,12 +247,8 @@ TEST(SensitiveDetector, DecidesLateAboutThePreviousSlot) {
 }
 
 TEST(SensitiveDetector, SlotWithoutItsFirstSecondsIsNotAnalysed) {
-  Scene s;
-  s.beacon = Beacon{calls()[1], 0.0, 800.0, 0.0};
-  Feed f;
-  f.audio = render(s, 2.0, 14.0);
+  Feed f(0.0);
   const SysTime slot = sceneSlotStart();
-  f.first = slot - std::chrono::seconds(2);
   f.pos = 11025 * 2;  // capture starts at the boundary: the early search window is missing
   f.det.beginSlot(slotAt(slot, 2));
   f.runUntil(slot + std::chrono::seconds(12));
@@ -258,12 +257,8 @@ TEST(SensitiveDetector, SlotWithoutItsFirstSecondsIsNotAnalysed) {
 }
 
 TEST(SensitiveDetector, BandChangeReplacesTheSlotsPendingAnalysis) {
-  Scene s;
-  s.beacon = Beacon{calls()[1], 0.0, 800.0, 0.0};
-  Feed f;
-  f.audio = render(s, 2.0, 14.0);
+  Feed f(0.0);
   const SysTime slot = sceneSlotStart();
-  f.first = slot - std::chrono::seconds(2);
   f.runUntil(slot);
   f.det.beginSlot(slotAt(slot, 2, 0));
   f.runUntil(slot + std::chrono::seconds(3));
