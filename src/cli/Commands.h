@@ -22,5 +22,7 @@ int runTable(const Args& args, std::ostream& out, std::ostream& err);
 int runDistaz(const Args& args, std::ostream& out, std::ostream& err);
 int runAnalyse(const Args& args, std::ostream& out, std::ostream& err);
 int runSummarise(const Args& args, std::ostream& out, std::ostream& err);
+int runCollect(const Args& args, std::ostream& out, std::ostream& err);
+int runNetworkReport(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace harkola::cli
