@@ -31,10 +31,11 @@ bool callChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') 
 bool detectorChar(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'; }
 bool printable(char c) { return c > ' ' && c < 127; }
 
-double rounded(double v, double step) { return std::round(v / step) * step; }
+// To `perUnit` steps per unit, written as the shortest decimal (842.3, not 842.3000000000001).
+double rounded(double v, double perUnit) { return std::round(v * perUnit) / perUnit; }
 
-json numberOrNull(const std::optional<double>& v, double step) {
-  return v && std::isfinite(*v) ? json(rounded(*v, step)) : json(nullptr);
+json numberOrNull(const std::optional<double>& v, double perUnit) {
+  return v && std::isfinite(*v) ? json(rounded(*v, perUnit)) : json(nullptr);
 }
 
 std::string isoText(std::int64_t utc) {
@@ -161,9 +162,9 @@ std::string encodeSlotReport(const SlotReport& r) {
   j["heard"] = r.heard;
   j["dashes"] = r.dashes;
   json snrs = json::array();
-  for (const auto& s : r.dashSnrDb) snrs.push_back(numberOrNull(s, 0.1));
+  for (const auto& s : r.dashSnrDb) snrs.push_back(numberOrNull(s, 10));
   j["snr_db"] = std::move(snrs);
-  j["tone_hz"] = numberOrNull(r.toneHz, 0.1);
+  j["tone_hz"] = numberOrNull(r.toneHz, 10);
   j["offset_ms"] = numberOrNull(r.offsetMs, 1.0);
   j["detector"] = r.detector;
   j["station"] = r.station;

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,8 +57,9 @@ std::string leftLine(std::uint64_t seq) {
 }
 
 std::string ageText(std::int64_t seconds) {
-  if (seconds % 86400 == 0) return std::to_string(seconds / 86400) + " days";
-  if (seconds % 3600 == 0) return std::to_string(seconds / 3600) + " hours";
+  auto unit = [](std::int64_t n, const char* one) { return std::to_string(n) + " " + one + (n == 1 ? "" : "s"); };
+  if (seconds % 86400 == 0) return unit(seconds / 86400, "day");
+  if (seconds % 3600 == 0) return unit(seconds / 3600, "hour");
   return std::to_string(seconds) + " s";
 }
 
@@ -87,6 +89,14 @@ bool Spool::open(const std::filesystem::path& path, Limits limits) {
   m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
   if (m_fd < 0) {
     m_error = "Cannot open the spool " + path.string() + ": " + std::strerror(errno);
+    return false;
+  }
+  // One writer at a time: a second program on the same spool would send its reports
+  // twice and acknowledge lines it never read.
+  if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+    m_error = "The spool " + path.string() + " is in use by another Harkola.";
+    ::close(m_fd);
+    m_fd = -1;
     return false;
   }
   std::string text;
@@ -250,21 +260,23 @@ void Spool::rewriteIfWorthIt() {
 
 bool Spool::rewrite() {
   const std::filesystem::path tmp = m_path.string() + ".new";
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  // The new file is locked before it takes the old one's name, so no other program
+  // can slip in between.
+  const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   std::string text = "S " + std::to_string(m_nextSeq) + "\n";
   for (const auto& [seq, e] : m_entries) text += recordLine(e);
   std::size_t done = 0;
-  bool ok = true;
+  bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
   while (ok && done < text.size()) {
     const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
     ok = n > 0;
     if (ok) done += static_cast<std::size_t>(n);
   }
-  ok = ok && ::fsync(fd) == 0;
-  ::close(fd);
+  ok = ok && ::fsync(fd) == 0 && ::fcntl(fd, F_SETFL, O_APPEND) == 0;
   if (!ok || ::rename(tmp.c_str(), m_path.c_str()) != 0) {
+    ::close(fd);
     ::unlink(tmp.c_str());
     return false;
   }
@@ -273,10 +285,8 @@ bool Spool::rewrite() {
     ::fsync(dir);
     ::close(dir);
   }
-  const int fresh = ::open(m_path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
-  if (fresh < 0) return false;
   ::close(m_fd);
-  m_fd = fresh;
+  m_fd = fd;
   m_fileBytes = text.size();
   m_leftLines = 0;
   return true;
