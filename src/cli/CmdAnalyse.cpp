@@ -102,13 +102,11 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
            "\"YYYY-MM-DD HH:MM:SS\".\n";
     return 2;
   }
-  int mhz = 0;
-  const auto band = p.value("--band");
-  if (!band || !parseIntOption(*band, 14, 28, mhz) || bandFromMHz(mhz) < 0) {
+  s.band = bandFromText(p.value("--band").value_or(""));
+  if (s.band < 0) {
     err << "--band must be 14, 18, 21, 24 or 28.\n";
     return 2;
   }
-  s.band = bandFromMHz(mhz);
 
   struct IntOption {
     const char* name;

@@ -22,14 +22,6 @@ SlotPosition slotPosition(int minute, int second, int band) {
   return p;
 }
 
-int bandMHz(int band) { return band >= 0 && band < kBandCount ? bandInfo(band).mhz : 0; }
-
 std::string bandText(int band) { return std::to_string(bandMHz(band)); }
-
-int bandFromMHz(int mhz) {
-  for (const auto& b : kBands)
-    if (b.mhz == mhz) return b.index;
-  return -1;
-}
 
 }  // namespace harkola

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "common/Bands.h"
+
 namespace harkola {
 
 struct SlotPosition {
@@ -21,11 +23,7 @@ SlotPosition slotPosition(int minute, int second, int band);
 // Beacon 1..18 on band 0..4 in slot 1..18.
 int beaconOnBand(int slotNumber, int band);
 
-// 14, 18, 21, 24, 28 for bands 0..4.
-int bandMHz(int band);
-// "14", "18", "21", "24", "28" as written in the logs.
+// "14", "18", "21", "24", "28" as written in the logs ("0" outside 0..4).
 std::string bandText(int band);
-// Band index 0..4 for 14/18/21/24/28, -1 for anything else.
-int bandFromMHz(int mhz);
 
 }  // namespace harkola

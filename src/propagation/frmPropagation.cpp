@@ -93,7 +93,9 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
 
   grdPropagation = new QTableWidget(kBeaconCount, kFirstBandColumn + kBandCount, this);
   grdPropagation->setObjectName("grdPropagation");
-  grdPropagation->setHorizontalHeaderLabels({"Callsign", "Country", "Distance", "Azimuth", "14", "18", "21", "24", "28"});
+  QStringList headers{"Callsign", "Country", "Distance", "Azimuth"};
+  for (const BandInfo& b : kBands) headers << QString::fromUtf8(b.text.data(), static_cast<qsizetype>(b.text.size()));
+  grdPropagation->setHorizontalHeaderLabels(headers);
   grdPropagation->verticalHeader()->hide();
   grdPropagation->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grdPropagation->setSelectionMode(QAbstractItemView::NoSelection);
