@@ -4,6 +4,10 @@
 
 namespace harkola {
 
+std::int64_t slotStartUtc(std::int64_t utc) { return utc - ((utc % 10) + 10) % 10; }
+
+int slotNumberAtUtc(std::int64_t utc) { return static_cast<int>(((utc % 180) + 180) % 180 / 10) + 1; }
+
 int beaconOnBand(int slotNumber, int band) {
   int station = slotNumber - band;
   if (station <= 0) station += 18;

@@ -3,6 +3,7 @@
 // starts at minute 0, 3, 6 ... 57 of every hour. In slot s the beacon on band b is
 // s - b (plus 18 when that is 0 or less).
 
+#include <cstdint>
 #include <string>
 
 #include "common/Bands.h"
@@ -19,6 +20,11 @@ struct SlotPosition {
 
 // Only minute (0..59) and second (0..59) of the local time matter.
 SlotPosition slotPosition(int minute, int second, int band);
+
+// The ten-second slot holding `utcSeconds` (seconds since 1970 UTC, also before it):
+// its start, and its number 1..18 in the three-minute cycle.
+std::int64_t slotStartUtc(std::int64_t utcSeconds);
+int slotNumberAtUtc(std::int64_t utcSeconds);
 
 // Beacon 1..18 on band 0..4 in slot 1..18.
 int beaconOnBand(int slotNumber, int band);
