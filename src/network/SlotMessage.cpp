@@ -42,6 +42,28 @@ std::string isoText(std::int64_t utc) {
   return isoUtc(SysTime{} + std::chrono::seconds(utc));
 }
 
+// "2026-12-07T08:00:10Z" to seconds since 1970, exactly that form; years 1970..9999
+// (the system clock's nanoseconds would overflow past 2262, so this stays in days and
+// seconds).
+bool parseSlotStart(std::string_view t, std::int64_t& out) {
+  static constexpr std::string_view kForm = "dddd-dd-ddTdd:dd:ddZ";
+  if (t.size() != kForm.size()) return false;
+  for (std::size_t i = 0; i < t.size(); ++i)
+    if (kForm[i] == 'd' ? (t[i] < '0' || t[i] > '9') : t[i] != kForm[i]) return false;
+  auto num = [t](std::size_t at, std::size_t n) {
+    int v = 0;
+    for (std::size_t i = at; i < at + n; ++i) v = v * 10 + (t[i] - '0');
+    return v;
+  };
+  const int y = num(0, 4), mo = num(5, 2), d = num(8, 2), h = num(11, 2), mi = num(14, 2), sec = num(17, 2);
+  const std::chrono::year_month_day ymd{std::chrono::year{y}, std::chrono::month{static_cast<unsigned>(mo)},
+                                        std::chrono::day{static_cast<unsigned>(d)}};
+  if (y < 1970 || !ymd.ok() || h > 23 || mi > 59 || sec > 59) return false;
+  out = static_cast<std::int64_t>(std::chrono::sys_days{ymd}.time_since_epoch().count()) * 86400 + h * 3600 +
+        mi * 60 + sec;
+  return true;
+}
+
 // Field readers: each returns false (and names the field) when the field is missing or
 // not what it must be.
 struct Reader {
@@ -200,9 +222,7 @@ DecodeResult decodeSlotMessage(std::string_view topic, std::string_view payload,
   int mhz = 0;
   auto wrong = [&](const std::string& d) { return refuse(Refusal::WrongType, d); };
   if (!in.text("slot_start", start)) return wrong(detail);
-  SysTime startTime;
-  if (!parseIsoUtc(start, startTime)) return wrong("slot_start is not an ISO 8601 UTC time");
-  r.slotStartUtc = std::chrono::duration_cast<std::chrono::seconds>(startTime.time_since_epoch()).count();
+  if (!parseSlotStart(start, r.slotStartUtc)) return wrong("slot_start is not an ISO 8601 UTC time");
   if (r.slotStartUtc % 10 != 0) return wrong("slot_start is not on a slot boundary");
   if (!in.integer("band", 0, 99, mhz)) return wrong(detail);
   r.band = bandFromMHz(mhz);
