@@ -134,7 +134,7 @@ void BandChannel::level(const float* a, std::size_t n, std::vector<std::int16_t>
         m_gain = m_framesSeen <= 10 ? want : m_gain * std::pow(want / m_gain, 0.02);
       }
     }
-    audio.push_back(static_cast<std::int16_t>(std::clamp(std::lround(v * m_gain), -32767L, 32767L)));
+    audio.push_back(static_cast<std::int16_t>(std::clamp(std::lround(v * (m_fixedGain > 0 ? m_fixedGain : m_gain)), -32767L, 32767L)));
   }
 }
 

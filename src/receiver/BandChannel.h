@@ -38,6 +38,9 @@ class BandChannel {
   // returns the instant just after the last audio sample now in `audio`'s tail.
   SysTime push(const IqSample* in, std::size_t n, SysTime first, std::vector<std::int16_t>& audio);
 
+  // A fixed gain instead of the AGC (audio = real part * gain); 0 = AGC.
+  void setFixedGain(double gain) { m_fixedGain = gain; }
+
   // The noise floor and the loudest 0.1 s of the last 5 s, dB relative to a full-scale
   // carrier; -200 before any input.
   double noiseDbfs() const;
@@ -61,6 +64,7 @@ class BandChannel {
   long m_gaps = 0;
   // AGC
   double m_gain = 1.0;
+  double m_fixedGain = 0.0;
   int m_framesSeen = 0;
   double m_frameSum = 0.0;
   int m_frameFill = 0;

@@ -8,15 +8,16 @@
 namespace harkola {
 
 namespace {
-constexpr double kBelowCarrierHz = 700.0 + 1000.0;  // the channel, and room for its filter edges
-constexpr double kAboveCarrierHz = 2200.0 + 1000.0;
+constexpr double kBelowCarrierHz = 700.0 + 300.0;  // the channel, and room for its filter edges
+constexpr double kAboveCarrierHz = 2200.0 + 300.0;
 constexpr double kDcClearHz = 20e3;
 
 using Seconds = std::chrono::duration<double>;
 SysTime plus(SysTime t, double s) { return t + std::chrono::duration_cast<SysTime::duration>(Seconds(s)); }
 
 bool covers(double rate, double centre, double carrier) {
-  const double half = kUsableShare * rate / 2.0;
+  // A narrow stream is a receiver's own channel, flat to near its edges.
+  const double half = (rate >= kWideRate ? kUsableShare : 0.9) * rate / 2.0;
   return carrier - kBelowCarrierHz >= centre - half && carrier + kAboveCarrierHz <= centre + half;
 }
 }  // namespace
@@ -83,6 +84,12 @@ void BandReceiver::build(const IqBlock& block) {
     for (double f : offsets) m_channels.push_back(std::make_unique<BandChannel>(block.rate, f));
   }
   m_stage.assign(m_served.size(), {});
+  for (auto& c : m_channels) c->setFixedGain(m_fixedGain);
+}
+
+void BandReceiver::setFixedGain(double gain) {
+  m_fixedGain = gain;
+  for (auto& c : m_channels) c->setFixedGain(gain);
 }
 
 SysTime BandReceiver::timeOfPosition(long long pos) const {

@@ -44,6 +44,8 @@ class BandReceiver {
   ~BandReceiver();
 
   void push(const IqBlock& block, BandAudioSink& sink);
+  // Every channel at a fixed gain instead of its AGC (0: AGC), now and after rebuilds.
+  void setFixedGain(double gain);
   // The bands served with the stream as it is now.
   const std::vector<int>& bands() const { return m_served; }
   // The band's channel, null when not served.
@@ -57,6 +59,7 @@ class BandReceiver {
 
   std::vector<int> m_wanted, m_served;
   bool m_measure;
+  double m_fixedGain = 0.0;
   bool m_built = false;
   double m_rate = 0.0, m_centre = 0.0;
   int m_config = 0;
