@@ -13,8 +13,12 @@ constexpr unsigned kResampSemiLength = 32;  // input samples each side
 constexpr unsigned kBandPassTaps = 127;
 constexpr double kPassLowHz = 100.0, kPassHighHz = 3000.0;
 constexpr double kTargetRms = 700.0;
-constexpr int kFrame = 1102;        // 0.1 s of audio
-constexpr std::size_t kFrames = 50;  // 5 s of level history
+// The noise floor is the 5th percentile of 50 ms powers over the last 20 s: keyed
+// beacons leave enough gaps between their elements and slots, so the floor does not
+// follow them.
+constexpr int kFrame = 551;
+constexpr std::size_t kFrames = 400;
+constexpr std::size_t kFloorRank = kFrames / 20;
 constexpr double kGapSamples = 0.05 * kAudioRate;
 constexpr double kSteerSeconds = 5.0;  // the sample count follows the time over this
 }  // namespace
@@ -124,14 +128,14 @@ void BandChannel::level(const float* a, std::size_t n, std::vector<std::int16_t>
       ++m_framesSeen;
       const std::size_t have = std::min<std::size_t>(kFrames, static_cast<std::size_t>(m_framesSeen));
       std::vector<double> sorted(m_powers.begin(), m_powers.begin() + static_cast<long>(have));
-      const std::size_t q = have / 5;
+      const std::size_t q = have * kFloorRank / kFrames;
       std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(q), sorted.end());
       m_floor = sorted[q];
       m_peak = *std::max_element(sorted.begin(), sorted.end());
       if (m_floor > 1e-20) {
         const double want = kTargetRms / std::sqrt(m_floor);
-        // At once while the first second fills, then slowly (about 5 s).
-        m_gain = m_framesSeen <= 10 ? want : m_gain * std::pow(want / m_gain, 0.02);
+        // At once while the first second fills, then slowly (about 20 s).
+        m_gain = m_framesSeen <= 20 ? want : m_gain * std::pow(want / m_gain, 1.0 / kFrames);
       }
     }
     audio.push_back(static_cast<std::int16_t>(std::clamp(std::lround(v * (m_fixedGain > 0 ? m_fixedGain : m_gain)), -32767L, 32767L)));

@@ -6,8 +6,8 @@
 // 11025 Hz, a complex band-pass keeps the upper sideband 100..3000 Hz, and the real part
 // is the audio.
 //
-// Level: a slow AGC holds the band's noise floor (a low percentile of 0.1 s powers over
-// 5 s) at 700 sample units rms, so the S levels and the detector see the same kind of
+// Level: a slow AGC holds the band's noise floor (a low percentile of 50 ms powers over
+// 20 s, adapting over about 20 s) at 700 sample units rms, so the S levels and the detector see the same kind of
 // audio as from a receiver whose volume is set right; strong beacons clip at 32767.
 //
 // Time: every push says when its first input sample was taken; the audio's sample count
@@ -41,7 +41,7 @@ class BandChannel {
   // A fixed gain instead of the AGC (audio = real part * gain); 0 = AGC.
   void setFixedGain(double gain) { m_fixedGain = gain; }
 
-  // The noise floor and the loudest 0.1 s of the last 5 s, dB relative to a full-scale
+  // The noise floor and the loudest 50 ms of the last 20 s, dB relative to a full-scale
   // carrier; -200 before any input.
   double noiseDbfs() const;
   double peakDbfs() const;
