@@ -85,6 +85,8 @@ class ReplaySession {
   ReplayStats run();
 
  private:
+  void applySettings();
+
   PublicDecs& d;
   ReplaySettings m_settings;
   SampleSource& m_source;
