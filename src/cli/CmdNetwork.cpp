@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "cli/CliSupport.h"
 #include "common/LocalTime.h"
@@ -136,7 +137,17 @@ int runCollect(const Args& args, std::ostream& out, std::ostream& err) {
     }
     if (stopping) break;
   }
+  // The library acknowledges a report to the broker as it arrives: what arrived before
+  // the link stopped is ours to store, so it is taken and written before the end.
   link.stop();
+  for (const LinkEvent& e : link.poll(std::chrono::milliseconds(0)))
+    if (e.kind == LinkEvent::Kind::Message) collector.take(e.topic, e.payload, nowUtc());
+  if (!collector.flush(nowUtc())) {
+    // One more try after a pause: a database restarting may be back.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    collector.flush(nowUtc());
+  }
+  out << utcStampNow() << "  " << countsText(collector.counts()) << std::endl;
   if (collector.queued() > 0) {
     err << collector.queued() << " accepted reports could not be stored: " << collector.error() << '\n';
     return 1;

@@ -91,6 +91,7 @@ TEST_F(NetworkFault, BrokerAndCollectorRestartsLoseAndDuplicateNothing) {
     ASSERT_TRUE(a.pub->add(reportAt("OH2XYZ", base + 10 * i, 0, i % 3 != 0)));
     ASSERT_TRUE(b.pub->add(reportAt("G4ABC/P", base + 10 * i, 2, i % 4 == 0)));
     pollBoth(5ms);
+    if (i > 80 && i < 120) std::this_thread::sleep_for(50ms);  // two seconds without a broker
     if (i == 80) broker.stop();
     if (i == 120) {
       EXPECT_GT(a.pub->waiting(), 30u);  // waiting in the spool meanwhile
@@ -106,7 +107,16 @@ TEST_F(NetworkFault, BrokerAndCollectorRestartsLoseAndDuplicateNothing) {
     pollBoth(20ms);
     return a.pub->waiting() == 0 && b.pub->waiting() == 0;
   }, 40000)) << a.pub->statusLine() << " / " << b.pub->statusLine();
-  ASSERT_TRUE(test::waitUntil([&] { return storedCount() == 2 * kReports; }, 10000)) << storedCount();
+  ASSERT_TRUE(test::waitUntil([&] { return storedCount() == 2 * kReports; }, 10000)) << storedCount() << logText() << [&] {
+    std::string missing;
+    for (auto& [st, v] : stored()) {
+      missing += st + ":";
+      for (std::size_t k = 1; k < v.size(); ++k)
+        if (v[k] != v[k - 1] + 10) missing += " after " + std::to_string((v[k - 1] - base) / 10) + " next " + std::to_string((v[k] - base) / 10);
+      missing += " n=" + std::to_string(v.size()) + "\n";
+    }
+    return missing;
+  }();
   EXPECT_EQ(collector.stop(SIGTERM), 0);
 
   const auto byStation = stored();

@@ -109,7 +109,10 @@ class Broker {
     if (!onPath("mosquitto")) return false;
     std::ofstream(m_dir / "mosquitto.conf") << "listener " << m_port << " 127.0.0.1\nallow_anonymous true\n"
                                             << "persistence true\npersistence_location " << m_dir.path.string()
-                                            << "/\nmax_queued_messages 0\nmax_inflight_messages 100\n";
+                                            << "/\nmax_queued_messages 0\nmax_inflight_messages 100\n"
+                                            // As root it would become the mosquitto user, who may not
+                                            // write the persistence file in our folder.
+                                            << (::geteuid() == 0 ? "user root\n" : "");
     if (!m_child.start({"mosquitto", "-c", (m_dir / "mosquitto.conf").string()}, (m_dir / "mosquitto.log").string()))
       return false;
     return waitUntil([this] { return listening(m_port); }, 5000);
