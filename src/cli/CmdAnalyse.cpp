@@ -12,6 +12,7 @@
 #include "clock/HeardLog.h"
 #include "clock/SlotResults.h"
 #include "common/LocalTime.h"
+#include "data/Beacons.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 
@@ -194,9 +195,7 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
   WavSampleSource source(std::move(reader));
   ReplaySession::TraceFn trace;
   if (o.trace && !o.sensitive) trace = [&err](const SlotTrace& t) { err << traceLine(t); };
-  std::vector<std::string> calls;
-  for (int b = 1; b <= kBeaconCount; ++b) calls.push_back(d.BeaconTable[b][3]);
-  SensitiveDetector sensitiveDetector(calls);
+  SensitiveDetector sensitiveDetector(Beacons(d.BeaconTable).callsigns());
   sensitiveDetector.setSMeterOffset(o.settings.SMeterOffset);
 
   ReplaySession session(d, o.settings, source, &results, trace, o.sensitive ? &sensitiveDetector : nullptr);

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/PublicDecs.h"
 
@@ -41,6 +42,8 @@ class Beacons {
   const std::string& status(int beacon, int band) const;
   // The stored degrees and minutes as a position; fields that are not numbers count as 0.
   GeoPoint position(int beacon) const;
+  // The 18 callsigns in beacon order (index = number - 1).
+  std::vector<std::string> callsigns() const;
   // The beacon number 1..18 whose callsign equals `call` (ignoring case), 0 when none.
   int numberOfCallsign(std::string_view call) const;
 
