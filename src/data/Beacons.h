@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/PublicDecs.h"
+#include "data/GeoPoint.h"
 
 namespace harkola {
 
@@ -25,12 +26,6 @@ inline constexpr int kLatitudeMinutes = 13;
 inline constexpr int kNorthSouth = 14;  // "South" or anything else for north
 inline constexpr int kNote = 15;
 }  // namespace beacon_field
-
-// A place on the earth in degrees: north and east positive.
-struct GeoPoint {
-  double latitude = 0;
-  double longitude = 0;
-};
 
 class Beacons {
  public:
