@@ -93,18 +93,18 @@ const char* const kUsage =
 bool readSettings(const ParsedArgs& p, ReplaySettings& s, std::ostream& err) {
   struct IntOption {
     const char* name;
-    int lo, hi;
+    SettingRange range;
     int* target;
   };
   const IntOption options[] = {
-      {"--noise-filter", kNoiseFilterMin, kNoiseFilterMax, &s.NoiseFilter},
-      {"--morse-threshold", 30, 110, &s.MorseThreshold},
-      {"--listen-seconds", 1, 10, &s.ListenSeconds},
-      {"--smeter-offset", -10, 10, &s.SMeterOffset},
+      {"--noise-filter", kNoiseFilter, &s.NoiseFilter},
+      {"--morse-threshold", kMorseThreshold, &s.MorseThreshold},
+      {"--listen-seconds", kListenSeconds, &s.ListenSeconds},
+      {"--smeter-offset", kSMeterOffset, &s.SMeterOffset},
   };
   for (const IntOption& o : options) {
-    if (const auto v = p.value(o.name); v && !parseIntOption(*v, o.lo, o.hi, *o.target)) {
-      err << o.name << " must be a whole number from " << o.lo << " to " << o.hi << ".\n";
+    if (const auto v = p.value(o.name); v && !parseIntOption(*v, o.range.lo, o.range.hi, *o.target)) {
+      err << o.name << " must be a whole number from " << o.range.lo << " to " << o.range.hi << ".\n";
       return false;
     }
   }
