@@ -18,6 +18,7 @@ PACKAGES=(build-essential cmake pkg-config ccache libgtest-dev libbenchmark-dev 
   libgl1-mesa-dri fonts-dejavu-core xvfb xauth pulseaudio pulseaudio-utils socat sox
   desktop-file-utils imagemagick python3 libhamlib-utils dpkg-dev file lintian appstream man-db
   clang-16 libclang-rt-16-dev)
+PACKAGES+=(libsoapysdr-dev soapysdr-tools libliquid-dev libfftw3-dev qt6-websockets-dev nlohmann-json3-dev)  # receiver input: SoapySDR devices, channels, KiwiSDR, SigMF
 
 deps() {
   local missing=()

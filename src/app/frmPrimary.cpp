@@ -21,6 +21,7 @@
 
 #include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
+#include "clock/SlotLog.h"
 #include "common/Folders.h"
 #include "common/UtcTime.h"
 #include "ui/HelpWindow.h"
@@ -54,9 +55,13 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
     : QMainWindow(parent),
       d(shared),
       m_services(std::move(services)),
-      m_clock(d, &m_heardLog, this),
+      m_clock(d, &m_results, this),
       m_rigSession(d, *m_services.rig, dialogNotifierFor(this), m_services.rigNeedsTest) {
   setObjectName("frmPrimary");
+  m_results.setHeardLog(&m_heardLog);
+  m_results.addListener([this](const SlotMeasurement& m) {
+    if (m_analyser) m_analyser->setSensitiveResult(qs(resultLine(m)));
+  });
   buildControls();
   buildMenus();
   // Fixed to its contents: a window manager then draws no empty resize strip under it
@@ -219,7 +224,7 @@ void frmPrimary::onTick() {
     // The kernel's sync state changes slowly: once every ten seconds is plenty.
     m_syncCountdown = 100;
     std::string sync = clockSyncText(readClockSync());
-    if (m_clockCheck.count() > 0) sync += "   " + m_clockCheck.text();
+    if (m_results.clockCheck().count() > 0) sync += "   " + m_results.clockCheck().text();
     lblClockSync->setText(qs(sync));
   }
   render();

@@ -15,9 +15,9 @@
 #include "common/PublicDecs.h"
 #include "audio/SensitiveDetector.h"
 #include "clock/BeaconClock.h"
-#include "clock/ClockCheck.h"
 #include "clock/HeardLog.h"
 #include "clock/SlotDetector.h"
+#include "clock/SlotResults.h"
 #include "clock/TimeSource.h"
 #include "propagation/BandScan.h"
 #include "rig/RigSession.h"
@@ -223,6 +223,7 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   PublicDecs& d;
   PrimaryServices m_services;
   HeardLogFile m_heardLog;
+  SlotResults m_results;
   BeaconClock m_clock;
   AlignedTicker* tmrClockTicks = nullptr;
   int m_syncCountdown = 0;  // ticks until the clock's sync state is read again
@@ -241,8 +242,6 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   frmPropagation* m_propagation = nullptr;  // a child window of this one
   BandScan m_bandScan;
   SlotDetector* m_chosenDetector = nullptr;  // the detector logging now (null: services.detector)
-  ClockCheck m_clockCheck;
-  HeardLogFile m_slotLog;
   void sensitiveResults();
 };
 

@@ -22,7 +22,6 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "clock/SlotLog.h"
 #include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
 #include "common/Folders.h"
@@ -229,18 +228,13 @@ void frmPrimary::copyHeardLog(bool archive) {
   if (!m_heardLog.isOpen()) openHeardLog();
 }
 
-// What the sensitive detector analysed since the last tick: the slot log (beside the
-// heard log), the analyser's result line and the clock check from the heard beacons.
+// What the sensitive detector analysed since the last tick: the slot log beside the
+// heard log, the clock check and the analyser's result line.
 void frmPrimary::sensitiveResults() {
   if (!m_services.sensitiveDetector) return;
-  for (const SlotMeasurement& m : m_services.sensitiveDetector->takeMeasurements()) {
-    if (m.heard) m_clockCheck.add(m.offsetMs);
-    if (m_analyser) m_analyser->setSensitiveResult(qs(resultLine(m)));
-    if (d.LogFilePath.empty()) continue;
-    const auto path = std::filesystem::path(d.LogFilePath).parent_path() / kSlotLogFileName;
-    if (m_slotLog.path() != path) m_slotLog.open(path);
-    if (!m_slotLog.write(slotRecord(m))) logWriteFailed(path.string());
-  }
+  m_results.setSlotLogPath(slotLogBeside(d.LogFilePath));
+  for (const SlotMeasurement& m : m_services.sensitiveDetector->takeMeasurements())
+    if (!m_results.add(m)) logWriteFailed(m_results.slotLogPath().string());
 }
 
 }  // namespace harkola

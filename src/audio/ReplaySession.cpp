@@ -34,6 +34,45 @@ class CountingSink : public HeardLogSink {
   HeardLogSink* m_next;
 };
 
+// Reports each slot of the replay as it ends: its counters and whether a record of it
+// reached the sink.
+class SlotReporter {
+ public:
+  SlotReporter(const PublicDecs& d, const BeaconClock& clock, const CountingSink& sink,
+               const ReplaySession::TraceFn& trace)
+      : d(d), m_clock(clock), m_sink(sink), m_trace(trace) {}
+
+  // The slot running at `t` (local `lt`) starts now.
+  void startSlot(SysTime t, const LocalTime& lt) {
+    m_start = localTimeAt(t - std::chrono::seconds(lt.second % 10) - std::chrono::milliseconds(lt.millisecond));
+    m_recordsAtStart = m_sink.count;
+  }
+  // The running slot ends.
+  void endSlot() {
+    ++slots;
+    if (!m_trace) return;
+    SlotTrace tr;
+    tr.slotStart = m_start;
+    tr.band = m_clock.SelectedBand;
+    tr.beacon = m_clock.StationNumber;
+    tr.callsign = m_clock.callsign(m_clock.StationNumber);
+    tr.hits = d.MorseHits;
+    tr.peakSum = d.MorsePeakSum;
+    tr.sLevel = m_clock.SLevel;
+    tr.logged = m_sink.count > m_recordsAtStart;
+    m_trace(tr);
+  }
+  long slots = 0;
+
+ private:
+  const PublicDecs& d;
+  const BeaconClock& m_clock;
+  const CountingSink& m_sink;
+  const ReplaySession::TraceFn& m_trace;
+  LocalTime m_start;
+  long m_recordsAtStart = 0;
+};
+
 }  // namespace
 
 ReplaySession::ReplaySession(PublicDecs& shared, const ReplaySettings& settings,
@@ -46,18 +85,20 @@ ReplaySession::ReplaySession(PublicDecs& shared, const ReplaySettings& settings,
       m_trace(std::move(trace)),
       m_detector(detector) {}
 
-ReplayStats ReplaySession::run() {
-  using namespace std::chrono;
-  const ReplaySettings& s = m_settings;
-  ReplayStats stats;
-
-  d.MorseThreshold = s.MorseThreshold;
-  d.NoiseFilter = s.NoiseFilter;
-  d.SMeterOffset = s.SMeterOffset;
-  d.ListenSeconds = static_cast<std::int16_t>(s.ListenSeconds);
+void ReplaySession::applySettings() {
+  d.MorseThreshold = m_settings.MorseThreshold;
+  d.NoiseFilter = m_settings.NoiseFilter;
+  d.SMeterOffset = m_settings.SMeterOffset;
+  d.ListenSeconds = static_cast<std::int16_t>(m_settings.ListenSeconds);
   d.AnalyserRunning = true;
   d.ClockRunning = true;
   d.SlotLogged = false;
+}
+
+ReplayStats ReplaySession::run() {
+  using namespace std::chrono;
+  const ReplaySettings& s = m_settings;
+  applySettings();
 
   ClassicDetector classic(d);
   SlotDetector& detector = m_detector ? *m_detector : classic;
@@ -66,50 +107,12 @@ ReplayStats ReplaySession::run() {
   clock.setDetector(&detector);
   clock.setLogMode(LogMode::Auto);
   clock.selectBand(std::clamp(s.band, 0, kBandCount - 1));
-
-  // Already running: the slot in progress has been announced and the previous tick has
-  // set the listening window for the second we start in.
-  const SlotPosition p0 = slotPosition(s.start.minute, s.start.second, clock.SelectedBand);
-  clock.SlotNumber = p0.slotNumber;
-  clock.StationNumber = p0.stationNumber;
-  clock.StationIndex = p0.stationIndex;
-  clock.NextStation = p0.nextStation;
-  clock.SecondsIntoSlot = p0.secondsIntoSlot;
-  clock.SlotProgress = 10 * p0.secondsIntoSlot;
-  clock.hiddenStationNumber = std::to_string(p0.stationNumber);
-  clock.Listening = p0.secondsIntoSlot < d.ListenSeconds;
-  clock.lastTick = s.start;
-
   const auto t0 = timePointOf(s.start);
-  {
-    SlotRef first;
-    first.start = t0 - seconds(p0.secondsIntoSlot) - milliseconds(s.start.millisecond);
-    first.startLocal = localTimeAt(first.start);
-    first.band = clock.SelectedBand;
-    first.beacon = p0.stationNumber;
-    detector.beginSlot(first);
-  }
-  auto slotStartOf = [&](system_clock::time_point t, const LocalTime& lt) {
-    const int secondsIn = lt.second % 10;
-    return localTimeAt(t - seconds(secondsIn) - milliseconds(lt.millisecond));
-  };
-  LocalTime slotStart = slotStartOf(t0, s.start);
-  long recordsAtSlotStart = 0;
-  auto reportSlot = [&] {
-    ++stats.slots;
-    if (!m_trace) return;
-    SlotTrace tr;
-    tr.slotStart = slotStart;
-    tr.band = clock.SelectedBand;
-    tr.beacon = clock.StationNumber;
-    tr.callsign = clock.callsign(clock.StationNumber);
-    tr.hits = d.MorseHits;
-    tr.peakSum = d.MorsePeakSum;
-    tr.sLevel = clock.SLevel;
-    tr.logged = sink.count > recordsAtSlotStart;
-    m_trace(tr);
-  };
+  clock.resumeAt(s.start, t0);
 
+  SlotReporter reporter(d, clock, sink, m_trace);
+  reporter.startSlot(t0, s.start);
+  ReplayStats stats;
   SampleBlock block{};
   auto readBlock = [&] {
     const std::size_t n = m_source.read(block.data(), kBlockSamples);
@@ -121,12 +124,10 @@ ReplayStats ReplaySession::run() {
   // (k+1)*512*1000/11025 ms after start, a tick at tickMs ms after start.
   long long tickMs = (100 - s.start.millisecond % 100) % 100;
   bool haveBlock = readBlock();
-  long long k = 0;
-  for (;;) {
+  for (long long k = 0;;) {
     if (haveBlock && (k + 1) * kBlockSamples * 1000LL <= tickMs * kSampleRate) {
       ++k;
-      const auto end = t0 + microseconds(k * kBlockSamples * 1000000LL / kSampleRate);
-      detector.addBlock(block.data(), kBlockSamples, end);
+      detector.addBlock(block.data(), kBlockSamples, t0 + microseconds(k * kBlockSamples * 1000000LL / kSampleRate));
       ++stats.blocks;
       haveBlock = readBlock();
       continue;
@@ -136,17 +137,17 @@ ReplayStats ReplaySession::run() {
 
     const auto t = t0 + milliseconds(tickMs);
     const LocalTime now = localTimeAt(t);
-    const SlotPosition p = slotPosition(now.minute, now.second, clock.SelectedBand);
-    if (std::to_string(p.stationNumber) != clock.hiddenStationNumber) {
-      reportSlot();
-      slotStart = slotStartOf(t, now);
-      recordsAtSlotStart = sink.count;
+    if (std::to_string(slotPosition(now.minute, now.second, clock.SelectedBand).stationNumber) !=
+        clock.hiddenStationNumber) {
+      reporter.endSlot();
+      reporter.startSlot(t, now);
     }
     clock.tick(now, t);
     ++stats.ticks;
     tickMs += 100;
   }
-  reportSlot();
+  reporter.endSlot();
+  stats.slots = reporter.slots;
   stats.records = sink.count;
   d.AnalyserRunning = false;
   return stats;

@@ -2,16 +2,17 @@
 // simulated clock and prints or appends the heard-log records it would have written.
 
 #include <cstdio>
+#include <optional>
 
 #include "audio/FrameAnalysis.h"
 #include "audio/ReplaySession.h"
 #include "audio/SensitiveDetector.h"
 #include "audio/WavStream.h"
 #include "clock/BeaconSchedule.h"
-#include "clock/ClockCheck.h"
 #include "clock/HeardLog.h"
-#include "clock/SlotLog.h"
+#include "clock/SlotResults.h"
 #include "common/LocalTime.h"
+#include "data/Beacons.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 
@@ -74,74 +75,96 @@ std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged) {
          ",\"score\":" + jsonNumber(m.score, "%.1f") + "}\n";
 }
 
-}  // namespace
+struct AnalyseOptions {
+  std::string recording;
+  ReplaySettings settings;
+  bool sensitive = false;
+  bool trace = false;
+  std::optional<std::string> log;      // heard-log records appended here, else printed
+  std::optional<std::string> slotLog;  // sensitive detector: the slot log
+};
 
-int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
-  const char* usage =
-      "usage: harkola-cli analyse AUDIO.wav --start \"YYYY-MM-DD HH:MM:SS\" --band 14|18|21|24|28 "
-      "[--noise-filter 14] [--morse-threshold 55] [--listen-seconds 8] [--smeter-offset 0] "
-      "[--log FILE] [--trace] [--detector classic|sensitive] [--slot-log FILE]\n";
+const char* const kUsage =
+    "usage: harkola-cli analyse AUDIO.wav --start \"YYYY-MM-DD HH:MM:SS\" --band 14|18|21|24|28 "
+    "[--noise-filter 14] [--morse-threshold 55] [--listen-seconds 8] [--smeter-offset 0] "
+    "[--log FILE] [--trace] [--detector classic|sensitive] [--slot-log FILE]\n";
+
+// The analyser's settings as options, with the ranges of its sliders.
+bool readSettings(const ParsedArgs& p, ReplaySettings& s, std::ostream& err) {
+  struct IntOption {
+    const char* name;
+    SettingRange range;
+    int* target;
+  };
+  const IntOption options[] = {
+      {"--noise-filter", kNoiseFilter, &s.NoiseFilter},
+      {"--morse-threshold", kMorseThreshold, &s.MorseThreshold},
+      {"--listen-seconds", kListenSeconds, &s.ListenSeconds},
+      {"--smeter-offset", kSMeterOffset, &s.SMeterOffset},
+  };
+  for (const IntOption& o : options) {
+    if (const auto v = p.value(o.name); v && !parseIntOption(*v, o.range.lo, o.range.hi, *o.target)) {
+      err << o.name << " must be a whole number from " << o.range.lo << " to " << o.range.hi << ".\n";
+      return false;
+    }
+  }
+  return true;
+}
+
+// False (with the message written) for arguments that do not make a replay.
+bool readOptions(const Args& args, AnalyseOptions& o, std::ostream& err) {
   ParsedArgs p;
   std::string error;
   if (!p.parse(args,
                {"--start", "--band", "--noise-filter", "--morse-threshold", "--listen-seconds",
                 "--smeter-offset", "--log", "--detector", "--slot-log"},
                {"--trace"}, error)) {
-    err << error << '\n' << usage;
-    return 2;
+    err << error << '\n' << kUsage;
+    return false;
   }
   if (p.positional().size() != 1) {
-    err << "analyse needs exactly one recording (a WAV file).\n" << usage;
-    return 2;
+    err << "analyse needs exactly one recording (a WAV file).\n" << kUsage;
+    return false;
   }
-
-  ReplaySettings s;
+  o.recording = p.positional()[0];
   const auto start = p.value("--start");
-  if (!start || !parseLocalTime(*start, s.start)) {
+  if (!start || !parseLocalTime(*start, o.settings.start)) {
     err << "--start needs the local time of the recording's first sample as "
            "\"YYYY-MM-DD HH:MM:SS\".\n";
-    return 2;
+    return false;
   }
-  int mhz = 0;
-  const auto band = p.value("--band");
-  if (!band || !parseIntOption(*band, 14, 28, mhz) || bandFromMHz(mhz) < 0) {
+  o.settings.band = bandFromText(p.value("--band").value_or(""));
+  if (o.settings.band < 0) {
     err << "--band must be 14, 18, 21, 24 or 28.\n";
-    return 2;
+    return false;
   }
-  s.band = bandFromMHz(mhz);
-
-  struct IntOption {
-    const char* name;
-    int lo, hi;
-    int* target;
-  };
-  const IntOption options[] = {
-      {"--noise-filter", kNoiseFilterMin, kNoiseFilterMax, &s.NoiseFilter},
-      {"--morse-threshold", 30, 110, &s.MorseThreshold},
-      {"--listen-seconds", 1, 10, &s.ListenSeconds},
-      {"--smeter-offset", -10, 10, &s.SMeterOffset},
-  };
-  for (const IntOption& o : options) {
-    if (const auto v = p.value(o.name); v && !parseIntOption(*v, o.lo, o.hi, *o.target)) {
-      err << o.name << " must be a whole number from " << o.lo << " to " << o.hi << ".\n";
-      return 2;
-    }
-  }
-
+  if (!readSettings(p, o.settings, err)) return false;
   const std::string detectorName = p.value("--detector").value_or("classic");
   if (detectorName != "classic" && detectorName != "sensitive") {
     err << "--detector must be classic or sensitive.\n";
-    return 2;
+    return false;
   }
-  const bool sensitive = detectorName == "sensitive";
-  if (p.value("--slot-log") && !sensitive) {
+  o.sensitive = detectorName == "sensitive";
+  o.slotLog = p.value("--slot-log");
+  if (o.slotLog && !o.sensitive) {
     err << "--slot-log needs --detector sensitive.\n";
-    return 2;
+    return false;
   }
+  o.trace = p.has("--trace");
+  o.log = p.value("--log");
+  return true;
+}
+
+}  // namespace
+
+int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
+  AnalyseOptions o;
+  if (!readOptions(args, o, err)) return 2;
   // The recording is read, mixed and resampled as the replay goes: memory does not grow
   // with its length.
   WavReader reader;
-  if (!reader.open(p.positional()[0], error)) {
+  std::string error;
+  if (!reader.open(o.recording, error)) {
     err << error << '\n';
     return 2;
   }
@@ -150,61 +173,49 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
   PublicDecs d;
   loadDataReadOnly("", d);
 
+  SlotResults results;
   HeardLogFile logFile;
   StreamSink stdoutSink(out);
-  HeardLogSink* sink = &stdoutSink;
-  if (const auto log = p.value("--log")) {
-    if (!logFile.open(*log)) {
-      err << "Cannot open the log file " << *log << " for appending.\n";
+  results.setHeardLog(&stdoutSink);
+  if (o.log) {
+    if (!logFile.open(*o.log)) {
+      err << "Cannot open the log file " << *o.log << " for appending.\n";
       return 1;
     }
-    sink = &logFile;
+    results.setHeardLog(&logFile);
+  }
+  if (o.slotLog) {
+    results.setSlotLogPath(*o.slotLog);
+    if (!results.openSlotLog()) {
+      err << "Cannot open the slot log " << *o.slotLog << " for appending.\n";
+      return 1;
+    }
   }
 
   WavSampleSource source(std::move(reader));
   ReplaySession::TraceFn trace;
-  if (p.has("--trace") && !sensitive) trace = [&err](const SlotTrace& t) { err << traceLine(t); };
-  std::vector<std::string> calls;
-  for (int b = 1; b <= kBeaconCount; ++b) calls.push_back(d.BeaconTable[b][3]);
-  SensitiveDetector sensitiveDetector(calls);
-  sensitiveDetector.setSMeterOffset(s.SMeterOffset);
-  HeardLogFile slotLog;
-  if (const auto path = p.value("--slot-log"); path && !slotLog.open(*path)) {
-    err << "Cannot open the slot log " << *path << " for appending.\n";
-    return 1;
-  }
-  long failed = 0;
-  struct CheckedSink : HeardLogSink {
-    HeardLogSink* next;
-    long* failed;
-    bool write(const std::string& r) override {
-      const bool ok = next->write(r);
-      if (!ok) ++*failed;
-      return ok;
-    }
-  } checked;
-  checked.next = sink;
-  checked.failed = &failed;
+  if (o.trace && !o.sensitive) trace = [&err](const SlotTrace& t) { err << traceLine(t); };
+  SensitiveDetector sensitiveDetector(Beacons(d.BeaconTable).callsigns());
+  sensitiveDetector.setSMeterOffset(o.settings.SMeterOffset);
 
-  ReplaySession session(d, s, source, &checked, trace, sensitive ? &sensitiveDetector : nullptr);
+  ReplaySession session(d, o.settings, source, &results, trace, o.sensitive ? &sensitiveDetector : nullptr);
   session.run();
-  if (sensitive) {
-    ClockCheck check;
-    long slotLogFailed = 0;
-    for (const SlotMeasurement& m : sensitiveDetector.takeMeasurements()) {
-      if (m.heard) check.add(m.offsetMs);
-      if (slotLog.isOpen() && !slotLog.write(slotRecord(m))) ++slotLogFailed;
-      if (p.has("--trace")) err << sensitiveTraceLine(m, m.heard && failed == 0);
-    }
-    err << check.text() << '\n';
-    if (slotLogFailed > 0) {
-      err << slotLogFailed << " slot-log record(s) could not be written.\n";
+  if (o.sensitive) {
+    // A heard slot counts as logged when every heard-log record of the replay arrived.
+    if (o.trace)
+      results.addListener([&](const SlotMeasurement& m) {
+        err << sensitiveTraceLine(m, m.heard && results.heardFailures() == 0);
+      });
+    for (const SlotMeasurement& m : sensitiveDetector.takeMeasurements()) results.add(m);
+    err << results.clockCheck().text() << '\n';
+    if (results.slotLogFailures() > 0) {
+      err << results.slotLogFailures() << " slot-log record(s) could not be written.\n";
       return 1;
     }
   }
-  if (failed > 0) {
-    err << failed << " heard-log record(s) could not be written"
-        << (p.value("--log") ? " to " + *p.value("--log") : std::string()) << ".\n";
+  if (results.heardFailures() > 0) {
+    err << results.heardFailures() << " heard-log record(s) could not be written"
+        << (o.log ? " to " + *o.log : std::string()) << ".\n";
     return 1;
   }
   return 0;

@@ -55,18 +55,19 @@ std::string bothTimes(const LocalTime& t) {
 int runNow(const Args& args, std::ostream& out, std::ostream& err) {
   ParsedArgs p;
   if (!parseOrComplain(p, args, {"--band", "--at", "--data-folder"}, {"--json"}, err)) return 2;
-  int mhz = 14;
-  if (auto b = p.value("--band"); b && (!parseIntOption(*b, 0, 99, mhz) || bandFromMHz(mhz) < 0)) {
-    err << "harkola-cli: --band must be 14, 18, 21, 24 or 28, not \"" << *b << "\"\n";
+  const std::string bandWord = p.value("--band").value_or("14");
+  const int band = bandFromText(bandWord);
+  if (band < 0) {
+    err << "harkola-cli: --band must be 14, 18, 21, 24 or 28, not \"" << bandWord << "\"\n";
     return 2;
   }
-  const int band = bandFromMHz(mhz);
   LocalTime t;
   if (!timeOption(p, t, err)) return 2;
 
   PublicDecs d;
   loadDataReadOnly(p.value("--data-folder").value_or(""), d, &err);
   const SlotPosition s = slotPosition(t.minute, t.second, band);
+  const int mhz = bandMHz(band);
   const Beacons beacons(d.BeaconTable);
   const int row = s.stationNumber, next = s.nextStation;
   const DistAz& da = d.DistAzTable[s.stationNumber];

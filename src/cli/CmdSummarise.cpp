@@ -38,8 +38,6 @@ std::string upperCase(std::string s) {
   return s;
 }
 
-int bandIndexOfText(const std::string& s) { return bandFromText(s); }
-
 int monthOfName(const std::string& s) {
   for (int m = 1; m <= 12; ++m)
     if (upperCase(s) == upperCase(monthName(m))) return m;
@@ -69,7 +67,7 @@ int runSummarise(const Args& args, std::ostream& out, std::ostream& err) {
   if (byBeacon) {
     if (p.has("--beacon") || p.has("--bands")) return bad(err, "--beacon and --bands go with --by-band");
     request.mode = SummaryMode::ByBeacon;
-    request.band = bandIndexOfText(p.value("--band").value_or(""));
+    request.band = bandFromText(p.value("--band").value_or(""));
     if (request.band < 0) return bad(err, "--band must be 14, 18, 21, 24 or 28");
     const std::string list = p.value("--beacons").value_or("all");
     std::array<bool, kBeaconCount + 1> ticked{};
@@ -96,7 +94,7 @@ int runSummarise(const Args& args, std::ostream& out, std::ostream& err) {
       ticked.fill(true);
     } else {
       for (const auto& band : splitList(list)) {
-        const int i = bandIndexOfText(band);
+        const int i = bandFromText(band);
         if (i < 0) return bad(err, "not a band: " + band);
         ticked[static_cast<std::size_t>(i)] = true;
       }

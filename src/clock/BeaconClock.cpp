@@ -23,6 +23,21 @@ const std::string& BeaconClock::status(int station, int band) const {
   return Beacons(d.BeaconTable).status(station, band);
 }
 
+void BeaconClock::resumeAt(const LocalTime& now, SysTime at) {
+  const SlotPosition p = slotPosition(now.minute, now.second, SelectedBand);
+  SlotNumber = p.slotNumber;
+  StationNumber = p.stationNumber;
+  StationIndex = p.stationIndex;
+  NextStation = p.nextStation;
+  SecondsIntoSlot = p.secondsIntoSlot;
+  SlotProgress = 10 * p.secondsIntoSlot;
+  hiddenStationNumber = std::to_string(p.stationNumber);
+  Listening = p.secondsIntoSlot < d.ListenSeconds;
+  lastTick = now;
+  m_lastTickAt = at;
+  if (m_detector) m_detector->beginSlot(currentSlot());
+}
+
 void BeaconClock::tick(const LocalTime& now) { tick(now, timePointOf(now)); }
 
 void BeaconClock::tick(const LocalTime& now, SysTime at) {

@@ -82,6 +82,12 @@ class BeaconClock {
   void stopLoggingThisSlot() { d.SlotLogged = true; }
   bool analyserTestMode() const { return m_testMode; }
 
+  // Takes the clock up at `now` (the instant `at`) as if it had been running before: the
+  // slot in progress counts as announced (the next tick runs no new-slot sequence, and
+  // its detections still count), the listening window stands as the tick before left
+  // it, and the detector is told of the slot. For replays that start mid-slot.
+  void resumeAt(const LocalTime& now, SysTime at);
+
   // One clock tick at local time `now`. Does nothing while ClockRunning is false.
   void tick(const LocalTime& now);
   // The same with the instant of `now` already known (replays).

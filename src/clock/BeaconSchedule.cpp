@@ -4,6 +4,10 @@
 
 namespace harkola {
 
+std::int64_t slotStartUtc(std::int64_t utc) { return utc - ((utc % 10) + 10) % 10; }
+
+int slotNumberAtUtc(std::int64_t utc) { return static_cast<int>(((utc % 180) + 180) % 180 / 10) + 1; }
+
 int beaconOnBand(int slotNumber, int band) {
   int station = slotNumber - band;
   if (station <= 0) station += 18;
@@ -22,14 +26,6 @@ SlotPosition slotPosition(int minute, int second, int band) {
   return p;
 }
 
-int bandMHz(int band) { return band >= 0 && band < kBandCount ? bandInfo(band).mhz : 0; }
-
 std::string bandText(int band) { return std::to_string(bandMHz(band)); }
-
-int bandFromMHz(int mhz) {
-  for (const auto& b : kBands)
-    if (b.mhz == mhz) return b.index;
-  return -1;
-}
 
 }  // namespace harkola

@@ -3,7 +3,10 @@
 // starts at minute 0, 3, 6 ... 57 of every hour. In slot s the beacon on band b is
 // s - b (plus 18 when that is 0 or less).
 
+#include <cstdint>
 #include <string>
+
+#include "common/Bands.h"
 
 namespace harkola {
 
@@ -18,14 +21,15 @@ struct SlotPosition {
 // Only minute (0..59) and second (0..59) of the local time matter.
 SlotPosition slotPosition(int minute, int second, int band);
 
+// The ten-second slot holding `utcSeconds` (seconds since 1970 UTC, also before it):
+// its start, and its number 1..18 in the three-minute cycle.
+std::int64_t slotStartUtc(std::int64_t utcSeconds);
+int slotNumberAtUtc(std::int64_t utcSeconds);
+
 // Beacon 1..18 on band 0..4 in slot 1..18.
 int beaconOnBand(int slotNumber, int band);
 
-// 14, 18, 21, 24, 28 for bands 0..4.
-int bandMHz(int band);
-// "14", "18", "21", "24", "28" as written in the logs.
+// "14", "18", "21", "24", "28" as written in the logs ("0" outside 0..4).
 std::string bandText(int band);
-// Band index 0..4 for 14/18/21/24/28, -1 for anything else.
-int bandFromMHz(int mhz);
 
 }  // namespace harkola

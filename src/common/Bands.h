@@ -31,7 +31,21 @@ constexpr const BandInfo& bandInfo(int band) {
   return kBands[static_cast<std::size_t>(band < 0 ? 0 : (band >= kBandCount ? kBandCount - 1 : band))];
 }
 
-// Band index 0..4 of a band written as "14".."28"; -1 for anything else.
+// 14, 18, 21, 24, 28 for bands 0..4; 0 outside.
+constexpr int bandMHz(int band) { return band >= 0 && band < kBandCount ? bandInfo(band).mhz : 0; }
+
+// The beacons' frequency on band 0..4 (14100000 .. 28200000 Hz); 0 outside.
+constexpr long beaconFrequencyHz(int band) { return band >= 0 && band < kBandCount ? bandInfo(band).hz : 0; }
+
+// Band index 0..4 for 14/18/21/24/28 MHz, -1 for anything else.
+constexpr int bandFromMHz(int mhz) {
+  for (const auto& b : kBands)
+    if (b.mhz == mhz) return b.index;
+  return -1;
+}
+
+// The one reading of a band as text, in files and on command lines: band index 0..4
+// of exactly "14", "18", "21", "24" or "28"; -1 for anything else.
 constexpr int bandFromText(std::string_view text) {
   for (const auto& b : kBands)
     if (b.text == text) return b.index;

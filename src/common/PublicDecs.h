@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/AnalyserSettings.h"
 #include "common/Bands.h"
 
 namespace harkola {
@@ -38,8 +39,12 @@ using RigGrid = std::array<std::array<std::string, 2>, kRigRowCount>;
 struct HomeRecord {
   std::array<std::string, kHomeFieldCount + 1> fields;
   const std::string& name() const { return fields[1]; }
-  // "m" when field 8 is exactly "Miles", else "Km".
-  std::string unitText() const { return fields[8] == "Miles" ? "m" : "Km"; }
+  // Distances are in miles when field 8 is exactly "Miles", else in kilometres.
+  bool miles() const { return fields[8] == "Miles"; }
+  // The unit as the main window and the command line have always written it: "m" or "Km".
+  std::string unitText() const { return miles() ? "m" : "Km"; }
+  // The unit as newer windows write it, unmistakable for metres: "mi" or "km".
+  std::string unitSymbol() const { return miles() ? "mi" : "km"; }
 };
 
 enum RigMaker : int { kRigKenwood = 121, kRigIcom = 122, kRigYaesu = 123 };
@@ -57,10 +62,10 @@ struct PublicDecs {
   float MorsePeakSum = 0.0f;
 
   // Analyser settings (from its sliders; fixed defaults at every run).
-  int MorseThreshold = 55;
-  int NoiseFilter = 14;  // the classic detector's threshold factor x2 (1..20)
-  int SMeterOffset = 0;
-  std::int16_t ListenSeconds = 8;
+  int MorseThreshold = kMorseThreshold.start;
+  int NoiseFilter = kNoiseFilter.start;  // the classic detector's threshold factor x2
+  int SMeterOffset = kSMeterOffset.start;
+  std::int16_t ListenSeconds = kListenSeconds.start;
 
   bool AnalyserRunning = false;
   bool AnalyserClosed = false;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/Bands.h"
+
 namespace harkola {
 namespace {
 
@@ -97,6 +99,29 @@ bool PropagationGrid::add(const SlotResult& r) {
 const std::optional<SlotResult>& PropagationGrid::latest(int beacon, int band) const {
   if (beacon < 1 || beacon > kBeacons || band < 0 || band >= kBands) return kNone;
   return cell(beacon, band).latest;
+}
+
+std::optional<double> PropagationGrid::openLevel(int beacon, int band, std::int64_t now) const {
+  const auto& last = latest(beacon, band);
+  if (!last || !last->heard || now - last->startUtc > kOpenSeconds) return std::nullopt;
+  return std::isnan(last->dashSnrDb[0]) ? sLevelLevel(last->sLevel) : snrLevel(last->dashSnrDb[0]);
+}
+
+std::string PropagationGrid::latestNote(int beacon, std::int64_t now) const {
+  int newestBand = -1;
+  std::int64_t newest = 0;
+  for (int band = 0; band < kBands; ++band) {
+    const auto& last = latest(beacon, band);
+    if (last && last->startUtc >= newest) {
+      newest = last->startUtc;
+      newestBand = band;
+    }
+  }
+  if (newestBand < 0) return {};
+  const CellView v = view(beacon, newestBand, GridPeriod::Latest, now);
+  return "Last: " + std::to_string(bandMHz(newestBand)) + " MHz " +
+         (v.kind == CellView::Kind::NotHeard ? std::string("not heard") : v.text) + ", " +
+         isoUtcText(newest).substr(11, 5) + " UTC";
 }
 
 CellShare PropagationGrid::share(int beacon, int band, GridPeriod period, std::int64_t now) const {

@@ -49,6 +49,15 @@ class PropagationGrid {
   void clear();
 
   const std::optional<SlotResult>& latest(int beacon, int band) const;
+  // A path counts as open while the beacon was heard on the band within the last round
+  // of a band scan (15 minutes): its position on the colour scale (the 100 W dash's SNR,
+  // else the S level); empty when the path is not open at `nowUtc`.
+  static constexpr std::int64_t kOpenSeconds = 15 * 60;
+  std::optional<double> openLevel(int beacon, int band, std::int64_t nowUtc) const;
+  // The beacon's newest result on any band (the higher band on a tie) in a line:
+  // "Last: 14 MHz +6.5, 04:28 UTC" ("not heard" in place of the level); empty when the
+  // beacon has no result.
+  std::string latestNote(int beacon, std::int64_t nowUtc) const;
   CellShare share(int beacon, int band, GridPeriod period, std::int64_t nowUtc) const;
   CellView view(int beacon, int band, GridPeriod period, std::int64_t nowUtc) const;
   std::size_t resultCount() const { return m_count; }

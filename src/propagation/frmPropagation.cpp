@@ -16,6 +16,8 @@
 #include <cmath>
 
 #include "clock/BeaconSchedule.h"
+#include "clock/SlotLog.h"
+#include "common/Folders.h"
 #include "data/Beacons.h"
 #include "propagation/BeaconSites.h"
 #include "propagation/PropagationMap.h"
@@ -93,7 +95,9 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
 
   grdPropagation = new QTableWidget(kBeaconCount, kFirstBandColumn + kBandCount, this);
   grdPropagation->setObjectName("grdPropagation");
-  grdPropagation->setHorizontalHeaderLabels({"Callsign", "Country", "Distance", "Azimuth", "14", "18", "21", "24", "28"});
+  QStringList headers{"Callsign", "Country", "Distance", "Azimuth"};
+  for (const BandInfo& b : kBands) headers << QString::fromUtf8(b.text.data(), static_cast<qsizetype>(b.text.size()));
+  grdPropagation->setHorizontalHeaderLabels(headers);
   grdPropagation->verticalHeader()->hide();
   grdPropagation->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grdPropagation->setSelectionMode(QAbstractItemView::NoSelection);
@@ -170,7 +174,7 @@ GridPeriod frmPropagation::period() const {
 
 void frmPropagation::reloadSites() {
   const auto sites = beaconSites(m_decs);
-  const QString unit = QString::fromStdString(m_decs.Home.unitText());
+  const QString unit = QString::fromStdString(m_decs.Home.unitSymbol());
   for (int row = 0; row < kBeaconCount; ++row) {
     const auto& s = sites[static_cast<std::size_t>(row)];
     const DistAz& da = m_decs.DistAzTable[static_cast<std::size_t>(row + 1)];
@@ -184,24 +188,22 @@ void frmPropagation::reloadSites() {
   for (int b = 0; b < kBandCount; ++b) grdPropagation->setColumnWidth(kFirstBandColumn + b, 58);
   grdPropagation->setMinimumWidth(grdPropagation->horizontalHeader()->length() + 2 * grdPropagation->frameWidth() +
                                   grdPropagation->verticalScrollBar()->sizeHint().width());
-  m_map->setMiles(m_decs.Home.fields[8] == "Miles");
+  m_map->setMiles(m_decs.Home.miles());
   m_map->setSites(homePoint(m_decs), sites);
   if (m_reader && m_reader->format() == ResultLogReader::Format::HeardLog) startReading();
   refreshCells();
 }
 
 void frmPropagation::startReading() {
-  const auto slotLog = m_logFolder / kSlotLogName;
+  const auto slotLog = m_logFolder / kSlotLogFileName;
   std::error_code ec;
   m_grid.clear();
   if (std::filesystem::exists(slotLog, ec)) {
     m_reader = std::make_unique<ResultLogReader>(slotLog, ResultLogReader::Format::SlotLog);
   } else {
-    std::vector<std::string> calls;
-    const Beacons beacons(m_decs.BeaconTable);
-    for (int n = 1; n <= kBeaconCount; ++n) calls.push_back(beacons.callsign(n));
-    m_reader = std::make_unique<ResultLogReader>(m_logFolder / (m_decs.TitleText + "Heard Log.csv"),
-                                                 ResultLogReader::Format::HeardLog, calls);
+    m_reader = std::make_unique<ResultLogReader>(heardLogPath(m_logFolder.string(), m_decs.TitleText),
+                                                 ResultLogReader::Format::HeardLog,
+                                                 Beacons(m_decs.BeaconTable).callsigns());
   }
   m_loading = true;
   prgbLoad->setValue(0);
@@ -251,12 +253,12 @@ void frmPropagation::tick() {
   if (!m_loading) {
     // A missing slot log may appear once the sensitive detector starts writing.
     if (m_reader->format() == ResultLogReader::Format::HeardLog &&
-        std::filesystem::exists(m_logFolder / kSlotLogName)) {
+        std::filesystem::exists(m_logFolder / kSlotLogFileName)) {
       startReading();
       return;
     }
     const std::size_t before = m_reader->records();
-    m_reader->setArrivalSlot(now - ((now % 10) + 10) % 10);
+    m_reader->setArrivalSlot(slotStartUtc(now));
     m_reader->step(m_grid, kLinesPerStep);
     if (m_reader->records() != before) {
       showSource();
@@ -264,9 +266,8 @@ void frmPropagation::tick() {
       refreshOnAir();
     }
   }
-  const std::int64_t slotKey = now >= 0 ? now / 10 : 0;
-  if (slotKey != m_slotKey) {
-    m_slotKey = slotKey;
+  if (slotStartUtc(now) != m_slotStart) {
+    m_slotStart = slotStartUtc(now);
     refreshCells();  // ages and periods move on with the slots
     refreshOnAir();
   }
@@ -287,27 +288,14 @@ void frmPropagation::refreshCells() {
       item->setText(QString::fromStdString(v.text));
       item->setToolTip(QString::fromStdString(v.tooltip));
     }
-    // The map's hover repeats the latest result on the band where it was heard last.
-    QString note;
-    std::int64_t newest = 0;
-    for (int band = 0; band < kBandCount; ++band) {
-      const auto& last = m_grid.latest(row + 1, band);
-      if (last && last->startUtc >= newest) {
-        newest = last->startUtc;
-        const CellView v = m_grid.view(row + 1, band, GridPeriod::Latest, now);
-        note = QString("Last: %1 MHz %2, %3")
-                   .arg(bandMHz(band))
-                   .arg(v.kind == CellView::Kind::NotHeard ? QString("not heard") : QString::fromStdString(v.text))
-                   .arg(QString::fromStdString(isoUtcText(last->startUtc).substr(11, 5)) + " UTC");
-      }
-    }
-    m_map->setBeaconNote(row + 1, note);
+    // The map's hover repeats the beacon's latest result.
+    m_map->setBeaconNote(row + 1, QString::fromStdString(m_grid.latestNote(row + 1, now)));
   }
 }
 
 void frmPropagation::refreshOnAir() {
   const std::int64_t now = nowUtc();
-  const int slot = static_cast<int>(((now % 180) + 180) % 180 / 10) + 1;
+  const int slot = slotNumberAtUtc(now);
   std::array<PropagationMap::OnAir, 5> onAir{};
   for (int band = 0; band < kBandCount; ++band) {
     const int beacon = beaconOnBand(slot, band);
@@ -316,12 +304,7 @@ void frmPropagation::refreshOnAir() {
       grdPropagation->item(row, kFirstBandColumn + band)->setData(kOnAirRole, row + 1 == beacon);
     m_onAirBeacon[b] = beacon;
     onAir[b].beacon = beacon;
-    // A path counts as open when the beacon was heard on this band within the last
-    // band-scan round (15 minutes).
-    const auto& last = m_grid.latest(beacon, band);
-    if (last && last->heard && now - last->startUtc <= 15 * 60) {
-      onAir[b].heardLevel = std::isnan(last->dashSnrDb[0]) ? sLevelLevel(last->sLevel) : snrLevel(last->dashSnrDb[0]);
-    }
+    onAir[b].heardLevel = m_grid.openLevel(beacon, band, now).value_or(-1.0);
   }
   m_map->setOnAir(onAir);
 }

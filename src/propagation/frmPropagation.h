@@ -51,9 +51,6 @@ class frmPropagation : public QWidget {
   const PropagationGrid& grid() const { return m_grid; }
   PropagationMap* map() const { return m_map; }
 
-  // The slot log's file name in the log folder.
-  static constexpr const char* kSlotLogName = "Harkola 5 Slot Log.csv";
-
  signals:
   // The user clicked a cell or a beacon: tune to this band (0..4) if rig control runs.
   void bandRequested(int band);
@@ -73,7 +70,7 @@ class frmPropagation : public QWidget {
   PropagationGrid m_grid;
   std::unique_ptr<ResultLogReader> m_reader;
   bool m_loading = false;
-  std::int64_t m_slotKey = -1;
+  std::int64_t m_slotStart = -1;
   std::array<int, 5> m_onAirBeacon{};
 
   QComboBox* cboPeriod = nullptr;

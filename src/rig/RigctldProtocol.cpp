@@ -190,10 +190,4 @@ std::string rprtMessage(const RigctldCommand& c, int code) {
          std::to_string(code) + ")";
 }
 
-std::int64_t beaconFrequencyHz(int band) {
-  static constexpr std::array<std::int64_t, 5> kHz = {14'100'000, 18'110'000, 21'150'000, 24'930'000,
-                                                      28'200'000};
-  return band >= 0 && band < 5 ? kHz[static_cast<std::size_t>(band)] : 0;
-}
-
 }  // namespace harkola

@@ -94,7 +94,4 @@ std::string rprtMeaning(int code);
 // Invalid parameter (RPRT -1)".
 std::string rprtMessage(const RigctldCommand& c, int code);
 
-// The beacons' frequency on a band 0..4 (14100000 ... 28200000 Hz); 0 outside.
-std::int64_t beaconFrequencyHz(int band);
-
 }  // namespace harkola

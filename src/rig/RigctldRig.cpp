@@ -1,5 +1,7 @@
 #include "rig/RigctldRig.h"
 
+#include "common/Bands.h"
+
 #include <QDeadlineTimer>
 
 namespace harkola {

@@ -39,10 +39,17 @@ INSTANTIATE_TEST_SUITE_P(
                       SlotCase{"slot5_21MHz", 0, 43, 2, 5, 3, 3, 4}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Schedule, BandNumbering) {
+// The band table is what the rig is tuned by and what the logs are read by.
+TEST(Schedule, BandNumberingFrequenciesAndText) {
+  const long hz[] = {14'100'000, 18'110'000, 21'150'000, 24'930'000, 28'200'000};
+  for (int b = 0; b < kBandCount; ++b) EXPECT_EQ(beaconFrequencyHz(b), hz[b]) << b;
+  EXPECT_EQ(beaconFrequencyHz(5), 0);
+  EXPECT_EQ(beaconFrequencyHz(-1), 0);
   EXPECT_EQ(bandText(4), "28");
   EXPECT_EQ(bandFromMHz(24), 3);
   EXPECT_EQ(bandFromMHz(7), -1);
+  for (const char* bad : {"", "7", "014", "+14", " 14", "14 ", "14.1"}) EXPECT_EQ(bandFromText(bad), -1) << bad;
+  EXPECT_EQ(bandFromText("21"), 2);
 }
 
 }  // namespace

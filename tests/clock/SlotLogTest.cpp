@@ -1,12 +1,8 @@
 // The slot log's record text and its reader.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
-#include "clock/HeardLog.h"
 #include "clock/SlotLog.h"
 
 namespace harkola {
@@ -79,26 +75,6 @@ TEST(SlotLog, IsoTimes) {
   for (const char* bad : {"2023-02-29T00:00:00Z", "2024-02-29 23:59:59Z", "2024-02-29T23:59:59", "2024-02-29T24:00:00Z",
                           "2024-02-29T23:59:59Zx", ""})
     EXPECT_FALSE(parseIsoUtc(bad, t)) << bad;
-}
-
-// Records go through the heard log's file writer: appended, flushed, CR LF kept.
-TEST(SlotLog, WrittenThroughTheRecordFile) {
-  const auto dir = std::filesystem::temp_directory_path() / "harkola-slotlog-test";
-  std::filesystem::create_directories(dir);
-  const auto path = dir / kSlotLogFileName;
-  std::filesystem::remove(path);
-  {
-    HeardLogFile f;
-    ASSERT_TRUE(f.open(path));
-    ASSERT_TRUE(f.write(slotRecord(heardOne())));
-    ASSERT_TRUE(f.write(slotRecord(heardOne())));
-  }
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  EXPECT_EQ(ss.str(), slotRecord(heardOne()) + slotRecord(heardOne()));
-  EXPECT_EQ(readSlotLog(ss.str()).records.size(), 2u);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

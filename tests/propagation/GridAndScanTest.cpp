@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "clock/BeaconSchedule.h"
 #include "data/DataFile.h"
 #include "propagation/BandScan.h"
 #include "propagation/Coastlines.h"
@@ -196,6 +197,36 @@ TEST(Grid, SameSlotTwiceCountsOnceAndOldHistoryGoes) {
   grid.add(r);
   EXPECT_EQ(grid.share(7, 1, GridPeriod::Hours24, r.startUtc + 3600 * 24).listened, 1);
   EXPECT_FALSE(grid.add(SlotResult{.beacon = 19}));
+}
+
+// What the map draws and says: a path is open for 15 minutes after the beacon was heard
+// there; the hover names the newest result on any band.
+TEST(Grid, OpenPathsAndTheLatestNote) {
+  PropagationGrid grid;
+  const std::int64_t t = at("2026-12-07T04:28:10Z");
+  SlotResult r{.startUtc = t, .band = 0, .beacon = 11, .heard = true, .sLevel = 7};
+  r.dashSnrDb.fill(NAN);
+  r.dashSnrDb[0] = 6.5f;
+  grid.add(r);
+  EXPECT_EQ(grid.openLevel(11, 0, t + 15 * 60), snrLevel(6.5));
+  EXPECT_FALSE(grid.openLevel(11, 0, t + 15 * 60 + 1));
+  r.dashSnrDb[0] = NAN;  // a heard-log result has its S level only
+  r.band = 2;
+  grid.add(r);
+  EXPECT_EQ(grid.openLevel(11, 2, t), sLevelLevel(7));
+  EXPECT_EQ(grid.latestNote(11, t), "Last: 21 MHz S7, 04:28 UTC");
+  r.band = 1;
+  r.heard = false;
+  r.startUtc = t + 10;
+  grid.add(r);
+  EXPECT_FALSE(grid.openLevel(11, 1, r.startUtc));
+  EXPECT_EQ(grid.latestNote(11, r.startUtc), "Last: 18 MHz not heard, 04:28 UTC");
+  EXPECT_EQ(grid.latestNote(12, t), "");
+  // The slot arithmetic the window runs on, across the epoch as well.
+  EXPECT_EQ(slotStartUtc(t + 9), t);
+  EXPECT_EQ(slotStartUtc(-1), -10);
+  EXPECT_EQ(slotNumberAtUtc(at("2026-12-07T04:31:45Z")), 11);
+  EXPECT_EQ(slotNumberAtUtc(-1), 18);
 }
 
 TEST(Grid, ColoursFadeAndRunWeakToStrong) {

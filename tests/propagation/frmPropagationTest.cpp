@@ -12,6 +12,7 @@
 #include "data/StartupChecks.h"
 #include "propagation/PropagationMap.h"
 #include "propagation/frmPropagation.h"
+#include "clock/SlotLog.h"
 #include "support/TempFolder.h"
 
 namespace harkola {
@@ -55,13 +56,16 @@ const char* kSlotLog =
     "\"2026-12-07T04:28:10Z\",\"18\",\"10\",\"4S7B\",\"0\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"1.0\",\"\"\r\n";
 
 TEST_F(PropagationWindow, GridShowsTheLogAndOutlinesTheBeaconsOnTheAir) {
-  write(frmPropagation::kSlotLogName, kSlotLog);
+  write(kSlotLogFileName, kSlotLog);
   auto w = open();
   EXPECT_EQ(cell(*w, 11, 0)->text(), "+6.5");
   EXPECT_TRUE(cell(*w, 11, 0)->toolTip().contains("1 W: -13.0 dB")) << cell(*w, 11, 0)->toolTip().toStdString();
   EXPECT_EQ(cell(*w, 10, 1)->text(), "-");
   EXPECT_EQ(cell(*w, 1, 0)->text(), "");
   EXPECT_TRUE(w->findChild<QLabel*>("lblSource")->text().contains("2 slots"));
+  // Distances carry a unit nobody reads as metres (the default home counts in miles).
+  auto* grid = w->findChild<QTableWidget*>("grdPropagation");
+  EXPECT_TRUE(grid->item(0, 2)->text().endsWith(" mi")) << grid->item(0, 2)->text().toStdString();
 
   // 04:31:45 is slot 11: beacon 11 on 14 MHz, beacon 7 on 28 MHz.
   const int kOnAir = Qt::UserRole + 1;
@@ -75,7 +79,7 @@ TEST_F(PropagationWindow, GridShowsTheLogAndOutlinesTheBeaconsOnTheAir) {
 
   // A record appended by the detector shows at the next tick; a live result for the
   // same slot does not count twice.
-  write(frmPropagation::kSlotLogName,
+  write(kSlotLogFileName,
         "\"2026-12-07T04:30:10Z\",\"14\",\"12\",\"5Z4B\",\"1\",\"2\",\"-8.0\",\"-17.5\",\"\",\"\",\"790\",\"-20\",\"12\",\"4\"\r\n");
   w->tick();
   EXPECT_EQ(cell(*w, 12, 0)->text(), "-8.0");
@@ -125,7 +129,7 @@ TEST_F(PropagationWindow, WithoutASlotLogTheHeardLogShowsSLevels) {
   w->tick();
   EXPECT_EQ(cell(*w, 15, 2)->text(), "S6");
   // Once the sensitive detector starts its slot log, the window reads that instead.
-  write(frmPropagation::kSlotLogName, kSlotLog);
+  write(kSlotLogFileName, kSlotLog);
   w->tick();
   for (int i = 0; i < 200 && w->loading(); ++i) QApplication::processEvents();
   EXPECT_EQ(cell(*w, 15, 2)->text(), "");

@@ -110,12 +110,5 @@ TEST(RigctldMessages, SayWhatWentWrongWithWhichCommand) {
   EXPECT_EQ(rprtMeaning(-77), "error 77");
 }
 
-TEST(RigctldBands, BeaconFrequencies) {
-  const std::int64_t hz[] = {14'100'000, 18'110'000, 21'150'000, 24'930'000, 28'200'000};
-  for (int b = 0; b < 5; ++b) EXPECT_EQ(beaconFrequencyHz(b), hz[b]);
-  EXPECT_EQ(beaconFrequencyHz(5), 0);
-  EXPECT_EQ(beaconFrequencyHz(-1), 0);
-}
-
 }  // namespace
 }  // namespace harkola

@@ -1,0 +1,254 @@
+// Band channels out of I/Q streams: each band's beacon frequency becomes an 800 Hz tone
+// in that band's audio and nowhere else, the lower sideband stays out, and the audio's
+// times match the input's, through gaps and a sample clock that runs fast.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "common/Bands.h"
+#include "receiver/BandReceiver.h"
+
+namespace harkola {
+namespace {
+
+using Seconds = std::chrono::duration<double>;
+const SysTime kT0 = std::chrono::system_clock::from_time_t(1800000000);
+SysTime at(double s) { return kT0 + std::chrono::duration_cast<SysTime::duration>(Seconds(s)); }
+double secondsOf(SysTime t) { return Seconds(t - kT0).count(); }
+
+struct Carrier {
+  double hz;         // absolute frequency
+  double amplitude;  // full scale 1
+  double onAtS = 0;  // keyed on from this time of the stream
+};
+
+// A stream of carriers in weak white noise, made block by block.
+class Stream {
+ public:
+  Stream(double rate, double centre, std::vector<Carrier> carriers, double noise = 1e-4)
+      : m_rate(rate), m_centre(centre), m_carriers(std::move(carriers)), m_noise(noise) {
+    // A receiver's stream holds only what lies within its rate.
+    std::erase_if(m_carriers, [&](const Carrier& c) { return std::abs(c.hz - centre) > 0.45 * rate; });
+    for (const Carrier& c : m_carriers) {
+      m_step.push_back(std::polar(1.0, 2 * M_PI * (c.hz - centre) / rate));
+      m_phase.push_back(1.0);
+    }
+  }
+  // The next `n` samples; their block says they were taken at `time` (default: exactly).
+  IqBlock next(std::size_t n, std::optional<SysTime> time = std::nullopt) {
+    IqBlock b;
+    b.rate = m_rate;
+    b.centreHz = m_centre;
+    b.index = m_index;
+    b.time = time.value_or(at(static_cast<double>(m_index) / m_rate));
+    b.samples.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      const double t = static_cast<double>(m_index + static_cast<long long>(i)) / m_rate;
+      std::complex<double> v = {m_noise * uniform(), m_noise * uniform()};
+      for (std::size_t c = 0; c < m_carriers.size(); ++c) {
+        if (t >= m_carriers[c].onAtS) v += m_carriers[c].amplitude * m_phase[c];
+        m_phase[c] *= m_step[c];
+      }
+      b.samples[i] = IqSample(static_cast<float>(v.real()), static_cast<float>(v.imag()));
+    }
+    for (auto& p : m_phase) p /= std::abs(p);
+    m_index += static_cast<long long>(n);
+    return b;
+  }
+
+ private:
+  double uniform() {
+    m_seed = m_seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(m_seed >> 11) / 9007199254740992.0 * 3.464 - 1.732;  // rms 1
+  }
+  double m_rate, m_centre;
+  std::vector<Carrier> m_carriers;
+  double m_noise;
+  std::vector<std::complex<double>> m_step, m_phase;
+  long long m_index = 0;
+  std::uint64_t m_seed = 1;
+};
+
+struct Recorder : BandAudioSink {
+  std::map<int, std::vector<std::int16_t>> audio;
+  std::map<int, std::vector<std::pair<std::size_t, SysTime>>> ends;  // audio size and its end time
+  void onAudio(int band, const std::int16_t* s, std::size_t n, SysTime end) override {
+    auto& a = audio[band];
+    a.insert(a.end(), s, s + n);
+    ends[band].push_back({a.size(), end});
+  }
+  // The instant of audio sample i of a band.
+  double timeOf(int band, std::size_t i) const {
+    for (const auto& [size, end] : ends.at(band))
+      if (size > i) return secondsOf(end) - static_cast<double>(size - i) / 11025.0;
+    return -1;
+  }
+};
+
+// Power of the audio at `hz` over samples [from, to) (Goertzel), relative to the mean
+// power of those samples.
+double toneShare(const std::vector<std::int16_t>& a, std::size_t from, std::size_t to, double hz) {
+  const double w = 2 * M_PI * hz / 11025.0;
+  std::complex<double> acc = 0;
+  double total = 0;
+  for (std::size_t i = from; i < to; ++i) {
+    acc += static_cast<double>(a[i]) * std::polar(1.0, -w * static_cast<double>(i));
+    total += static_cast<double>(a[i]) * a[i];
+  }
+  const double n = static_cast<double>(to - from);
+  return (2 * std::norm(acc) / (n * n)) / (total / n);
+}
+
+void run(BandReceiver& rx, Stream& s, double seconds, Recorder& rec, std::size_t block) {
+  const auto blocks = static_cast<long>(seconds * s.next(0).rate / static_cast<double>(block));
+  for (long k = 0; k < blocks; ++k) rx.push(s.next(block), rec);
+}
+
+struct CoverCase {
+  const char* name;
+  double rate;
+  double centre;
+  std::vector<int> bands;  // expected to be served
+};
+
+class BandsOfAStream : public ::testing::TestWithParam<CoverCase> {};
+
+// Band b's carrier sits 20*b Hz above its beacon frequency: each band's audio holds its
+// own tone at 800 + 20*b Hz, not another band's.
+TEST_P(BandsOfAStream, EachBandHearsItsOwnCarrier) {
+  const CoverCase& c = GetParam();
+  std::vector<Carrier> carriers;
+  for (const BandInfo& b : kBands) carriers.push_back({static_cast<double>(b.hz) + 20.0 * b.index, 0.01});
+  Stream s(c.rate, c.centre, carriers);
+  BandReceiver rx({0, 1, 2, 3, 4});
+  Recorder rec;
+  run(rx, s, 1.5, rec, c.rate >= kWideRate ? 65536 : 512);
+  EXPECT_EQ(rx.bands(), c.bands);
+  for (int b : c.bands) {
+    const auto& a = rec.audio[b];
+    ASSERT_GT(a.size(), 11025u) << "band " << b;
+    for (int other = 0; other < kBandCount; ++other) {
+      const double share = toneShare(a, 5000, 16025, 800.0 + 20 * other);
+      if (other == b) EXPECT_GT(share, 0.9) << "band " << b;
+      else EXPECT_LT(share, 1e-4) << "band " << b << " hears band " << other;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BandReceiver, BandsOfAStream,
+    ::testing::Values(CoverCase{"wideband_20MSps", 20e6, suggestedCentre(20e6), {0, 1, 2, 3, 4}},
+                      CoverCase{"rtl_2400kSps_on_14MHz", 2.4e6, 14.2e6, {0}},
+                      CoverCase{"rtl_2400kSps_24_and_nothing_else", 2.4e6, 25.0e6, {3}},
+                      CoverCase{"narrow_12kHz_on_28MHz", 12000, 28.2e6, {4}},
+                      CoverCase{"narrow_16kHz_off_centre", 16000, 14.1e6 - 3650, {0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BandReceiver, SuggestedCentresCoverWhatTheRateAllows) {
+  EXPECT_EQ(bandsCovered(20e6, suggestedCentre(20e6)).size(), 5u);
+  EXPECT_GT(std::abs(suggestedCentre(20e6) - 21.15e6), 20e3);  // not on 21.150's carrier
+  EXPECT_EQ(bandsCovered(10e6, suggestedCentre(10e6)).size(), 3u);  // 18.110..24.930
+  EXPECT_EQ(bandsCovered(2.4e6, suggestedCentre(2.4e6)).size(), 1u);
+}
+
+struct SideCase {
+  const char* name;
+  double rate;
+  double centre;
+};
+
+class LowerSideband : public ::testing::TestWithParam<SideCase> {};
+
+// A carrier 1600 Hz below the beacon frequency would beat to 800 Hz in the other
+// sideband: the channel keeps it out by more than 70 dB (fixed gain, so the two runs
+// compare directly).
+TEST_P(LowerSideband, StaysOut) {
+  const SideCase& c = GetParam();
+  auto at800 = [&](double offset) {
+    Stream s(c.rate, c.centre, {{14.1e6 + offset, 0.01}}, 1e-7);
+    BandReceiver rx({0});
+    rx.setFixedGain(1e6);
+    Recorder rec;
+    run(rx, s, 1.2, rec, c.rate >= kWideRate ? 32768 : 400);
+    const auto& a = rec.audio[0];
+    std::complex<double> acc = 0;
+    for (std::size_t i = 4000; i < a.size(); ++i) acc += static_cast<double>(a[i]) * std::polar(1.0, -2 * M_PI * 800.0 / 11025 * i);
+    return std::norm(acc);
+  };
+  EXPECT_LT(10 * std::log10(at800(-1600.0) / at800(0.0)), -70.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(BandChannel, LowerSideband,
+                         ::testing::Values(SideCase{"wide_2400kSps", 2.4e6, 14.5e6},
+                                           SideCase{"narrow_16kHz", 16000, 14.1e6 - 3650}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class KeyingEdge : public ::testing::TestWithParam<SideCase> {};
+
+// A carrier keyed on at 2.000 s of the stream reaches half its amplitude in the audio
+// at 2.000 s on the audio's own clock (the filters' delays are taken off), within 1 ms.
+TEST_P(KeyingEdge, LandsAtItsTime) {
+  const SideCase& c = GetParam();
+  Stream s(c.rate, c.centre, {{14.1e6, 0.01, 2.0}}, 1e-6);
+  BandReceiver rx({0});
+  rx.setFixedGain(1e6);
+  Recorder rec;
+  run(rx, s, 3.0, rec, c.rate >= kWideRate ? 50000 : 333);
+  const auto& a = rec.audio[0];
+  // Steady amplitude over the last half second, then the first sample past half of it.
+  int peak = 0;
+  for (std::size_t i = a.size() - 5000; i < a.size(); ++i) peak = std::max(peak, std::abs(static_cast<int>(a[i])));
+  std::size_t first = 0;
+  while (first < a.size() && std::abs(static_cast<int>(a[first])) < peak / 2) ++first;
+  ASSERT_LT(first, a.size());
+  EXPECT_NEAR(rec.timeOf(0, first), 2.0, 0.001);
+}
+
+INSTANTIATE_TEST_SUITE_P(BandChannel, KeyingEdge,
+                         ::testing::Values(SideCase{"wide_20MSps", 20e6, 21.5e6},
+                                           SideCase{"wide_2400kSps", 2.4e6, 14.5e6},
+                                           SideCase{"narrow_12kHz", 12000, 14.1e6}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Half a second of samples lost between two blocks (their times say so): the audio gets
+// half a second of silence, so its sample count stays on the clock.
+TEST(BandChannel, GapIsFilledWithSilence) {
+  Stream s(12000, 14.1e6, {{14.1e6, 0.01}});
+  BandReceiver rx({0});
+  Recorder rec;
+  for (int k = 0; k < 20; ++k) rx.push(s.next(600), rec);
+  const std::size_t before = rec.audio[0].size();
+  rx.push(s.next(600, at(1.0 + 0.5)), rec);  // the block after 1.0 s of samples, 0.5 s late
+  for (int k = 0; k < 20; ++k) {
+    IqBlock b = s.next(600);
+    b.time = at(static_cast<double>(b.index) / 12000 + 0.5);
+    rx.push(b, rec);
+  }
+  EXPECT_EQ(rx.channel(0)->gapsFilled(), 1);
+  EXPECT_NEAR(static_cast<double>(rec.audio[0].size() - before), 1.55 * 11025, 20);
+  EXPECT_NEAR(secondsOf(rec.ends[0].back().second), 2.05 + 0.5 - (32.0 / 12000 + 63.0 / 11025), 0.001);
+}
+
+// A device whose clock runs 300 ppm fast (the block times come from its clock model):
+// over five minutes the audio's count keeps to the block times within 2 ms.
+TEST(BandChannel, FastSampleClockKeepsTheAudioOnTime) {
+  const double nominal = 12000, actual = nominal * 1.0003;
+  Stream s(nominal, 14.1e6, {{14.1e6, 0.01}});
+  BandReceiver rx({0});
+  Recorder rec;
+  double worst = 0;
+  for (int k = 0; k < 5 * 60 * 20; ++k) {
+    IqBlock b = s.next(600);
+    b.time = at(static_cast<double>(b.index) / actual);
+    rx.push(b, rec);
+    // The audio covers the input up to this block's end, less the filters' delay.
+    const double due = static_cast<double>(b.index + 600) / actual - (32.0 / nominal + 63.0 / 11025);
+    if (k > 200) worst = std::max(worst, std::abs(secondsOf(rec.ends[0].back().second) - due));
+  }
+  EXPECT_LT(worst, 0.002);
+  EXPECT_EQ(rx.channel(0)->gapsFilled(), 0);
+}
+
+}  // namespace
+}  // namespace harkola
