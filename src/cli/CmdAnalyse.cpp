@@ -15,6 +15,7 @@
 #include "data/Beacons.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/ReplayPublish.h"
 
 namespace harkola::cli {
 
@@ -87,7 +88,8 @@ struct AnalyseOptions {
 const char* const kUsage =
     "usage: harkola-cli analyse AUDIO.wav --start \"YYYY-MM-DD HH:MM:SS\" --band 14|18|21|24|28 "
     "[--noise-filter 14] [--morse-threshold 55] [--listen-seconds 8] [--smeter-offset 0] "
-    "[--log FILE] [--trace] [--detector classic|sensitive] [--slot-log FILE]\n";
+    "[--log FILE] [--trace] [--detector classic|sensitive] [--slot-log FILE]\n          "
+    "[--publish URL --station CALL --locator LOC [--full-locator] [--spool FILE] [--publish-wait SECONDS]]\n";
 
 // The analyser's settings as options, with the ranges of its sliders.
 bool readSettings(const ParsedArgs& p, ReplaySettings& s, std::ostream& err) {
@@ -112,13 +114,15 @@ bool readSettings(const ParsedArgs& p, ReplaySettings& s, std::ostream& err) {
 }
 
 // False (with the message written) for arguments that do not make a replay.
-bool readOptions(const Args& args, AnalyseOptions& o, std::ostream& err) {
+bool readOptions(const Args& args, AnalyseOptions& o, ReplayPublisher& publisher, std::ostream& err) {
   ParsedArgs p;
   std::string error;
-  if (!p.parse(args,
-               {"--start", "--band", "--noise-filter", "--morse-threshold", "--listen-seconds",
-                "--smeter-offset", "--log", "--detector", "--slot-log"},
-               {"--trace"}, error)) {
+  std::set<std::string> withValue{"--start", "--band", "--noise-filter", "--morse-threshold", "--listen-seconds",
+                                  "--smeter-offset", "--log", "--detector", "--slot-log"};
+  std::set<std::string> flags{"--trace"};
+  withValue.insert(kPublishValueOptions.begin(), kPublishValueOptions.end());
+  flags.insert(kPublishFlags.begin(), kPublishFlags.end());
+  if (!p.parse(args, withValue, flags, error)) {
     err << error << '\n' << kUsage;
     return false;
   }
@@ -152,14 +156,15 @@ bool readOptions(const Args& args, AnalyseOptions& o, std::ostream& err) {
   }
   o.trace = p.has("--trace");
   o.log = p.value("--log");
-  return true;
+  return publisher.readOptions(p, o.sensitive, err);
 }
 
 }  // namespace
 
 int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
   AnalyseOptions o;
-  if (!readOptions(args, o, err)) return 2;
+  ReplayPublisher publisher;
+  if (!readOptions(args, o, publisher, err)) return 2;
   // The recording is read, mixed and resampled as the replay goes: memory does not grow
   // with its length.
   WavReader reader;
@@ -192,6 +197,8 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
     }
   }
 
+  if (!publisher.start(err)) return 1;
+
   WavSampleSource source(std::move(reader));
   ReplaySession::TraceFn trace;
   if (o.trace && !o.sensitive) trace = [&err](const SlotTrace& t) { err << traceLine(t); };
@@ -206,6 +213,8 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
       results.addListener([&](const SlotMeasurement& m) {
         err << sensitiveTraceLine(m, m.heard && results.heardFailures() == 0);
       });
+    if (publisher.enabled())
+      results.addListener([&](const SlotMeasurement& m) { publisher.add(m, results.clockCheck()); });
     for (const SlotMeasurement& m : sensitiveDetector.takeMeasurements()) results.add(m);
     err << results.clockCheck().text() << '\n';
     if (results.slotLogFailures() > 0) {
@@ -216,9 +225,10 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
   if (results.heardFailures() > 0) {
     err << results.heardFailures() << " heard-log record(s) could not be written"
         << (o.log ? " to " + *o.log : std::string()) << ".\n";
+    publisher.finish(err);
     return 1;
   }
-  return 0;
+  return publisher.finish(err);
 }
 
 }  // namespace harkola::cli
