@@ -14,6 +14,8 @@
 // analyser's only sound input, in place of the sound card. --auto-log switches automatic
 // logging on at start and presses Test or Start logging (demonstrations, measurements).
 // --propagation opens the propagation window at start.
+// --receiver starts the receiver input (all five bands) as Receiver.dat says ("saved")
+// or with the source named, and opens its window.
 // --detector sensitive logs with the sensitive detector instead of the classic one.
 #include <QApplication>
 #include <QIcon>
@@ -30,6 +32,7 @@
 #include "ui/ShellResources.h"
 #include "app/frmSplash.h"
 #include "app/frmPrimary.h"
+#include "receiver/ReceiverSettings.h"
 #include "audio/ClassicDetector.h"
 #include "audio/SensitiveDetector.h"
 #include "audio/QtAudioCapture.h"
@@ -53,7 +56,8 @@ std::filesystem::path xdgDataFolder() {
 
 const char* const kUsage =
     "Usage: harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav] [--auto-log test|start]\n"
-    "               [--measure-slots N] [--detector classic|sensitive] [--propagation]\n";
+    "               [--measure-slots N] [--detector classic|sensitive] [--propagation]\n"
+    "               [--receiver saved|soapy:ARGS|rtl_tcp:HOST:PORT|kiwi:HOST[:PORT]|iq:FILE]\n";
 
 // The sensitive detector keyed from the beacon table as it stands at each new slot (the
 // table is loaded after start-up and may be edited).
@@ -90,6 +94,7 @@ int main(int argc, char** argv) {
   std::filesystem::path audioFile;
   QString autoLog;
   bool propagation = false;
+  std::string receiverSpec;
   bool sensitive = false;
   const QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
@@ -107,6 +112,8 @@ int main(int argc, char** argv) {
       autoLog = args[++i];
     } else if (args[i] == "--propagation") {
       propagation = true;
+    } else if (args[i] == "--receiver" && i + 1 < args.size()) {
+      receiverSpec = args[++i].toStdString();
     } else if (args[i] == "--detector" && i + 1 < args.size() &&
                (args[i + 1] == "classic" || args[i + 1] == "sensitive")) {
       sensitive = args[++i] == "sensitive";
@@ -184,6 +191,14 @@ int main(int argc, char** argv) {
     primary->activateWindow();
     primary->activate();  // a desktop without a window manager never activates it
     if (propagation) primary->mnuPropagation_Click();
+    if (!receiverSpec.empty()) {
+      std::string error;
+      harkola::ReceiverSettings rs;
+      if (!harkola::receiverFromSpec(receiverSpec, harkola::loadReceiverSettings(shared.DataFolder), rs, error) ||
+          !primary->startReceiver(rs, error))
+        std::fprintf(stderr, "harkola: --receiver %s: %s\n", receiverSpec.c_str(), error.c_str());
+      primary->mnuReceiver_Click();
+    }
     if (!autoLog.isEmpty()) {
       harkola::frmPrimary* w = primary.get();
       QTimer::singleShot(0, w, [w, autoLog] {
