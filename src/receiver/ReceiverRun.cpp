@@ -73,6 +73,7 @@ bool ReceiverRun::start(const ReceiverSettings& s, std::string& error) {
   stop();
   m_quit = false;
   m_pullHealth = {};
+  m_settings = s;
   auto make = [&](std::vector<int> bands, bool worker) {
     auto st = std::make_unique<Stream>();
     st->run = this;

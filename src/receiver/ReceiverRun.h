@@ -42,6 +42,8 @@ class ReceiverRun : public QObject {
   bool start(const ReceiverSettings& s, std::string& error);
   void stop();
   bool running() const { return m_running; }
+  // The settings of the last start.
+  const ReceiverSettings& settings() const { return m_settings; }
 
   void setCallsigns(const std::vector<std::string>& callsigns) { m_detector.setCallsigns(callsigns); }
   void setSMeterOffset(int offset) { m_detector.setSMeterOffset(offset); }
@@ -71,6 +73,7 @@ class ReceiverRun : public QObject {
   FiveBandDetector m_detector;
   std::vector<std::unique_ptr<Stream>> m_streams;
   bool m_running = false;
+  ReceiverSettings m_settings;
   std::atomic<bool> m_quit{false};
   std::thread m_worker;
   mutable std::mutex m_lock;  // guards the members below

@@ -116,7 +116,7 @@ frmReceiver::frmReceiver(ReceiverRun& run, std::filesystem::path dataFolder, QWi
     prgbLevel[b]->setFormat("%v dB");
     lblBand[b] = new QLabel("-", this);
     lblBand[b]->setObjectName(QString("lblBand%1").arg(b));
-    lblBand[b]->setMinimumWidth(260);
+    lblBand[b]->setMinimumWidth(330);
     grid->addWidget(chkBand[b], b, 0);
     grid->addWidget(prgbLevel[b], b, 1);
     grid->addWidget(lblBand[b], b, 2);
@@ -141,7 +141,7 @@ frmReceiver::frmReceiver(ReceiverRun& run, std::filesystem::path dataFolder, QWi
   m_timer->start(500);
 
   for (const SoapyDeviceInfo& d : findSoapyDevices()) cboDevice->addItem(QString::fromStdString(d.label), QString::fromStdString(d.args));
-  show(loadReceiverSettings(m_dataFolder));
+  show(m_run.running() ? m_run.settings() : loadReceiverSettings(m_dataFolder));
   refresh();
 }
 
