@@ -24,7 +24,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "common/PublicDecs.h"
@@ -39,6 +41,7 @@
 #include "audio/WavFileSource.h"
 #include "audio/frmAnalyser.h"
 #include "clock/SystemTimeSource.h"
+#include "data/Beacons.h"
 #include "rig/MeterLevelDetector.h"
 #include "rig/RigChoice.h"
 #include "rig/SerialRigPort.h"
@@ -65,9 +68,7 @@ class TableSensitiveDetector : public harkola::SensitiveDetector {
  public:
   explicit TableSensitiveDetector(const harkola::PublicDecs& d) : SensitiveDetector({}), d(d) {}
   void beginSlot(const harkola::SlotRef& slot) override {
-    std::vector<std::string> calls;
-    for (int b = 1; b <= harkola::kBeaconCount; ++b) calls.push_back(d.BeaconTable[b][3]);
-    setCallsigns(calls);
+    setCallsigns(harkola::Beacons(d.BeaconTable).callsigns());
     setSMeterOffset(d.SMeterOffset);
     SensitiveDetector::beginSlot(slot);
   }
@@ -81,6 +82,92 @@ int usage(const char* why) {
   return 2;
 }
 
+struct Options {
+  std::filesystem::path dataFolder;
+  int measureSlots = 0;
+  std::filesystem::path audioFile;
+  QString autoLog;  // "test", "start" or empty
+  bool propagation = false;
+  std::string receiverSpec;  // --receiver: the receiver input to start
+  bool sensitive = false;
+};
+
+// The command line; empty when the program should end with that exit status.
+std::optional<int> readOptions(const QStringList& args, Options& o) {
+  for (int i = 1; i < args.size(); ++i) {
+    const bool hasValue = i + 1 < args.size();
+    if (args[i] == "--xdg") {
+      o.dataFolder = xdgDataFolder();
+    } else if (args[i] == "--data-folder" && hasValue) {
+      o.dataFolder = args[++i].toStdString();
+    } else if (args[i] == "--measure-slots" && hasValue) {
+      o.measureSlots = args[++i].toInt();
+      if (o.measureSlots < 1) return usage("--measure-slots wants a number of slots");
+    } else if (args[i] == "--audio-file" && hasValue) {
+      o.audioFile = std::filesystem::absolute(args[++i].toStdString());
+    } else if (args[i] == "--auto-log" && hasValue && (args[i + 1] == "test" || args[i + 1] == "start")) {
+      o.autoLog = args[++i];
+    } else if (args[i] == "--propagation") {
+      o.propagation = true;
+    } else if (args[i] == "--receiver" && i + 1 < args.size()) {
+      o.receiverSpec = args[++i].toStdString();
+    } else if (args[i] == "--detector" && hasValue && (args[i + 1] == "classic" || args[i + 1] == "sensitive")) {
+      o.sensitive = args[++i] == "sensitive";
+    } else if (args[i] == "--help" || args[i] == "-h") {
+      std::printf("%s", kUsage);
+      return 0;
+    } else {
+      return usage(("unknown argument " + args[i].toStdString()).c_str());
+    }
+  }
+  return std::nullopt;
+}
+
+// The data folder named on the command line, made absolute and created when missing;
+// false when it cannot be used.
+bool prepareDataFolder(std::filesystem::path& folder) {
+  if (folder.empty()) return true;
+  std::error_code ec;
+  folder = std::filesystem::absolute(folder, ec);
+  if (!ec) std::filesystem::create_directories(folder, ec);
+  return !ec && std::filesystem::is_directory(folder);
+}
+
+// --measure-slots: prints each new slot's lateness and, after `count`, the figures, then
+// ends the program.
+std::function<void(double)> latenessReport(int count, QApplication& app) {
+  auto lateness = std::make_shared<std::vector<double>>();
+  return [lateness, count, &app](double ms) {
+    lateness->push_back(ms);
+    std::printf("new slot %zu: %.2f ms after the boundary\n", lateness->size(), ms);
+    std::fflush(stdout);
+    if (static_cast<int>(lateness->size()) < count) return;
+    std::vector<double> sorted = *lateness;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf("%zu new slots: min %.2f ms, median %.2f ms, max %.2f ms\n", sorted.size(), sorted.front(),
+                sorted[sorted.size() / 2], sorted.back());
+    std::fflush(stdout);
+    QTimer::singleShot(0, &app, [&app] { app.exit(0); });
+  };
+}
+
+// --auto-log: automatic logging on, then Test or Start logging pressed while the
+// attended-operation warning is up.
+void startAutoLog(harkola::frmPrimary* w, const QString& mode) {
+  QTimer::singleShot(0, w, [w, mode] {
+    QTimer::singleShot(300, w, [w, mode] {
+      harkola::frmAnalyser* a = w->analyserWindow();
+      if (!a || !a->isVisible()) return;
+      if (mode == "test")
+        a->cmdTestButton_Click();
+      else
+        a->StartButton_Click();
+      a->raise();  // a demonstration is about the analyser
+    });
+    w->mnuLogAuto_Click();
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,54 +176,15 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(HARKOLA_VERSION);
   harkola::ScreenKeeper::install();
 
-  std::filesystem::path dataFolder;
-  int measureSlots = 0;
-  std::filesystem::path audioFile;
-  QString autoLog;
-  bool propagation = false;
-  std::string receiverSpec;
-  bool sensitive = false;
-  const QStringList args = QApplication::arguments();
-  for (int i = 1; i < args.size(); ++i) {
-    if (args[i] == "--xdg") {
-      dataFolder = xdgDataFolder();
-    } else if (args[i] == "--data-folder" && i + 1 < args.size()) {
-      dataFolder = args[++i].toStdString();
-    } else if (args[i] == "--measure-slots" && i + 1 < args.size()) {
-      measureSlots = args[++i].toInt();
-      if (measureSlots < 1) return usage("--measure-slots wants a number of slots");
-    } else if (args[i] == "--audio-file" && i + 1 < args.size()) {
-      audioFile = std::filesystem::absolute(args[++i].toStdString());
-    } else if (args[i] == "--auto-log" && i + 1 < args.size() &&
-               (args[i + 1] == "test" || args[i + 1] == "start")) {
-      autoLog = args[++i];
-    } else if (args[i] == "--propagation") {
-      propagation = true;
-    } else if (args[i] == "--receiver" && i + 1 < args.size()) {
-      receiverSpec = args[++i].toStdString();
-    } else if (args[i] == "--detector" && i + 1 < args.size() &&
-               (args[i + 1] == "classic" || args[i + 1] == "sensitive")) {
-      sensitive = args[++i] == "sensitive";
-    } else if (args[i] == "--help" || args[i] == "-h") {
-      std::printf("%s", kUsage);
-      return 0;
-    } else {
-      return usage(("unknown argument " + args[i].toStdString()).c_str());
-    }
-  }
+  Options o;
+  if (const auto rc = readOptions(QApplication::arguments(), o)) return *rc;
   std::unique_ptr<harkola::WavFileInputs> recording;
-  if (!audioFile.empty()) {
+  if (!o.audioFile.empty()) {
     std::string error;
-    recording = harkola::WavFileInputs::fromFile(audioFile, error);
-    if (!recording) return usage(("cannot replay " + audioFile.string() + ": " + error).c_str());
+    recording = harkola::WavFileInputs::fromFile(o.audioFile, error);
+    if (!recording) return usage(("cannot replay " + o.audioFile.string() + ": " + error).c_str());
   }
-  if (!dataFolder.empty()) {
-    std::error_code ec;
-    dataFolder = std::filesystem::absolute(dataFolder, ec);
-    if (!ec) std::filesystem::create_directories(dataFolder, ec);
-    if (ec || !std::filesystem::is_directory(dataFolder))
-      return usage(("cannot use the data folder " + dataFolder.string()).c_str());
-  }
+  if (!prepareDataFolder(o.dataFolder)) return usage(("cannot use the data folder " + o.dataFolder.string()).c_str());
 
   harkola::initShellResources();
   QApplication::setWindowIcon(QIcon(":/icons/harkola-128.png"));
@@ -158,26 +206,12 @@ int main(int argc, char** argv) {
   services.voice = &voice;
   services.detector = &meterDetector;
   services.sensitiveDetector = &sensitiveDetector;
-  services.startSensitive = sensitive;
+  services.startSensitive = o.sensitive;
   services.rig = &serialRig.rig();
   services.rigSetup = &serialRig.ctrl();
   services.rigChoice = &rigChoice;
-  services.dataFolder = dataFolder.string();
-  std::vector<double> lateness;
-  if (measureSlots > 0) {
-    services.newSlotLateness = [&](double ms) {
-      lateness.push_back(ms);
-      std::printf("new slot %zu: %.2f ms after the boundary\n", lateness.size(), ms);
-      std::fflush(stdout);
-      if (static_cast<int>(lateness.size()) < measureSlots) return;
-      std::vector<double> sorted = lateness;
-      std::sort(sorted.begin(), sorted.end());
-      std::printf("%zu new slots: min %.2f ms, median %.2f ms, max %.2f ms\n", sorted.size(),
-                  sorted.front(), sorted[sorted.size() / 2], sorted.back());
-      std::fflush(stdout);
-      QTimer::singleShot(0, &app, [&] { app.exit(0); });
-    };
-  }
+  services.dataFolder = o.dataFolder.string();
+  if (o.measureSlots > 0) services.newSlotLateness = latenessReport(o.measureSlots, app);
   services.capture = recording ? static_cast<harkola::CaptureProvider*>(recording.get()) : &soundCards;
   std::unique_ptr<harkola::frmPrimary> primary;
 
@@ -190,31 +224,16 @@ int main(int argc, char** argv) {
     primary->show();
     primary->activateWindow();
     primary->activate();  // a desktop without a window manager never activates it
-    if (propagation) primary->mnuPropagation_Click();
-    if (!receiverSpec.empty()) {
+    if (o.propagation) primary->mnuPropagation_Click();
+    if (!o.receiverSpec.empty()) {
       std::string error;
       harkola::ReceiverSettings rs;
-      if (!harkola::receiverFromSpec(receiverSpec, harkola::loadReceiverSettings(shared.DataFolder), rs, error) ||
+      if (!harkola::receiverFromSpec(o.receiverSpec, harkola::loadReceiverSettings(shared.DataFolder), rs, error) ||
           !primary->startReceiver(rs, error))
-        std::fprintf(stderr, "harkola: --receiver %s: %s\n", receiverSpec.c_str(), error.c_str());
+        std::fprintf(stderr, "harkola: --receiver %s: %s\n", o.receiverSpec.c_str(), error.c_str());
       primary->mnuReceiver_Click();
     }
-    if (!autoLog.isEmpty()) {
-      harkola::frmPrimary* w = primary.get();
-      QTimer::singleShot(0, w, [w, autoLog] {
-        // The mode button is pressed while the attended-operation warning is up.
-        QTimer::singleShot(300, w, [w, autoLog] {
-          harkola::frmAnalyser* a = w->analyserWindow();
-          if (!a || !a->isVisible()) return;
-          if (autoLog == "test")
-            a->cmdTestButton_Click();
-          else
-            a->StartButton_Click();
-          a->raise();  // a demonstration is about the analyser
-        });
-        w->mnuLogAuto_Click();
-      });
-    }
+    if (!o.autoLog.isEmpty()) startAutoLog(primary.get(), o.autoLog);
   });
   splash->show();
   const int rc = app.exec();

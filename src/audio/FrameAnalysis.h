@@ -12,6 +12,8 @@
 
 #include "audio/AudioFFT.h"
 
+#include "common/AnalyserSettings.h"
+
 namespace harkola {
 
 // Bin k stands for k * 11025 / 1024 Hz (about 10.77 Hz).
@@ -23,8 +25,8 @@ constexpr int kNoiseBinCount = 80;
 // Amplification of a peak before it is summed and drawn.
 constexpr float kPeakGain = 5.0f;
 
-// Analyser slider defaults and ranges.
-constexpr int kNoiseFilterDefault = 14, kNoiseFilterMin = 1, kNoiseFilterMax = 20;
+// The noise filter the classic analysis starts from.
+constexpr int kNoiseFilterDefault = kNoiseFilter.start;
 
 // RGB of a spectrum bar.
 enum class BarColour : std::uint32_t {

@@ -45,10 +45,11 @@ class VectorSampleSource : public SampleSource {
 struct ReplaySettings {
   LocalTime start;  // local time of the first sample (milliseconds count)
   int band = 0;     // 0..4 = 14, 18, 21, 24, 28 MHz
-  int NoiseFilter = 14;     // 1..20
-  int MorseThreshold = 55;  // 30..110
-  int ListenSeconds = 8;    // 1..10
-  int SMeterOffset = 0;     // -10..10
+  // Within the ranges of common/AnalyserSettings.h.
+  int NoiseFilter = kNoiseFilter.start;
+  int MorseThreshold = kMorseThreshold.start;
+  int ListenSeconds = kListenSeconds.start;
+  int SMeterOffset = kSMeterOffset.start;
 };
 
 // One slot as the replay saw it, reported when the slot ends (or the recording does).

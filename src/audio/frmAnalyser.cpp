@@ -184,8 +184,9 @@ void frmAnalyser::buildControls() {
   grid->setHorizontalSpacing(10);
   // Each slider shows its value beside it, following every step of a drag.
   auto slider = [&](int row, QLabel*& label, const char* labelName, const char* caption,
-                    QSlider*& s, const char* name, int lo, int hi, const char* tip,
+                    QSlider*& s, const char* name, SettingRange range, const char* tip,
                     QString (*shown)(int)) {
+    const int lo = range.lo, hi = range.hi;
     label = new QLabel(caption, this);
     label->setObjectName(labelName);
     auto* valueLabel = new QLabel(shown(hi), this);
@@ -211,16 +212,15 @@ void frmAnalyser::buildControls() {
   auto plain = [](int v) { return QString::number(v); };
   auto seconds = [](int v) { return QString("%1 s").arg(v); };
   auto signedSteps = [](int v) { return v > 0 ? QString("+%1").arg(v) : QString::number(v); };
-  slider(0, lblNoise, "lblNoise", "Noise filter", sldrNoise, "sldrNoise", kNoiseFilterMin,
-         kNoiseFilterMax,
+  slider(0, lblNoise, "lblNoise", "Noise filter", sldrNoise, "sldrNoise", kNoiseFilter,
          "Adjust levels until centre of display is green with no beacon signals AFTER adjusting "
          "overall levels",
          plain);
-  slider(1, lblMorse, "lblMorse", "Morse discriminator", sldrMorse, "sldrMorse", 30, 110,
+  slider(1, lblMorse, "lblMorse", "Morse discriminator", sldrMorse, "sldrMorse", kMorseThreshold,
          "Adjust for reliable morse indication AFTER adjusting noise", plain);
-  slider(2, Label2, "Label2", "Listen time", sldrListen, "sldrListen", 1, 10,
+  slider(2, Label2, "Label2", "Listen time", sldrListen, "sldrListen", kListenSeconds,
          "Adjusts number of seconds the analyser listens in any one slot.", seconds);
-  slider(3, lblSmeterCal, "lblSmeterCal", "S meter ", sldrSmeter, "sldrSmeter", -10, 10,
+  slider(3, lblSmeterCal, "lblSmeterCal", "S meter ", sldrSmeter, "sldrSmeter", kSMeterOffset,
          "Adjust until logged S meter readings agree with radio S meter AFTER adjusting morse "
          "discrimination",
          signedSteps);
@@ -275,10 +275,10 @@ bool frmAnalyser::load() {
 
   // Through the change handlers, so the shared settings follow. A slider already at
   // the value does not signal, so the settings are written here as well.
-  sldrSmeter->setValue(0);
-  sldrNoise->setValue(kNoiseFilterDefault);
-  sldrMorse->setValue(55);
-  sldrListen->setValue(8);
+  sldrSmeter->setValue(kSMeterOffset.start);
+  sldrNoise->setValue(kNoiseFilter.start);
+  sldrMorse->setValue(kMorseThreshold.start);
+  sldrListen->setValue(kListenSeconds.start);
   d.SMeterOffset = sldrSmeter->value();
   d.NoiseFilter = sldrNoise->value();
   d.MorseThreshold = sldrMorse->value();

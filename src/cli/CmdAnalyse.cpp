@@ -13,6 +13,7 @@
 #include "clock/SlotResults.h"
 #include "common/LocalTime.h"
 #include "cli/AnalyseOutput.h"
+#include "data/Beacons.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 
@@ -83,18 +84,18 @@ const char* const kUsage =
 bool readSettings(const ParsedArgs& p, ReplaySettings& s, std::ostream& err) {
   struct IntOption {
     const char* name;
-    int lo, hi;
+    SettingRange range;
     int* target;
   };
   const IntOption options[] = {
-      {"--noise-filter", kNoiseFilterMin, kNoiseFilterMax, &s.NoiseFilter},
-      {"--morse-threshold", 30, 110, &s.MorseThreshold},
-      {"--listen-seconds", 1, 10, &s.ListenSeconds},
-      {"--smeter-offset", -10, 10, &s.SMeterOffset},
+      {"--noise-filter", kNoiseFilter, &s.NoiseFilter},
+      {"--morse-threshold", kMorseThreshold, &s.MorseThreshold},
+      {"--listen-seconds", kListenSeconds, &s.ListenSeconds},
+      {"--smeter-offset", kSMeterOffset, &s.SMeterOffset},
   };
   for (const IntOption& o : options) {
-    if (const auto v = p.value(o.name); v && !parseIntOption(*v, o.lo, o.hi, *o.target)) {
-      err << o.name << " must be a whole number from " << o.lo << " to " << o.hi << ".\n";
+    if (const auto v = p.value(o.name); v && !parseIntOption(*v, o.range.lo, o.range.hi, *o.target)) {
+      err << o.name << " must be a whole number from " << o.range.lo << " to " << o.range.hi << ".\n";
       return false;
     }
   }
@@ -185,9 +186,7 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
   WavSampleSource source(std::move(reader));
   ReplaySession::TraceFn trace;
   if (o.trace && !o.sensitive) trace = [&err](const SlotTrace& t) { err << traceLine(t); };
-  std::vector<std::string> calls;
-  for (int b = 1; b <= kBeaconCount; ++b) calls.push_back(d.BeaconTable[b][3]);
-  SensitiveDetector sensitiveDetector(calls);
+  SensitiveDetector sensitiveDetector(Beacons(d.BeaconTable).callsigns());
   sensitiveDetector.setSMeterOffset(o.settings.SMeterOffset);
 
   ReplaySession session(d, o.settings, source, &results, trace, o.sensitive ? &sensitiveDetector : nullptr);

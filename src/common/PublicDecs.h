@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/AnalyserSettings.h"
 #include "common/Bands.h"
 
 namespace harkola {
@@ -61,10 +62,10 @@ struct PublicDecs {
   float MorsePeakSum = 0.0f;
 
   // Analyser settings (from its sliders; fixed defaults at every run).
-  int MorseThreshold = 55;
-  int NoiseFilter = 14;  // the classic detector's threshold factor x2 (1..20)
-  int SMeterOffset = 0;
-  std::int16_t ListenSeconds = 8;
+  int MorseThreshold = kMorseThreshold.start;
+  int NoiseFilter = kNoiseFilter.start;  // the classic detector's threshold factor x2
+  int SMeterOffset = kSMeterOffset.start;
+  std::int16_t ListenSeconds = kListenSeconds.start;
 
   bool AnalyserRunning = false;
   bool AnalyserClosed = false;

@@ -45,6 +45,12 @@ GeoPoint Beacons::position(int beacon) const {
               field(beacon, kEastWest) == "West")};
 }
 
+std::vector<std::string> Beacons::callsigns() const {
+  std::vector<std::string> calls;
+  for (int n = 1; n <= kBeaconCount; ++n) calls.push_back(callsign(n));
+  return calls;
+}
+
 int Beacons::numberOfCallsign(std::string_view call) const {
   if (call.empty()) return 0;
   for (int b = 1; b <= kBeaconCount; ++b)

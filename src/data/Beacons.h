@@ -5,8 +5,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/PublicDecs.h"
+#include "data/GeoPoint.h"
 
 namespace harkola {
 
@@ -25,12 +27,6 @@ inline constexpr int kNorthSouth = 14;  // "South" or anything else for north
 inline constexpr int kNote = 15;
 }  // namespace beacon_field
 
-// A place on the earth in degrees: north and east positive.
-struct GeoPoint {
-  double latitude = 0;
-  double longitude = 0;
-};
-
 class Beacons {
  public:
   explicit Beacons(const BeaconGrid& table) : t_(table) {}
@@ -41,6 +37,8 @@ class Beacons {
   const std::string& status(int beacon, int band) const;
   // The stored degrees and minutes as a position; fields that are not numbers count as 0.
   GeoPoint position(int beacon) const;
+  // The 18 callsigns in beacon order (index = number - 1).
+  std::vector<std::string> callsigns() const;
   // The beacon number 1..18 whose callsign equals `call` (ignoring case), 0 when none.
   int numberOfCallsign(std::string_view call) const;
 

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/Beacons.h"
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
 #include "data/Maidenhead.h"
@@ -83,14 +84,85 @@ std::string storableText(std::string_view text, bool& hadQuote) {
 
 bool beaconHemispheresValid(const BeaconGrid& table, int beacon) {
   if (beacon < 1 || beacon > kBeaconCount) return false;
+  using namespace beacon_field;
   const auto& row = table[beacon];
-  return (row[11] == "West" || row[11] == "East") && (row[14] == "North" || row[14] == "South");
+  return (row[kEastWest] == "West" || row[kEastWest] == "East") &&
+         (row[kNorthSouth] == "North" || row[kNorthSouth] == "South");
 }
 
 bool homeChoicesValid(const HomeRecord& home) {
   const auto& f = home.fields;
   return (f[4] == "North" || f[4] == "South") && (f[7] == "West" || f[7] == "East") &&
          (f[8] == "Miles" || f[8] == "Km");
+}
+
+BeaconForm beaconForm(const BeaconGrid& table, int beacon) {
+  using namespace beacon_field;
+  BeaconForm f;
+  if (beacon < 1 || beacon > kBeaconCount) return f;
+  const auto& row = table[static_cast<std::size_t>(beacon)];
+  f.country = row[kCountry];
+  f.callsign = row[kCallsign];
+  for (int b = 0; b < kBandCount; ++b) f.status[static_cast<std::size_t>(b)] = row[kFirstStatus + b];
+  f.latDeg = row[kLatitudeDegrees];
+  f.latMin = row[kLatitudeMinutes];
+  f.lonDeg = row[kLongitudeDegrees];
+  f.lonMin = row[kLongitudeMinutes];
+  f.south = row[kNorthSouth] == "South";
+  f.west = row[kEastWest] == "West";
+  f.note = row[kNote];
+  return f;
+}
+
+void storeBeaconForm(const BeaconForm& f, BeaconGrid& table, int beacon) {
+  using namespace beacon_field;
+  if (beacon < 1 || beacon > kBeaconCount) return;
+  auto& row = table[static_cast<std::size_t>(beacon)];
+  row[kCountry] = f.country;
+  row[kCallsign] = f.callsign;
+  for (int b = 0; b < kBandCount; ++b) row[kFirstStatus + b] = f.status[static_cast<std::size_t>(b)];
+  row[kLongitudeDegrees] = f.lonDeg;
+  row[kLongitudeMinutes] = f.lonMin;
+  row[kEastWest] = f.west ? "West" : "East";
+  row[kLatitudeDegrees] = f.latDeg;
+  row[kLatitudeMinutes] = f.latMin;
+  row[kNorthSouth] = f.south ? "South" : "North";
+  row[kNote] = kCustomisedNote;
+}
+
+std::optional<std::string> beaconFormProblem(const BeaconForm& f) {
+  if (auto problem = beaconNameProblem(f.country, f.callsign)) return problem;
+  return positionProblem({f.latDeg, f.latMin, f.lonDeg, f.lonMin});
+}
+
+HomeForm homeForm(const HomeRecord& home) {
+  const auto& r = home.fields;
+  HomeForm f;
+  f.name = r[1];
+  f.latDeg = r[2];
+  f.latMin = r[3];
+  f.south = r[4] == "South";
+  f.lonDeg = r[5];
+  f.lonMin = r[6];
+  f.west = r[7] == "West";
+  f.miles = home.miles();
+  f.note = r[9];
+  return f;
+}
+
+HomeRecord homeRecordOf(const HomeForm& f) {
+  HomeRecord home;
+  auto& r = home.fields;
+  r[1] = f.name;
+  r[2] = f.latDeg;
+  r[3] = f.latMin;
+  r[4] = f.south ? "South" : "North";
+  r[5] = f.lonDeg;
+  r[6] = f.lonMin;
+  r[7] = f.west ? "West" : "East";
+  r[8] = f.miles ? "Miles" : "Km";
+  r[9] = kCustomisedNote;
+  return home;
 }
 
 std::string formatBeaconFile(const BeaconGrid& table) {

@@ -3,6 +3,7 @@
 // values that break the rules, and the files the editors write. The windows only
 // translate between their widgets and these functions.
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -65,6 +66,31 @@ std::string storableText(std::string_view text, bool& hadQuote);
 bool beaconHemispheresValid(const BeaconGrid& table, int beacon);
 // Field 4 is "North"/"South", 7 "West"/"East" and 8 "Miles"/"Km".
 bool homeChoicesValid(const HomeRecord& home);
+
+// What the beacon editor shows of one beacon and takes back: its boxes and choices.
+// The hemisphere words count as everywhere else: "South" and "West" are south and west,
+// any other word north and east.
+struct BeaconForm {
+  std::string country, callsign;
+  std::array<std::string, kBandCount> status;  // 14 .. 28 MHz
+  std::string latDeg, latMin, lonDeg, lonMin;
+  bool south = false, west = false;
+  std::string note;  // shown only; a saved row is marked customised
+};
+BeaconForm beaconForm(const BeaconGrid& table, int beacon);
+// Row `beacon` (1..18) of `table` as the form has it, marked customised.
+void storeBeaconForm(const BeaconForm& form, BeaconGrid& table, int beacon);
+// Why the form cannot be saved (names, then position), or nothing.
+std::optional<std::string> beaconFormProblem(const BeaconForm& form);
+
+// The same for the home editor; an unknown unit word counts as kilometres.
+struct HomeForm {
+  std::string name, latDeg, latMin, lonDeg, lonMin;
+  bool south = false, west = false, miles = false;
+  std::string note;
+};
+HomeForm homeForm(const HomeRecord& home);
+HomeRecord homeRecordOf(const HomeForm& form);  // marked customised
 
 // BeaconData.dat: rows 1..18, fields 1..15 each, one record a line.
 std::string formatBeaconFile(const BeaconGrid& table);

@@ -8,12 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace harkola {
+#include "data/GeoPoint.h"
 
-struct GeoPoint {
-  double latitude = 0;   // degrees, north positive, -90..90
-  double longitude = 0;  // degrees, east positive
-};
+namespace harkola {
 
 // The 6-character locator of a position: field letters in capitals, subsquare letters
 // in lower case. Any longitude is taken modulo 360; latitude 90 counts as the top row.

@@ -187,46 +187,42 @@ void frmBeaconDataEdit::showBeacon(int n) {
     m_repairing = false;
     return;
   }
-  const auto& row = d.BeaconTable[n];
-  txtEditCountry->setText(qs(row[beacon_field::kCountry]));
-  txtEditCallsign->setText(qs(row[beacon_field::kCallsign]));
-  for (int b = 0; b < kBandCount; ++b) txtEditStatus[b]->setText(qs(row[beacon_field::kFirstStatus + b]));
-  txtEditLongDeg->setText(qs(row[beacon_field::kLongitudeDegrees]));
-  txtEditLongMin->setText(qs(row[beacon_field::kLongitudeMinutes]));
-  txtEditLatDeg->setText(qs(row[beacon_field::kLatitudeDegrees]));
-  txtEditLatMin->setText(qs(row[beacon_field::kLatitudeMinutes]));
-  // A row the repair could not mend shows East/South, the words that any text other
-  // than West/North counts as everywhere else.
-  (row[beacon_field::kEastWest] == "West" ? btnWest : btnEast)->setChecked(true);
-  (row[beacon_field::kNorthSouth] == "North" ? btnNorth : btnSouth)->setChecked(true);
-  lblDataStatus->setText(qs(row[beacon_field::kNote] + kHelpSuffix));
+  const BeaconForm f = beaconForm(d.BeaconTable, n);
+  txtEditCountry->setText(qs(f.country));
+  txtEditCallsign->setText(qs(f.callsign));
+  for (int b = 0; b < kBandCount; ++b) txtEditStatus[b]->setText(qs(f.status[static_cast<std::size_t>(b)]));
+  txtEditLongDeg->setText(qs(f.lonDeg));
+  txtEditLongMin->setText(qs(f.lonMin));
+  txtEditLatDeg->setText(qs(f.latDeg));
+  txtEditLatMin->setText(qs(f.latMin));
+  (f.west ? btnWest : btnEast)->setChecked(true);
+  (f.south ? btnSouth : btnNorth)->setChecked(true);
+  lblDataStatus->setText(qs(f.note + kHelpSuffix));
+}
+
+BeaconForm frmBeaconDataEdit::form() const {
+  BeaconForm f;
+  f.country = txtEditCountry->text().toStdString();
+  f.callsign = txtEditCallsign->text().toStdString();
+  for (int b = 0; b < kBandCount; ++b) f.status[static_cast<std::size_t>(b)] = txtEditStatus[b]->text().toStdString();
+  f.latDeg = txtEditLatDeg->text().toStdString();
+  f.latMin = txtEditLatMin->text().toStdString();
+  f.lonDeg = txtEditLongDeg->text().toStdString();
+  f.lonMin = txtEditLongMin->text().toStdString();
+  f.south = btnSouth->isChecked();
+  f.west = btnWest->isChecked();
+  return f;
 }
 
 void frmBeaconDataEdit::cmdSaveBeaconData_Click() {
-  const std::string latDeg = txtEditLatDeg->text().toStdString(),
-                    latMin = txtEditLatMin->text().toStdString(),
-                    lonDeg = txtEditLongDeg->text().toStdString(),
-                    lonMin = txtEditLongMin->text().toStdString();
-  std::optional<std::string> problem =
-      beaconNameProblem(txtEditCountry->text().toStdString(), txtEditCallsign->text().toStdString());
-  if (!problem) problem = positionProblem({latDeg, latMin, lonDeg, lonMin});
-  if (problem) {
+  const BeaconForm f = form();
+  if (const auto problem = beaconFormProblem(f)) {
     showEditorMessage(this, *problem);
     return;
   }
   const int n = m_beacon;
   BeaconGrid table = d.BeaconTable;
-  auto& row = table[n];
-  row[beacon_field::kCountry] = txtEditCountry->text().toStdString();
-  row[beacon_field::kCallsign] = txtEditCallsign->text().toStdString();
-  for (int b = 0; b < kBandCount; ++b) row[beacon_field::kFirstStatus + b] = txtEditStatus[b]->text().toStdString();
-  row[beacon_field::kLongitudeDegrees] = txtEditLongDeg->text().toStdString();
-  row[beacon_field::kLongitudeMinutes] = txtEditLongMin->text().toStdString();
-  row[beacon_field::kEastWest] = btnWest->isChecked() ? "West" : "East";
-  row[beacon_field::kLatitudeDegrees] = txtEditLatDeg->text().toStdString();
-  row[beacon_field::kLatitudeMinutes] = txtEditLatMin->text().toStdString();
-  row[beacon_field::kNorthSouth] = btnNorth->isChecked() ? "North" : "South";
-  row[beacon_field::kNote] = kCustomisedNote;
+  storeBeaconForm(f, table, n);
 
   const std::filesystem::path folder = d.DataFolder;
   if (!saveBeaconFile(folder, table)) {

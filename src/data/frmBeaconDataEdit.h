@@ -34,6 +34,8 @@ class frmBeaconDataEdit : public DataEditorDialog {
   // Fills the window from row `n` of the table (repairing a damaged row as "Defaults").
   void showBeacon(int n);
 
+  // What the boxes and choices hold now.
+  BeaconForm form() const;
   void cmdSaveBeaconData_Click();
   void cmdDefault2_Click();
 

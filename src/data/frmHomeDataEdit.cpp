@@ -155,7 +155,6 @@ void frmHomeDataEdit::showEvent(QShowEvent* e) {
 }
 
 void frmHomeDataEdit::showData() {
-  const auto& f = d.Home.fields;
   if (!homeChoicesValid(d.Home) && !m_repairing) {
     showEditorMessage(this, kCorruptDataMessage);
     m_repairing = true;
@@ -163,18 +162,32 @@ void frmHomeDataEdit::showData() {
     m_repairing = false;
     return;
   }
-  txtName->setText(qs(f[1]));
-  txtLatDeg->setText(qs(f[2]));
-  txtLatMin->setText(qs(f[3]));
-  txtLongDeg->setText(qs(f[5]));
-  txtLongMin->setText(qs(f[6]));
+  const HomeForm f = homeForm(d.Home);
+  txtName->setText(qs(f.name));
+  txtLatDeg->setText(qs(f.latDeg));
+  txtLatMin->setText(qs(f.latMin));
+  txtLongDeg->setText(qs(f.lonDeg));
+  txtLongMin->setText(qs(f.lonMin));
   // A record the repair could not mend shows the choice the rest of the program makes
   // of an unknown word: North, East and kilometres.
-  (f[4] == "South" ? optSouth : optNorth)->setChecked(true);
-  (f[7] == "West" ? optWest : optEast)->setChecked(true);
-  Units[f[8] == "Miles" ? 0 : 1]->setChecked(true);
-  lblHomeDataStatus->setText(qs(f[9] + kHelpSuffix));
+  (f.south ? optSouth : optNorth)->setChecked(true);
+  (f.west ? optWest : optEast)->setChecked(true);
+  Units[f.miles ? 0 : 1]->setChecked(true);
+  lblHomeDataStatus->setText(qs(f.note + kHelpSuffix));
   refreshLocator();
+}
+
+HomeForm frmHomeDataEdit::form() const {
+  HomeForm f;
+  f.name = txtName->text().toStdString();
+  f.latDeg = txtLatDeg->text().toStdString();
+  f.latMin = txtLatMin->text().toStdString();
+  f.lonDeg = txtLongDeg->text().toStdString();
+  f.lonMin = txtLongMin->text().toStdString();
+  f.south = optSouth->isChecked();
+  f.west = optWest->isChecked();
+  f.miles = Units[0]->isChecked();
+  return f;
 }
 
 void frmHomeDataEdit::refreshLocator() {
@@ -201,23 +214,12 @@ void frmHomeDataEdit::cmdUseLocator_Click() {
 }
 
 void frmHomeDataEdit::cmdSaveHomeData_Click() {
-  const std::string latDeg = txtLatDeg->text().toStdString(), latMin = txtLatMin->text().toStdString(),
-                    lonDeg = txtLongDeg->text().toStdString(), lonMin = txtLongMin->text().toStdString();
-  if (auto problem = positionProblem({latDeg, latMin, lonDeg, lonMin})) {
+  const HomeForm f = form();
+  if (auto problem = positionProblem({f.latDeg, f.latMin, f.lonDeg, f.lonMin})) {
     showEditorMessage(this, *problem);
     return;
   }
-  HomeRecord home;
-  auto& f = home.fields;
-  f[1] = txtName->text().toStdString();
-  f[2] = txtLatDeg->text().toStdString();
-  f[3] = txtLatMin->text().toStdString();
-  f[4] = optNorth->isChecked() ? "North" : "South";
-  f[5] = txtLongDeg->text().toStdString();
-  f[6] = txtLongMin->text().toStdString();
-  f[7] = optWest->isChecked() ? "West" : "East";
-  f[8] = Units[0]->isChecked() ? "Miles" : "Km";
-  f[9] = kCustomisedNote;
+  const HomeRecord home = homeRecordOf(f);
 
   const std::filesystem::path folder = d.DataFolder;
   if (!saveHomeFile(folder, home)) {

@@ -33,6 +33,8 @@ class frmHomeDataEdit : public DataEditorDialog {
   // Fills the window from d.Home (repairing a damaged record with the default).
   void showData();
 
+  // What the boxes and choices hold now.
+  HomeForm form() const;
   void cmdSaveHomeData_Click();
   void cmdDefault1_Click();
   // Applies the locator typed into txtLocator; a bad one is reported and changes nothing.

@@ -201,11 +201,9 @@ void frmPropagation::startReading() {
   if (std::filesystem::exists(slotLog, ec)) {
     m_reader = std::make_unique<ResultLogReader>(slotLog, ResultLogReader::Format::SlotLog);
   } else {
-    std::vector<std::string> calls;
-    const Beacons beacons(m_decs.BeaconTable);
-    for (int n = 1; n <= kBeaconCount; ++n) calls.push_back(beacons.callsign(n));
     m_reader = std::make_unique<ResultLogReader>(heardLogPath(m_logFolder.string(), m_decs.TitleText),
-                                                 ResultLogReader::Format::HeardLog, calls);
+                                                 ResultLogReader::Format::HeardLog,
+                                                 Beacons(m_decs.BeaconTable).callsigns());
   }
   m_loading = true;
   prgbLoad->setValue(0);

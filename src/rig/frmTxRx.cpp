@@ -201,8 +201,8 @@ bool frmTxRx::showData() {
   lstRigCtrlString->setCurrentRow(
       static_cast<int>(std::find(makers.begin(), makers.end(), d_.RigTable[kRigRowMaker][1]) - makers.begin()));
   for (int i = 1; i <= kLines; ++i) {
-    lblRig[i]->setText(qs(d_.RigTable[i + 6][0]));
-    lblRigCtrlString[i]->setText(qs(d_.RigTable[i + 6][1]));
+    lblRig[i]->setText(qs(d_.RigTable[rigRowOfLine(i)][0]));
+    lblRigCtrlString[i]->setText(qs(d_.RigTable[rigRowOfLine(i)][1]));
   }
   filling_ = false;
   return true;
@@ -251,7 +251,7 @@ void frmTxRx::defaultSettings() {
 
 void frmTxRx::editCode(int line, bool fromLabelEdit) {
   if (line < 1 || line > kLines) return;
-  const int row = line + 6;
+  const int row = rigRowOfLine(line);
   dialogs().beep();
   const auto answer =
       dialogs().input(this, "Enter new control code" + lineDetail(line), qs(d_.TitleText), kLeaveBlank);
@@ -273,7 +273,7 @@ void frmTxRx::editCode(int line, bool fromLabelEdit) {
 
 void frmTxRx::editLabel(int line, bool fromCodeEdit) {
   if (line < 1 || line > kLines) return;
-  const int row = line + 6;
+  const int row = rigRowOfLine(line);
   dialogs().beep();
   const auto answer =
       dialogs().input(this, "Enter new control code label" + lineDetail(line), qs(d_.TitleText), kLeaveBlank);
@@ -291,7 +291,7 @@ void frmTxRx::editLabel(int line, bool fromCodeEdit) {
 
 // Which line is being edited and what it holds now, below the prompt.
 QString frmTxRx::lineDetail(int line) const {
-  const auto& row = d_.RigTable[line + 6];
+  const auto& row = d_.RigTable[rigRowOfLine(line)];
   const QString label = row[0].empty() ? QString("(no label)") : "\"" + qs(row[0]) + "\"";
   const QString code = row[1].empty() ? QString("(blank)") : qs(row[1]);
   return QString("\n\nLine %1 of 14, %2, code now: %3").arg(line).arg(label, code);
@@ -321,31 +321,16 @@ void frmTxRx::paintCode(int line, const QColor& colour) {
 }
 
 void frmTxRx::runTest() {
-  if (!rig_.OpenRigPort()) return;
-  for (int i = 1; i <= kLines; ++i) {
-    paintCode(i, kYellow);
-    if (!lblRigCtrlString[i]->text().isEmpty()) {
-      const std::string& code = d_.RigTable[i + 6][1];
-      bool sent = true;
-      if (d_.RigMakerCode == kRigKenwood) {
-        sent = rig_.SendTextCode(code);
-      } else if (makerUsesHex(d_.RigMakerCode)) {
-        if (!rig_.ValidateHexCode(code)) break;
-        sent = rig_.SendHexCode(code);
-      }
-      // A port that failed has been reported; the rig cannot follow the rest.
-      if (!sent) break;
-    }
-    if (i == kLines) {
-      d_.RigTested = true;
-      d_.RigTable[kRigRowTested][1] = "True";
-      break;
-    }
+  RigCodeTest test(d_, rig_);
+  if (!test.start()) return;
+  for (;;) {
+    paintCode(test.line(), kYellow);
+    if (test.sendLine(lblRigCtrlString[test.line()]->text().isEmpty()) != RigCodeTest::Step::Sent) break;
     if (ask("Continue ?", NoticeIcon::Question, NoticeButtons::YesNo) != Answer::Yes) break;
   }
   ask("Testing complete", NoticeIcon::Information, NoticeButtons::Ok);
   for (int i = 1; i <= kLines; ++i) paintCode(i, kWhite);
-  rig_.CloseRigPort();
+  test.finish();
 }
 
 void frmTxRx::done(int result) {

@@ -18,6 +18,7 @@
 
 #include "common/Notice.h"
 #include "common/PublicDecs.h"
+#include "rig/RigCodeTest.h"
 #include "rig/RigCtrl.h"
 
 class QLabel;
@@ -36,7 +37,7 @@ class frmTxRx : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr int kLines = 14;  // code lines 1..14 = rows 7..20
+  static constexpr int kLines = kRigCodeLines;  // code lines 1..14 = rows 7..20
 
   frmTxRx(PublicDecs& d, RigCtrl& rig, RigDefaultWriter writeDefault, QWidget* parent = nullptr);
 

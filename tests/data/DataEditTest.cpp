@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "data/Beacons.h"
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
 #include "data/StartupChecks.h"
@@ -125,6 +126,47 @@ TEST(EditFiles, AFailedSaveLeavesTheOldFileWhole) {
   EXPECT_EQ(after, defaultBeaconData());
   ASSERT_TRUE(readWholeFile(dir / kHomeDataFile, after));
   EXPECT_EQ(after, defaultHomeData());
+}
+
+}  // namespace
+}  // namespace harkola
+
+namespace harkola {
+namespace {
+
+// The editors' forms put every box back into its own field, and read the hemisphere
+// and unit words as the rest of the program does.
+TEST(EditForms, BeaconAndHomeRoundTripAndUnknownWords) {
+  BeaconGrid table = parseBeacons(defaultBeaconData()).value();
+  BeaconForm f = beaconForm(table, 4);
+  EXPECT_EQ(f.callsign, "KH6WO");
+  f.status[4] = "Off air";
+  f.latDeg = "60";
+  f.west = true;
+  storeBeaconForm(f, table, 4);
+  BeaconForm back = beaconForm(table, 4);
+  EXPECT_EQ(back.status, f.status);
+  EXPECT_EQ(back.latDeg, "60");
+  EXPECT_TRUE(back.west);
+  EXPECT_FALSE(back.south);
+  EXPECT_EQ(back.note, kCustomisedNote);
+  EXPECT_EQ(Beacons(table).status(4, 4), "Off air");
+  EXPECT_LT(Beacons(table).position(4).longitude, 0);
+
+  table[4][beacon_field::kNorthSouth] = "Nord";  // neither word: north, as positions take it
+  EXPECT_FALSE(beaconForm(table, 4).south);
+  EXPECT_GT(Beacons(table).position(4).latitude, 0);
+  EXPECT_EQ(beaconFormProblem(BeaconForm{}).value_or(""), "The country cannot be empty");
+
+  HomeRecord home;
+  home.fields = {"", "Shack", "51", "20", "South", "1", "5", "West", "Miles", "note"};
+  const HomeForm h = homeForm(home);
+  EXPECT_TRUE(h.south && h.west && h.miles);
+  HomeRecord saved = homeRecordOf(h);
+  home.fields[9] = kCustomisedNote;
+  EXPECT_EQ(saved.fields, home.fields);
+  home.fields[8] = "miles";
+  EXPECT_FALSE(homeForm(home).miles);
 }
 
 }  // namespace

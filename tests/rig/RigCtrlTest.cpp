@@ -1,5 +1,6 @@
 #include "rig/RigCtrl.h"
 
+#include "rig/RigCodeTest.h"
 #include "rig/RigSession.h"
 #include "rig/SerialCommandRig.h"
 
@@ -139,6 +140,68 @@ TEST_F(SerialRigSession, APortThatFailsMidSequenceIsReportedOnce) {
 
 // A stored code that is not hex is reported and skipped; unusable line settings are a
 // port error and nothing is opened.
+// The setup window's code test, line by line, with "Continue ?" answered Yes to the end
+// unless the case stops at a line.
+struct CodeTestCase {
+  const char* name;
+  int maker;
+  int failWriteAt;  // 0: the port keeps working
+  int blankLine;    // a line the window shows blank (0: none)
+  int stopAfter;    // the window's No after this line (0: Yes throughout)
+  RigCodeTest::Step last;
+  int lastLine;
+  std::size_t writes;
+  bool tested;
+};
+
+class CodeTest : public SerialRigSession, public ::testing::WithParamInterface<CodeTestCase> {};
+
+TEST_P(CodeTest, SendsEachLineAndCountsOnlyAFinishedTest) {
+  const CodeTestCase& c = GetParam();
+  useMaker(c.maker);
+  port.failWriteAt = c.failWriteAt;
+  RigCodeTest t(d, rig);
+  ASSERT_TRUE(t.start());
+  RigCodeTest::Step step;
+  do {
+    step = t.sendLine(t.line() == c.blankLine);
+  } while (step == RigCodeTest::Step::Sent && t.line() - 1 != c.stopAfter);
+  t.finish();
+  EXPECT_EQ(step, c.last);
+  EXPECT_EQ(t.line(), c.lastLine);
+  EXPECT_EQ(port.writes.size(), c.writes);
+  EXPECT_EQ(d.RigTested, c.tested);
+  EXPECT_EQ(d.RigTable[kRigRowTested][1], c.tested ? "True" : "False");
+  EXPECT_FALSE(port.isOpen());
+}
+
+// Kenwood has 12 codes on the 14 lines; an Icom code is checked, then its bytes go one
+// by one; a Kenwood code on a blanked line stays unsent though the table keeps it.
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CodeTest,
+    ::testing::Values(CodeTestCase{"KenwoodToTheEnd", kRigKenwood, 0, 0, 0, RigCodeTest::Step::Complete, 14, 12, true},
+                      CodeTestCase{"NoAtLineFive", kRigKenwood, 0, 0, 5, RigCodeTest::Step::Sent, 6, 4, false},
+                      CodeTestCase{"BlankedLineNotSent", kRigKenwood, 0, 1, 0, RigCodeTest::Step::Complete, 14, 11,
+                                   true},
+                      CodeTestCase{"PortFailsAtTheThirdCode", kRigKenwood, 3, 0, 0, RigCodeTest::Step::Stopped, 3, 2,
+                                   false},
+                      CodeTestCase{"IcomBytes", kRigIcom, 0, 0, 1, RigCodeTest::Step::Sent, 2, 7, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SerialRigSession, ACodeTestStopsAtACodeThatFailsItsCheck) {
+  useMaker(kRigIcom);
+  d.RigTable[rigRowOfLine(2)][1] = "FEFE0";
+  RigCodeTest t(d, rig);
+  ASSERT_TRUE(t.start());
+  EXPECT_EQ(t.sendLine(), RigCodeTest::Step::Sent);
+  const std::size_t sent = port.writes.size();
+  EXPECT_EQ(t.sendLine(), RigCodeTest::Step::Stopped);
+  EXPECT_EQ(port.writes.size(), sent);
+  EXPECT_EQ(texts(), Texts{"Data entry must be an even number of hex codes"});
+  port.failOpen = true;
+  EXPECT_FALSE(RigCodeTest(d, rig).start());
+}
+
 TEST_F(SerialRigSession, BadStoredSettingsAreReported) {
   useMaker(kRigIcom);
   d.RigTable[7][1] = "FEFE00E0010GFD";
