@@ -33,6 +33,15 @@ const Command kCommands[] = {
      "          [-o OUT.csv]",
      "hour-of-day table of average S levels from a heard log, as the analysis window saves it",
      harkola::cli::runSummarise},
+    {"collect",
+     "collect --broker mqtt[s]://[USER[:PASSWORD]@]HOST[:PORT] --store FILE.sqlite|postgresql://...\n"
+     "          [--client-id ID] [--every SECONDS]",
+     "store every slot report of the network's stations exactly once (until Ctrl+C)", harkola::cli::runCollect},
+    {"network-report",
+     "network-report --store FILE.sqlite|postgresql://... --from \"YYYY-MM-DD[ HH:MM:SS]\"\n"
+     "          --to \"YYYY-MM-DD[ HH:MM:SS]\" [--near LOCATOR --km N] [-o OUT.csv]",
+     "CSV of the share of slots each station heard, per beacon, band and hour (UTC)",
+     harkola::cli::runNetworkReport},
 };
 
 void usage(std::ostream& os) {
