@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <initializer_list>
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
@@ -109,6 +110,15 @@ bool canDraw3D() {
     return probe.hasContext();
   }();
   return ok;
+}
+
+// Axis titles fixed in the graph's space read mirrored when the camera looks from behind
+// them; turned with their labels towards the viewer they read the right way round.
+void turnTitlesTowardsTheViewer(std::initializer_list<QAbstract3DAxis*> axes) {
+  for (QAbstract3DAxis* a : axes) {
+    a->setLabelAutoRotation(90.0f);
+    a->setTitleFixed(false);
+  }
 }
 
 }  // namespace
@@ -368,6 +378,7 @@ void frmChart::build3D(Display d) {
     bars->columnAxis()->setTitle("Time");
     bars->valueAxis()->setTitle("Signal Strength");
     bars->valueAxis()->setTitleVisible(true);
+    turnTitlesTowardsTheViewer({bars->rowAxis(), bars->columnAxis(), bars->valueAxis()});
     bars->valueAxis()->setLabelFormat("%.0f");
     bars->valueAxis()->setRange(0, static_cast<float>(topValue()));
     bars->valueAxis()->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
@@ -410,6 +421,7 @@ void frmChart::build3D(Display d) {
     surface->axisX()->setTitle("Time");
     surface->axisY()->setTitle("Signal Strength");
     surface->axisY()->setTitleVisible(true);
+    turnTitlesTowardsTheViewer({surface->axisX(), surface->axisY(), surface->axisZ()});
     surface->axisY()->setLabelFormat("%.0f");
     surface->axisY()->setRange(0, static_cast<float>(topValue()));
     surface->axisY()->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
