@@ -32,7 +32,7 @@ void LogGridModel::showSummary(const SummaryTable& table) {
 
 int LogGridModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
-  if (m_log) return static_cast<int>(m_log->records.size());
+  if (m_log) return static_cast<int>(m_log->size());
   return m_table.empty() ? 0 : static_cast<int>(m_table.size()) - 1;
 }
 
@@ -43,16 +43,7 @@ int LogGridModel::columnCount(const QModelIndex& parent) const {
 
 QString LogGridModel::text(int row, int column) const {
   if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return {};
-  if (m_log) {
-    const LogRecord& r = m_log->records[static_cast<std::size_t>(row)];
-    switch (column) {
-      case 0: return QString::fromStdString(shortDateText(dateOfSerial(r.day)));
-      case 1: return QString::fromLatin1(m_log->text(r.hour));
-      case 2: return QString::fromLatin1(m_log->text(r.band));
-      case 3: return QString::fromLatin1(m_log->text(r.callsign));
-      default: return QString::fromLatin1(m_log->text(r.sText));
-    }
-  }
+  if (m_log) return QString::fromLatin1(m_log->cell(static_cast<std::size_t>(row), column));
   const auto& line = m_table[static_cast<std::size_t>(row) + 1];
   return QString::fromLatin1(line[static_cast<std::size_t>(column)]);
 }

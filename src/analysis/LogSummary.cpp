@@ -1,5 +1,8 @@
 #include "analysis/LogSummary.h"
 
+#include <fstream>
+#include <system_error>
+
 #include "common/LocalTime.h"
 
 namespace harkola {
@@ -25,28 +28,37 @@ SummaryBuilder::SummaryBuilder(const LogData& log, SummaryRequest request)
 }
 
 bool SummaryBuilder::step(std::size_t maxRecords) {
-  const auto& recs = m_log.records;
+  const LogData& d = m_log;
   const bool byBeacon = m_request.mode == SummaryMode::ByBeacon;
-  const std::size_t end = maxRecords >= recs.size() - m_next ? recs.size() : m_next + maxRecords;
+  const std::size_t end = maxRecords >= d.size() - m_next ? d.size() : m_next + maxRecords;
   for (; m_next < end; ++m_next) {
-    const LogRecord& r = recs[m_next];
+    const LogFields f = d.fields(m_next);
     // Hour 0 is hidden behind the row label, so it is never counted.
-    if (r.hourSlot < 1 || r.sLevel == kNoSLevel || !m_request.months[r.month]) continue;
+    const int hour = d.hourSlot[f.hour];
+    const std::int32_t level = d.sLevel[f.sLevel];
+    if (hour < 1 || level == kNoSLevel) continue;
+    if (f.day != m_lastDay || m_lastMonth == 0) {
+      m_lastDay = f.day;
+      m_lastMonth = dateOfSerial(f.day).month;
+    }
+    if (!m_request.months[static_cast<std::size_t>(m_lastMonth)]) continue;
+    const int band = d.bandIndex[f.band];
+    const std::uint32_t group = d.callsignGroup[f.callsign];
     std::size_t key;
     if (byBeacon) {
-      if (r.bandIndex != m_request.band) continue;
-      key = r.callsignId;
+      if (band != m_request.band) continue;
+      key = group;
     } else {
-      if (static_cast<long>(r.callsignId) != m_callsignId || r.bandIndex < 0) continue;
-      key = static_cast<std::size_t>(r.bandIndex);
+      if (static_cast<long>(group) != m_callsignId || band < 0) continue;
+      key = static_cast<std::size_t>(band);
     }
     for (std::uint32_t row : m_rowsOfKey[key]) {
-      Cell& c = m_cells[row][static_cast<std::size_t>(r.hourSlot)];
-      c.sum += r.sLevel;
+      Cell& c = m_cells[row][static_cast<std::size_t>(hour)];
+      c.sum += level;
       ++c.count;
     }
   }
-  return m_next >= recs.size();
+  return m_next >= d.size();
 }
 
 SummaryTable SummaryBuilder::table() const {
@@ -69,7 +81,7 @@ SummaryTable SummaryBuilder::table() const {
 
 SummaryTable summarise(const LogData& log, const SummaryRequest& request) {
   SummaryBuilder b(log, request);
-  while (!b.step(log.records.size() + 1)) {
+  while (!b.step(log.size() + 1)) {
   }
   return b.table();
 }
@@ -94,6 +106,41 @@ std::string formatSummaryFile(const SummaryTable& table) {
     out += "\r\n";
   }
   return out;
+}
+
+std::string summaryRefusal(const std::filesystem::path& out, const SummaryGuard& guard) {
+  std::error_code ec;
+  auto same = [&](const std::filesystem::path& log) {
+    return !log.empty() && std::filesystem::equivalent(log, out, ec);
+  };
+  if (same(guard.analysedLog))
+    return "The summary would overwrite its own heard log " + guard.analysedLog.string() +
+           "; choose another output file.";
+  if (same(guard.liveLog))
+    return "The summary would overwrite the heard log " + guard.liveLog.string() +
+           " that the program logs to; choose another output file.";
+  return {};
+}
+
+SummarySave writeSummaryFile(const std::filesystem::path& out, const SummaryTable& table,
+                             const SummaryGuard& guard, std::string* refusal) {
+  if (std::string why = summaryRefusal(out, guard); !why.empty()) {
+    if (refusal) *refusal = std::move(why);
+    return SummarySave::Refused;
+  }
+  const std::string text = formatSummaryFile(table);
+  std::filesystem::path part = out;
+  part += ".part";
+  std::ofstream file(part, std::ios::binary | std::ios::trunc);
+  file.write(text.data(), static_cast<std::streamsize>(text.size()));
+  file.close();  // a full disk shows up when the last buffer is written
+  std::error_code ec;
+  if (file) std::filesystem::rename(part, out, ec);
+  if (!file || ec) {
+    std::filesystem::remove(part, ec);
+    return SummarySave::Failed;
+  }
+  return SummarySave::Saved;
 }
 
 std::string monthsText(const std::vector<int>& listMonths, const std::array<bool, 13>& selected) {

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,8 @@ class SummaryBuilder {
   std::vector<std::vector<std::uint32_t>> m_rowsOfKey;      // callsign id or band index -> rows
   long m_callsignId = -1;                                   // ByBand: the beacon's id
   std::size_t m_next = 0;
+  std::int32_t m_lastDay = 0;
+  int m_lastMonth = 0;
 };
 
 SummaryTable summarise(const LogData& log, const SummaryRequest& request);
@@ -70,6 +73,23 @@ std::string averageText(std::int64_t sum, std::int64_t count);
 
 // The summary file: every cell in double quotes, comma separated, CR LF per row.
 std::string formatSummaryFile(const SummaryTable& table);
+
+// The heard logs a summary must never be written over: the one it was made from and the
+// one the program logs to (empty paths: none).
+struct SummaryGuard {
+  std::filesystem::path analysedLog;
+  std::filesystem::path liveLog;
+};
+// The message refusing `out` when it is one of the guarded logs (under any of its
+// names), else empty.
+std::string summaryRefusal(const std::filesystem::path& out, const SummaryGuard& guard);
+
+enum class SummarySave { Saved, Refused, Failed };
+// Writes the summary file, unless summaryRefusal() refuses `out` (its message goes to
+// `refusal`). The text goes to a temporary file beside `out` that then takes its
+// place, so a failed write leaves an old file as it was.
+SummarySave writeSummaryFile(const std::filesystem::path& out, const SummaryTable& table,
+                             const SummaryGuard& guard, std::string* refusal = nullptr);
 
 // "August, September": the names of the selected months in list order.
 std::string monthsText(const std::vector<int>& listMonths, const std::array<bool, 13>& selected);

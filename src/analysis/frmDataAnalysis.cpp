@@ -19,10 +19,9 @@
 #include <QVBoxLayout>
 #include <chrono>
 #include <climits>
-#include <fstream>
 
 #include "analysis/LogGridModel.h"
-#include "analysis/LogRecords.h"
+#include "analysis/LogLoadTask.h"
 #include "analysis/frmChart.h"
 #include "ui/UserDialogs.h"
 #include "data/Beacons.h"
@@ -32,9 +31,11 @@ namespace harkola {
 
 namespace {
 
-// Records per step: a step takes some tens of milliseconds at most.
-constexpr std::size_t kLoadStep = 40000;
+// Records per summary step: a few milliseconds.
 constexpr std::size_t kSummaryStep = 200000;
+// How often a load's progress is looked at.
+constexpr int kPollMs = 50;
+constexpr int kProgressSteps = 1000;
 
 const QColor kBlue(0, 0, 255);
 const QColor kGrey(128, 128, 128);
@@ -71,6 +72,10 @@ void frmDataAnalysis::detachHost() {
 }
 
 void frmDataAnalysis::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape && loading()) {
+    cancelLoad();
+    return;
+  }
   if (e->key() == Qt::Key_Escape && !busy()) {
     close();
     return;
@@ -94,7 +99,7 @@ void frmDataAnalysis::showEvent(QShowEvent* e) {
 }
 
 void frmDataAnalysis::closeEvent(QCloseEvent* e) {
-  m_loader.reset();
+  if (loading()) cancelLoad();
   m_builder.reset();
   resume();
   e->accept();
@@ -201,10 +206,19 @@ void frmDataAnalysis::buildUi() {
   flex1->setMinimumSize(560, 300);
   flex1->hide();
   right->addWidget(flex1, 1);
+  auto* progress = new QHBoxLayout;
   prgbFlex = new QProgressBar(this);
   prgbFlex->setObjectName("prgbFlex");
   prgbFlex->hide();
-  right->addWidget(prgbFlex);
+  progress->addWidget(prgbFlex, 1);
+  cmdCancelLoad = new QPushButton("Cancel", this);
+  cmdCancelLoad->setObjectName("cmdCancelLoad");
+  cmdCancelLoad->setToolTip("Stop loading the log (Esc)");
+  cmdCancelLoad->hide();
+  progress->addWidget(cmdCancelLoad);
+  right->addLayout(progress);
+  m_poll = new QTimer(this);
+  m_poll->setInterval(kPollMs);
   auto* buttons = new QHBoxLayout;
   cmdSummarise = new QPushButton("Summarise", this);
   cmdSummarise->setObjectName("cmdSummarise");
@@ -227,6 +241,8 @@ void frmDataAnalysis::buildUi() {
   connect(cmdSummarySave, &QPushButton::clicked, this, &frmDataAnalysis::saveClicked);
   connect(cmdReset, &QPushButton::clicked, this, &frmDataAnalysis::resetClicked);
   connect(cmdChart, &QPushButton::clicked, this, &frmDataAnalysis::chartClicked);
+  connect(cmdCancelLoad, &QPushButton::clicked, this, &frmDataAnalysis::cancelLoad);
+  connect(m_poll, &QTimer::timeout, this, &frmDataAnalysis::pollLoad);
 }
 
 QColor frmDataAnalysis::frameColour(const QGroupBox* frame) {
@@ -286,11 +302,12 @@ bool frmDataAnalysis::chooseFile(QString& path) {
 
 void frmDataAnalysis::openFileClicked() {
   if (busy()) return;
+  takeSnapshot();
   for (auto* c : chkSelFunction) c->setEnabled(false);
-  m_log.reset();
-  m_model->setUpRecords();
   QString path;
   if (!chooseFile(path)) {
+    m_log.reset();
+    m_model->setUpRecords();
     flex1->show();  // the empty grid
     return;
   }
@@ -298,58 +315,101 @@ void frmDataAnalysis::openFileClicked() {
   startLoad(AfterLoad::OpenFile);
 }
 
+std::vector<QWidget*> frmDataAnalysis::inputControls() const {
+  std::vector<QWidget*> list;
+  for (QWidget* w : findChildren<QWidget*>())
+    if (w != cmdCancelLoad && (qobject_cast<QAbstractButton*>(w) || w == List1)) list.push_back(w);
+  return list;
+}
+
+void frmDataAnalysis::takeSnapshot() {
+  m_before = Snapshot{};
+  for (QWidget* w : inputControls()) {
+    const auto* b = qobject_cast<QAbstractButton*>(w);
+    m_before.controls.push_back({w, w->isEnabled(), b && b->isChecked()});
+  }
+  m_before.gridShown = !flex1->isHidden();
+  m_before.label = Label6->text();
+  m_before.fileName = m_fileName;
+  m_before.resetting = m_resetting;
+}
+
+void frmDataAnalysis::restoreSnapshot() {
+  for (const auto& c : m_before.controls) {
+    if (!c.widget) continue;
+    c.widget->setEnabled(c.enabled);
+    if (auto* b = qobject_cast<QAbstractButton*>(c.widget.data()); b && b->isCheckable()) b->setChecked(c.checked);
+  }
+  flex1->setVisible(m_before.gridShown);
+  Label6->setText(m_before.label);
+  m_fileName = m_before.fileName;
+  m_resetting = m_before.resetting;
+}
+
+// The grid keeps what it shows until the new log has loaded, so that Cancel can leave
+// the window as it was.
 void frmDataAnalysis::startLoad(AfterLoad after) {
   m_after = after;
   cmdReset->setEnabled(false);
   cmdOpenFile->setEnabled(false);
-  flex1->hide();
-  prgbFlex->hide();
-  m_log.reset();
-  m_model->setUpRecords();
-  std::string image;
-  if (!readLogFile(m_fileName.toStdString(), image)) image.clear();  // refused below as unsuitable
-  m_loader = std::make_unique<LogLoader>(std::move(image));
-  Label6->setText(QString("Total records in file %1").arg(m_loader->lineCount()));
-  if (m_loader->state() == LogLoader::State::Failed) {
-    QTimer::singleShot(0, this, &frmDataAnalysis::loadFailed);
-    return;
+  // Nothing else can be clicked while the log loads; afterwards the controls are as
+  // they were.
+  m_duringLoad.clear();
+  for (QWidget* w : inputControls()) {
+    m_duringLoad.push_back({w, w->isEnabled(), false});
+    w->setEnabled(false);
   }
-  prgbFlex->setMaximum(static_cast<int>(std::min<std::size_t>(m_loader->lineCount() + 1, INT_MAX)));
+  flex1->hide();
+  Label6->setText("Reading " + QDir::toNativeSeparators(m_fileName) + " ...");
+  prgbFlex->setRange(0, kProgressSteps);
   prgbFlex->setValue(0);
   prgbFlex->show();
-  QTimer::singleShot(0, this, &frmDataAnalysis::loadStep);
+  cmdCancelLoad->show();
+  cmdCancelLoad->setEnabled(true);
+  m_task = std::make_unique<LogLoadTask>(m_fileName.toStdString());
+  m_poll->start();
 }
 
-void frmDataAnalysis::loadStep() {
-  if (!m_loader) return;
-  const auto state = m_loader->step(kLoadStep);
-  prgbFlex->setValue(static_cast<int>(std::min<std::size_t>(m_loader->recordsRead(), INT_MAX)));
-  if (state == LogLoader::State::Running)
-    QTimer::singleShot(0, this, &frmDataAnalysis::loadStep);
-  else if (state == LogLoader::State::Failed)
-    loadFailed();
-  else
+void frmDataAnalysis::pollLoad() {
+  if (!m_task) return;
+  if (!m_task->finished()) {
+    prgbFlex->setValue(static_cast<int>(m_task->progress() * kProgressSteps));
+    return;
+  }
+  m_poll->stop();
+  cmdCancelLoad->hide();
+  for (const auto& c : m_duringLoad)
+    if (c.widget) c.widget->setEnabled(c.enabled);
+  Label6->setText(QString("Total records in file %1").arg(m_task->loader().lineCount()));
+  if (m_task->loader().state() == LogLoader::State::Done)
     loadDone();
+  else
+    loadFailed();
+}
+
+void frmDataAnalysis::cancelLoad() {
+  if (!m_task) return;
+  m_poll->stop();
+  m_task.reset();  // stops the loading thread and waits for it
+  prgbFlex->hide();
+  cmdCancelLoad->hide();
+  restoreSnapshot();
+  emit workFinished();
 }
 
 void frmDataAnalysis::loadFailed() {
-  const std::string why = m_loader ? m_loader->failureMessage() : std::string(kFormatUnsuitableMessage);
-  m_loader.reset();
+  const std::string why = m_task ? m_task->loader().failureMessage() : std::string(kFormatUnsuitableMessage);
+  m_task.reset();
   flex1->hide();
   prgbFlex->hide();
   repaint();
   dialogs().message(this, {why, notifyTitle("Open data file for analysis"),
                            NoticeIcon::Information});
-  QString path;
-  if (chooseFile(path)) {
-    m_fileName = path;
-    startLoad(m_after);  // from the set-up grid: nothing of the rejected file remains
-    return;
-  }
-  // The load ends here with an empty grid; a new file can be opened.
+  // Unless another file loads, the load ends here with an empty grid (nothing of the
+  // rejected file or of the one before remains) and a new file can be opened.
+  m_log.reset();
   m_fileName.clear();
   m_model->setUpRecords();
-  flex1->show();
   m_resetting = false;
   for (auto* c : chkSelFunction) {
     c->setChecked(false);
@@ -361,13 +421,21 @@ void frmDataAnalysis::loadFailed() {
   List1->setEnabled(false);
   for (auto* g : {shpAnalysis, shpBand, shpBeacon, shpMonth}) setFrame(g, false);
   cmdOpenFile->setEnabled(true);
+  QString path;
+  if (chooseFile(path)) {
+    takeSnapshot();  // a cancelled load comes back to the empty grid
+    m_fileName = path;
+    startLoad(m_after);
+    return;
+  }
+  flex1->show();
   emit workFinished();
 }
 
 void frmDataAnalysis::loadDone() {
-  auto loader = std::move(m_loader);
+  auto task = std::move(m_task);
   prgbFlex->hide();
-  m_log = std::make_shared<const LogData>(loader->take());
+  m_log = std::make_shared<const LogData>(task->loader().take());
   m_model->showRecords(m_log);
   for (int c = 0; c < 5; ++c) flex1->setColumnWidth(c, 65);
   cmdReset->setEnabled(true);
@@ -497,7 +565,7 @@ void frmDataAnalysis::summariseClicked() {
   setFrame(shpMonth, false);
   for (int i = 0; i < kBeaconCount; ++i) setMarker(i, false);
   setFrame(shpBeacon, false);
-  prgbFlex->setMaximum(static_cast<int>(std::min<std::size_t>(m_log->records.size(), INT_MAX)));
+  prgbFlex->setMaximum(static_cast<int>(std::min<std::size_t>(m_log->size(), INT_MAX)));
   prgbFlex->show();
 
   m_request = SummaryRequest{};
@@ -583,24 +651,28 @@ void frmDataAnalysis::saveClicked() {
   } else if (r.path.empty()) {
     dialogs().message(this, {kSelectFile, m_d.TitleText, NoticeIcon::Exclamation});
   } else {
-    const std::string text = formatSummaryFile(m_result);
-    std::ofstream out(r.path, std::ios::binary | std::ios::trunc);
-    const bool ok = out && out.write(text.data(), static_cast<std::streamsize>(text.size())) && out.flush();
-    out.close();
-    if (!ok) dialogs().message(this, notSaved);
+    std::string refusal;
+    const SummaryGuard guard{m_fileName.toStdString(), m_d.LogFilePath};
+    switch (writeSummaryFile(r.path, m_result, guard, &refusal)) {
+      case SummarySave::Saved: break;
+      case SummarySave::Refused:
+        dialogs().message(this, {refusal, notifyTitle(kSaveSummaryTitle), NoticeIcon::Exclamation});
+        break;
+      case SummarySave::Failed: dialogs().message(this, notSaved); break;
+    }
   }
   cmdReset->setEnabled(true);
 }
 
 void frmDataAnalysis::resetClicked() {
   if (busy() || m_fileName.isEmpty()) return;
+  takeSnapshot();
   m_resetting = true;
   for (auto* c : chkSelFunction) {
     c->setChecked(false);
     c->setEnabled(false);
   }
   prgbFlex->hide();
-  m_model->setUpRecords();
   flex1->hide();
   startLoad(AfterLoad::Reset);
 }

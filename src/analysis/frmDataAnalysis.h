@@ -3,14 +3,16 @@
 // an analysis (one beacon on any band, or any beacon on one band) and months, shows the
 // hour-of-day summary, saves it and opens its chart.
 //
-// Long work (loading, summarising) runs in steps on the window's thread, each step a
-// queued call, so the window repaints and prgbFlex moves between steps. While the
+// A log loads on a thread of its own (LogLoadTask) while prgbFlex shows how much of the
+// file has been read; cmdCancelLoad stops it and leaves the window as it was before.
+// A summary runs in steps on the window's thread, each step a queued call. While the
 // window is open the host's clock is paused and logging suspended (AnalysisHost).
 
 #include <QPointer>
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "analysis/AnalysisHost.h"
 #include "analysis/LogSummary.h"
@@ -24,6 +26,7 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QTableView;
+class QTimer;
 
 namespace harkola {
 
@@ -43,7 +46,8 @@ class frmDataAnalysis : public QWidget {
   void detachHost();
 
   // True while a load or a summary is in progress.
-  bool busy() const { return m_loader != nullptr || m_builder != nullptr; }
+  bool busy() const { return m_task != nullptr || m_builder != nullptr; }
+  bool loading() const { return m_task != nullptr; }
   const LogGridModel& grid() const { return *m_model; }
   // The chart made by the last summary (null before the first).
   frmChart* chart() const { return m_chart; }
@@ -67,6 +71,7 @@ class frmDataAnalysis : public QWidget {
   QGroupBox* shpBeacon = nullptr;
   QGroupBox* shpMonth = nullptr;
   QProgressBar* prgbFlex = nullptr;
+  QPushButton* cmdCancelLoad = nullptr;
   QTableView* flex1 = nullptr;
   QLabel* Label6 = nullptr;
 
@@ -92,7 +97,8 @@ class frmDataAnalysis : public QWidget {
   // Shows the open dialog; returns the path, or empty with the messages shown.
   bool chooseFile(QString& path);
   void startLoad(AfterLoad after);
-  void loadStep();
+  void pollLoad();
+  void cancelLoad();
   void loadFailed();
   void loadDone();
   void selFunctionClicked(int k);
@@ -112,6 +118,11 @@ class frmDataAnalysis : public QWidget {
   void setBeaconBlue(bool blue);
   std::string notifyTitle(const char* suffix) const;
   void resume();
+  // What a cancelled load puts back: the controls' states and texts from before it.
+  void takeSnapshot();
+  void restoreSnapshot();
+  // The buttons, check boxes and the month list.
+  std::vector<QWidget*> inputControls() const;
 
   PublicDecs& m_d;
   AnalysisHost* m_host;
@@ -119,7 +130,19 @@ class frmDataAnalysis : public QWidget {
   LogGridModel* m_model = nullptr;
   QString m_fileName;
   AfterLoad m_after = AfterLoad::OpenFile;
-  std::unique_ptr<class LogLoader> m_loader;
+  std::unique_ptr<class LogLoadTask> m_task;
+  QTimer* m_poll = nullptr;
+  struct Snapshot {
+    struct Control {
+      QPointer<QWidget> widget;
+      bool enabled = false, checked = false;
+    };
+    std::vector<Control> controls;
+    bool gridShown = false;
+    QString label, fileName;
+    bool resetting = false;
+  } m_before;
+  std::vector<Snapshot::Control> m_duringLoad;
   std::shared_ptr<const LogData> m_log;
   std::unique_ptr<SummaryBuilder> m_builder;
   SummaryRequest m_request;

@@ -2,13 +2,13 @@
 // analysis window saves it.
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "analysis/LogRecords.h"
 #include "analysis/LogSummary.h"
 #include "cli/CliSupport.h"
 #include "data/Beacons.h"
+#include "common/Folders.h"
 #include "common/LocalTime.h"
 
 namespace harkola::cli {
@@ -115,33 +115,27 @@ int runSummarise(const Args& args, std::ostream& out, std::ostream& err) {
 
   const std::filesystem::path input = p.positional()[0];
   const auto outPath = p.value("-o");
-  std::error_code ec;
-  if (outPath && std::filesystem::equivalent(input, *outPath, ec)) {
-    err << "The summary would overwrite its own heard log " << input.string()
-        << "; choose another output file.\n";
-    return 2;
-  }
-  std::string image;
-  if (!readLogFile(input, image, &error)) {
-    err << error << "\n";
-    return 1;
+  const SummaryGuard guard{input, heardLogPath(defaultLogFolder(), d.TitleText)};
+  if (outPath) {
+    if (const std::string why = summaryRefusal(*outPath, guard); !why.empty()) {
+      err << why << "\n";
+      return 2;
+    }
   }
   LogData log;
-  if (!loadLog(std::move(image), log, &error)) {
+  if (!loadLogFile(input, log, &error)) {
     err << error << "\n";
     return 1;
   }
-  const std::string text = formatSummaryFile(summarise(log, request));
+  const SummaryTable table = summarise(log, request);
   if (outPath) {
-    std::ofstream file(*outPath, std::ios::binary | std::ios::trunc);
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();  // a full disk shows up when the last buffer is written
-    if (!file) {
+    if (writeSummaryFile(*outPath, table, guard) != SummarySave::Saved) {
       err << "Summary Log file NOT saved\n";
       return 1;
     }
     return 0;
   }
+  const std::string text = formatSummaryFile(table);
   out << text;
   return 0;
 }

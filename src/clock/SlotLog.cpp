@@ -1,10 +1,14 @@
 #include "clock/SlotLog.h"
 
+#include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
+#include <cstring>
+#include <limits>
 
 #include "clock/BeaconSchedule.h"
+#include "common/Bands.h"
 
 namespace harkola {
 
@@ -22,63 +26,237 @@ std::string whole(double v) {
   return buf;
 }
 
-// Splits a line of quoted fields; false when it is not one.
-bool splitQuoted(const std::string& line, std::vector<std::string>& fields) {
-  fields.clear();
-  std::size_t i = 0;
-  while (i < line.size()) {
-    if (line[i] != '"') return false;
-    const std::size_t close = line.find('"', i + 1);
-    if (close == std::string::npos) return false;
-    fields.push_back(line.substr(i + 1, close - i - 1));
-    i = close + 1;
-    if (i == line.size()) break;
-    if (line[i] != ',') return false;
-    ++i;
-    if (i == line.size()) return false;
+[[gnu::always_inline]] inline std::string_view trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
+    s.remove_suffix(1);
+  return s;
+}
+
+[[gnu::always_inline]] inline bool digits(std::string_view s, std::size_t pos, std::size_t n, int& out) {
+  if (pos + n > s.size()) return false;
+  out = 0;
+  for (std::size_t i = pos; i < pos + n; ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    out = out * 10 + (s[i] - '0');
   }
   return true;
 }
 
-bool toInt(const std::string& s, int& out) {
-  if (s.empty()) return false;
-  char* end = nullptr;
-  const long v = std::strtol(s.c_str(), &end, 10);
-  if (*end != '\0') return false;
-  out = static_cast<int>(v);
-  return true;
+// A whole number: blanks around and a '+' allowed.
+[[gnu::always_inline]] inline bool parseInt(std::string_view s, int& out) {
+  s = trim(s);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  if (!s.empty() && s.size() <= 9) {  // the usual case: digits only
+    int v = 0;
+    std::size_t i = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = v * 10 + (s[i] - '0');
+    if (i == s.size()) {
+      out = v;
+      return true;
+    }
+  }
+  const auto r = std::from_chars(s.data(), s.data() + s.size(), out);
+  return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
 
-bool toDouble(const std::string& s, double& out) {
-  if (s.empty()) return false;
-  char* end = nullptr;
-  out = std::strtod(s.c_str(), &end);
-  return *end == '\0' && std::isfinite(out);
+constexpr double kTens[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// A figure: empty is NaN (true), a finite number its value (true), anything else false.
+[[gnu::always_inline]] inline bool parseFigure(std::string_view s, double& out) {
+  if (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.back() == ' ' || s.back() == '\t' ||
+                     s.back() == '\r' || s.back() == '\n'))
+    s = trim(s);
+  if (s.empty()) {
+    out = std::numeric_limits<double>::quiet_NaN();
+    return true;
+  }
+  if (s.front() == '+') s.remove_prefix(1);
+  // The usual case, "-17.5": at most 15 digits, so that digits / 10^k is the correctly
+  // rounded value, as from_chars gives it.
+
+  std::size_t i = !s.empty() && s.front() == '-' ? 1 : 0;
+  const std::size_t first = i;
+  std::uint64_t m = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) m = m * 10 + static_cast<unsigned>(s[i] - '0');
+  std::size_t whole = i - first, fraction = 0;
+  if (i < s.size() && s[i] == '.' && whole > 0) {
+    const std::size_t f0 = ++i;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) m = m * 10 + static_cast<unsigned>(s[i] - '0');
+    fraction = i - f0;
+    if (fraction == 0) i = s.size() + 1;  // "5.": left to from_chars
+  }
+  if (i == s.size() && whole > 0 && whole + fraction <= 15) {
+    const double v = static_cast<double>(m) / kTens[fraction];
+    out = first ? -v : v;
+    return true;
+  }
+  const auto r = std::from_chars(s.data(), s.data() + s.size(), out);
+  return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size() && std::isfinite(out);
+}
+
+// Reads a line as the program writes it, every field in quotes and nothing between them
+// but commas, in one pass: digits, "-17.5", an empty figure. False for anything else,
+// which the general reading then decides; what this reads, that reads alike.
+class WrittenLine {
+ public:
+  // The line must end with a quote: every scan below stops there at the latest.
+  explicit WrittenLine(std::string_view line) : m_p(line.data()), m_end(line.data() + line.size()) {}
+
+  // Past the opening quote of the next field.
+  [[gnu::always_inline]] bool open() { return *m_p++ == '"'; }
+  // The closing quote and the comma, or the end of the line after the last field.
+  [[gnu::always_inline]] bool close(bool last) {
+    if (*m_p != '"') return false;
+    ++m_p;
+    if (last) return m_p == m_end;
+    return m_p < m_end && *m_p++ == ',';
+  }
+  [[gnu::always_inline]] bool empty() const { return *m_p == '"'; }
+  [[gnu::always_inline]] bool whole(int& out) {
+    int v = 0, n = 0;
+    for (unsigned d; (d = static_cast<unsigned>(*m_p - '0')) < 10 && n < 9; ++m_p, ++n) v = v * 10 + static_cast<int>(d);
+    out = v;
+    return n > 0;
+  }
+  // Empty (NaN), or [-]digits[.digits] with at most 15 digits.
+  [[gnu::always_inline]] bool figure(double& out) {
+    if (*m_p == '"') {
+      out = std::numeric_limits<double>::quiet_NaN();
+      return true;
+    }
+    const bool negative = *m_p == '-';
+    m_p += negative;
+    std::uint64_t m = 0;
+    int digits = 0, fraction = 0;
+    for (unsigned d; (d = static_cast<unsigned>(*m_p - '0')) < 10; ++m_p, ++digits) m = m * 10 + d;
+    if (*m_p == '.') {
+      ++m_p;
+      for (unsigned d; (d = static_cast<unsigned>(*m_p - '0')) < 10; ++m_p, ++fraction) m = m * 10 + d;
+      if (fraction == 0) return false;
+    }
+    if (digits == 0 || digits + fraction > 15) return false;
+    const double v = static_cast<double>(m) / kTens[fraction];
+    out = negative ? -v : v;
+    return true;
+  }
+  // Text up to the next quote.
+  [[gnu::always_inline]] std::string_view text() {
+    const char* b = m_p;
+    while (*m_p != '"') ++m_p;
+    return std::string_view(b, static_cast<std::size_t>(m_p - b));
+  }
+
+ private:
+  const char* m_p;
+  const char* m_end;
+};
+
+bool readWrittenLine(std::string_view line, SlotLogRecord& r) {
+  if (line.size() < 2 || line.back() != '"') return false;
+  WrittenLine w(line);
+  int mhz = 0, heard = 0;
+  if (!w.open()) return false;
+  const std::string_view start = w.text();
+  if (start.size() != 20 || !parseIsoUtc(start, r.startUtc) || !w.close(false)) return false;
+  if (!w.open() || !w.whole(mhz) || (r.band = bandFromMHz(mhz)) < 0 || !w.close(false)) return false;
+  if (!w.open() || !w.whole(r.beacon) || r.beacon < 1 || r.beacon > 18 || !w.close(false)) return false;
+  if (!w.open()) return false;
+  r.callsign = w.text();
+  if (!w.close(false)) return false;
+  if (!w.open() || !w.whole(heard) || heard > 1 || !w.close(false)) return false;
+  r.heard = heard == 1;
+  if (!w.open()) return false;
+  r.dashes = 0;  // an empty field is 0
+  if (!w.empty() && (!w.whole(r.dashes) || r.dashes > 4)) return false;
+  if (!w.close(false)) return false;
+  double* figures[] = {&r.dashSnrDb[0], &r.dashSnrDb[1], &r.dashSnrDb[2], &r.dashSnrDb[3],
+                       &r.toneHz,       &r.offsetMs,     &r.score};
+  for (double* v : figures)
+    if (!w.open() || !w.figure(*v) || !w.close(false)) return false;
+  double s = 0;
+  if (!w.open() || !w.figure(s) || !w.close(true)) return false;
+  const float level = static_cast<float>(s);
+  r.sLevel = level >= 0 && level < 10 ? static_cast<int>(level) : 0;
+  return true;
 }
 
 }  // namespace
 
-std::string isoUtc(SysTime t) {
-  const std::time_t tt = std::chrono::system_clock::to_time_t(
-      std::chrono::floor<std::chrono::seconds>(t));
-  std::tm tm{};
-  gmtime_r(&tt, &tm);
+std::string isoUtcText(std::int64_t utc) {
+  using namespace std::chrono;
+  const std::int64_t days = utc >= 0 ? utc / 86400 : -((-utc + 86399) / 86400);
+  const std::int64_t rest = utc - days * 86400;
+  const year_month_day ymd{sys_days{std::chrono::days{days}}};
   char buf[32];
-  std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
+  std::snprintf(buf, sizeof buf, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(ymd.year()),
+                static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
+                static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));
   return buf;
 }
 
-bool parseIsoUtc(const std::string& text, SysTime& out) {
+std::string isoUtc(SysTime t) {
+  return isoUtcText(std::chrono::floor<std::chrono::seconds>(t).time_since_epoch().count());
+}
+
+bool parseIsoUtc(std::string_view t, std::int64_t& out) {
+  // The written form, "2026-12-07T08:00:10Z", without the general checks.
+  if (t.size() == 20 && t[4] == '-' && t[7] == '-' && t[10] == 'T' && t[13] == ':' && t[16] == ':' &&
+      t[19] == 'Z') {
+    int y, mo, d, h, mi, s;
+    // A log holds thousands of slots of one day: the day of the last date is kept.
+    thread_local char lastDate[10] = {};
+    thread_local std::int64_t lastDays = 0;
+    if (std::memcmp(t.data(), lastDate, 10) == 0 && digits(t, 11, 2, h) && digits(t, 14, 2, mi) &&
+        digits(t, 17, 2, s) && h <= 23 && mi <= 59 && s <= 60) {
+      out = lastDays * 86400 + h * 3600 + mi * 60 + s;
+      return true;
+    }
+    if (digits(t, 0, 4, y) && digits(t, 5, 2, mo) && digits(t, 8, 2, d) && digits(t, 11, 2, h) &&
+        digits(t, 14, 2, mi) && digits(t, 17, 2, s) && mo >= 1 && mo <= 12 && d >= 1 && h <= 23 && mi <= 59 &&
+        s <= 60) {
+      static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+      const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+      if (d > kDays[mo - 1] + (mo == 2 && leap)) return false;
+      // Days since 1970-01-01 of a Gregorian date.
+      const int yy = y - (mo <= 2);
+      const int era = yy / 400;  // years 0..9999: never negative
+      const int yoe = yy - era * 400;
+      const int doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+      const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+      const std::int64_t days = std::int64_t{era} * 146097 + doe - 719468;
+      std::memcpy(lastDate, t.data(), 10);
+      lastDays = days;
+      out = days * 86400 + h * 3600 + mi * 60 + s;
+      return true;
+    }
+  }
+  t = trim(t);
   int y, mo, d, h, mi, s;
-  char z = 0;
-  int used = 0;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c%n", &y, &mo, &d, &h, &mi, &s, &z, &used) != 7 ||
-      z != 'Z' || used != static_cast<int>(text.size()))
+  if (t.size() < 19 || !digits(t, 0, 4, y) || t[4] != '-' || !digits(t, 5, 2, mo) || t[7] != '-' ||
+      !digits(t, 8, 2, d) || (t[10] != 'T' && t[10] != ' ') || !digits(t, 11, 2, h) || t[13] != ':' ||
+      !digits(t, 14, 2, mi) || t[16] != ':' || !digits(t, 17, 2, s))
     return false;
-  const std::chrono::year_month_day ymd{std::chrono::year{y}, std::chrono::month{static_cast<unsigned>(mo)},
-                                        std::chrono::day{static_cast<unsigned>(d)}};
-  if (!ymd.ok() || h > 23 || mi > 59 || s > 59 || h < 0 || mi < 0 || s < 0) return false;
-  out = std::chrono::sys_days{ymd} + std::chrono::hours{h} + std::chrono::minutes{mi} + std::chrono::seconds{s};
+  std::size_t i = 19;
+  if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
+    ++i;
+    const std::size_t first = i;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
+    if (i == first) return false;
+  }
+  const std::string_view zone = t.substr(i);
+  if (!(zone.empty() || zone == "Z" || zone == "+00:00" || zone == "+0000" || zone == "-00:00")) return false;
+  using namespace std::chrono;
+  const year_month_day ymd{year{y}, month{static_cast<unsigned>(mo)}, day{static_cast<unsigned>(d)}};
+  if (!ymd.ok() || h > 23 || mi > 59 || s > 60) return false;
+  out = sys_days{ymd}.time_since_epoch().count() * std::int64_t{86400} + h * 3600 + mi * 60 + s;
+  return true;
+}
+
+bool parseIsoUtc(std::string_view text, SysTime& out) {
+  std::int64_t utc = 0;
+  if (!parseIsoUtc(text, utc)) return false;
+  out = SysTime{std::chrono::seconds{utc}};
   return true;
 }
 
@@ -113,42 +291,86 @@ std::string slotRecord(const SlotMeasurement& m) {
   return r;
 }
 
+std::size_t splitRecordFields(std::string_view line, std::string_view* fields, std::size_t maxFields) {
+  const std::size_t size = line.size();
+  std::size_t n = 0, i = 0;
+  for (;;) {
+    while (i < size && line[i] == ' ') ++i;
+    std::size_t begin = i, end;
+    if (i < size && line[i] == '"') {
+      begin = ++i;
+      while (i < size && line[i] != '"') ++i;
+      end = i;
+      while (i < size && line[i] != ',') ++i;  // what follows the closing quote
+    } else {
+      while (i < size && line[i] != ',') ++i;
+      end = i;
+    }
+    if (n < maxFields) fields[n] = line.substr(begin, end - begin);
+    ++n;
+    if (i >= size) break;
+    ++i;  // past the comma
+  }
+  return n;
+}
+
+bool parseSlotLogLine(std::string_view line, SlotLogRecord& out) {
+  if (readWrittenLine(line, out)) return true;
+  std::string_view f[14];
+  if (splitRecordFields(line, f, 14) < 14) return false;
+  SlotLogRecord r;
+  int mhz = 0, heard = 0;
+  if (!parseIsoUtc(f[0], r.startUtc) || !parseInt(f[1], mhz) || (r.band = bandFromMHz(mhz)) < 0) return false;
+  if (!parseInt(f[2], r.beacon) || r.beacon < 1 || r.beacon > 18) return false;
+  if (!parseInt(f[4], heard) || (heard != 0 && heard != 1)) return false;
+  r.heard = heard == 1;
+  if (!trim(f[5]).empty() && (!parseInt(f[5], r.dashes) || r.dashes < 0 || r.dashes > 4)) return false;
+  for (std::size_t k = 0; k < 4; ++k)
+    if (!parseFigure(f[6 + k], r.dashSnrDb[k])) return false;
+  double s = 0;
+  if (!parseFigure(f[10], r.toneHz) || !parseFigure(f[11], r.offsetMs) || !parseFigure(f[12], r.score) ||
+      !parseFigure(f[13], s))
+    return false;
+  // The S level as the grid keeps it: a float, cut to a whole number.
+  const float level = static_cast<float>(s);
+  r.sLevel = level >= 0 && level < 10 ? static_cast<int>(level) : 0;
+  r.callsign = f[3];
+  out = r;
+  return true;
+}
+
 SlotLogContents readSlotLog(const std::string& text) {
   SlotLogContents out;
   std::size_t pos = 0;
   int lineNo = 0;
-  std::vector<std::string> f;
   while (pos < text.size()) {
     std::size_t nl = text.find('\n', pos);
     if (nl == std::string::npos) nl = text.size();
-    std::string line = text.substr(pos, nl - pos);
+    std::string_view line(text.data() + pos, nl - pos);
     pos = nl + 1;
     ++lineNo;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty()) continue;
-    SlotMeasurement m;
-    int heard = 0, mhz = 0;
-    bool ok = splitQuoted(line, f) && f.size() == 14 && parseIsoUtc(f[0], m.slot.start) &&
-              toInt(f[1], mhz) && (m.slot.band = bandFromMHz(mhz)) >= 0 && toInt(f[2], m.slot.beacon) &&
-              m.slot.beacon >= 1 && m.slot.beacon <= 18 && toInt(f[4], heard) && (heard == 0 || heard == 1) &&
-              toInt(f[5], m.dashes) && m.dashes >= 0 && m.dashes <= 4 && toDouble(f[12], m.score) &&
-              toInt(f[13], m.sLevel) && m.sLevel >= 0 && m.sLevel <= 9;
-    if (ok) {
-      m.callsign = f[3];
-      m.heard = heard == 1;
-      for (int d = 0; d < 4 && ok; ++d) {
-        double v = 0.0;
-        if (f[6 + d].empty()) continue;
-        ok = toDouble(f[6 + d], v);
-        m.dashSnrDb[d] = v;
-      }
-      if (ok && !f[10].empty()) ok = toDouble(f[10], m.toneHz);
-      if (ok && !f[11].empty()) ok = toDouble(f[11], m.offsetMs);
-    }
-    if (ok)
-      out.records.push_back(m);
-    else
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (trim(line).empty()) continue;
+    SlotLogRecord r;
+    if (!parseSlotLogLine(line, r)) {
       out.badLines.push_back(lineNo);
+      continue;
+    }
+    SlotMeasurement m;
+    m.slot.start = SysTime{std::chrono::seconds{r.startUtc}};
+    m.slot.band = r.band;
+    m.slot.beacon = r.beacon;
+    m.callsign = std::string(r.callsign);
+    m.heard = r.heard;
+    m.dashes = r.dashes;
+    for (std::size_t k = 0; k < 4; ++k)
+      if (!std::isnan(r.dashSnrDb[k])) m.dashSnrDb[k] = r.dashSnrDb[k];
+    auto known = [](double v) { return std::isnan(v) ? 0.0 : v; };
+    m.toneHz = known(r.toneHz);
+    m.offsetMs = known(r.offsetMs);
+    m.score = known(r.score);
+    m.sLevel = r.sLevel;
+    out.records.push_back(std::move(m));
   }
   return out;
 }

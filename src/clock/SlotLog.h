@@ -12,7 +12,10 @@
 // score (one decimal), S level (0 when not heard). Tone and offset are empty when the
 // beacon was not heard: they would describe noise.
 
+#include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "clock/SlotMeasurement.h"
@@ -28,9 +31,40 @@ std::string slotRecord(const SlotMeasurement& m);
 // (SNR of the 100 W dash, tone relative to 800 Hz, start offset), or "VK6RBP  not heard".
 std::string resultLine(const SlotMeasurement& m);
 
-// "2026-12-07T08:00:10Z"; false from the parser for anything else.
+// Slot starts: "2026-12-07T08:00:10Z" as written. Read back are also a blank in place of
+// the "T" (as spreadsheets write it), fractions of a second, and "+00:00", "+0000",
+// "-00:00" or no zone at all (the log's times are UTC); anything else is no time.
+std::string isoUtcText(std::int64_t utcSeconds);
+bool parseIsoUtc(std::string_view text, std::int64_t& utcSeconds);
 std::string isoUtc(SysTime t);
-bool parseIsoUtc(const std::string& text, SysTime& out);
+bool parseIsoUtc(std::string_view text, SysTime& out);
+
+// One slot-log record as read back. Unknown figures (empty fields) are NaN.
+struct SlotLogRecord {
+  std::int64_t startUtc = 0;  // seconds since 1970-01-01 UTC
+  int band = 0;               // 0..4
+  int beacon = 0;             // 1..18
+  std::string_view callsign;  // points into the line
+  bool heard = false;
+  int dashes = 0;             // 0..4 (an empty field is 0)
+  std::array<double, 4> dashSnrDb{};
+  double toneHz = 0, offsetMs = 0, score = 0;
+  int sLevel = 0;             // 1..9 when known, else 0
+};
+
+// Reads one line of the slot log (without its line end). Fields may be quoted or not;
+// blanks around them and fields after the fourteenth are ignored. False, leaving `out`
+// unspecified, when the line is no record: fewer than 14 fields, a start that is no
+// time (above), a band other than 14/18/21/24/28, a beacon outside 1..18, heard not 0
+// or 1, dashes outside 0..4, a figure that is neither empty nor a number. An S level
+// outside 1..9 reads as 0 (unknown).
+bool parseSlotLogLine(std::string_view line, SlotLogRecord& out);
+
+// Splits a line of the program's record files into fields: comma separated, each field
+// optionally in double quotes (the quotes are removed, and what follows the closing
+// quote up to the comma is ignored). At most `maxFields` are kept; returns the number
+// of fields found (which may be larger).
+std::size_t splitRecordFields(std::string_view line, std::string_view* fields, std::size_t maxFields);
 
 struct SlotLogContents {
   std::vector<SlotMeasurement> records;

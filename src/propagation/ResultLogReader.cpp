@@ -61,11 +61,11 @@ bool ResultLogReader::step(PropagationGrid& grid, std::size_t maxLines) {
     m_offset += nl - pos + 1;
     pos = nl + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.find_first_not_of(" \t") == std::string_view::npos) continue;  // blank
-    ++lines;
     SlotResult r;
     const bool ok = m_format == Format::SlotLog ? parseSlotLogLine(line, r)
                                                 : parseHeardLogLine(line, m_callsigns, r);
+    if (!ok && line.find_first_not_of(" \t") == std::string_view::npos) continue;  // blank
+    ++lines;
     if (ok && r.fromHeardLog && m_arrivalSlot >= r.startUtc && m_arrivalSlot < r.startUtc + 3600)
       r.startUtc = m_arrivalSlot;
     if (ok && grid.add(r))

@@ -26,21 +26,6 @@ bool parseInt(std::string_view s, int& out) {
   return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
 
-// Empty -> NaN (true); a number -> its value (true); anything else false.
-bool parseOptional(std::string_view s, float& out) {
-  s = trim(s);
-  if (s.empty()) {
-    out = kNaN;
-    return true;
-  }
-  if (s.front() == '+') s.remove_prefix(1);
-  double v = 0;
-  const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(v)) return false;
-  out = static_cast<float>(v);
-  return true;
-}
-
 int bandOfText(std::string_view s) {
   int mhz = 0;
   if (!parseInt(s, mhz)) return -1;
@@ -75,91 +60,25 @@ bool equalNoCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::size_t splitRecordFields(std::string_view line, std::string_view* fields, std::size_t maxFields) {
-  std::size_t n = 0;
-  std::size_t i = 0;
-  while (true) {
-    std::string_view field;
-    while (i < line.size() && line[i] == ' ') ++i;
-    if (i < line.size() && line[i] == '"') {
-      const std::size_t close = line.find('"', i + 1);
-      const std::size_t end = close == std::string_view::npos ? line.size() : close;
-      field = line.substr(i + 1, end - i - 1);
-      i = line.find(',', end);
-    } else {
-      const std::size_t comma = line.find(',', i);
-      field = line.substr(i, comma == std::string_view::npos ? std::string_view::npos : comma - i);
-      i = comma;
-    }
-    if (n < maxFields) fields[n] = field;
-    ++n;
-    if (i == std::string_view::npos || i >= line.size()) break;
-    ++i;  // past the comma
-  }
-  return n;
-}
-
-bool parseIsoUtc(std::string_view t, std::int64_t& out) {
-  t = trim(t);
-  int y, mo, d, h, mi, s;
-  if (t.size() < 19 || !digits(t, 0, 4, y) || t[4] != '-' || !digits(t, 5, 2, mo) || t[7] != '-' ||
-      !digits(t, 8, 2, d) || (t[10] != 'T' && t[10] != ' ') || !digits(t, 11, 2, h) || t[13] != ':' ||
-      !digits(t, 14, 2, mi) || t[16] != ':' || !digits(t, 17, 2, s))
-    return false;
-  std::size_t i = 19;
-  if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
-    ++i;
-    const std::size_t first = i;
-    while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
-    if (i == first) return false;
-  }
-  const std::string_view zone = t.substr(i);
-  if (!(zone.empty() || zone == "Z" || zone == "+00:00" || zone == "+0000" || zone == "-00:00"))
-    return false;
-  using namespace std::chrono;
-  const year_month_day ymd{year{y}, month{static_cast<unsigned>(mo)}, day{static_cast<unsigned>(d)}};
-  if (!ymd.ok() || h > 23 || mi > 59 || s > 60) return false;
-  out = duration_cast<seconds>(sys_days{ymd}.time_since_epoch()).count() + h * 3600 + mi * 60 + s;
-  return true;
-}
-
-std::string isoUtcText(std::int64_t utc) {
-  using namespace std::chrono;
-  const std::int64_t days = utc >= 0 ? utc / 86400 : -((-utc + 86399) / 86400);
-  const std::int64_t rest = utc - days * 86400;
-  const year_month_day ymd{sys_days{std::chrono::days{days}}};
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(ymd.year()),
-                static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
-                static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));
-  return buf;
+SlotResult slotResultOf(const SlotLogRecord& r) {
+  SlotResult out;
+  out.startUtc = r.startUtc;
+  out.band = r.band;
+  out.beacon = r.beacon;
+  out.heard = r.heard;
+  out.dashes = r.dashes;
+  for (std::size_t k = 0; k < 4; ++k) out.dashSnrDb[k] = static_cast<float>(r.dashSnrDb[k]);
+  out.toneHz = static_cast<float>(r.toneHz);
+  out.offsetMs = static_cast<float>(r.offsetMs);
+  out.score = static_cast<float>(r.score);
+  out.sLevel = r.sLevel;
+  return out;
 }
 
 bool parseSlotLogLine(std::string_view line, SlotResult& out) {
-  std::string_view f[14];
-  if (splitRecordFields(line, f, 14) < 14) return false;
-  SlotResult r;
-  int heard = 0;
-  if (!parseIsoUtc(f[0], r.startUtc)) return false;
-  r.band = bandOfText(f[1]);
-  if (r.band < 0) return false;
-  if (!parseInt(f[2], r.beacon) || r.beacon < 1 || r.beacon > 18) return false;
-  if (!parseInt(f[4], heard) || (heard != 0 && heard != 1)) return false;
-  r.heard = heard == 1;
-  if (trim(f[5]).empty()) {
-    r.dashes = 0;
-  } else if (!parseInt(f[5], r.dashes) || r.dashes < 0 || r.dashes > 4) {
-    return false;
-  }
-  for (int k = 0; k < 4; ++k)
-    if (!parseOptional(f[6 + k], r.dashSnrDb[static_cast<std::size_t>(k)])) return false;
-  if (!parseOptional(f[10], r.toneHz) || !parseOptional(f[11], r.offsetMs) || !parseOptional(f[12], r.score))
-    return false;
-  float s = 0;
-  if (!parseOptional(f[13], s)) return false;
-  r.sLevel = std::isnan(s) ? 0 : static_cast<int>(s);
-  if (r.sLevel < 0 || r.sLevel > 9) r.sLevel = 0;
-  out = r;
+  SlotLogRecord r;
+  if (!parseSlotLogLine(line, r)) return false;
+  out = slotResultOf(r);
   return true;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "analysis/LogRecords.h"
 #include "data/DefaultData.h"
 #include "LogTestData.h"
@@ -111,12 +113,74 @@ TEST(LogLoad, UnquotedFieldsLoadLikeQuotedOnes) {
 TEST(LogLoad, BlankLinesAreNoRecords) {
   LogLoader loader("\r\n" + logImage({{"20/08/01", "9", "14", "ZL6B", "1"}}) + "\r\n\r\n" +
                    logImage({{"20/09/01", "9", "14", "ZL6B", "1"}}) + "\r\n  \r\n");
-  EXPECT_EQ(loader.lineCount(), 2u);
   while (loader.step(1) == LogLoader::State::Running) {
   }
   ASSERT_EQ(loader.state(), LogLoader::State::Done);
+  EXPECT_EQ(loader.lineCount(), 2u);
   const LogData d = loader.take();
   EXPECT_EQ(d.records.size(), 2u);
+}
+
+// Whatever the size of the blocks a file is read in (a record, a CR LF or a line may be
+// cut anywhere), the result is that of reading it whole.
+struct BlockCase {
+  const char* name;
+  std::string image;
+};
+class BlockTest : public ::testing::TestWithParam<BlockCase> {};
+TEST_P(BlockTest, ReadingInBlocksEqualsReadingWhole) {
+  struct Result {
+    LogLoader::State state;
+    std::size_t lines, failedLine;
+    std::string failedText;
+    std::vector<std::array<std::string, 5>> rows;
+    bool operator==(const Result&) const = default;
+  };
+  auto load = [](LogLoader& l) {
+    while (l.step(3) == LogLoader::State::Running) {
+    }
+    Result r{l.state(), l.lineCount(), l.failedLine(), l.failedLineText(), {}};
+    if (l.state() == LogLoader::State::Done) r.rows = rows(l.take());
+    return r;
+  };
+  LogLoader whole(GetParam().image);
+  const Result expected = load(whole);
+  for (std::size_t block = 1; block <= 40; ++block) {
+    LogLoader inBlocks(GetParam().image, block);
+    EXPECT_EQ(load(inBlocks), expected) << "blocks of " << block;
+  }
+}
+INSTANTIATE_TEST_SUITE_P(
+    Images, BlockTest,
+    ::testing::Values(
+        BlockCase{"CrLfLfAndCr", "20/08/01,9,14,A,1\r\n\"21/08/01\",\"3\",\"28\",\"B\",\"4\"\n22/08/01,1,18,C,5\r\r\n"},
+        BlockCase{"RecordOverLinesAndTwoOnALine",
+                  "\"20/08/01\",\r\n\r\n\"9\",\"14\"\r\n,\"A\",\"1\",\"21/08/01\",\"2\",\"14\",\"B\",\"2\"\r\n"},
+        BlockCase{"TextAfterQuotesAndBlanks", " \"20/08/01\"x ,\t9 ,\"14\",\"LONGERCALLSIGN\" ,\"1\"\r\n\r\n  \r\n"},
+        BlockCase{"TornLastRecord", logImage({{"20/08/01", "9", "14", "A", "1"}}) + "\"21/08/01\",\"9\",\"1"},
+        BlockCase{"BadDateLate", logImage({{"20/08/01", "9", "14", "A", "1"}, {"20/08/01", "9", "14", "A", "1"}}) +
+                                     "\r\n\"31/02/01\",\"9\",\"14\",\"A\",\"1\"\r\nmore\r\n  \r\nlines\r\n"},
+        BlockCase{"LineSplitHeading", "Date,Time,Band,Callsign,S\r\n20/08/01,9,14,ZL6B,1\r\n"},
+        BlockCase{"OnlyCrLineEnds", "\r\r20/08/01,9,14,A,1\r21/08/01,9,14,A,1\r\r"}),
+    [](const auto& info) { return info.param.name; });
+
+// More distinct texts than the packed form has room for: such records are kept whole.
+TEST(LogLoad, ManyDistinctTextsKeepEveryRecord) {
+  std::string img;
+  for (int i = 0; i < 600; ++i)
+    img += logImage({{"20/08/01", i % 2 ? "9" : ("h" + std::to_string(i)).c_str(), "14",
+                      ("C" + std::to_string(i)).c_str(), (std::to_string(i % 9 + 1) + ".0").c_str()}});
+  LogData d;
+  ASSERT_TRUE(loadLog(img, d));
+  ASSERT_EQ(d.size(), 600u);
+  std::set<std::string> calls, hours;
+  for (std::size_t i = 0; i < d.size(); ++i) {
+    calls.insert(d.cell(i, 3));
+    hours.insert(d.cell(i, 1));
+  }
+  EXPECT_EQ(calls.size(), 600u);
+  EXPECT_EQ(hours.size(), 301u);
+  EXPECT_TRUE(hours.count("h598"));
 }
 
 // A refused log, and the line the user is told could not be read (0: none to blame).

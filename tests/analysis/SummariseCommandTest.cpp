@@ -7,6 +7,7 @@
 #include "analysis/LogSummary.h"
 #include "cli/Commands.h"
 #include "LogTestData.h"
+#include "support/TempFolder.h"
 
 namespace harkola {
 namespace {
@@ -21,12 +22,13 @@ const std::string kLog = test::logImage({{"20/08/01", "9", "14", "ZL6B", "3"},
 class SummariseCommand : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("harkola-summarise-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
     log = (dir / "log.csv").string();
     std::ofstream(log, std::ios::binary) << kLog;
   }
-  void TearDown() override { fs::remove_all(dir); }
+  static std::string read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
 
   int run(cli::Args args) {
     out.str("");
@@ -40,7 +42,8 @@ class SummariseCommand : public ::testing::Test {
     return formatSummaryFile(summarise(d, req));
   }
 
-  fs::path dir;
+  test::TempFolder tmp{"harkola-summarise"};
+  const fs::path& dir = tmp.path;
   std::string log;
   std::ostringstream out, err;
 };
@@ -111,12 +114,40 @@ TEST_F(SummariseCommand, AFolderIsNoLog) {
   EXPECT_EQ(out.str(), "");
 }
 
-TEST_F(SummariseCommand, RefusesToWriteOverItsOwnLog) {
+// Neither the log summarised (under any of its names) nor the heard log the program
+// logs to is written over.
+TEST_F(SummariseCommand, RefusesToWriteOverItsOwnLogOrTheLiveOne) {
   const std::string sameFile = (dir / "." / "log.csv").string();
   EXPECT_EQ(run({log, "--by-band", "--beacon", "ZL6B", "-o", sameFile}), 2);
   EXPECT_NE(err.str().find("would overwrite its own heard log"), std::string::npos) << err.str();
-  std::ifstream in(log, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), kLog);
+  EXPECT_EQ(read(log), kLog);
+
+  const char* before = std::getenv("HARKOLA_LOG_FOLDER");
+  const std::string saved = before ? before : "";
+  ::setenv("HARKOLA_LOG_FOLDER", dir.c_str(), 1);
+  const fs::path live = dir / "Harkola 5 Heard Log.csv";
+  std::ofstream(live, std::ios::binary) << kLog;
+  const int status = run({log, "--by-band", "--beacon", "ZL6B", "-o", live.string()});
+  before ? ::setenv("HARKOLA_LOG_FOLDER", saved.c_str(), 1) : ::unsetenv("HARKOLA_LOG_FOLDER");
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(err.str(), "The summary would overwrite the heard log " + live.string() +
+                           " that the program logs to; choose another output file.\n");
+  EXPECT_EQ(read(live), kLog);
+}
+
+TEST_F(SummariseCommand, ASaveReplacesAnOldFileAndAFailedOneWritesNothing) {
+  const fs::path file = dir / "summary.csv";
+  std::ofstream(file, std::ios::binary) << "an old summary, longer than the new one will be" << std::string(5000, 'x');
+  ASSERT_EQ(run({log, "--by-beacon", "--band", "14", "-o", file.string()}), 0) << err.str();
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);  // no temporary left
+  const std::string saved = read(file);
+  ASSERT_EQ(run({log, "--by-beacon", "--band", "14"}), 0);
+  EXPECT_EQ(saved, out.str());
+
+  const fs::path nowhere = dir / "missing" / "summary.csv";
+  EXPECT_EQ(run({log, "--by-beacon", "--band", "14", "-o", nowhere.string()}), 1);
+  EXPECT_EQ(err.str(), "Summary Log file NOT saved\n");
+  EXPECT_FALSE(fs::exists(nowhere.parent_path()));
 }
 
 }  // namespace

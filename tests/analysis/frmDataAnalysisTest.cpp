@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QScreen>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -188,6 +189,55 @@ TEST_F(DataAnalysisWindow, CancelEmptyNameAndFormatErrorLoadNothing) {
   open(bad);
   EXPECT_EQ(cell(0, 3), "OH2B");
   EXPECT_EQ(w->fileName().toStdString(), sample);
+}
+
+void summariseByBeacon(frmDataAnalysis& w) {
+  w.chkSelFunction[1]->click();
+  for (QAbstractButton* b : {w.chkChartBandSel[0], w.beID[4]}) b->click();  // 14 MHz, ZL6B
+  w.cmdSummarise->click();
+}
+
+// A load runs on while the window answers; Cancel (or Esc) leaves the window as it was.
+TEST_F(DataAnalysisWindow, ACancelledLoadLeavesTheWindowAsItWas) {
+  open(sample);
+  summariseByBeacon(*w);
+  settle();
+  w->cmdReset->click();
+  EXPECT_TRUE(w->loading() && !w->prgbFlex->isHidden() && !w->cmdCancelLoad->isHidden() && w->flex1->isHidden());
+  EXPECT_FALSE(w->cmdChart->isEnabled() || w->cmdReset->isEnabled());
+  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(w.get(), &esc);
+  EXPECT_FALSE(w->busy());
+  EXPECT_EQ(cell(0, 0), "ZL6B");  // the summary, not the records
+  EXPECT_TRUE(w->chkSelFunction[1]->isChecked() && w->cmdChart->isEnabled() && w->cmdReset->isEnabled());
+  EXPECT_TRUE(!w->flex1->isHidden() && w->prgbFlex->isHidden() && w->cmdCancelLoad->isHidden());
+
+  click(w->cmdReset);
+  dialogs.files.push_back({false, write("other.csv", logImage({{"01/09/01", "9", "14", "OH2B", "2"}}))});
+  w->cmdOpenFile->click();
+  EXPECT_TRUE(w->loading() && !w->chkSelFunction[0]->isEnabled());
+  w->cmdCancelLoad->click();
+  EXPECT_EQ(std::pair(w->grid().rowCount(), w->fileName().toStdString()), std::pair(5, sample));
+  EXPECT_EQ(w->Label6->text(), "Total records in file 5");
+  EXPECT_TRUE(w->chkSelFunction[0]->isEnabled() && w->cmdOpenFile->isEnabled());
+}
+
+TEST_F(DataAnalysisWindow, ASummaryIsNeverSavedOverTheAnalysedOrTheLiveLog) {
+  d.LogFilePath = write("Harkola 5 Heard Log.csv", "\"20/08/01\",\"9\",\"14\",\"ZL6B\",\"1\"\r\n");
+  open(sample);
+  summariseByBeacon(*w);
+  settle();
+  for (const std::string& target : {sample, d.LogFilePath}) {
+    std::ifstream in(target, std::ios::binary);
+    const std::string before((std::istreambuf_iterator<char>(in)), {});
+    dialogs.files.push_back({false, target});
+    w->cmdSummarySave->click();
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back().text.rfind("The summary would overwrite ", 0), 0u) << dialogs.messages.back().text;
+    EXPECT_EQ(dialogs.messages.back().icon, NoticeIcon::Exclamation);
+    std::ifstream again(target, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), {}), before);
+  }
 }
 
 ChartInput oneRow() {

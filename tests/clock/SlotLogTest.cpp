@@ -1,6 +1,7 @@
 // The slot log's record text and its reader.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "clock/SlotLog.h"
@@ -67,14 +68,38 @@ TEST(SlotLog, ReaderRoundTripsAndReportsBadLines) {
   EXPECT_EQ(r.sLevel, 4);
 }
 
+// The one reading of a slot start, for the analyser's checks and the propagation view
+// alike: what spreadsheets make of the written form is read too.
 TEST(SlotLog, IsoTimes) {
   SysTime t;
   EXPECT_TRUE(parseIsoUtc("2024-02-29T23:59:59Z", t));
   EXPECT_EQ(isoUtc(t), "2024-02-29T23:59:59Z");
   EXPECT_EQ(isoUtc(t + std::chrono::milliseconds(999)), "2024-02-29T23:59:59Z");  // whole seconds
-  for (const char* bad : {"2023-02-29T00:00:00Z", "2024-02-29 23:59:59Z", "2024-02-29T23:59:59", "2024-02-29T24:00:00Z",
-                          "2024-02-29T23:59:59Zx", ""})
+  for (const char* same : {"2024-02-29 23:59:59Z", "2024-02-29T23:59:59", "2024-02-29 23:59:59.250",
+                           "2024-02-29T23:59:59+00:00", " 2024-02-29T23:59:59Z\r"}) {
+    SysTime u;
+    EXPECT_TRUE(parseIsoUtc(same, u) && u == t) << same;
+  }
+  for (const char* bad : {"2023-02-29T00:00:00Z", "2024-02-29T24:00:00Z", "2024-02-29T23:59:59+02:00",
+                          "2024-02-29T23:59:59Zx", "2024-02-29_23:59:59Z", "2024-02-29T23:59:59.", ""})
     EXPECT_FALSE(parseIsoUtc(bad, t)) << bad;
+}
+
+// Unquoted fields, a blank for the T and figures without a sign are read as the written
+// form; a figure that is no number refuses the line.
+TEST(SlotLog, ReadsWhatOtherProgramsMakeOfTheLog) {
+  const std::string text =
+      "2026-12-07 08:00:10,14,2,4U1UN,1,2,-17.5,-27.0,,,842,-311,12.3,4\n"
+      "\"2026-12-07T08:00:20Z\",\"18\",\"3\",\"X\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"12\"\n"
+      "\"2026-12-07T08:00:30Z\",\"14\",\"4\",\"X\",\"1\",\"1\",\"loud\",\"\",\"\",\"\",\"\",\"\",\"1\",\"1\"\n"
+      "\"2026-12-07T08:00:40Z\",\"14\",\"5\",\"X\",\"1\",\"3.0\",\"\",\"\",\"\",\"\",\"\",\"\",\"1\",\"1\"\n"
+      "\"2026-12-07T08:00:50Z\",\"14\",\"6\",\"X\",\"1\",\"1\",\"+1e1\",\"5.\",\"\",\"\",\"\",\"\",\"1\",\"1\"\n";
+  const SlotLogContents c = readSlotLog(text);
+  ASSERT_EQ(c.records.size(), 3u);
+  EXPECT_EQ(c.badLines, (std::vector<int>{3, 4}));  // no number; dashes are whole
+  EXPECT_EQ(std::pair(*c.records[2].dashSnrDb[0], *c.records[2].dashSnrDb[1]), std::pair(10.0, 5.0));
+  EXPECT_EQ(slotRecord(c.records[0]), slotRecord(heardOne()));
+  EXPECT_EQ(std::tuple(c.records[1].dashes, c.records[1].sLevel, c.records[1].score), std::tuple(0, 0, 0.0));
 }
 
 }  // namespace
