@@ -300,6 +300,7 @@ void frmPrimary::buildMenus() {
   add(logging, mnuDisplayGraph, "mnuDisplayGraph", "&Display logged S levels")->setCheckable(true);
   add(logging, mnuNextBeacon, "mnuNextBeacon", "Next beacon displa&y")->setCheckable(true);
   add(logging, mnuPropagation, "mnuPropagation", "&Propagation view");
+  add(logging, mnuReceiver, "mnuReceiver", "&Receiver...");
   QMenu* voice = menuBar()->addMenu("&Voice announce");
   add(voice, mnuVoiceActivate, "mnuVoiceActivate", "&On/Off")->setCheckable(true);
   QMenu* rig = menuBar()->addMenu("&Rig control");
@@ -345,6 +346,7 @@ void frmPrimary::buildMenus() {
   toggle(mnuFollowBeacon, &frmPrimary::mnuFollowBeacon_Click);
   toggle(mnuScanBands, &frmPrimary::mnuScanBands_Click);
   connect(mnuPropagation, &QAction::triggered, this, &frmPrimary::mnuPropagation_Click);
+  connect(mnuReceiver, &QAction::triggered, this, &frmPrimary::mnuReceiver_Click);
   connect(mnuHelpFile, &QAction::triggered, this, [this] { showHelpContents(this); });
   connect(mnuAbout, &QAction::triggered, this, [this] { showAboutBox(d.TitleText, d.DataFolder, d.LogFolder, this); });
 
