@@ -27,6 +27,7 @@
 class QAction;
 class QFrame;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -207,6 +208,14 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
 
  private:
   void buildControls();
+  // The parts of the window, top to bottom.
+  QLayout* buildTimeRow(QWidget* central);
+  QLayout* buildBeaconPanel(QWidget* central);
+  QWidget* buildSlotProgress(QWidget* central);
+  QLayout* buildBandSelector(QWidget* central);
+  QWidget* buildSLevelLogger(QWidget* central);
+  QLayout* buildButtonRow(QWidget* central);
+  QFrame* separator(int i, QWidget* central);
   void buildMenus();
   void render();
   void renderLogging();
