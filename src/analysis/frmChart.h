@@ -11,6 +11,9 @@
 
 #include "analysis/LogSummary.h"
 
+class Q3DBars;
+class Q3DSurface;
+class QAbstract3DInputHandler;
 class QAction;
 class QLabel;
 class QMenu;
@@ -82,6 +85,8 @@ class frmChart : public QWidget {
  private:
   void build2D(Display d);
   void build3D(Display d);
+  Q3DBars* makeBars3D(QAbstract3DInputHandler* handler);
+  Q3DSurface* makeSurface3D(QAbstract3DInputHandler* handler);
   void applyTitle();
   double topValue() const;  // top of the value axis: the largest value, at least 1
 

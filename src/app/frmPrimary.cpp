@@ -1,5 +1,7 @@
 #include "app/frmPrimary.h"
 
+#include "receiver/ReceiverRun.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -214,6 +216,7 @@ void frmPrimary::onTick() {
   m_clock.tick(m_services.time->now());
   scanTick();
   sensitiveResults();
+  receiverResults();
   checkRigLink();
   if (m_services.newSlotLateness && slotsBefore > 0 && m_clock.newSlotCount != slotsBefore) {
     using namespace std::chrono;
@@ -338,6 +341,7 @@ void frmPrimary::shutdown() {
   m_heardLog.close();
   if (mnuRigCtrlActivate->isChecked()) mnuRigCtrlActivate_Click();  // finish commands
   if (m_analyser && d.AnalyserRunning) m_analyser->stopCapture();
+  stopReceiverInput();
   d.ClockRunning = false;
   tmrClockTicks->stop();
   m_shutDown = true;

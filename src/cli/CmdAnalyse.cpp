@@ -12,6 +12,7 @@
 #include "clock/HeardLog.h"
 #include "clock/SlotResults.h"
 #include "common/LocalTime.h"
+#include "cli/AnalyseOutput.h"
 #include "data/Beacons.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
@@ -20,19 +21,6 @@
 namespace harkola::cli {
 
 namespace {
-
-class StreamSink : public HeardLogSink {
- public:
-  explicit StreamSink(std::ostream& out) : m_out(out) {}
-  bool write(const std::string& record) override {
-    m_out.write(record.data(), static_cast<std::streamsize>(record.size()));
-    m_out.flush();
-    return static_cast<bool>(m_out);
-  }
-
- private:
-  std::ostream& m_out;
-};
 
 std::string timestampText(const LocalTime& t) {
   char buf[32];
@@ -57,7 +45,8 @@ std::string jsonNumber(double v, const char* fmt) {
   return buf;
 }
 
-// One sensitive-detector slot as a trace line.
+}  // namespace
+
 std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged) {
   std::string snrs = "[";
   for (int i = 0; i < 4; ++i) {
@@ -75,6 +64,8 @@ std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged) {
          ",\"offset_ms\":" + (m.heard ? jsonNumber(m.offsetMs, "%.0f") : std::string("null")) +
          ",\"score\":" + jsonNumber(m.score, "%.1f") + "}\n";
 }
+
+namespace {
 
 struct AnalyseOptions {
   std::string recording;

@@ -22,6 +22,11 @@ const Command kCommands[] = {
      "          [--morse-threshold 55] [--listen-seconds 8] [--smeter-offset 0] [--log FILE] [--trace]",
      "replay a recording through the automatic logger; heard-log records to --log or stdout",
      harkola::cli::runAnalyse},
+    {"analyse-iq",
+     "analyse-iq FILE --centre HZ --rate SPS --format cs16|cu8|cs8|cf32|wav --start \"YYYY-MM-DD HH:MM:SS\"\n"
+     "          [--bands all|14,18,...] [--smeter-offset 0] [--log FILE] [--slot-log FILE] [--trace]",
+     "replay an I/Q recording through the five-band receiver (start in UTC); records of every band",
+     harkola::cli::runAnalyseIq},
     {"summarise",
      "summarise LOG.csv (--by-beacon --band 14|18|21|24|28 [--beacons all|CALL,CALL...] |\n"
      "          --by-band --beacon CALL [--bands all|14,18,...]) [--months all|August,...]\n"

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "ui/UserDialogs.h"
+#include "ui/WindowFrame.h"
 #include "data/Beacons.h"
 
 namespace harkola {
@@ -50,6 +51,7 @@ SessionGraphWindow::SessionGraphWindow(const PublicDecs& shared, const char* nam
     : QWidget(parent, Qt::Window), d(shared) {
   setObjectName(name);
   setWindowTitle(qs(d.TitleText) + caption);
+  fixToContents(this);
 }
 
 void SessionGraphWindow::makeBeaconRow(int i) {

@@ -1,14 +1,15 @@
 #include "data/EditorFields.h"
-#include "ui/HelpWindow.h"
-#include "data/StartupChecks.h"
-#include <QPushButton>
 
 #include <QEvent>
 #include <QLineEdit>
 #include <QObject>
+#include <QPushButton>
 #include <QTimer>
 
+#include "data/StartupChecks.h"
+#include "ui/HelpWindow.h"
 #include "ui/UserDialogs.h"
+#include "ui/WindowFrame.h"
 
 namespace harkola {
 namespace {
@@ -78,6 +79,7 @@ DataEditorDialog::DataEditorDialog(PublicDecs& shared, std::function<void()> rel
   setObjectName(name);
   setWindowTitle(qs(titleName(d.TitleText) + caption));
   setModal(true);
+  fixToContents(this);
 }
 
 void DataEditorDialog::reload() {

@@ -12,6 +12,7 @@
 #include "audio/SignalGenerator.h"
 #include "audio/WavFile.h"
 #include "clock/BeaconSchedule.h"
+#include "support/TempFolder.h"
 
 namespace harkola {
 namespace {
@@ -143,8 +144,8 @@ INSTANTIATE_TEST_SUITE_P(Replay, BlockTickOrder,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Replay, ThroughAWavFileAtAnotherRateAndTwoChannels) {
-  namespace fs = std::filesystem;
-  const fs::path path = fs::temp_directory_path() / "harkola-replay-test.wav";
+  test::TempFolder dir{"harkola-replay"};
+  const auto path = dir / "rec.wav";
   const std::vector<std::int16_t> mono = recording(60, {2, 3}, 44100);
   WavAudio a;
   a.sampleRate = 44100;
@@ -154,7 +155,6 @@ TEST(Replay, ThroughAWavFileAtAnotherRateAndTwoChannels) {
   ASSERT_TRUE(writeWav(path, a, err)) << err;
   WavAudio back;
   ASSERT_TRUE(readWav(path, back, err)) << err;
-  fs::remove(path);
 
   const Result r = replay(toAnalyserFormat(back), at(23, 59, 30));
   // 23:59:30 is slot 16 of its cycle; the tone is in slots 2 and 3 of the recording

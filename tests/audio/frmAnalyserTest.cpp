@@ -239,6 +239,8 @@ TEST_F(Analyser, TheWizardRevealsOneStageAtATime) {
     EXPECT_TRUE(w->Label[stage - 1]->text().startsWith(QString("STAGE %1 - ").arg(stage)));
   }
   EXPECT_EQ(w->Command[4]->text(), "Close");
+  // Stage 1 names the button as the analyser shows it.
+  EXPECT_TRUE(w->Label[0]->text().contains("click the \"" + win->cmdTestButton->text() + "\" button"));
   win->cmdSetUp_Click();  // pressed again while it is open part-way: it keeps its stage
   EXPECT_EQ(w->stagesShown(), 5);
   EXPECT_TRUE(w->Label[4]->text().endsWith(

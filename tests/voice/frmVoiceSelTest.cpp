@@ -39,32 +39,23 @@ TEST_F(VoiceSelWindow, LoadShowsTheBeaconTableAndTheSelection) {
   win->show();
   EXPECT_EQ(win->windowTitle(), "Harkola 5  - Voice announcement activation");
   EXPECT_FALSE(win->isModal());
-  for (int i = 0; i < kBeaconCount; ++i) {
-    const auto& row = d.BeaconTable[i + 1];
-    EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("lblVBeID_%1").arg(i))->text().toStdString(), row[3]);
-    EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("Label2_%1").arg(i))->text().toStdString(), row[2]);
-    ASSERT_TRUE(box(i));
-    EXPECT_EQ(box(i)->isChecked(), i == 2) << i;
-  }
-  EXPECT_EQ(win->cmdAllOn->text(), "All ON ");
-  EXPECT_EQ(win->cmdAllOff->toolTip(), "Click to switch off all voice announcements");
+  EXPECT_EQ(win->findChild<QLabel*>("lblVBeID_17")->text(), "YV5B");
+  EXPECT_EQ(win->findChild<QLabel*>("Label2_17")->text(), "Venezuela");
+  for (int i = 0; i < kBeaconCount; ++i) EXPECT_EQ(box(i)->isChecked(), i == 2) << i;
   // Loading a selected beacon brings the indicator up to date.
   ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown.back(), "(ON)");
 }
 
+// A click edits the selection and the indicator follows (its counting is the core's).
 TEST_F(VoiceSelWindow, ClickingBoxesEditsTheSelectionAndTheIndicator) {
   win->show();
   shown.clear();
   box(0)->click();
   EXPECT_TRUE(d.VoiceSelected[0]);
-  for (int i = 0; i < kBeaconCount; ++i) box(i)->click();  // all but box 0 on
   box(0)->click();
-  for (int i = 0; i < kBeaconCount; ++i) box(i)->click();
   EXPECT_FALSE(d.VoiceSelected[0]);
-  EXPECT_EQ(shown[0], "(ON)");
-  EXPECT_EQ(shown[kBeaconCount + 1], "ON");
-  EXPECT_EQ(shown.back(), "OFF");
+  EXPECT_EQ(shown, (std::vector<std::string>{"(ON)", "OFF"}));
   win->close();  // nothing selected any more: no warning
   EXPECT_TRUE(dialogs.messages.empty());
 }
