@@ -11,7 +11,6 @@
 #include <QMouseEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <initializer_list>
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
@@ -112,14 +111,6 @@ bool canDraw3D() {
   return ok;
 }
 
-// Axis titles fixed in the graph's space read mirrored when the camera looks from behind
-// them; turned with their labels towards the viewer they read the right way round.
-void turnTitlesTowardsTheViewer(std::initializer_list<QAbstract3DAxis*> axes) {
-  for (QAbstract3DAxis* a : axes) {
-    a->setLabelAutoRotation(90.0f);
-    a->setTitleFixed(false);
-  }
-}
 
 }  // namespace
 
@@ -371,6 +362,24 @@ void frmChart::build3D(Display d) {
   MSChart1->setCurrentWidget(m_container3D);
 }
 
+// Hours along, signal strength up, series in depth. Axis titles fixed in the graph's
+// space read mirrored when the camera looks from behind them: turned with their labels
+// towards the viewer they read the right way round.
+void frmChart::setUpAxes3D(QAbstract3DAxis* time, QValue3DAxis* value, QAbstract3DAxis* depth) {
+  time->setTitle("Time");
+  value->setTitle("Signal Strength");
+  value->setTitleVisible(true);
+  value->setLabelFormat("%.0f");
+  value->setRange(0, static_cast<float>(topValue()));
+  value->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
+  depth->setTitle(qs(m_input.depthTitle));
+  depth->setTitleVisible(true);
+  for (QAbstract3DAxis* a : {time, static_cast<QAbstract3DAxis*>(value), depth}) {
+    a->setLabelAutoRotation(90.0f);
+    a->setTitleFixed(false);
+  }
+}
+
 // One bar per hour and series, coloured weak to strong.
 Q3DBars* frmChart::makeBars3D(QAbstract3DInputHandler* handler) {
   const int rows = seriesCount();
@@ -392,17 +401,7 @@ Q3DBars* frmChart::makeBars3D(QAbstract3DInputHandler* handler) {
   });
   bars->setBarSpacingRelative(true);
   bars->setBarSpacing(QSizeF(m_input.plotSpacing / 100.0, m_depthGap / 100.0));
-  bars->rowAxis()->setTitle(qs(m_input.depthTitle));
-  bars->rowAxis()->setTitleVisible(true);
-  bars->rowAxis()->setLabelAutoRotation(90.0f);
-  bars->columnAxis()->setLabelAutoRotation(90.0f);
-  bars->columnAxis()->setTitle("Time");
-  bars->valueAxis()->setTitle("Signal Strength");
-  bars->valueAxis()->setTitleVisible(true);
-  turnTitlesTowardsTheViewer({bars->rowAxis(), bars->columnAxis(), bars->valueAxis()});
-  bars->valueAxis()->setLabelFormat("%.0f");
-  bars->valueAxis()->setRange(0, static_cast<float>(topValue()));
-  bars->valueAxis()->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
+  setUpAxes3D(bars->columnAxis(), bars->valueAxis(), bars->rowAxis());
   // One colour scale for all rows: weak signals blue, strong ones red.
   QLinearGradient scale;
   scale.setColorAt(0.0, QColor(40, 90, 220));
@@ -442,13 +441,7 @@ Q3DSurface* frmChart::makeSurface3D(QAbstract3DInputHandler* handler) {
   surface->axisX()->setRange(1, 23);
   surface->axisX()->setSegmentCount(22);
   surface->axisX()->setLabelFormat("%d hrs");
-  surface->axisX()->setTitle("Time");
-  surface->axisY()->setTitle("Signal Strength");
-  surface->axisY()->setTitleVisible(true);
-  turnTitlesTowardsTheViewer({surface->axisX(), surface->axisY(), surface->axisZ()});
-  surface->axisY()->setLabelFormat("%.0f");
-  surface->axisY()->setRange(0, static_cast<float>(topValue()));
-  surface->axisY()->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
+  setUpAxes3D(surface->axisX(), surface->axisY(), surface->axisZ());
   // Grid lines at 0..rows+1, labelled with the row labels at 1..rows.
   surface->axisZ()->setRange(0.0f, static_cast<float>(rows + 1));
   surface->axisZ()->setSegmentCount(rows + 1);
@@ -456,10 +449,6 @@ Q3DSurface* frmChart::makeSurface3D(QAbstract3DInputHandler* handler) {
   for (int s = 1; s <= rows; ++s) labels << seriesLegend(s);
   auto* formatter = new RowLabelFormatter(labels);
   surface->axisZ()->setFormatter(formatter);
-  surface->axisZ()->setTitle(qs(m_input.depthTitle));
-  surface->axisZ()->setTitleVisible(true);
-  surface->axisZ()->setLabelAutoRotation(90.0f);
-  surface->axisX()->setLabelAutoRotation(90.0f);
   surface->setActiveInputHandler(handler);
   return surface;
 }

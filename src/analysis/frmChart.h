@@ -13,7 +13,9 @@
 
 class Q3DBars;
 class Q3DSurface;
+class QAbstract3DAxis;
 class QAbstract3DInputHandler;
+class QValue3DAxis;
 class QAction;
 class QLabel;
 class QMenu;
@@ -87,6 +89,7 @@ class frmChart : public QWidget {
   void build3D(Display d);
   Q3DBars* makeBars3D(QAbstract3DInputHandler* handler);
   Q3DSurface* makeSurface3D(QAbstract3DInputHandler* handler);
+  void setUpAxes3D(QAbstract3DAxis* time, QValue3DAxis* value, QAbstract3DAxis* depth);
   void applyTitle();
   double topValue() const;  // top of the value axis: the largest value, at least 1
 

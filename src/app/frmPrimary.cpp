@@ -115,30 +115,25 @@ bool frmPrimary::load() {
   d.LogFilePath = heardLogPath(d.LogFolder, d.TitleText);
   openHeardLog();
 
+  // Reset clears the graph's bars; closing the beacon graph unticks its menu entry.
+  auto wire = [this](SessionGraphWindow* w, std::function<void()> resetBars, bool closeUnticks) {
+    w->onReset = [this, resetBars] {
+      resetBars();
+      m_clock.logging.clearButtons();
+      render();
+      raise();
+    };
+    w->onClosed = [this, closeUnticks] {
+      m_clock.logging.clearButtons();
+      if (closeUnticks) mnuDisplayGraph->setChecked(false);
+      render();
+      if (!closeUnticks) raise();
+    };
+  };
   m_graph = new frmGraph(d, this);
-  m_graph->onReset = [this] {
-    m_clock.graph.reset();
-    m_clock.logging.clearButtons();
-    render();
-    raise();
-  };
-  m_graph->onClosed = [this] {
-    m_clock.logging.clearButtons();
-    mnuDisplayGraph->setChecked(false);
-    render();
-  };
+  wire(m_graph, [this] { m_clock.graph.reset(); }, true);
   m_graphFollow = new frmGraphFollow(d, this);
-  m_graphFollow->onReset = [this] {
-    m_clock.followGraph.reset();
-    m_clock.logging.clearButtons();
-    render();
-    raise();
-  };
-  m_graphFollow->onClosed = [this] {
-    m_clock.logging.clearButtons();
-    render();
-    raise();
-  };
+  wire(m_graphFollow, [this] { m_clock.followGraph.reset(); }, false);
 
   opgBandSelect_Click(0);
   mnuLogManual->setChecked(false);

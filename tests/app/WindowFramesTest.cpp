@@ -10,8 +10,7 @@
 #include "clock/frmNextBeacon.h"
 #include "data/frmBeaconDataEdit.h"
 #include "data/frmHomeDataEdit.h"
-#include "data/DefaultData.h"
-#include "data/StartupChecks.h"
+#include "support/ShippedData.h"
 #include "ui/WindowFrame.h"
 
 namespace harkola {
@@ -48,9 +47,7 @@ TEST(NextBeaconWindow, IsFixedToItsContents) {
 // The session graphs and the editors too, and wide enough that a window manager shows
 // their whole caption, also after it changes (the follow graph names its beacon).
 TEST(SmallWindows, AreFixedAndShowTheirWholeCaption) {
-  PublicDecs d;
-  d.Home = parseHome(defaultHomeData()).value();
-  d.BeaconTable = parseBeacons(defaultBeaconData()).value();
+  PublicDecs d = test::shippedDecs();
   frmGraph graph(d);
   frmGraphFollow follow(d);
   frmBeaconDataEdit beacons(d, [] {});

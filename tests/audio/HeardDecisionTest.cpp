@@ -2,7 +2,7 @@
 // record per slot, the listening window and test mode.
 #include <gtest/gtest.h>
 
-#include "BeaconTableFixture.h"
+#include "support/ShippedData.h"
 #include "audio/ClassicDetector.h"
 #include "clock/BeaconClock.h"
 
@@ -12,7 +12,7 @@ namespace {
 class HeardDecision : public ::testing::Test {
  protected:
   HeardDecision() : clock(d, &sink, nullptr) {
-    testing_support::fillCallsigns(d);
+    d.BeaconTable = test::shippedDecs(false).BeaconTable;
     d.ClockRunning = true;
     clock.setDetector(&detector);
     clock.setLogMode(LogMode::Auto);
@@ -38,7 +38,7 @@ class HeardDecision : public ::testing::Test {
   PublicDecs d;
   CountedDetector detector{d};
   MorseCount& counts = detector.counts();
-  testing_support::RecorderSink sink;
+  test::RecordingSink sink;
   BeaconClock clock;
 };
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <set>
 
-#include "BeaconTableFixture.h"
+#include "support/ShippedData.h"
 #include "audio/AudioFFT.h"
 #include "audio/ReplaySession.h"
 #include "audio/SignalGenerator.h"
@@ -37,9 +37,9 @@ struct Result {
 
 Result replay(std::vector<std::int16_t> samples, ReplaySettings settings) {
   PublicDecs d;
-  testing_support::fillCallsigns(d);
+  d.BeaconTable = test::shippedDecs(false).BeaconTable;
   VectorSampleSource source(std::move(samples));
-  testing_support::RecorderSink sink;
+  test::RecordingSink sink;
   Result r;
   ReplaySession session(d, settings, source, &sink,
                         [&](const SlotTrace& t) { r.traces.push_back(t); });

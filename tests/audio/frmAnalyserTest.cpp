@@ -16,32 +16,19 @@
 #include "audio/frmAnalyserSetUp.h"
 #include "audio/AnalyserTestSupport.h"
 #include "ui/ScreenKeeper.h"
+#include "support/FakeCaptureSource.h"
 #include "support/ScriptedDialogs.h"
 
 namespace harkola {
 namespace {
 
-// An input that can be pulled away in the middle of a session.
-class UnpluggableSource : public CaptureSource {
- public:
-  bool start(QString&) override { return running = true; }
-  void stop() override { running = false; }
-  bool isRunning() const override { return running; }
-  void unplug() {
-    stop();
-    emit inputLost("The sound input \"USB Audio\" is no longer available.");
-  }
-  void play(const std::vector<std::int16_t>& s) { feed(s.data(), s.size()); }
-  bool running = false;
-};
-
 class ScriptedInputs : public CaptureProvider {
  public:
   std::vector<CaptureInput> list{{"usb", "USB Audio"}};
-  UnpluggableSource* last = nullptr;
+  test::FakeCaptureSource* last = nullptr;
   std::vector<CaptureInput> inputs() override { return list; }
   std::unique_ptr<CaptureSource> create(const QByteArray&) override {
-    auto s = std::make_unique<UnpluggableSource>();
+    auto s = std::make_unique<test::FakeCaptureSource>();
     last = s.get();
     return s;
   }

@@ -2,18 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "data/DefaultData.h"
-#include "data/StartupChecks.h"
+#include "support/ShippedData.h"
 
 namespace harkola {
 namespace {
-
-PublicDecs defaultDecs() {
-  PublicDecs d;
-  d.Home = parseHome(defaultHomeData()).value();
-  d.BeaconTable = parseBeacons(defaultBeaconData()).value();
-  return d;
-}
 
 // The table every user of the default data sees: London (52 25 N, 0 2 W) in miles.
 struct Expected {
@@ -25,7 +17,7 @@ struct Expected {
 class DefaultDistAz : public ::testing::TestWithParam<Expected> {};
 
 TEST_P(DefaultDistAz, MatchesPublishedTable) {
-  PublicDecs d = defaultDecs();
+  PublicDecs d = test::shippedDecs(false);
   computeDistAzTable(d);
   EXPECT_EQ(d.DistAzTable[GetParam().beacon].distance, GetParam().distance);
   EXPECT_EQ(d.DistAzTable[GetParam().beacon].azimuth, GetParam().azimuth);
@@ -42,7 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return "Beacon" + std::to_string(info.param.beacon); });
 
 TEST(DistAz, KilometresAndHomeAtABeacon) {
-  PublicDecs d = defaultDecs();
+  PublicDecs d = test::shippedDecs(false);
   d.Home.fields[8] = "Km";
   computeDistAzTable(d);
   // New York is 3432 miles: 3432 / 0.62 = 5535.5 up to 3433 / 0.62 = 5537.1 km.

@@ -6,22 +6,13 @@
 #include <cmath>
 
 #include "data/ArrayCalcsModule.h"
-#include "data/DefaultData.h"
-#include "data/StartupChecks.h"
+#include "support/ShippedData.h"
 #include "propagation/BeaconSites.h"
 #include "propagation/MapProjection.h"
 #include "propagation/SolarPosition.h"
 
 namespace harkola {
 namespace {
-
-PublicDecs defaultDecs() {
-  PublicDecs d;
-  d.Home = parseHome(defaultHomeData()).value();
-  d.BeaconTable = parseBeacons(defaultBeaconData()).value();
-  computeDistAzTable(d);
-  return d;
-}
 
 double angleDiff(double a, double b) {
   const double d = std::fmod(std::fabs(a - b), 360.0);
@@ -35,7 +26,7 @@ double angleDiff(double a, double b) {
 class AgainstDistAzTable : public ::testing::TestWithParam<int> {};
 
 TEST_P(AgainstDistAzTable, DistanceAndBearingAgree) {
-  static const PublicDecs d = defaultDecs();
+  static const PublicDecs d = test::shippedDecs();
   const GeoPoint home = homePoint(d);
   const BeaconSite site = beaconSites(d)[static_cast<std::size_t>(GetParam() - 1)];
   const DistAz table = d.DistAzTable[static_cast<std::size_t>(GetParam())];
