@@ -13,6 +13,7 @@
 #include "clock/SlotResults.h"
 #include "common/LocalTime.h"
 #include "cli/AnalyseOutput.h"
+#include "cli/CliJson.h"
 #include "data/Beacons.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
@@ -30,39 +31,35 @@ std::string timestampText(const LocalTime& t) {
 }
 
 std::string traceLine(const SlotTrace& t) {
-  char sum[32];
-  std::snprintf(sum, sizeof sum, "%.9g", static_cast<double>(t.peakSum));
-  return "{\"slot_start\":" + jsonString(timestampText(t.slotStart)) +
-         ",\"band\":" + std::to_string(bandMHz(t.band)) + ",\"beacon\":" + std::to_string(t.beacon) +
-         ",\"callsign\":" + jsonString(t.callsign) + ",\"hits\":" + std::to_string(t.hits) +
-         ",\"peak_sum\":" + sum + ",\"s_level\":" + std::to_string(t.sLevel) +
-         ",\"logged\":" + (t.logged ? "true" : "false") + "}\n";
-}
-
-std::string jsonNumber(double v, const char* fmt) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, fmt, v);
-  return buf;
+  return jsonLine({{"slot_start", timestampText(t.slotStart)},
+                   {"band", bandMHz(t.band)},
+                   {"beacon", t.beacon},
+                   {"callsign", jsonText(t.callsign)},
+                   {"hits", t.hits},
+                   {"peak_sum", printedNumber(static_cast<double>(t.peakSum), "%.9g")},
+                   {"s_level", t.sLevel},
+                   {"logged", t.logged}});
 }
 
 }  // namespace
 
 std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged) {
-  std::string snrs = "[";
-  for (int i = 0; i < 4; ++i) {
-    if (i) snrs += ',';
-    snrs += m.dashSnrDb[i] ? jsonNumber(*m.dashSnrDb[i], "%.1f") : "null";
-  }
-  snrs += ']';
-  return "{\"slot_start\":" + jsonString(timestampText(m.slot.startLocal)) +
-         ",\"band\":" + std::to_string(bandMHz(m.slot.band)) + ",\"beacon\":" + std::to_string(m.slot.beacon) +
-         ",\"callsign\":" + jsonString(m.callsign) + ",\"heard\":" + (m.heard ? "true" : "false") +
-         ",\"logged\":" + (logged ? "true" : "false") + ",\"s_level\":" + std::to_string(m.sLevel) +
-         ",\"snr_db\":" + (m.dashSnrDb[0] ? jsonNumber(*m.dashSnrDb[0], "%.1f") : std::string("null")) +
-         ",\"dash_snr_db\":" + snrs + ",\"dashes\":" + std::to_string(m.dashes) +
-         ",\"tone_hz\":" + (m.heard ? jsonNumber(m.toneHz, "%.1f") : std::string("null")) +
-         ",\"offset_ms\":" + (m.heard ? jsonNumber(m.offsetMs, "%.0f") : std::string("null")) +
-         ",\"score\":" + jsonNumber(m.score, "%.1f") + "}\n";
+  auto snr = [](const std::optional<double>& v) { return v ? printedNumber(*v, "%.1f") : Json(nullptr); };
+  Json snrs = Json::array();
+  for (const auto& v : m.dashSnrDb) snrs.push_back(snr(v));
+  return jsonLine({{"slot_start", timestampText(m.slot.startLocal)},
+                   {"band", bandMHz(m.slot.band)},
+                   {"beacon", m.slot.beacon},
+                   {"callsign", jsonText(m.callsign)},
+                   {"heard", m.heard},
+                   {"logged", logged},
+                   {"s_level", m.sLevel},
+                   {"snr_db", snr(m.dashSnrDb[0])},
+                   {"dash_snr_db", std::move(snrs)},
+                   {"dashes", m.dashes},
+                   {"tone_hz", m.heard ? printedNumber(m.toneHz, "%.1f") : Json(nullptr)},
+                   {"offset_ms", m.heard ? printedNumber(m.offsetMs, "%.0f") : Json(nullptr)},
+                   {"score", printedNumber(m.score, "%.1f")}});
 }
 
 namespace {
