@@ -1,5 +1,6 @@
 #include "app/frmPrimary.h"
 
+#include "network/NetworkStation.h"
 #include "receiver/ReceiverRun.h"
 
 #include <QAction>
@@ -64,6 +65,8 @@ frmPrimary::frmPrimary(PublicDecs& shared, PrimaryServices services, QWidget* pa
   m_results.addListener([this](const SlotMeasurement& m) {
     if (m_analyser) m_analyser->setSensitiveResult(qs(resultLine(m)));
   });
+  m_network = std::make_unique<NetworkStation>();
+  m_results.addListener([this](const SlotMeasurement& m) { m_network->add(m, m_results.clockCheck()); });
   buildControls();
   buildMenus();
   // Fixed to its contents: a window manager then draws no empty resize strip under it
@@ -145,6 +148,7 @@ bool frmPrimary::load() {
   lblHome->setText(qs(d.Home.name()));
   lblDistanceUnits->setText(qs(d.Home.unitText()));
   paintBandButtons(false);
+  startNetwork();
   render();
   if (m_services.startTicker) tmrClockTicks->start();
   return true;
@@ -212,6 +216,7 @@ void frmPrimary::onTick() {
   scanTick();
   sensitiveResults();
   receiverResults();
+  networkTick();
   checkRigLink();
   if (m_services.newSlotLateness && slotsBefore > 0 && m_clock.newSlotCount != slotsBefore) {
     using namespace std::chrono;
@@ -337,6 +342,7 @@ void frmPrimary::shutdown() {
   if (mnuRigCtrlActivate->isChecked()) mnuRigCtrlActivate_Click();  // finish commands
   if (m_analyser && d.AnalyserRunning) m_analyser->stopCapture();
   stopReceiverInput();
+  m_network->stop();  // what was not acknowledged stays in the spool for the next start
   d.ClockRunning = false;
   tmrClockTicks->stop();
   m_shutDown = true;

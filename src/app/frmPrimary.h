@@ -50,6 +50,9 @@ class frmFollow;
 class frmAnalyser;
 class CaptureProvider;
 class frmPropagation;
+class NetworkStation;
+class frmNetworkSettings;
+struct NetworkSettings;
 class frmReceiver;
 class ReceiverRun;
 
@@ -136,6 +139,10 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   void mnuPropagation_Click();
   void mnuScanBands_Click();
   frmPropagation* propagationWindow() const { return m_propagation; }
+  // The network: its window (settings and live state), and the link itself.
+  void mnuNetwork_Click();
+  NetworkStation& network() { return *m_network; }
+  frmNetworkSettings* networkWindow() const { return m_networkWindow; }
   // The receiver input (all five bands from an SDR, rtl_tcp, KiwiSDR or I/Q file) and
   // its window; its slots go to the same results as automatic logging.
   void mnuReceiver_Click();
@@ -174,6 +181,7 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   QLineEdit* txtHiddenStationNumber = nullptr;
   QLabel* lblHidden = nullptr;
   std::array<QFrame*, 4> separatorLines{};
+  QLabel* lblNetwork = nullptr;  // the network link's state, shown while it is in use
 
   QAction* mnuBackupLog = nullptr;
   QAction* mnuArchiveLog = nullptr;
@@ -192,6 +200,7 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   QAction* mnuPropagation = nullptr;
   QAction* mnuReceiver = nullptr;
   QAction* mnuScanBands = nullptr;
+  QAction* mnuNetwork = nullptr;
   QAction* mnuHelpFile = nullptr;
   QAction* mnuAbout = nullptr;
 
@@ -265,6 +274,14 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   BandScan m_bandScan;
   SlotDetector* m_chosenDetector = nullptr;  // the detector logging now (null: services.detector)
   void sensitiveResults();
+  QLabel* buildNetworkLine(QWidget* central);
+  void startNetwork();
+  bool applyNetworkSettings(const NetworkSettings& s, std::string& error);
+  void networkTick();
+  void showNetworkLine();
+  std::unique_ptr<NetworkStation> m_network;
+  frmNetworkSettings* m_networkWindow = nullptr;
+  std::string m_networkProblem;  // why the saved settings do not work, empty when they do
   std::unique_ptr<ReceiverRun> m_receiver;
   frmReceiver* m_receiverWindow = nullptr;
   void receiverResults();

@@ -86,6 +86,7 @@ void frmPrimary::buildControls() {
   outer->addWidget(buildSLevelLogger(central));
   outer->addWidget(separator(3, central));
   outer->addLayout(buildButtonRow(central));
+  outer->addWidget(buildNetworkLine(central));
 
   // State holders of the clock, never shown.
   txtHiddenStationNumber = new QLineEdit(central);
@@ -301,6 +302,7 @@ void frmPrimary::buildMenus() {
   add(logging, mnuNextBeacon, "mnuNextBeacon", "Next beacon displa&y")->setCheckable(true);
   add(logging, mnuPropagation, "mnuPropagation", "&Propagation view");
   add(logging, mnuReceiver, "mnuReceiver", "&Receiver...");
+  add(logging, mnuNetwork, "mnuNetwork", "Ne&twork...");
   QMenu* voice = menuBar()->addMenu("&Voice announce");
   add(voice, mnuVoiceActivate, "mnuVoiceActivate", "&On/Off")->setCheckable(true);
   QMenu* rig = menuBar()->addMenu("&Rig control");
@@ -347,6 +349,7 @@ void frmPrimary::buildMenus() {
   toggle(mnuScanBands, &frmPrimary::mnuScanBands_Click);
   connect(mnuPropagation, &QAction::triggered, this, &frmPrimary::mnuPropagation_Click);
   connect(mnuReceiver, &QAction::triggered, this, &frmPrimary::mnuReceiver_Click);
+  connect(mnuNetwork, &QAction::triggered, this, &frmPrimary::mnuNetwork_Click);
   connect(mnuHelpFile, &QAction::triggered, this, [this] { showHelpContents(this); });
   connect(mnuAbout, &QAction::triggered, this, [this] { showAboutBox(d.TitleText, d.DataFolder, d.LogFolder, this); });
 

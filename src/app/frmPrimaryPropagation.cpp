@@ -5,6 +5,7 @@
 
 #include "app/frmPrimary.h"
 #include "common/LocalTime.h"
+#include "network/NetworkStation.h"
 #include "propagation/frmPropagation.h"
 
 namespace harkola {
@@ -14,6 +15,7 @@ void frmPrimary::mnuPropagation_Click() {
     m_propagation = new frmPropagation(
         d, d.LogFolder, [this] { return timePointOf(m_services.time->now()); }, this);
     connect(m_propagation, &frmPropagation::bandRequested, this, &frmPrimary::propagationBandRequested);
+    if (m_network->running() && m_network->settings().showNetwork) m_propagation->setNetwork(m_network.get());
     // A window of its own, on the screen of the main window.
     if (QScreen* s = screen()) {
       const QRect area = s->availableGeometry();

@@ -90,7 +90,7 @@ NetworkSummary NetworkPicture::summarise(const NetworkFilter& filter, std::int64
         ++v.clockOffReports;
         continue;
       }
-      ++v.slots;
+      ++v.reported;
       const std::size_t k = static_cast<std::size_t>((it->beacon - 1) * 5 + it->band);
       listened[k] = true;
       if (!it->heard) continue;
@@ -101,7 +101,7 @@ NetworkSummary NetworkPicture::summarise(const NetworkFilter& filter, std::int64
       ++p.heard;
       if (!std::isnan(it->snr100) && (!p.bestSnrDb || it->snr100 > *p.bestSnrDb)) p.bestSnrDb = it->snr100;
     }
-    out.reports += static_cast<std::size_t>(v.slots);
+    out.reports += static_cast<std::size_t>(v.reported);
     out.clockOffReports += static_cast<std::size_t>(v.clockOffReports);
     if (v.clockOff) ++out.clockOffStations;
     const int index = static_cast<int>(out.stations.size());
@@ -138,7 +138,7 @@ std::string networkCellTooltip(const NetworkSummary& s, int beacon, int band, bo
 std::string networkStationText(const NetworkStationView& s, bool miles) {
   std::string t = s.callsign + "  " + s.locator;
   if (s.km) t += "  " + distanceText(*s.km, miles);
-  t += "\nheard " + std::to_string(s.heard) + " of " + std::to_string(s.slots) + " slots";
+  t += "\nheard " + std::to_string(s.heard) + " of " + std::to_string(s.reported) + " slots";
   if (s.clockOff && s.clockAheadMs) {
     char buf[96];
     std::snprintf(buf, sizeof buf, "\nclock %.1f s %s the beacons: results not merged",

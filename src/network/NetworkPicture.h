@@ -47,7 +47,7 @@ struct NetworkStationView {
   std::optional<double> km;          // from home, when home and locator are known
   std::optional<double> clockAheadMs;  // of its latest report
   bool clockOff = false;             // its latest report's clock is beyond the tolerance
-  int slots = 0;                     // its merged reports in the period
+  int reported = 0;                  // its merged reports (slots) in the period
   int heard = 0;                     // of them heard
   int clockOffReports = 0;           // its reports in the period left out for the clock
   std::int64_t lastSlotUtc = 0;      // its newest report's slot, any period

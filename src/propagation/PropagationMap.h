@@ -70,11 +70,14 @@ class PropagationMap : public QWidget {
   void mousePressEvent(QMouseEvent*) override;
   void leaveEvent(QEvent*) override;
 
+ protected:
+  // A line of points drawn in the map's projection, broken where the projection wraps.
+  void drawLine(QPainter& p, const std::vector<GeoPoint>& line) const;
+
  private:
   void ensureLayers();
   void drawBackground(QPainter& p);
   void drawSunlight(QPainter& p);
-  void drawLine(QPainter& p, const std::vector<GeoPoint>& line) const;
   double scale() const;
 
   MapProjection m_projection{ProjectionKind::AzimuthalEquidistant, GeoPoint{}};

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStyledItemDelegate>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -20,6 +21,7 @@
 #include "common/Folders.h"
 #include "data/Beacons.h"
 #include "propagation/BeaconSites.h"
+#include "propagation/NetworkPanel.h"
 #include "propagation/PropagationMap.h"
 
 static void initMapResources() { Q_INIT_RESOURCE(map); }
@@ -132,9 +134,22 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
   split->setStretchFactor(1, 1);
   split->setChildrenCollapsible(false);
 
+  // This station's results on one tab, the network's on another.
+  auto* own = new QWidget(this);
+  auto* ownLayout = new QVBoxLayout(own);
+  ownLayout->setContentsMargins(0, 4, 0, 0);
+  ownLayout->addLayout(top);
+  ownLayout->addWidget(split, 1);
+  m_networkPanel = new NetworkPanel(m_decs, [this] { return nowUtc(); }, this);
+  tabViews = new QTabWidget(this);
+  tabViews->setObjectName("tabViews");
+  tabViews->addTab(own, "This station");
+  tabViews->addTab(m_networkPanel, "Network");
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
-  layout->addWidget(split, 1);
+  layout->addWidget(tabViews, 1);
+  connect(tabViews, &QTabWidget::currentChanged, m_networkPanel, [this] {
+    if (tabViews->currentWidget() == m_networkPanel) m_networkPanel->refresh();
+  });
 
   connect(cboPeriod, &QComboBox::currentIndexChanged, this, [this] { refreshCells(); });
   connect(cboProjection, &QComboBox::currentIndexChanged, this, [this](int i) {
@@ -190,6 +205,7 @@ void frmPropagation::reloadSites() {
                                   grdPropagation->verticalScrollBar()->sizeHint().width());
   m_map->setMiles(m_decs.Home.miles());
   m_map->setSites(homePoint(m_decs), sites);
+  if (m_networkPanel) m_networkPanel->reloadSites();
   if (m_reader && m_reader->format() == ResultLogReader::Format::HeardLog) startReading();
   refreshCells();
 }
@@ -270,7 +286,14 @@ void frmPropagation::tick() {
     m_slotStart = slotStartUtc(now);
     refreshCells();  // ages and periods move on with the slots
     refreshOnAir();
+    m_networkPanel->refresh();
   }
+}
+
+void frmPropagation::setNetwork(const NetworkStation* station) { m_networkPanel->setStation(station); }
+
+void frmPropagation::networkChanged() {
+  if (m_networkPanel->isVisible()) m_networkPanel->refresh();
 }
 
 void frmPropagation::refreshCells() {

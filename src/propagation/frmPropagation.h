@@ -20,11 +20,14 @@ class QComboBox;
 class QLabel;
 class QProgressBar;
 class QTableWidget;
+class QTabWidget;
 class QTimer;
 
 namespace harkola {
 
 class PropagationMap;
+class NetworkPanel;
+class NetworkStation;
 
 class frmPropagation : public QWidget {
   Q_OBJECT
@@ -49,6 +52,11 @@ class frmPropagation : public QWidget {
   // True while history is still being read.
   bool loading() const { return m_loading; }
   const PropagationGrid& grid() const { return m_grid; }
+  // The network's view beside this station's: the link whose picture it shows
+  // (borrowed; null while the network is off), and news that the picture changed.
+  void setNetwork(const NetworkStation* station);
+  void networkChanged();
+  NetworkPanel* networkPanel() const { return m_networkPanel; }
   PropagationMap* map() const { return m_map; }
 
  signals:
@@ -79,6 +87,8 @@ class frmPropagation : public QWidget {
   QProgressBar* prgbLoad = nullptr;
   QTableWidget* grdPropagation = nullptr;
   PropagationMap* m_map = nullptr;
+  NetworkPanel* m_networkPanel = nullptr;
+  QTabWidget* tabViews = nullptr;  // this station's results / the network's
   QTimer* tmrPropagation = nullptr;
 };
 
