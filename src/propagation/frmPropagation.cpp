@@ -293,7 +293,7 @@ void frmPropagation::tick() {
 void frmPropagation::setNetwork(const NetworkStation* station) { m_networkPanel->setStation(station); }
 
 void frmPropagation::networkChanged() {
-  if (m_networkPanel->isVisible()) m_networkPanel->refresh();
+  if (tabViews->currentWidget() == m_networkPanel) m_networkPanel->refresh();
 }
 
 void frmPropagation::refreshCells() {
