@@ -21,6 +21,7 @@
 #include "common/Folders.h"
 #include "data/Beacons.h"
 #include "propagation/BeaconSites.h"
+#include "propagation/NetworkMap.h"
 #include "propagation/NetworkPanel.h"
 #include "propagation/PropagationMap.h"
 
@@ -120,11 +121,13 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
   }
 
   m_map = new PropagationMap(this);
+  std::vector<Polyline> coast;
   {
     QFile f(":/map/coastlines.bin");
     if (f.open(QIODevice::ReadOnly)) {
       const QByteArray bytes = f.readAll();
-      m_map->setCoastlines(decodeCoastlines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+      coast = decodeCoastlines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+      m_map->setCoastlines(coast);
     }
   }
 
@@ -141,6 +144,7 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
   ownLayout->addLayout(top);
   ownLayout->addWidget(split, 1);
   m_networkPanel = new NetworkPanel(m_decs, [this] { return nowUtc(); }, this);
+  m_networkPanel->mapNetwork->setCoastlines(std::move(coast));
   tabViews = new QTabWidget(this);
   tabViews->setObjectName("tabViews");
   tabViews->addTab(own, "This station");
