@@ -1,11 +1,15 @@
 #include "clock/SlotLog.h"
 
+#include <bit>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "clock/BeaconSchedule.h"
 #include "common/Bands.h"
@@ -95,6 +99,17 @@ constexpr double kTens[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10
   return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size() && std::isfinite(out);
 }
 
+// bandFromMHz without a search (a search's exit, different on every line, costs more).
+constexpr auto kBandOfMHz = [] {
+  std::array<signed char, 32> t{};
+  t.fill(-1);
+  for (const auto& b : kBands) t[static_cast<std::size_t>(b.mhz)] = static_cast<signed char>(b.index);
+  return t;
+}();
+[[gnu::always_inline]] inline int bandOfMHz(int mhz) {
+  return mhz >= 0 && mhz < 32 ? kBandOfMHz[static_cast<std::size_t>(mhz)] : -1;
+}
+
 // Reads a line as the program writes it, every field in quotes and nothing between them
 // but commas, in one pass: digits, "-17.5", an empty figure. False for anything else,
 // which the general reading then decides; what this reads, that reads alike.
@@ -103,8 +118,13 @@ class WrittenLine {
   // The line must end with a quote: every scan below stops there at the latest.
   explicit WrittenLine(std::string_view line) : m_p(line.data()), m_end(line.data() + line.size()) {}
 
-  // Past the opening quote of the next field.
-  [[gnu::always_inline]] bool open() { return *m_p++ == '"'; }
+  // Past the opening quote of the next field, which is not the line's last character:
+  // what follows can be read up to the last quote.
+  [[gnu::always_inline]] bool open() {
+    if (m_end - m_p < 2 || *m_p != '"') return false;
+    ++m_p;
+    return true;
+  }
   // The closing quote and the comma, or the end of the line after the last field.
   [[gnu::always_inline]] bool close(bool last) {
     if (*m_p != '"') return false;
@@ -119,10 +139,12 @@ class WrittenLine {
     out = v;
     return n > 0;
   }
-  // Empty (NaN), or [-]digits[.digits] with at most 15 digits.
+  // Empty (NaN), or [-]digits[.digits] with at most 15 digits. Without kValue only
+  // the form is checked and `out` is left alone.
+  template <bool kValue>
   [[gnu::always_inline]] bool figure(double& out) {
     if (*m_p == '"') {
-      out = std::numeric_limits<double>::quiet_NaN();
+      if constexpr (kValue) out = std::numeric_limits<double>::quiet_NaN();
       return true;
     }
     const bool negative = *m_p == '-';
@@ -136,31 +158,124 @@ class WrittenLine {
       if (fraction == 0) return false;
     }
     if (digits == 0 || digits + fraction > 15) return false;
-    const double v = static_cast<double>(m) / kTens[fraction];
-    out = negative ? -v : v;
+    if constexpr (kValue) {
+      const double v = static_cast<double>(m) / kTens[fraction];
+      out = negative ? -v : v;
+    }
     return true;
+  }
+  // One or two digits (a beacon number), without a branch on which.
+  [[gnu::always_inline]] bool upToTwoDigits(int& out) {
+    if (m_end - m_p < 2) return whole(out);
+    const unsigned d0 = static_cast<unsigned>(m_p[0] - '0'), d1 = static_cast<unsigned>(m_p[1] - '0');
+    const bool two = d1 < 10;
+    out = static_cast<int>(two ? d0 * 10 + d1 : d0);
+    m_p += 1 + two;
+    return d0 < 10;
   }
   // Text up to the next quote.
   [[gnu::always_inline]] std::string_view text() {
     const char* b = m_p;
+    if (m_end - m_p >= 8) {
+      // The first quote of the next eight bytes, if any, at once.
+      std::uint64_t x;
+      std::memcpy(&x, m_p, 8);
+      x ^= 0x2222222222222222u;
+      const std::uint64_t quotes = (x - 0x0101010101010101u) & ~x & 0x8080808080808080u;
+      if (quotes) {
+        m_p += std::countr_zero(quotes) / 8;
+        return std::string_view(b, static_cast<std::size_t>(m_p - b));
+      }
+      m_p += 8;
+    }
     while (*m_p != '"') ++m_p;
     return std::string_view(b, static_cast<std::size_t>(m_p - b));
   }
+  // A field of exactly `n` characters (the slot start): empty when its closing quote is
+  // elsewhere.
+  [[gnu::always_inline]] std::string_view fixed(std::size_t n) {
+    if (static_cast<std::size_t>(m_end - m_p) <= n || m_p[n] != '"') return {};
+    m_p += n;
+    return std::string_view(m_p - n, n);
+  }
+
+  const char* where() const { return m_p; }
 
  private:
   const char* m_p;
   const char* m_end;
 };
 
+#if defined(__SSE2__)
+// Bit 16 * kBlock + i: byte i of the block `v` equals `c`.
+template <int kBlock>
+[[gnu::always_inline]] inline std::uint64_t bytesEqual(__m128i v, char c) {
+  return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c)))))
+         << (16 * kBlock);
+}
+
+// The figures of a written line, its fields 6..13 from the opening quote at `from` to
+// the line's end, checked at once with bit masks of the line's last 64 bytes: branches
+// on the figures' lengths, one or two per figure read byte by byte, cost more than all
+// of this. True only for what the reading byte by byte accepts too (a figure of 15
+// characters at most, [-]digits[.digit]); false decides nothing.
+bool writtenFigures(std::string_view line, std::size_t from) {
+  const std::size_t n = line.size();
+  if (n < 64 || from < n - 64 || n - from < 23) return false;  // eight fields take 23 bytes at least
+  const char* base = line.data() + n - 64;
+  std::uint64_t quote = 0, comma = 0, digit = 0, minus = 0, dot = 0;
+  auto block = [&]<int k>(std::integral_constant<int, k>) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + 16 * k));
+    quote |= bytesEqual<k>(v, '"');
+    comma |= bytesEqual<k>(v, ',');
+    minus |= bytesEqual<k>(v, '-');
+    dot |= bytesEqual<k>(v, '.');
+    const __m128i d = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)), _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
+    digit |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(d))) << (16 * k);
+  };
+  block(std::integral_constant<int, 0>{});
+  block(std::integral_constant<int, 1>{});
+  block(std::integral_constant<int, 2>{});
+  block(std::integral_constant<int, 3>{});
+  const unsigned first = static_cast<unsigned>(from - (n - 64));  // the opening quote
+  const std::uint64_t region = ~std::uint64_t{0} << first, one = 1;
+  quote &= region;
+  comma &= region;
+  // "f6","f7",...,"f13": eight fields, every quote opening or closing one.
+  if (quote != (one << first | one << 63 | comma << 1 | comma >> 1) || (comma & comma << 2) ||
+      (comma & (one << (first + 1) | one << 62)))
+    return false;
+  std::uint64_t c = comma;
+  bool seven = true;
+  for (int k = 0; k < 7; ++k) {
+    seven &= c != 0;
+    c &= c - 1;
+  }
+  if (!seven || c) return false;
+  const std::uint64_t inside = region & ~(quote | comma);
+  const std::uint64_t m = minus & inside, p = dot & inside;
+  // Only figure characters; a minus first and a digit after it; a digit either side of
+  // a dot, then the field's end; no run of 16 characters.
+  std::uint64_t run = inside & inside >> 1;
+  run &= run >> 2;
+  run &= run >> 4;
+  run &= run >> 8;
+  return !((inside & ~(digit | minus | dot)) | (m & ~(comma << 2 | one << (first + 1))) | (m & ~(digit >> 1)) |
+           (p & ~(digit << 1)) | (p & ~(digit >> 1)) | ((p << 2) & ~quote) | run);
+}
+#endif
+
+// kValues false: the same checks, the figures and the S level left unread.
+template <bool kValues>
 bool readWrittenLine(std::string_view line, SlotLogRecord& r) {
   if (line.size() < 2 || line.back() != '"') return false;
   WrittenLine w(line);
   int mhz = 0, heard = 0;
   if (!w.open()) return false;
-  const std::string_view start = w.text();
+  const std::string_view start = w.fixed(20);
   if (start.size() != 20 || !parseIsoUtc(start, r.startUtc) || !w.close(false)) return false;
-  if (!w.open() || !w.whole(mhz) || (r.band = bandFromMHz(mhz)) < 0 || !w.close(false)) return false;
-  if (!w.open() || !w.whole(r.beacon) || r.beacon < 1 || r.beacon > 18 || !w.close(false)) return false;
+  if (!w.open() || !w.whole(mhz) || (r.band = bandOfMHz(mhz)) < 0 || !w.close(false)) return false;
+  if (!w.open() || !w.upToTwoDigits(r.beacon) || r.beacon < 1 || r.beacon > 18 || !w.close(false)) return false;
   if (!w.open()) return false;
   r.callsign = w.text();
   if (!w.close(false)) return false;
@@ -170,14 +285,20 @@ bool readWrittenLine(std::string_view line, SlotLogRecord& r) {
   r.dashes = 0;  // an empty field is 0
   if (!w.empty() && (!w.whole(r.dashes) || r.dashes > 4)) return false;
   if (!w.close(false)) return false;
+#if defined(__SSE2__)
+  if constexpr (!kValues)
+    if (writtenFigures(line, static_cast<std::size_t>(w.where() - line.data()))) return true;
+#endif
   double* figures[] = {&r.dashSnrDb[0], &r.dashSnrDb[1], &r.dashSnrDb[2], &r.dashSnrDb[3],
                        &r.toneHz,       &r.offsetMs,     &r.score};
   for (double* v : figures)
-    if (!w.open() || !w.figure(*v) || !w.close(false)) return false;
+    if (!w.open() || !w.figure<kValues>(*v) || !w.close(false)) return false;
   double s = 0;
-  if (!w.open() || !w.figure(s) || !w.close(true)) return false;
-  const float level = static_cast<float>(s);
-  r.sLevel = level >= 0 && level < 10 ? static_cast<int>(level) : 0;
+  if (!w.open() || !w.figure<kValues>(s) || !w.close(true)) return false;
+  if constexpr (kValues) {
+    const float level = static_cast<float>(s);
+    r.sLevel = level >= 0 && level < 10 ? static_cast<int>(level) : 0;
+  }
   return true;
 }
 
@@ -205,9 +326,14 @@ bool parseIsoUtc(std::string_view t, std::int64_t& out) {
       t[19] == 'Z') {
     int y, mo, d, h, mi, s;
     // A log holds thousands of slots of one day: the day of the last date is kept.
-    thread_local char lastDate[10] = {};
+    thread_local std::uint64_t lastDate8 = 0;
+    thread_local std::uint16_t lastDate2 = 0;
     thread_local std::int64_t lastDays = 0;
-    if (std::memcmp(t.data(), lastDate, 10) == 0 && digits(t, 11, 2, h) && digits(t, 14, 2, mi) &&
+    std::uint64_t date8;
+    std::uint16_t date2;
+    std::memcpy(&date8, t.data(), 8);
+    std::memcpy(&date2, t.data() + 8, 2);
+    if (date8 == lastDate8 && date2 == lastDate2 && date8 != 0 && digits(t, 11, 2, h) && digits(t, 14, 2, mi) &&
         digits(t, 17, 2, s) && h <= 23 && mi <= 59 && s <= 60) {
       out = lastDays * 86400 + h * 3600 + mi * 60 + s;
       return true;
@@ -225,7 +351,8 @@ bool parseIsoUtc(std::string_view t, std::int64_t& out) {
       const int doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
       const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
       const std::int64_t days = std::int64_t{era} * 146097 + doe - 719468;
-      std::memcpy(lastDate, t.data(), 10);
+      lastDate8 = date8;
+      lastDate2 = date2;
       lastDays = days;
       out = days * 86400 + h * 3600 + mi * 60 + s;
       return true;
@@ -314,8 +441,12 @@ std::size_t splitRecordFields(std::string_view line, std::string_view* fields, s
   return n;
 }
 
+bool scanSlotLogLine(std::string_view line, SlotLogRecord& out) {
+  return readWrittenLine<false>(line, out) || parseSlotLogLine(line, out);
+}
+
 bool parseSlotLogLine(std::string_view line, SlotLogRecord& out) {
-  if (readWrittenLine(line, out)) return true;
+  if (readWrittenLine<true>(line, out)) return true;
   std::string_view f[14];
   if (splitRecordFields(line, f, 14) < 14) return false;
   SlotLogRecord r;
