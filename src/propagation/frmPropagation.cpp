@@ -29,7 +29,7 @@ namespace {
 
 constexpr int kFirstBandColumn = 4;
 constexpr int kOnAirRole = Qt::UserRole + 1;
-// Lines read between two turns of the event loop while history loads: about 30 ms.
+// Lines of a followed log read at one tick at most (about 10 ms).
 constexpr std::size_t kLinesPerStep = 40000;
 
 // Outlines the cell of each band's beacon on the air now.
@@ -153,6 +153,10 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
   tmrPropagation->setInterval(1000);
   connect(tmrPropagation, &QTimer::timeout, this, &frmPropagation::tick);
   tmrPropagation->start();
+  tmrHistory = new QTimer(this);
+  tmrHistory->setObjectName("tmrHistory");
+  tmrHistory->setInterval(30);
+  connect(tmrHistory, &QTimer::timeout, this, &frmPropagation::pollHistory);
 
   resize(1400, 720);
   reloadSites();
@@ -190,57 +194,69 @@ void frmPropagation::reloadSites() {
                                   grdPropagation->verticalScrollBar()->sizeHint().width());
   m_map->setMiles(m_decs.Home.miles());
   m_map->setSites(homePoint(m_decs), sites);
-  if (m_reader && m_reader->format() == ResultLogReader::Format::HeardLog) startReading();
+  if (m_format == ResultLogReader::Format::HeardLog) startReading();  // callsigns may have changed
   refreshCells();
 }
 
 void frmPropagation::startReading() {
   const auto slotLog = m_logFolder / kSlotLogFileName;
   std::error_code ec;
+  m_history.reset();
+  m_reader.reset();
   m_grid.clear();
+  m_liveWhileLoading.clear();
   if (std::filesystem::exists(slotLog, ec)) {
-    m_reader = std::make_unique<ResultLogReader>(slotLog, ResultLogReader::Format::SlotLog);
+    m_format = ResultLogReader::Format::SlotLog;
+    m_history = std::make_unique<HistoryLoadTask>(slotLog, m_format);
   } else {
-    m_reader = std::make_unique<ResultLogReader>(heardLogPath(m_logFolder.string(), m_decs.TitleText),
-                                                 ResultLogReader::Format::HeardLog,
-                                                 Beacons(m_decs.BeaconTable).callsigns());
+    m_format = ResultLogReader::Format::HeardLog;
+    m_history = std::make_unique<HistoryLoadTask>(heardLogPath(m_logFolder.string(), m_decs.TitleText), m_format,
+                                                  Beacons(m_decs.BeaconTable).callsigns());
   }
   m_loading = true;
   prgbLoad->setValue(0);
   prgbLoad->show();
-  QTimer::singleShot(0, this, &frmPropagation::readStep);
+  showSource();
+  tmrHistory->start();
 }
 
-void frmPropagation::readStep() {
-  if (!m_loading) return;
-  const bool more = m_reader->step(m_grid, kLinesPerStep);
-  const auto total = m_reader->totalBytes();
-  prgbLoad->setValue(total ? static_cast<int>(1000.0 * m_reader->bytesRead() / total) : 1000);
-  showSource();
-  if (more) {
-    QTimer::singleShot(0, this, &frmPropagation::readStep);
+void frmPropagation::pollHistory() {
+  if (!m_history) return;
+  prgbLoad->setValue(static_cast<int>(1000.0 * m_history->progress()));
+  if (!m_history->finished()) {
+    showSource();
     return;
   }
+  tmrHistory->stop();
+  m_grid = std::move(m_history->grid());
+  m_reader = m_history->takeReader();
+  m_history.reset();
+  for (const SlotResult& r : m_liveWhileLoading) m_grid.add(r);
+  m_liveWhileLoading.clear();
   m_loading = false;
   prgbLoad->hide();
+  showSource();
   refreshCells();
   refreshOnAir();
 }
 
 void frmPropagation::showSource() {
   QString text;
-  const bool slotLog = m_reader->format() == ResultLogReader::Format::SlotLog;
-  if (!m_reader->fileFound()) {
+  const bool slotLog = m_format == ResultLogReader::Format::SlotLog;
+  if (m_loading) {
+    text = QString(slotLog ? "Reading Slot log: %1 slots" : "Reading Heard log (S levels): %1 records")
+               .arg(m_history->records());
+  } else if (!m_reader->fileFound()) {
     text = "Nothing logged yet: results appear here as slots are logged";
   } else {
     text = QString(slotLog ? "Slot log: %1 slots" : "Heard log (S levels): %1 records").arg(m_reader->records());
     if (m_reader->malformed()) text += QString(", %1 unreadable lines skipped").arg(m_reader->malformed());
-    if (m_loading) text = "Reading " + text;
   }
   lblSource->setText(text);
 }
 
 void frmPropagation::addResult(const SlotResult& r) {
+  if (m_loading) m_liveWhileLoading.push_back(r);
   if (m_grid.add(r)) {
     refreshCells();
     refreshOnAir();
@@ -252,7 +268,7 @@ void frmPropagation::tick() {
   m_map->setTime(m_clock());
   if (!m_loading) {
     // A missing slot log may appear once the sensitive detector starts writing.
-    if (m_reader->format() == ResultLogReader::Format::HeardLog &&
+    if (m_format == ResultLogReader::Format::HeardLog &&
         std::filesystem::exists(m_logFolder / kSlotLogFileName)) {
       startReading();
       return;

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QTableWidget>
 #include <fstream>
+#include <thread>
 #include <gtest/gtest.h>
 
 #include "data/ArrayCalcsModule.h"
@@ -33,9 +34,15 @@ class PropagationWindow : public ::testing::Test {
   }
   std::unique_ptr<frmPropagation> open() {
     auto w = std::make_unique<frmPropagation>(d, folder.path, [this] { return now; });
-    for (int i = 0; i < 200 && w->loading(); ++i) QApplication::processEvents();
-    EXPECT_FALSE(w->loading());
+    waitForHistory(*w);
     return w;
+  }
+  static void waitForHistory(frmPropagation& w) {
+    for (int i = 0; i < 1000 && w.loading(); ++i) {
+      QApplication::processEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_FALSE(w.loading());
   }
   static Clock::time_point at(const char* iso) {
     std::int64_t t = 0;
@@ -131,7 +138,7 @@ TEST_F(PropagationWindow, WithoutASlotLogTheHeardLogShowsSLevels) {
   // Once the sensitive detector starts its slot log, the window reads that instead.
   write(kSlotLogFileName, kSlotLog);
   w->tick();
-  for (int i = 0; i < 200 && w->loading(); ++i) QApplication::processEvents();
+  waitForHistory(*w);
   EXPECT_EQ(cell(*w, 15, 2)->text(), "");
   EXPECT_EQ(cell(*w, 11, 0)->text(), "+6.5");
 }
