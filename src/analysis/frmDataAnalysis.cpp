@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -21,6 +22,7 @@
 #include <climits>
 
 #include "analysis/LogGridModel.h"
+#include "analysis/RecordScroller.h"
 #include "analysis/LogLoadTask.h"
 #include "analysis/frmChart.h"
 #include "ui/UserDialogs.h"
@@ -205,7 +207,11 @@ void frmDataAnalysis::buildUi() {
   flex1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   flex1->setMinimumSize(560, 300);
   flex1->hide();
-  right->addWidget(flex1, 1);
+  auto* records = new QHBoxLayout;
+  records->setSpacing(0);
+  records->addWidget(flex1, 1);
+  records->addWidget((new RecordScroller(flex1, m_model, this))->bar());
+  right->addLayout(records, 1);
   auto* progress = new QHBoxLayout;
   prgbFlex = new QProgressBar(this);
   prgbFlex->setObjectName("prgbFlex");

@@ -11,8 +11,10 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTableView>
+#include <QWheelEvent>
 #include <QtCharts/QChartView>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
@@ -220,6 +222,31 @@ TEST_F(DataAnalysisWindow, ACancelledLoadLeavesTheWindowAsItWas) {
   EXPECT_EQ(std::pair(w->grid().rowCount(), w->fileName().toStdString()), std::pair(5, sample));
   EXPECT_EQ(w->Label6->text(), "Total records in file 5");
   EXPECT_TRUE(w->chkSelFunction[0]->isEnabled() && w->cmdOpenFile->isEnabled());
+}
+
+// A log of more records than the view should keep rows for scrolls through a window of
+// rows, by its own bar, the wheel and the page keys.
+TEST_F(DataAnalysisWindow, ALongLogScrollsThroughAWindowOfRows) {
+  std::string text = "\"19/08/01\",\"1\",\"14\",\"OH2B\",\"2\"\r\n";
+  for (std::size_t i = 0; i < LogGridModel::kAllRowsUpTo; ++i) text += "\"20/08/01\",\"9\",\"14\",\"ZL6B\",\"4\"\r\n";
+  text += "\"21/08/01\",\"23\",\"28\",\"CS3B\",\"7\"\r\n";
+  w->resize(1200, 700);
+  w->show();
+  open(write("long.csv", text));
+  auto* bar = w->findChild<QScrollBar*>("vsbRecords");
+  ASSERT_TRUE(bar && !bar->isHidden());
+  EXPECT_EQ(w->Label6->text(), "Total records in file 100002");
+  EXPECT_LT(w->grid().rowCount(), 100);
+  EXPECT_EQ(cell(0, 3), "OH2B");
+  QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+  QApplication::sendEvent(w->flex1, &end);
+  EXPECT_EQ(cell(w->grid().rowCount() - 1, 3), "CS3B");
+  EXPECT_EQ(cell(w->grid().rowCount() - 2, 3), "ZL6B");
+  QWheelEvent up(QPointF(10, 10), w->flex1->viewport()->mapToGlobal(QPoint(10, 10)), {}, QPoint(0, 120 * 50),
+                 Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(w->flex1->viewport(), &up);
+  EXPECT_LT(bar->value(), bar->maximum());
+  EXPECT_EQ(cell(0, 3), "ZL6B");
 }
 
 TEST_F(DataAnalysisWindow, ASummaryIsNeverSavedOverTheAnalysedOrTheLiveLog) {

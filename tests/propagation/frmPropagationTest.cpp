@@ -5,7 +5,6 @@
 #include <QMouseEvent>
 #include <QTableWidget>
 #include <fstream>
-#include <thread>
 #include <gtest/gtest.h>
 
 #include "data/ArrayCalcsModule.h"
@@ -15,6 +14,7 @@
 #include "propagation/frmPropagation.h"
 #include "clock/SlotLog.h"
 #include "support/TempFolder.h"
+#include "support/WaitFor.h"
 
 namespace harkola {
 namespace {
@@ -38,11 +38,7 @@ class PropagationWindow : public ::testing::Test {
     return w;
   }
   static void waitForHistory(frmPropagation& w) {
-    for (int i = 0; i < 1000 && w.loading(); ++i) {
-      QApplication::processEvents();
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_FALSE(w.loading());
+    EXPECT_TRUE(test::waitFor([&] { return !w.loading(); })) << "history still loading after 10 s";
   }
   static Clock::time_point at(const char* iso) {
     std::int64_t t = 0;
