@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "clock/AlignedTicker.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -38,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DelayCase{"BoundaryMissedIsDueAtOnce", 1000050, 999900, 1},
                       DelayCase{"ClockSteppedBack", 999000, 1000000, 2},
                       DelayCase{"LastMomentOfPeriod", 1000099, 1000000, 3}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 // A short live run: one tick per tenth of a second, none after stop(), and a receiver
 // may stop it from inside its own tick.

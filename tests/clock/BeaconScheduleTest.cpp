@@ -1,6 +1,7 @@
 #include "clock/BeaconSchedule.h"
 
 #include <gtest/gtest.h>
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -37,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SlotCase{"slot18_18MHz", 2, 53, 1, 18, 3, 17, 18},
                       SlotCase{"slot18_14MHz", 2, 53, 0, 18, 3, 18, 1},
                       SlotCase{"slot5_21MHz", 0, 43, 2, 5, 3, 3, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 // The band table is what the rig is tuned by and what the logs are read by.
 TEST(Schedule, BandNumberingFrequenciesAndText) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "clock/ClockSync.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -27,7 +28,7 @@ INSTANTIATE_TEST_SUITE_P(
         SyncCase{"RoundsToNearestMs", {true, true, 15500}, "synchronised (\u00B116 ms)"},
         SyncCase{"LargestInMs", {true, true, 999499}, "synchronised (\u00B1999 ms)"},
         SyncCase{"OneSecond", {true, true, 999500}, "synchronised (\u00B11.0 s)"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 // Whatever state this machine's kernel is in, the reading is one the window can show.
 TEST(ClockSync, KernelReadingAlwaysGivesAText) {

@@ -10,6 +10,7 @@
 
 #include "analysis/LogRecords.h"
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -67,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TornCase{"torn_between_cr_and_lf", kRecord1 + kRecord2.substr(0, kRecord2.size() - 1),
                                kRecord1},
                       TornCase{"only_a_torn_record", "\"07-Dec", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 // A full disk, made real with a file-size limit: the write stops part-way through the
 // record, and the file must end with the last complete record again.

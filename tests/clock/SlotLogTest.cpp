@@ -106,6 +106,7 @@ TEST(SlotLog, ReadsWhatOtherProgramsMakeOfTheLog) {
 }  // namespace harkola
 
 #include "clock/ClockCheck.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -138,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ClockCase{"slow_even_count", {-200.0, -300.0}, 0.0, "Beacons: PC clock 0.25 s slow, 2 slots"},
                       ClockCase{"latency_taken_off", {120.0}, 118.0, "Beacons: PC clock on time, 1 slot"},
                       ClockCase{"last_twenty_only", manyThenRecent(), 0.0, "Beacons: PC clock 0.35 s fast, 20 slots"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 }  // namespace
 }  // namespace harkola

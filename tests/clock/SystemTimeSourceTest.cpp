@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "clock/SystemTimeSource.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -39,7 +40,7 @@ TEST_P(SystemTimeShift, AsksForTheClockMovedBySecondsKeepingTheFraction) {
 
 INSTANTIATE_TEST_SUITE_P(Shifts, SystemTimeShift,
                          ::testing::Values(ShiftCase{"OneLater", 1}, ShiftCase{"OneEarlier", -1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::rowName);
 
 TEST(SystemTimeSource, FailuresExplainWhatToDo) {
   std::string error;

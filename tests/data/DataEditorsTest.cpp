@@ -22,6 +22,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "support/TestDevices.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -104,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
         Typing{"HomeLongDeg360", true, "txtLongDeg", "36", Qt::Key_0, kLon, "0"},
         Typing{"HomeLatMin60", true, "txtLatMin", "6", Qt::Key_0, kMin, "25"},
         Typing{"QuoteInHomeName", true, "txtName", "Ab", Qt::Key_QuoteDbl, kQuoteRefusedMessage, "Ab"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 // The editors wired to the main window as the menu does: the files are rewritten and
 // what was saved shows at once.
@@ -193,7 +194,7 @@ TEST_P(CorruptTest, UnknownWordBringsTheCorruptMessageAndTheDefaults) {
 INSTANTIATE_TEST_SUITE_P(Table, CorruptTest,
                          ::testing::Values(CorruptCase{"HomeNorthSouth", true, 4, "Nord"},
                                            CorruptCase{"BeaconWestEast", false, 11, "Westward"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::rowName);
 
 TEST_F(EditorTest, UnmendableFileIsShownWithoutLooping) {
   HomeRecord broken = d.Home;
@@ -260,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedSave{"EmptyCallsign", false, {{"txtEditCallsign", ""}}, "The callsign cannot be empty"},
         RefusedSave{"HomePastDateLine", true, {{"txtLongDeg", "180"}, {"txtLongMin", "1"}},
                     "At 180 degrees longitude the minutes must be 0"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST_F(EditorTest, DefaultsReplaceAllBeaconsOnlyWhenTheUserSaysYes) {
   BeaconGrid table = d.BeaconTable;

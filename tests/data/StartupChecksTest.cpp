@@ -5,6 +5,7 @@
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace fs = std::filesystem;
 
@@ -122,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
         TolerableCase{"OneFieldPerLine", "BeaconData.dat", beaconLines(1), lastCallsign, "YV5B"},
         TolerableCase{"ZeroPaddedRig", "RigData.dat", std::string(defaultRigData(kRigIcom)) + std::string(3, '\0'),
                       lastCallsign, "YV5B"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 // One row per kind of damage.
 struct CorruptCase {
@@ -178,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
                     std::string(defaultBeaconData()).replace(defaultBeaconData().find("\"73\""), 4, "\"361\"")},
         // Far larger than any real data file: refused before it is parsed.
         CorruptCase{"HomeTenMegabytesOfCommas", "HomeData.dat", std::string(10 << 20, ',')}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST_F(DataFolderTest, UnwritableFoldersAreReportedAndTheDefaultsStillLoad) {
   d.DataFolder = (dir / "no/such/folder").string();

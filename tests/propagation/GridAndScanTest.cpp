@@ -15,6 +15,7 @@
 #include "propagation/Coastlines.h"
 #include "propagation/ResultLogReader.h"
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -65,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"FiveDashes", R"("2026-12-07T04:30:10Z","14","4","KH6WO","1","5","-3","","","","800","0","9","5")"},
         BadLine{"SnrNotANumber", R"("2026-12-07T04:30:10Z","14","4","KH6WO","1","3","loud","","","","800","0","9","5")"},
         BadLine{"Empty", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST(SlotLogLine, ReadsEveryField) {
   SlotResult r;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "RigTestSupport.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -182,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CodeTestCase{"PortFailsAtTheThirdCode", kRigKenwood, 3, 0, 0, RigCodeTest::Step::Stopped, 3, 2,
                                    false},
                       CodeTestCase{"IcomBytes", kRigIcom, 0, 0, 1, RigCodeTest::Step::Sent, 2, 7, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST_F(SerialRigSession, ACodeTestStopsAtACodeThatFailsItsCheck) {
   useMaker(kRigIcom);

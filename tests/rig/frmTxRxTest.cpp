@@ -19,6 +19,7 @@
 #include "rig/SerialRigPort.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -173,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"CancelChangesNothing", kRigKenwood, false, {std::nullopt}, {kCode}, "CW mode", "MD3;"},
         EditCase{"LeaveBlankCode", kRigKenwood, false, {"Leave blank"}, {kCode}, "CW mode", "", true},
         EditCase{"LeaveBlankLabel", kRigKenwood, true, {"Leave blank"}, {kLabel}, "", "MD3;", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 // The yellow marking stays on the lines already tested until the routine ends. A port
 // setting clicked changes the file only on leaving; No to the quit question keeps both

@@ -1,6 +1,7 @@
 #include "voice/VoiceSelection.h"
 
 #include <gtest/gtest.h>
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -26,7 +27,7 @@ INSTANTIATE_TEST_SUITE_P(Counts, VoiceIndicatorTest,
                                            IndicatorRow{"All", 18, "ON", kAll},
                                            IndicatorRow{"NegativeClamped", -1, "OFF", kNone},
                                            IndicatorRow{"OverClamped", 19, "ON", kAll}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::rowName);
 
 }  // namespace
 }  // namespace harkola

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "voice/VoicePlayer.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -90,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(Damaged, WaveImageRefusal,
                                            BadRow{"FormatCut", 30, 0, 0}, BadRow{"NoData", 36, 0, 0},
                                            BadRow{"NotRiff", 0, 0, 'X'}, BadRow{"NotWave", 0, 8, 'X'},
                                            BadRow{"NoChannels", 0, 22, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::rowName);
 
 // Every committed clip must play as an announcement: the right format, 1 to 2 seconds
 // long, and not silence (samples well away from the 8-bit midpoint 128).
