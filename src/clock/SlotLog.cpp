@@ -220,11 +220,17 @@ bool parseIsoUtc(std::string_view t, std::int64_t& out) {
   return true;
 }
 
+bool sysTimeOfUtc(std::int64_t utcSeconds, SysTime& out) {
+  // The clock counts finer than seconds in 64 bits, so its range ends in the year 2262.
+  constexpr std::int64_t kMax = std::chrono::duration_cast<std::chrono::seconds>(SysTime::duration::max()).count();
+  if (utcSeconds > kMax || utcSeconds < -kMax) return false;
+  out = SysTime{std::chrono::seconds{utcSeconds}};
+  return true;
+}
+
 bool parseIsoUtc(std::string_view text, SysTime& out) {
   std::int64_t utc = 0;
-  if (!parseIsoUtc(text, utc)) return false;
-  out = SysTime{std::chrono::seconds{utc}};
-  return true;
+  return parseIsoUtc(text, utc) && sysTimeOfUtc(utc, out);
 }
 
 std::string resultLine(const SlotMeasurement& m) {
@@ -319,12 +325,11 @@ SlotLogContents readSlotLog(const std::string& text) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (trimField(line).empty()) continue;
     SlotLogRecord r;
-    if (!parseSlotLogLine(line, r)) {
+    SlotMeasurement m;
+    if (!parseSlotLogLine(line, r) || !sysTimeOfUtc(r.startUtc, m.slot.start)) {
       out.badLines.push_back(lineNo);
       continue;
     }
-    SlotMeasurement m;
-    m.slot.start = SysTime{std::chrono::seconds{r.startUtc}};
     m.slot.band = r.band;
     m.slot.beacon = r.beacon;
     m.callsign = std::string(r.callsign);

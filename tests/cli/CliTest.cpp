@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <string>
 
+#include "data/DefaultData.h"
 #include "support/TempFolder.h"
 #include "support/Tables.h"
 
@@ -52,6 +53,16 @@ TEST_F(Cli, DistazInAnEmptyFolderPrintsTheDefaultTableAndWritesNothing) {
                        "\"unit\":\"m\",\"azimuth\":257}]"),
             std::string::npos);
   EXPECT_TRUE(std::filesystem::is_empty(dir));
+}
+
+// The data files are single-byte text; JSON is UTF-8.
+TEST_F(Cli, JsonOfDataFileTextIsUtf8) {
+  std::string beacons(harkola::defaultBeaconData());
+  beacons.replace(beacons.find("New York"), 8, "Nueva Y\xF6rk");
+  std::ofstream(dir / "BeaconData.dat", std::ios::binary) << beacons;
+  const Result r = run("distaz --data-folder . --json", dir, false);
+  ASSERT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\"country\":\"Nueva Y\xC3\xB6rk\""), std::string::npos) << r.out;
 }
 
 TEST_F(Cli, NowReportsTheBeaconOnTheBand) {

@@ -84,6 +84,18 @@ TEST(SlotLog, IsoTimes) {
   for (const char* bad : {"2023-02-29T00:00:00Z", "2024-02-29T24:00:00Z", "2024-02-29T23:59:59+02:00",
                           "2024-02-29T23:59:59Zx", "2024-02-29_23:59:59Z", "2024-02-29T23:59:59.", ""})
     EXPECT_FALSE(parseIsoUtc(bad, t)) << bad;
+  // The system clock ends in 2262; later years are times of the file, not of the clock,
+  // and a slot-log line with one is a bad line (no overflow).
+  std::int64_t utc = 0;
+  EXPECT_TRUE(parseIsoUtc("4052-01-01T00:00:00Z", utc));
+  EXPECT_EQ(utc, 65701584000);
+  EXPECT_TRUE(parseIsoUtc("2262-04-11T23:47:16Z", t));
+  EXPECT_FALSE(parseIsoUtc("2262-04-11T23:47:17Z", t));
+  EXPECT_FALSE(parseIsoUtc("4052-01-01T00:00:00Z", t));
+  const SlotLogContents c = readSlotLog(
+      "\"4052-01-01T00:00:00Z\",\"14\",\"1\",\"4U1UN\",\"0\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"1.0\",\"0\"\r\n");
+  EXPECT_TRUE(c.records.empty());
+  EXPECT_EQ(c.badLines, std::vector<int>{1});
 }
 
 // Unquoted fields, a blank for the T and figures without a sign are read as the written

@@ -82,6 +82,14 @@ class Child {
     m_pid = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
+  // Waits for the end; the exit status (-1 when killed by a signal).
+  int wait() {
+    if (m_pid <= 0) return -1;
+    int status = 0;
+    ::waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
   bool running() const { return m_pid > 0; }
   pid_t pid() const { return m_pid; }
 
