@@ -111,6 +111,7 @@ bool canDraw3D() {
   return ok;
 }
 
+
 }  // namespace
 
 frmChart::frmChart(const std::string& titleText, ChartInput input, QWidget* parent)
@@ -340,92 +341,8 @@ void frmChart::build3D(Display d) {
   }
   const int rows = seriesCount();
   auto* handler = new ChartInputHandler([this] { mnuPopUpTop->popup(QCursor::pos()); }, [this] { chartActivated(); });
-  QAbstract3DGraph* graph = nullptr;
-  if (d == Display::Bar3D) {
-    auto* bars = new Q3DBars;
-    graph = bars;
-    auto* series = new QBar3DSeries;
-    auto* data = new QBarDataArray;
-    QStringList rowLabels, colLabels;
-    for (int p = 1; p <= 23; ++p) colLabels << qs(m_input.table[0][static_cast<std::size_t>(p)]);
-    for (int s = 1; s <= rows; ++s) {
-      auto* row = new QBarDataRow(23);
-      for (int p = 1; p <= 23; ++p) (*row)[p - 1].setValue(static_cast<float>(value(s, p).toDouble()));
-      data->append(row);
-      rowLabels << seriesLegend(s);
-    }
-    series->dataProxy()->resetArray(data, rowLabels, colLabels);
-    series->setItemLabelFormat("@rowLabel, @colLabel: @valueLabel");
-    connect(series, &QBar3DSeries::selectedBarChanged, this, [this](const QPoint& at) {
-      if (at.x() >= 0) pointSelected(at.x() + 1, at.y() + 1);
-    });
-    bars->setBarSpacingRelative(true);
-    bars->setBarSpacing(QSizeF(m_input.plotSpacing / 100.0, m_depthGap / 100.0));
-    bars->rowAxis()->setTitle(qs(m_input.depthTitle));
-    bars->rowAxis()->setTitleVisible(true);
-    bars->rowAxis()->setLabelAutoRotation(90.0f);
-    bars->columnAxis()->setLabelAutoRotation(90.0f);
-    bars->columnAxis()->setTitle("Time");
-    bars->valueAxis()->setTitle("Signal Strength");
-    bars->valueAxis()->setTitleVisible(true);
-    bars->valueAxis()->setLabelFormat("%.0f");
-    bars->valueAxis()->setRange(0, static_cast<float>(topValue()));
-    bars->valueAxis()->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
-    // One colour scale for all rows: weak signals blue, strong ones red.
-    QLinearGradient scale;
-    scale.setColorAt(0.0, QColor(40, 90, 220));
-    scale.setColorAt(0.5, QColor(60, 180, 80));
-    scale.setColorAt(1.0, QColor(220, 40, 40));
-    series->setBaseGradient(scale);
-    series->setColorStyle(Q3DTheme::ColorStyleRangeGradient);
-    bars->setActiveInputHandler(handler);
-    bars->addSeries(series);
-  } else {
-    auto* surface = new Q3DSurface;
-    graph = surface;
-    // Each series is a ribbon across its depth slot; the depth gap separates ribbons.
-    const double half = 0.5 / (1.0 + m_depthGap / 100.0);
-    for (int s = 1; s <= rows; ++s) {
-      auto* series = new QSurface3DSeries;
-      series->setName(seriesLegend(s));
-      auto* data = new QSurfaceDataArray;
-      for (double z : {s - half, s + half}) {
-        auto* row = new QSurfaceDataRow(23);
-        for (int p = 1; p <= 23; ++p)
-          (*row)[p - 1].setPosition(QVector3D(p, static_cast<float>(value(s, p).toDouble()), static_cast<float>(z)));
-        data->append(row);
-      }
-      series->dataProxy()->resetArray(data);
-      series->setDrawMode(QSurface3DSeries::DrawSurface);
-      series->setBaseColor(colourOf(s));
-      series->setItemLabelFormat("@seriesName, @xLabel hrs: @yLabel");
-      connect(series, &QSurface3DSeries::selectedPointChanged, this, [this, s](const QPoint& at) {
-        if (at.y() >= 0) pointSelected(s, at.y() + 1);
-      });
-      surface->addSeries(series);
-    }
-    surface->axisX()->setRange(1, 23);
-    surface->axisX()->setSegmentCount(22);
-    surface->axisX()->setLabelFormat("%d hrs");
-    surface->axisX()->setTitle("Time");
-    surface->axisY()->setTitle("Signal Strength");
-    surface->axisY()->setTitleVisible(true);
-    surface->axisY()->setLabelFormat("%.0f");
-    surface->axisY()->setRange(0, static_cast<float>(topValue()));
-    surface->axisY()->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
-    // Grid lines at 0..rows+1, labelled with the row labels at 1..rows.
-    surface->axisZ()->setRange(0.0f, static_cast<float>(rows + 1));
-    surface->axisZ()->setSegmentCount(rows + 1);
-    QStringList labels;
-    for (int s = 1; s <= rows; ++s) labels << seriesLegend(s);
-    auto* formatter = new RowLabelFormatter(labels);
-    surface->axisZ()->setFormatter(formatter);
-    surface->axisZ()->setTitle(qs(m_input.depthTitle));
-    surface->axisZ()->setTitleVisible(true);
-    surface->axisZ()->setLabelAutoRotation(90.0f);
-    surface->axisX()->setLabelAutoRotation(90.0f);
-    surface->setActiveInputHandler(handler);
-  }
+  QAbstract3DGraph* graph = d == Display::Bar3D ? static_cast<QAbstract3DGraph*>(makeBars3D(handler))
+                                                 : makeSurface3D(handler);
   // Labels stay readable with many rows: a smaller font, labels turned towards the
   // viewer, and a deeper graph so each row's label has room beside its neighbours.
   const bool manyRows = rows > 6;
@@ -443,6 +360,97 @@ void frmChart::build3D(Display d) {
   m_container3D = QWidget::createWindowContainer(graph, MSChart1);
   MSChart1->addWidget(m_container3D);
   MSChart1->setCurrentWidget(m_container3D);
+}
+
+// Hours along, signal strength up, series in depth. Axis titles fixed in the graph's
+// space read mirrored when the camera looks from behind them: turned with their labels
+// towards the viewer they read the right way round.
+void frmChart::setUpAxes3D(QAbstract3DAxis* time, QValue3DAxis* value, QAbstract3DAxis* depth) {
+  time->setTitle("Time");
+  value->setTitle("Signal Strength");
+  value->setTitleVisible(true);
+  value->setLabelFormat("%.0f");
+  value->setRange(0, static_cast<float>(topValue()));
+  value->setSegmentCount(static_cast<int>(std::min(topValue(), 10.0)));
+  depth->setTitle(qs(m_input.depthTitle));
+  depth->setTitleVisible(true);
+  for (QAbstract3DAxis* a : {time, static_cast<QAbstract3DAxis*>(value), depth}) {
+    a->setLabelAutoRotation(90.0f);
+    a->setTitleFixed(false);
+  }
+}
+
+// One bar per hour and series, coloured weak to strong.
+Q3DBars* frmChart::makeBars3D(QAbstract3DInputHandler* handler) {
+  const int rows = seriesCount();
+  auto* bars = new Q3DBars;
+  auto* series = new QBar3DSeries;
+  auto* data = new QBarDataArray;
+  QStringList rowLabels, colLabels;
+  for (int p = 1; p <= 23; ++p) colLabels << qs(m_input.table[0][static_cast<std::size_t>(p)]);
+  for (int s = 1; s <= rows; ++s) {
+    auto* row = new QBarDataRow(23);
+    for (int p = 1; p <= 23; ++p) (*row)[p - 1].setValue(static_cast<float>(value(s, p).toDouble()));
+    data->append(row);
+    rowLabels << seriesLegend(s);
+  }
+  series->dataProxy()->resetArray(data, rowLabels, colLabels);
+  series->setItemLabelFormat("@rowLabel, @colLabel: @valueLabel");
+  connect(series, &QBar3DSeries::selectedBarChanged, this, [this](const QPoint& at) {
+    if (at.x() >= 0) pointSelected(at.x() + 1, at.y() + 1);
+  });
+  bars->setBarSpacingRelative(true);
+  bars->setBarSpacing(QSizeF(m_input.plotSpacing / 100.0, m_depthGap / 100.0));
+  setUpAxes3D(bars->columnAxis(), bars->valueAxis(), bars->rowAxis());
+  // One colour scale for all rows: weak signals blue, strong ones red.
+  QLinearGradient scale;
+  scale.setColorAt(0.0, QColor(40, 90, 220));
+  scale.setColorAt(0.5, QColor(60, 180, 80));
+  scale.setColorAt(1.0, QColor(220, 40, 40));
+  series->setBaseGradient(scale);
+  series->setColorStyle(Q3DTheme::ColorStyleRangeGradient);
+  bars->setActiveInputHandler(handler);
+  bars->addSeries(series);
+  return bars;
+}
+
+// Each series is a ribbon across its depth slot; the depth gap separates ribbons.
+Q3DSurface* frmChart::makeSurface3D(QAbstract3DInputHandler* handler) {
+  const int rows = seriesCount();
+  auto* surface = new Q3DSurface;
+  const double half = 0.5 / (1.0 + m_depthGap / 100.0);
+  for (int s = 1; s <= rows; ++s) {
+    auto* series = new QSurface3DSeries;
+    series->setName(seriesLegend(s));
+    auto* data = new QSurfaceDataArray;
+    for (double z : {s - half, s + half}) {
+      auto* row = new QSurfaceDataRow(23);
+      for (int p = 1; p <= 23; ++p)
+        (*row)[p - 1].setPosition(QVector3D(p, static_cast<float>(value(s, p).toDouble()), static_cast<float>(z)));
+      data->append(row);
+    }
+    series->dataProxy()->resetArray(data);
+    series->setDrawMode(QSurface3DSeries::DrawSurface);
+    series->setBaseColor(colourOf(s));
+    series->setItemLabelFormat("@seriesName, @xLabel hrs: @yLabel");
+    connect(series, &QSurface3DSeries::selectedPointChanged, this, [this, s](const QPoint& at) {
+      if (at.y() >= 0) pointSelected(s, at.y() + 1);
+    });
+    surface->addSeries(series);
+  }
+  surface->axisX()->setRange(1, 23);
+  surface->axisX()->setSegmentCount(22);
+  surface->axisX()->setLabelFormat("%d hrs");
+  setUpAxes3D(surface->axisX(), surface->axisY(), surface->axisZ());
+  // Grid lines at 0..rows+1, labelled with the row labels at 1..rows.
+  surface->axisZ()->setRange(0.0f, static_cast<float>(rows + 1));
+  surface->axisZ()->setSegmentCount(rows + 1);
+  QStringList labels;
+  for (int s = 1; s <= rows; ++s) labels << seriesLegend(s);
+  auto* formatter = new RowLabelFormatter(labels);
+  surface->axisZ()->setFormatter(formatter);
+  surface->setActiveInputHandler(handler);
+  return surface;
 }
 
 }  // namespace harkola

@@ -11,6 +11,11 @@
 
 #include "analysis/LogSummary.h"
 
+class Q3DBars;
+class Q3DSurface;
+class QAbstract3DAxis;
+class QAbstract3DInputHandler;
+class QValue3DAxis;
 class QAction;
 class QLabel;
 class QMenu;
@@ -82,6 +87,9 @@ class frmChart : public QWidget {
  private:
   void build2D(Display d);
   void build3D(Display d);
+  Q3DBars* makeBars3D(QAbstract3DInputHandler* handler);
+  Q3DSurface* makeSurface3D(QAbstract3DInputHandler* handler);
+  void setUpAxes3D(QAbstract3DAxis* time, QValue3DAxis* value, QAbstract3DAxis* depth);
   void applyTitle();
   double topValue() const;  // top of the value axis: the largest value, at least 1
 

@@ -1,5 +1,7 @@
 #include "app/frmPrimary.h"
 
+#include "receiver/ReceiverRun.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -113,30 +115,25 @@ bool frmPrimary::load() {
   d.LogFilePath = heardLogPath(d.LogFolder, d.TitleText);
   openHeardLog();
 
+  // Reset clears the graph's bars; closing the beacon graph unticks its menu entry.
+  auto wire = [this](SessionGraphWindow* w, std::function<void()> resetBars, bool closeUnticks) {
+    w->onReset = [this, resetBars] {
+      resetBars();
+      m_clock.logging.clearButtons();
+      render();
+      raise();
+    };
+    w->onClosed = [this, closeUnticks] {
+      m_clock.logging.clearButtons();
+      if (closeUnticks) mnuDisplayGraph->setChecked(false);
+      render();
+      if (!closeUnticks) raise();
+    };
+  };
   m_graph = new frmGraph(d, this);
-  m_graph->onReset = [this] {
-    m_clock.graph.reset();
-    m_clock.logging.clearButtons();
-    render();
-    raise();
-  };
-  m_graph->onClosed = [this] {
-    m_clock.logging.clearButtons();
-    mnuDisplayGraph->setChecked(false);
-    render();
-  };
+  wire(m_graph, [this] { m_clock.graph.reset(); }, true);
   m_graphFollow = new frmGraphFollow(d, this);
-  m_graphFollow->onReset = [this] {
-    m_clock.followGraph.reset();
-    m_clock.logging.clearButtons();
-    render();
-    raise();
-  };
-  m_graphFollow->onClosed = [this] {
-    m_clock.logging.clearButtons();
-    render();
-    raise();
-  };
+  wire(m_graphFollow, [this] { m_clock.followGraph.reset(); }, false);
 
   opgBandSelect_Click(0);
   mnuLogManual->setChecked(false);
@@ -214,6 +211,7 @@ void frmPrimary::onTick() {
   m_clock.tick(m_services.time->now());
   scanTick();
   sensitiveResults();
+  receiverResults();
   checkRigLink();
   if (m_services.newSlotLateness && slotsBefore > 0 && m_clock.newSlotCount != slotsBefore) {
     using namespace std::chrono;
@@ -338,6 +336,7 @@ void frmPrimary::shutdown() {
   m_heardLog.close();
   if (mnuRigCtrlActivate->isChecked()) mnuRigCtrlActivate_Click();  // finish commands
   if (m_analyser && d.AnalyserRunning) m_analyser->stopCapture();
+  stopReceiverInput();
   d.ClockRunning = false;
   tmrClockTicks->stop();
   m_shutDown = true;

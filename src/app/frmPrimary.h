@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "common/Notice.h"
 #include "analysis/AnalysisHost.h"
@@ -20,11 +21,13 @@
 #include "clock/SlotResults.h"
 #include "clock/TimeSource.h"
 #include "propagation/BandScan.h"
+#include "receiver/ReceiverSettings.h"
 #include "rig/RigSession.h"
 
 class QAction;
 class QFrame;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -47,6 +50,8 @@ class frmFollow;
 class frmAnalyser;
 class CaptureProvider;
 class frmPropagation;
+class frmReceiver;
+class ReceiverRun;
 
 // The devices the main window reaches through seams. The program's composition root
 // (main) makes the real ones; tests hand in fakes and run the window headless with a
@@ -74,6 +79,8 @@ struct PrimaryServices {
   std::function<void(double)> newSlotLateness;
   // The analyser's audio inputs: the system's sound cards, or a recording. Required.
   CaptureProvider* capture = nullptr;
+  // The receiver input to start with (harkola --receiver); none: as saved, not running.
+  std::optional<ReceiverSettings> startReceiver;
 };
 
 class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
@@ -129,6 +136,12 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   void mnuPropagation_Click();
   void mnuScanBands_Click();
   frmPropagation* propagationWindow() const { return m_propagation; }
+  // The receiver input (all five bands from an SDR, rtl_tcp, KiwiSDR or I/Q file) and
+  // its window; its slots go to the same results as automatic logging.
+  void mnuReceiver_Click();
+  bool startReceiver(const ReceiverSettings& s, std::string& error);
+  ReceiverRun* receiverRun() const { return m_receiver.get(); }
+  frmReceiver* receiverWindow() const { return m_receiverWindow; }
   bool bandScanActive() const { return m_bandScan.active(); }
 
   // --- controls (named as in the window) ---
@@ -177,6 +190,7 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   QAction* mnuChart = nullptr;
   QAction* mnuFollowBeacon = nullptr;
   QAction* mnuPropagation = nullptr;
+  QAction* mnuReceiver = nullptr;
   QAction* mnuScanBands = nullptr;
   QAction* mnuHelpFile = nullptr;
   QAction* mnuAbout = nullptr;
@@ -194,6 +208,14 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
 
  private:
   void buildControls();
+  // The parts of the window, top to bottom.
+  QLayout* buildTimeRow(QWidget* central);
+  QLayout* buildBeaconPanel(QWidget* central);
+  QWidget* buildSlotProgress(QWidget* central);
+  QLayout* buildBandSelector(QWidget* central);
+  QWidget* buildSLevelLogger(QWidget* central);
+  QLayout* buildButtonRow(QWidget* central);
+  QFrame* separator(int i, QWidget* central);
   void buildMenus();
   void render();
   void renderLogging();
@@ -243,6 +265,10 @@ class frmPrimary : public QMainWindow, public ClockHooks, public AnalysisHost {
   BandScan m_bandScan;
   SlotDetector* m_chosenDetector = nullptr;  // the detector logging now (null: services.detector)
   void sensitiveResults();
+  std::unique_ptr<ReceiverRun> m_receiver;
+  frmReceiver* m_receiverWindow = nullptr;
+  void receiverResults();
+  void stopReceiverInput();
 };
 
 }  // namespace harkola

@@ -76,17 +76,45 @@ void frmPrimary::buildControls() {
   auto* outer = new QVBoxLayout(central);
   outer->setContentsMargins(14, 10, 14, 10);
   outer->setSpacing(8);
+  outer->addLayout(buildTimeRow(central));
+  outer->addWidget(separator(0, central));
+  outer->addLayout(buildBeaconPanel(central));
+  outer->addWidget(buildSlotProgress(central));
+  outer->addWidget(separator(1, central));
+  outer->addLayout(buildBandSelector(central));
+  outer->addWidget(separator(2, central));
+  outer->addWidget(buildSLevelLogger(central));
+  outer->addWidget(separator(3, central));
+  outer->addLayout(buildButtonRow(central));
 
-  auto line = [&](int i) {
-    auto* f = new QFrame(central);
-    f->setObjectName(QString("Line%1").arg(i + 1));
-    f->setFrameShape(QFrame::HLine);
-    f->setFixedHeight(3);
-    separatorLines[i] = f;
-    return f;
-  };
+  // State holders of the clock, never shown.
+  txtHiddenStationNumber = new QLineEdit(central);
+  txtHiddenStationNumber->setObjectName("txtHiddenStationNumber");
+  txtHiddenStationNumber->hide();
+  lblHidden = new QLabel(central);
+  lblHidden->setObjectName("lblHidden");
+  lblHidden->hide();
 
-  // Time, slot and home.
+  connect(cmdSecondsUp, &QPushButton::clicked, this, &frmPrimary::cmdSecondsUp_Click);
+  connect(cmdSecondsDown, &QPushButton::clicked, this, &frmPrimary::cmdSecondsDown_Click);
+  connect(cmdNBeacon, &QPushButton::clicked, this, &frmPrimary::mnuNextBeacon_Click);
+  connect(cmdALog, &QPushButton::clicked, this, &frmPrimary::mnuLogAuto_Click);
+  connect(cmdMLog, &QPushButton::clicked, this, &frmPrimary::mnuLogManual_Click);
+  connect(cmdRigCtrl, &QPushButton::clicked, this, &frmPrimary::mnuRigCtrlActivate_Click);
+  connect(cmdVoice, &QPushButton::clicked, this, &frmPrimary::mnuVoiceActivate_Click);
+}
+
+QFrame* frmPrimary::separator(int i, QWidget* central) {
+  auto* f = new QFrame(central);
+  f->setObjectName(QString("Line%1").arg(i + 1));
+  f->setFrameShape(QFrame::HLine);
+  f->setFixedHeight(3);
+  separatorLines[i] = f;
+  return f;
+}
+
+// Time, slot and home.
+QLayout* frmPrimary::buildTimeRow(QWidget* central) {
   auto* top = new QGridLayout;
   top->setHorizontalSpacing(10);
   const QString clockHint = "You MUST set your PC clock accurately for this program to work properly!";
@@ -126,10 +154,11 @@ void frmPrimary::buildControls() {
   top->setColumnStretch(7, 1);
   top->addWidget(title("Home:", central), 0, 8);
   top->addWidget(lblHome, 0, 9);
-  outer->addLayout(top);
-  outer->addWidget(line(0));
+  return top;
+}
 
-  // The beacon on the air, large enough to read from across the shack.
+// The beacon on the air, large enough to read from across the shack.
+QLayout* frmPrimary::buildBeaconPanel(QWidget* central) {
   auto* beacon = new QGridLayout;
   beacon->setHorizontalSpacing(12);
   lblCallsign = value("lblCallsign", central, 40, true);
@@ -155,18 +184,20 @@ void frmPrimary::buildControls() {
   dist->addStretch(1);
   beacon->addLayout(dist, 3, 1, 1, 4);
   beacon->setColumnStretch(4, 1);
-  outer->addLayout(beacon);
+  return beacon;
+}
 
+QWidget* frmPrimary::buildSlotProgress(QWidget* central) {
   prgbrSlot = new QProgressBar(central);
   prgbrSlot->setObjectName("prgbrSlot");
   prgbrSlot->setRange(0, 100);
   prgbrSlot->setTextVisible(false);
   prgbrSlot->setFixedHeight(14);
   prgbrSlot->setToolTip("Indicates the elapsed time in this slot");
-  outer->addWidget(prgbrSlot);
-  outer->addWidget(line(1));
+  return prgbrSlot;
+}
 
-  // Band selector.
+QLayout* frmPrimary::buildBandSelector(QWidget* central) {
   auto* bands = new QHBoxLayout;
   for (int b = 0; b < kBandCount; ++b) {
     auto* rb = new QRadioButton(central);
@@ -187,10 +218,10 @@ void frmPrimary::buildControls() {
     connect(rb, &QRadioButton::clicked, this, [this, b] { opgBandSelect_Click(b); });
   }
   bands->addStretch(1);
-  outer->addLayout(bands);
-  outer->addWidget(line(2));
+  return bands;
+}
 
-  // S-level logger.
+QWidget* frmPrimary::buildSLevelLogger(QWidget* central) {
   fraSLevel = new QGroupBox("S level", central);
   fraSLevel->setObjectName("fraSLevel");
   auto* sRow = new QHBoxLayout(fraSLevel);
@@ -218,9 +249,11 @@ void frmPrimary::buildControls() {
       "logging");
   sRow->addSpacing(12);
   sRow->addWidget(lblSaved, 1);
-  outer->addWidget(fraSLevel);
+  return fraSLevel;
+}
 
-  // Buttons and the voice indicator.
+// Buttons and the voice indicator.
+QLayout* frmPrimary::buildButtonRow(QWidget* central) {
   auto* buttons = new QHBoxLayout;
   auto button = [&](QPushButton*& b, const char* name, const char* text, const char* tip) {
     b = new QPushButton(text, central);
@@ -243,24 +276,7 @@ void frmPrimary::buildControls() {
   lblVInd->setMinimumWidth(40);
   buttons->addWidget(lblVoice);
   buttons->addWidget(lblVInd);
-  outer->addWidget(line(3));
-  outer->addLayout(buttons);
-
-  // State holders of the clock, never shown.
-  txtHiddenStationNumber = new QLineEdit(central);
-  txtHiddenStationNumber->setObjectName("txtHiddenStationNumber");
-  txtHiddenStationNumber->hide();
-  lblHidden = new QLabel(central);
-  lblHidden->setObjectName("lblHidden");
-  lblHidden->hide();
-
-  connect(cmdSecondsUp, &QPushButton::clicked, this, &frmPrimary::cmdSecondsUp_Click);
-  connect(cmdSecondsDown, &QPushButton::clicked, this, &frmPrimary::cmdSecondsDown_Click);
-  connect(cmdNBeacon, &QPushButton::clicked, this, &frmPrimary::mnuNextBeacon_Click);
-  connect(cmdALog, &QPushButton::clicked, this, &frmPrimary::mnuLogAuto_Click);
-  connect(cmdMLog, &QPushButton::clicked, this, &frmPrimary::mnuLogManual_Click);
-  connect(cmdRigCtrl, &QPushButton::clicked, this, &frmPrimary::mnuRigCtrlActivate_Click);
-  connect(cmdVoice, &QPushButton::clicked, this, &frmPrimary::mnuVoiceActivate_Click);
+  return buttons;
 }
 
 void frmPrimary::buildMenus() {
@@ -284,6 +300,7 @@ void frmPrimary::buildMenus() {
   add(logging, mnuDisplayGraph, "mnuDisplayGraph", "&Display logged S levels")->setCheckable(true);
   add(logging, mnuNextBeacon, "mnuNextBeacon", "Next beacon displa&y")->setCheckable(true);
   add(logging, mnuPropagation, "mnuPropagation", "&Propagation view");
+  add(logging, mnuReceiver, "mnuReceiver", "&Receiver...");
   QMenu* voice = menuBar()->addMenu("&Voice announce");
   add(voice, mnuVoiceActivate, "mnuVoiceActivate", "&On/Off")->setCheckable(true);
   QMenu* rig = menuBar()->addMenu("&Rig control");
@@ -329,6 +346,7 @@ void frmPrimary::buildMenus() {
   toggle(mnuFollowBeacon, &frmPrimary::mnuFollowBeacon_Click);
   toggle(mnuScanBands, &frmPrimary::mnuScanBands_Click);
   connect(mnuPropagation, &QAction::triggered, this, &frmPrimary::mnuPropagation_Click);
+  connect(mnuReceiver, &QAction::triggered, this, &frmPrimary::mnuReceiver_Click);
   connect(mnuHelpFile, &QAction::triggered, this, [this] { showHelpContents(this); });
   connect(mnuAbout, &QAction::triggered, this, [this] { showAboutBox(d.TitleText, d.DataFolder, d.LogFolder, this); });
 

@@ -14,6 +14,8 @@
 // analyser's only sound input, in place of the sound card. --auto-log switches automatic
 // logging on at start and presses Test or Start logging (demonstrations, measurements).
 // --propagation opens the propagation window at start.
+// --receiver starts the receiver input (all five bands) as Receiver.dat says ("saved")
+// or with the source named, and opens its window.
 // --detector sensitive logs with the sensitive detector instead of the classic one.
 #include <QApplication>
 #include <QIcon>
@@ -32,6 +34,7 @@
 #include "ui/ShellResources.h"
 #include "app/frmSplash.h"
 #include "app/frmPrimary.h"
+#include "receiver/ReceiverSettings.h"
 #include "audio/ClassicDetector.h"
 #include "audio/SensitiveDetector.h"
 #include "audio/QtAudioCapture.h"
@@ -56,7 +59,8 @@ std::filesystem::path xdgDataFolder() {
 
 const char* const kUsage =
     "Usage: harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav] [--auto-log test|start]\n"
-    "               [--measure-slots N] [--detector classic|sensitive] [--propagation]\n";
+    "               [--measure-slots N] [--detector classic|sensitive] [--propagation]\n"
+    "               [--receiver saved|soapy:ARGS|rtl_tcp:HOST:PORT|kiwi:HOST[:PORT]|iq:FILE]\n";
 
 // The sensitive detector keyed from the beacon table as it stands at each new slot (the
 // table is loaded after start-up and may be edited).
@@ -84,6 +88,7 @@ struct Options {
   std::filesystem::path audioFile;
   QString autoLog;  // "test", "start" or empty
   bool propagation = false;
+  std::string receiverSpec;  // --receiver: the receiver input to start
   bool sensitive = false;
 };
 
@@ -104,6 +109,8 @@ std::optional<int> readOptions(const QStringList& args, Options& o) {
       o.autoLog = args[++i];
     } else if (args[i] == "--propagation") {
       o.propagation = true;
+    } else if (args[i] == "--receiver" && i + 1 < args.size()) {
+      o.receiverSpec = args[++i].toStdString();
     } else if (args[i] == "--detector" && hasValue && (args[i + 1] == "classic" || args[i + 1] == "sensitive")) {
       o.sensitive = args[++i] == "sensitive";
     } else if (args[i] == "--help" || args[i] == "-h") {
@@ -218,6 +225,14 @@ int main(int argc, char** argv) {
     primary->activateWindow();
     primary->activate();  // a desktop without a window manager never activates it
     if (o.propagation) primary->mnuPropagation_Click();
+    if (!o.receiverSpec.empty()) {
+      std::string error;
+      harkola::ReceiverSettings rs;
+      if (!harkola::receiverFromSpec(o.receiverSpec, harkola::loadReceiverSettings(shared.DataFolder), rs, error) ||
+          !primary->startReceiver(rs, error))
+        std::fprintf(stderr, "harkola: --receiver %s: %s\n", o.receiverSpec.c_str(), error.c_str());
+      primary->mnuReceiver_Click();
+    }
     if (!o.autoLog.isEmpty()) startAutoLog(primary.get(), o.autoLog);
   });
   splash->show();

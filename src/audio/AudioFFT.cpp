@@ -58,6 +58,17 @@ struct Lanes {
   typedef float type __attribute__((vector_size(4 * N)));
 };
 
+// One butterfly with twiddle (wr, wi): (a, b) becomes (a + w b, a - w b), in the
+// scalar butterfly's operations and order, lane by lane.
+template <class V, class W>
+inline void butterfly(V& ar, V& ai, V& br, V& bi, W wr, W wi) {
+  const V tr = wr * br - wi * bi, ti = wr * bi + wi * br;
+  br = ar - tr;
+  bi = ai - ti;
+  ar = ar + tr;
+  ai = ai + ti;
+}
+
 // Two stages at once, half-sizes m and 2m, on groups of 4m points: the four points
 // j, j+m, j+2m, j+3m of butterfly n go through both stages in registers. Each
 // butterfly keeps its own operations and twiddle, so results do not change.
@@ -89,34 +100,18 @@ inline void stagePair(float* re, float* im, std::int32_t m, const float* twRe,
       std::memcpy(&wr, w1r + n, sizeof wr);
       std::memcpy(&wi, w1i + n, sizeof wi);
       {  // half-size m: (0, 1) and (2, 3)
-        const V tr = wr * ar1 - wi * ai1, ti = wr * ai1 + wi * ar1;
-        ar1 = ar0 - tr;
-        ai1 = ai0 - ti;
-        ar0 = ar0 + tr;
-        ai0 = ai0 + ti;
-        const V ur = wr * ar3 - wi * ai3, ui = wr * ai3 + wi * ar3;
-        ar3 = ar2 - ur;
-        ai3 = ai2 - ui;
-        ar2 = ar2 + ur;
-        ai2 = ai2 + ui;
+        butterfly(ar0, ai0, ar1, ai1, wr, wi);
+        butterfly(ar2, ai2, ar3, ai3, wr, wi);
       }
       {  // half-size 2m: (0, 2) with twiddle n, (1, 3) with twiddle n + m
         V vr, vi;
         std::memcpy(&vr, w2r + n, sizeof vr);
         std::memcpy(&vi, w2i + n, sizeof vi);
-        const V tr = vr * ar2 - vi * ai2, ti = vr * ai2 + vi * ar2;
-        ar2 = ar0 - tr;
-        ai2 = ai0 - ti;
-        ar0 = ar0 + tr;
-        ai0 = ai0 + ti;
+        butterfly(ar0, ai0, ar2, ai2, vr, vi);
         V xr, xi;
         std::memcpy(&xr, w2r + m + n, sizeof xr);
         std::memcpy(&xi, w2i + m + n, sizeof xi);
-        const V ur = xr * ar3 - xi * ai3, ui = xr * ai3 + xi * ar3;
-        ar3 = ar1 - ur;
-        ai3 = ai1 - ui;
-        ar1 = ar1 + ur;
-        ai1 = ai1 + ui;
+        butterfly(ar1, ai1, ar3, ai3, xr, xi);
       }
       std::memcpy(r0, &ar0, sizeof ar0);
       std::memcpy(i0, &ai0, sizeof ai0);
@@ -187,28 +182,12 @@ void AudioFFT::Transform(const SampleBlock& SampleBuffer, SpectrumFrame& Spectru
     V4 r2 = __builtin_convertvector(s2, V4), r3 = __builtin_convertvector(s3, V4);
     V4 m0 = {}, m1 = {}, m2 = {}, m3 = {};
     {  // half-size 1: (0, 1) and (2, 3)
-      const V4 tr = 1.0f * r1 - 0.0f * m1, ti = 1.0f * m1 + 0.0f * r1;
-      r1 = r0 - tr;
-      m1 = m0 - ti;
-      r0 = r0 + tr;
-      m0 = m0 + ti;
-      const V4 ur = 1.0f * r3 - 0.0f * m3, ui = 1.0f * m3 + 0.0f * r3;
-      r3 = r2 - ur;
-      m3 = m2 - ui;
-      r2 = r2 + ur;
-      m2 = m2 + ui;
+      butterfly(r0, m0, r1, m1, 1.0f, 0.0f);
+      butterfly(r2, m2, r3, m3, 1.0f, 0.0f);
     }
     {  // half-size 2: (0, 2) with n = 0, (1, 3) with n = 1
-      const V4 tr = 1.0f * r2 - 0.0f * m2, ti = 1.0f * m2 + 0.0f * r2;
-      r2 = r0 - tr;
-      m2 = m0 - ti;
-      r0 = r0 + tr;
-      m0 = m0 + ti;
-      const V4 ur = w2r * r3 - w2i * m3, ui = w2r * m3 + w2i * r3;
-      r3 = r1 - ur;
-      m3 = m1 - ui;
-      r1 = r1 + ur;
-      m1 = m1 + ui;
+      butterfly(r0, m0, r2, m2, 1.0f, 0.0f);
+      butterfly(r1, m1, r3, m3, w2r, w2i);
     }
     // Lane l of (p0, p1, p2, p3) becomes the four points of group b + l.
     auto transposeStore = [&](float* out, V4 p0, V4 p1, V4 p2, V4 p3) {

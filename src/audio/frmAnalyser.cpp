@@ -85,7 +85,25 @@ void frmAnalyser::buildControls() {
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(12, 10, 12, 10);
   outer->setSpacing(8);
+  outer->addLayout(buildScopeAndButtons());
+  outer->addLayout(buildLiveNumbers());
+  outer->addLayout(buildDetectorChoice());
+  outer->addLayout(buildSliders());
+  auto* inputRow = new QHBoxLayout;
+  auto* inputLabel = new QLabel("Sound input:", this);
+  cboInput = new QComboBox(this);
+  cboInput->setObjectName("cboInput");
+  cboInput->setToolTip("The sound card the receiver's audio comes in on");
+  cboInput->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  inputLabel->setBuddy(cboInput);
+  inputRow->addWidget(inputLabel);
+  inputRow->addWidget(cboInput, 1);
+  outer->addLayout(inputRow);
+  connectControls();
+}
 
+// The spectrum display with the mode buttons beside it.
+QLayout* frmAnalyser::buildScopeAndButtons() {
   auto button = [this](const char* name, const char* text, const char* tip) {
     auto* b = new QPushButton(text, this);
     b->setObjectName(name);
@@ -120,8 +138,10 @@ void frmAnalyser::buildControls() {
   side->addStretch(1);
   side->addWidget(cmdSetUp);
   top->addLayout(side);
-  outer->addLayout(top);
+  return top;
+}
 
+QLayout* frmAnalyser::buildLiveNumbers() {
   // The live numbers under the display.
   auto value = [this](const char* name, const char* tip) {
     auto* l = new QLabel(this);
@@ -158,8 +178,10 @@ void frmAnalyser::buildControls() {
   live->addSpacing(12);
   live->addWidget(lblMorsePeakCaption);
   live->addWidget(lblMorsePeak);
-  outer->addLayout(live);
+  return live;
+}
 
+QLayout* frmAnalyser::buildDetectorChoice() {
   // Which detector hears the slots. The sensitive one does not use the noise filter, the
   // morse discriminator or the listen time.
   optClassic = new QRadioButton("Classic", this);
@@ -177,13 +199,15 @@ void frmAnalyser::buildControls() {
   detectorRow->addWidget(optSensitive);
   detectorRow->addSpacing(12);
   detectorRow->addWidget(lblSensitiveResult, 1);
-  outer->addLayout(detectorRow);
+  return detectorRow;
+}
 
+QLayout* frmAnalyser::buildSliders() {
   // The four adjustments.
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(10);
   // Each slider shows its value beside it, following every step of a drag.
-  auto slider = [&](int row, QLabel*& label, const char* labelName, const char* caption,
+  auto slider = [&, this](int row, QLabel*& label, const char* labelName, const char* caption,
                     QSlider*& s, const char* name, SettingRange range, const char* tip,
                     QString (*shown)(int)) {
     const int lo = range.lo, hi = range.hi;
@@ -224,19 +248,10 @@ void frmAnalyser::buildControls() {
          "Adjust until logged S meter readings agree with radio S meter AFTER adjusting morse "
          "discrimination",
          signedSteps);
-  outer->addLayout(grid);
+  return grid;
+}
 
-  auto* inputRow = new QHBoxLayout;
-  auto* inputLabel = new QLabel("Sound input:", this);
-  cboInput = new QComboBox(this);
-  cboInput->setObjectName("cboInput");
-  cboInput->setToolTip("The sound card the receiver's audio comes in on");
-  cboInput->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-  inputLabel->setBuddy(cboInput);
-  inputRow->addWidget(inputLabel);
-  inputRow->addWidget(cboInput, 1);
-  outer->addLayout(inputRow);
-
+void frmAnalyser::connectControls() {
   // The settings follow every step of a drag as well as the final value.
   connect(optSensitive, &QRadioButton::toggled, this, [this](bool sensitive) {
     for (QSlider* s : {sldrNoise, sldrMorse, sldrListen}) s->setEnabled(!sensitive);

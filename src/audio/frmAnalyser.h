@@ -22,6 +22,7 @@
 
 class QComboBox;
 class QLabel;
+class QLayout;
 class QPushButton;
 class QRadioButton;
 class QSlider;
@@ -130,6 +131,11 @@ class frmAnalyser : public QWidget {
 
  private:
   void buildControls();
+  QLayout* buildScopeAndButtons();
+  QLayout* buildLiveNumbers();
+  QLayout* buildDetectorChoice();
+  QLayout* buildSliders();
+  void connectControls();
   void startMode(AnalyserMode mode);
   void showLiveLabels(bool on);
   void onBlock(const SampleBlock& block);

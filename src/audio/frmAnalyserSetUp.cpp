@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "ui/UserDialogs.h"
+#include "ui/WindowFrame.h"
 
 namespace harkola {
 
@@ -13,7 +14,7 @@ namespace {
 const char* const kStageText[5] = {
     "STAGE 1 - Read the Help Files which contain a full description of these controls.  This "
     "Wizard guides you through the adjustments in an abbreviated form.  Assuming the radio is "
-    "connected and set to CW with 800Hz tone, click the \"Test, no logging to file\" button.",
+    "connected and set to CW with 800Hz tone, click the \"Test\" button (no logging to file).",
     "STAGE 2 - adjust the audio levels from the radio so that the signal level indicated in "
     "yellow on the screen does not go above the black line.  Set the level at the radio where you "
     "can; the input volume of the sound server's volume control (pavucontrol, tab \"Input "
@@ -49,6 +50,8 @@ frmAnalyserSetUp::frmAnalyserSetUp(const PublicDecs& shared, QWidget* parent)
     : QWidget(parent, Qt::Window), d(shared) {
   setObjectName("frmAnalyserSetUp");
   setWindowTitle("Analyser Set Up - full title in code");
+  // Fixed to its contents as each stage makes it taller: no resize strip under it.
+  fixToContents(this);
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(12, 10, 12, 10);
   grid->setVerticalSpacing(10);

@@ -35,28 +35,6 @@ std::optional<std::string> ParsedArgs::value(const std::string& name) const {
   return it->second;
 }
 
-std::string jsonString(const std::string& s) {
-  std::string r = "\"";
-  for (unsigned char c : s) {
-    switch (c) {
-      case '"': r += "\\\""; break;
-      case '\\': r += "\\\\"; break;
-      case '\n': r += "\\n"; break;
-      case '\r': r += "\\r"; break;
-      case '\t': r += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          r += buf;
-        } else {
-          r += static_cast<char>(c);
-        }
-    }
-  }
-  return r + "\"";
-}
-
 bool parseIntOption(const std::string& text, int lo, int hi, int& out) {
   int v = 0;
   const char* first = text.data();

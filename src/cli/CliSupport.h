@@ -37,9 +37,6 @@ class ParsedArgs {
 // is missing or unreadable, is reported there (the defaults are still used).
 void loadDataReadOnly(const std::string& folder, PublicDecs& d, std::ostream* warn = nullptr);
 
-// A JSON string literal (quotes and escapes included).
-std::string jsonString(const std::string& s);
-
 // Parses an integer option; false when it is not a whole number in [lo, hi].
 bool parseIntOption(const std::string& text, int lo, int hi, int& out);
 

@@ -12,26 +12,16 @@
 #include "clock/HeardLog.h"
 #include "clock/SlotResults.h"
 #include "common/LocalTime.h"
+#include "cli/AnalyseOutput.h"
+#include "cli/CliJson.h"
 #include "data/Beacons.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/ReplayPublish.h"
 
 namespace harkola::cli {
 
 namespace {
-
-class StreamSink : public HeardLogSink {
- public:
-  explicit StreamSink(std::ostream& out) : m_out(out) {}
-  bool write(const std::string& record) override {
-    m_out.write(record.data(), static_cast<std::streamsize>(record.size()));
-    m_out.flush();
-    return static_cast<bool>(m_out);
-  }
-
- private:
-  std::ostream& m_out;
-};
 
 std::string timestampText(const LocalTime& t) {
   char buf[32];
@@ -41,39 +31,38 @@ std::string timestampText(const LocalTime& t) {
 }
 
 std::string traceLine(const SlotTrace& t) {
-  char sum[32];
-  std::snprintf(sum, sizeof sum, "%.9g", static_cast<double>(t.peakSum));
-  return "{\"slot_start\":" + jsonString(timestampText(t.slotStart)) +
-         ",\"band\":" + std::to_string(bandMHz(t.band)) + ",\"beacon\":" + std::to_string(t.beacon) +
-         ",\"callsign\":" + jsonString(t.callsign) + ",\"hits\":" + std::to_string(t.hits) +
-         ",\"peak_sum\":" + sum + ",\"s_level\":" + std::to_string(t.sLevel) +
-         ",\"logged\":" + (t.logged ? "true" : "false") + "}\n";
+  return jsonLine({{"slot_start", timestampText(t.slotStart)},
+                   {"band", bandMHz(t.band)},
+                   {"beacon", t.beacon},
+                   {"callsign", jsonText(t.callsign)},
+                   {"hits", t.hits},
+                   {"peak_sum", printedNumber(static_cast<double>(t.peakSum), "%.9g")},
+                   {"s_level", t.sLevel},
+                   {"logged", t.logged}});
 }
 
-std::string jsonNumber(double v, const char* fmt) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, fmt, v);
-  return buf;
-}
+}  // namespace
 
-// One sensitive-detector slot as a trace line.
 std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged) {
-  std::string snrs = "[";
-  for (int i = 0; i < 4; ++i) {
-    if (i) snrs += ',';
-    snrs += m.dashSnrDb[i] ? jsonNumber(*m.dashSnrDb[i], "%.1f") : "null";
-  }
-  snrs += ']';
-  return "{\"slot_start\":" + jsonString(timestampText(m.slot.startLocal)) +
-         ",\"band\":" + std::to_string(bandMHz(m.slot.band)) + ",\"beacon\":" + std::to_string(m.slot.beacon) +
-         ",\"callsign\":" + jsonString(m.callsign) + ",\"heard\":" + (m.heard ? "true" : "false") +
-         ",\"logged\":" + (logged ? "true" : "false") + ",\"s_level\":" + std::to_string(m.sLevel) +
-         ",\"snr_db\":" + (m.dashSnrDb[0] ? jsonNumber(*m.dashSnrDb[0], "%.1f") : std::string("null")) +
-         ",\"dash_snr_db\":" + snrs + ",\"dashes\":" + std::to_string(m.dashes) +
-         ",\"tone_hz\":" + (m.heard ? jsonNumber(m.toneHz, "%.1f") : std::string("null")) +
-         ",\"offset_ms\":" + (m.heard ? jsonNumber(m.offsetMs, "%.0f") : std::string("null")) +
-         ",\"score\":" + jsonNumber(m.score, "%.1f") + "}\n";
+  auto snr = [](const std::optional<double>& v) { return v ? printedNumber(*v, "%.1f") : Json(nullptr); };
+  Json snrs = Json::array();
+  for (const auto& v : m.dashSnrDb) snrs.push_back(snr(v));
+  return jsonLine({{"slot_start", timestampText(m.slot.startLocal)},
+                   {"band", bandMHz(m.slot.band)},
+                   {"beacon", m.slot.beacon},
+                   {"callsign", jsonText(m.callsign)},
+                   {"heard", m.heard},
+                   {"logged", logged},
+                   {"s_level", m.sLevel},
+                   {"snr_db", snr(m.dashSnrDb[0])},
+                   {"dash_snr_db", std::move(snrs)},
+                   {"dashes", m.dashes},
+                   {"tone_hz", m.heard ? printedNumber(m.toneHz, "%.1f") : Json(nullptr)},
+                   {"offset_ms", m.heard ? printedNumber(m.offsetMs, "%.0f") : Json(nullptr)},
+                   {"score", printedNumber(m.score, "%.1f")}});
 }
+
+namespace {
 
 struct AnalyseOptions {
   std::string recording;
@@ -87,7 +76,8 @@ struct AnalyseOptions {
 const char* const kUsage =
     "usage: harkola-cli analyse AUDIO.wav --start \"YYYY-MM-DD HH:MM:SS\" --band 14|18|21|24|28 "
     "[--noise-filter 14] [--morse-threshold 55] [--listen-seconds 8] [--smeter-offset 0] "
-    "[--log FILE] [--trace] [--detector classic|sensitive] [--slot-log FILE]\n";
+    "[--log FILE] [--trace] [--detector classic|sensitive] [--slot-log FILE]\n          "
+    "[--publish URL --station CALL --locator LOC [--full-locator] [--spool FILE] [--publish-wait SECONDS]]\n";
 
 // The analyser's settings as options, with the ranges of its sliders.
 bool readSettings(const ParsedArgs& p, ReplaySettings& s, std::ostream& err) {
@@ -112,13 +102,15 @@ bool readSettings(const ParsedArgs& p, ReplaySettings& s, std::ostream& err) {
 }
 
 // False (with the message written) for arguments that do not make a replay.
-bool readOptions(const Args& args, AnalyseOptions& o, std::ostream& err) {
+bool readOptions(const Args& args, AnalyseOptions& o, ReplayPublisher& publisher, std::ostream& err) {
   ParsedArgs p;
   std::string error;
-  if (!p.parse(args,
-               {"--start", "--band", "--noise-filter", "--morse-threshold", "--listen-seconds",
-                "--smeter-offset", "--log", "--detector", "--slot-log"},
-               {"--trace"}, error)) {
+  std::set<std::string> withValue{"--start", "--band", "--noise-filter", "--morse-threshold", "--listen-seconds",
+                                  "--smeter-offset", "--log", "--detector", "--slot-log"};
+  std::set<std::string> flags{"--trace"};
+  withValue.insert(kPublishValueOptions.begin(), kPublishValueOptions.end());
+  flags.insert(kPublishFlags.begin(), kPublishFlags.end());
+  if (!p.parse(args, withValue, flags, error)) {
     err << error << '\n' << kUsage;
     return false;
   }
@@ -152,14 +144,15 @@ bool readOptions(const Args& args, AnalyseOptions& o, std::ostream& err) {
   }
   o.trace = p.has("--trace");
   o.log = p.value("--log");
-  return true;
+  return publisher.readOptions(p, o.sensitive, err);
 }
 
 }  // namespace
 
 int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
   AnalyseOptions o;
-  if (!readOptions(args, o, err)) return 2;
+  ReplayPublisher publisher;
+  if (!readOptions(args, o, publisher, err)) return 2;
   // The recording is read, mixed and resampled as the replay goes: memory does not grow
   // with its length.
   WavReader reader;
@@ -192,6 +185,8 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
     }
   }
 
+  if (!publisher.start(err)) return 1;
+
   WavSampleSource source(std::move(reader));
   ReplaySession::TraceFn trace;
   if (o.trace && !o.sensitive) trace = [&err](const SlotTrace& t) { err << traceLine(t); };
@@ -206,6 +201,8 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
       results.addListener([&](const SlotMeasurement& m) {
         err << sensitiveTraceLine(m, m.heard && results.heardFailures() == 0);
       });
+    if (publisher.enabled())
+      results.addListener([&](const SlotMeasurement& m) { publisher.add(m, results.clockCheck()); });
     for (const SlotMeasurement& m : sensitiveDetector.takeMeasurements()) results.add(m);
     err << results.clockCheck().text() << '\n';
     if (results.slotLogFailures() > 0) {
@@ -216,9 +213,10 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
   if (results.heardFailures() > 0) {
     err << results.heardFailures() << " heard-log record(s) could not be written"
         << (o.log ? " to " + *o.log : std::string()) << ".\n";
+    publisher.finish(err);
     return 1;
   }
-  return 0;
+  return publisher.finish(err);
 }
 
 }  // namespace harkola::cli

@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "cli/CliJson.h"
 #include "cli/CliSupport.h"
 #include "clock/BeaconSchedule.h"
 #include "common/LocalTime.h"
@@ -74,16 +75,22 @@ int runNow(const Args& args, std::ostream& out, std::ostream& err) {
   const std::string unit = d.Home.unitText();
 
   if (p.has("--json")) {
-    out << "{\"time\":" << jsonString(timestamp(t)) << ",\"utc\":" << jsonString(utcStamp(t))
-        << ",\"slot\":" << s.slotNumber
-        << ",\"band\":" << mhz << ",\"beacon\":" << s.stationNumber
-        << ",\"callsign\":" << jsonString(beacons.callsign(row)) << ",\"country\":" << jsonString(beacons.country(row))
-        << ",\"status\":" << jsonString(beacons.status(row, band)) << ",\"distance\":" << da.distance
-        << ",\"unit\":" << jsonString(unit) << ",\"azimuth\":" << da.azimuth
-        << ",\"seconds_into_slot\":" << s.secondsIntoSlot << ",\"next_beacon\":" << s.nextStation
-        << ",\"next_callsign\":" << jsonString(beacons.callsign(next))
-        << ",\"next_country\":" << jsonString(beacons.country(next))
-        << ",\"next_status\":" << jsonString(beacons.status(next, band)) << "}\n";
+    out << jsonLine({{"time", timestamp(t)},
+                     {"utc", utcStamp(t)},
+                     {"slot", s.slotNumber},
+                     {"band", mhz},
+                     {"beacon", s.stationNumber},
+                     {"callsign", jsonText(beacons.callsign(row))},
+                     {"country", jsonText(beacons.country(row))},
+                     {"status", jsonText(beacons.status(row, band))},
+                     {"distance", da.distance},
+                     {"unit", jsonText(unit)},
+                     {"azimuth", da.azimuth},
+                     {"seconds_into_slot", s.secondsIntoSlot},
+                     {"next_beacon", s.nextStation},
+                     {"next_callsign", jsonText(beacons.callsign(next))},
+                     {"next_country", jsonText(beacons.country(next))},
+                     {"next_status", jsonText(beacons.status(next, band))}});
     return 0;
   }
   out << bothTimes(t) << "  slot " << s.slotNumber << "  " << mhz << " MHz\n"
@@ -105,10 +112,8 @@ int runTable(const Args& args, std::ostream& out, std::ostream& err) {
   loadDataReadOnly(p.value("--data-folder").value_or(""), d, &err);
 
   const bool json = p.has("--json");
-  if (json) {
-    out << "{\"time\":" << jsonString(timestamp(t)) << ",\"utc\":" << jsonString(utcStamp(t))
-        << ",\"slot\":" << slotPosition(t.minute, t.second, 0).slotNumber << ",\"bands\":[";
-  } else {
+  Json bands = Json::array();
+  if (!json) {
     out << bothTimes(t) << "  slot " << slotPosition(t.minute, t.second, 0).slotNumber << "\n";
   }
   for (int band = 0; band < kBandCount; ++band) {
@@ -116,9 +121,11 @@ int runTable(const Args& args, std::ostream& out, std::ostream& err) {
     const Beacons beacons(d.BeaconTable);
     const int row = s.stationNumber;
     if (json) {
-      out << (band ? "," : "") << "{\"band\":" << bandMHz(band) << ",\"beacon\":" << s.stationNumber
-          << ",\"callsign\":" << jsonString(beacons.callsign(row)) << ",\"country\":" << jsonString(beacons.country(row))
-          << ",\"status\":" << jsonString(beacons.status(row, band)) << "}";
+      bands.push_back({{"band", bandMHz(band)},
+                       {"beacon", s.stationNumber},
+                       {"callsign", jsonText(beacons.callsign(row))},
+                       {"country", jsonText(beacons.country(row))},
+                       {"status", jsonText(beacons.status(row, band))}});
     } else {
       char line[160];
       std::snprintf(line, sizeof line, "%2d MHz  %2d  %-11s %-14s %s\n", bandMHz(band),
@@ -126,7 +133,11 @@ int runTable(const Args& args, std::ostream& out, std::ostream& err) {
       out << line;
     }
   }
-  if (json) out << "]}\n";
+  if (json)
+    out << jsonLine({{"time", timestamp(t)},
+                     {"utc", utcStamp(t)},
+                     {"slot", slotPosition(t.minute, t.second, 0).slotNumber},
+                     {"bands", std::move(bands)}});
   return 0;
 }
 
@@ -137,19 +148,19 @@ int runDistaz(const Args& args, std::ostream& out, std::ostream& err) {
   loadDataReadOnly(p.value("--data-folder").value_or(""), d, &err);
   const std::string unit = d.Home.unitText();
   const bool json = p.has("--json");
-  if (json) {
-    out << "[";
-  } else {
-    out << "Home: " << d.Home.name() << "\n";
-  }
+  Json rows = Json::array();
+  if (!json) out << "Home: " << d.Home.name() << "\n";
   for (int n = 1; n <= kBeaconCount; ++n) {
     const Beacons beacons(d.BeaconTable);
     const int row = n;
     const DistAz& da = d.DistAzTable[n];
     if (json) {
-      out << (n > 1 ? "," : "") << "{\"beacon\":" << n << ",\"callsign\":" << jsonString(beacons.callsign(row))
-          << ",\"country\":" << jsonString(beacons.country(row)) << ",\"distance\":" << da.distance
-          << ",\"unit\":" << jsonString(unit) << ",\"azimuth\":" << da.azimuth << "}";
+      rows.push_back({{"beacon", n},
+                      {"callsign", jsonText(beacons.callsign(row))},
+                      {"country", jsonText(beacons.country(row))},
+                      {"distance", da.distance},
+                      {"unit", jsonText(unit)},
+                      {"azimuth", da.azimuth}});
     } else {
       char line[160];
       std::snprintf(line, sizeof line, "%2d  %-11s %-14s %6ld %-2s %3d\n", n, beacons.callsign(row).c_str(),
@@ -157,7 +168,7 @@ int runDistaz(const Args& args, std::ostream& out, std::ostream& err) {
       out << line;
     }
   }
-  out << (json ? "]\n" : "");
+  if (json) out << jsonLine(rows);
   return 0;
 }
 

@@ -21,6 +21,9 @@ int runNow(const Args& args, std::ostream& out, std::ostream& err);
 int runTable(const Args& args, std::ostream& out, std::ostream& err);
 int runDistaz(const Args& args, std::ostream& out, std::ostream& err);
 int runAnalyse(const Args& args, std::ostream& out, std::ostream& err);
+int runAnalyseIq(const Args& args, std::ostream& out, std::ostream& err);
 int runSummarise(const Args& args, std::ostream& out, std::ostream& err);
+int runCollect(const Args& args, std::ostream& out, std::ostream& err);
+int runNetworkReport(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace harkola::cli

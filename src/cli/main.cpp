@@ -22,12 +22,26 @@ const Command kCommands[] = {
      "          [--morse-threshold 55] [--listen-seconds 8] [--smeter-offset 0] [--log FILE] [--trace]",
      "replay a recording through the automatic logger; heard-log records to --log or stdout",
      harkola::cli::runAnalyse},
+    {"analyse-iq",
+     "analyse-iq FILE --centre HZ --rate SPS --format cs16|cu8|cs8|cf32|wav --start \"YYYY-MM-DD HH:MM:SS\"\n"
+     "          [--bands all|14,18,...] [--smeter-offset 0] [--log FILE] [--slot-log FILE] [--trace]",
+     "replay an I/Q recording through the five-band receiver (start in UTC); records of every band",
+     harkola::cli::runAnalyseIq},
     {"summarise",
      "summarise LOG.csv (--by-beacon --band 14|18|21|24|28 [--beacons all|CALL,CALL...] |\n"
      "          --by-band --beacon CALL [--bands all|14,18,...]) [--months all|August,...]\n"
      "          [-o OUT.csv]",
      "hour-of-day table of average S levels from a heard log, as the analysis window saves it",
      harkola::cli::runSummarise},
+    {"collect",
+     "collect --broker mqtt[s]://[USER[:PASSWORD]@]HOST[:PORT] --store FILE.sqlite|postgresql://...\n"
+     "          [--client-id ID] [--every SECONDS]",
+     "store every slot report of the network's stations exactly once (until Ctrl+C)", harkola::cli::runCollect},
+    {"network-report",
+     "network-report --store FILE.sqlite|postgresql://... --from \"YYYY-MM-DD[ HH:MM:SS]\"\n"
+     "          --to \"YYYY-MM-DD[ HH:MM:SS]\" [--near LOCATOR --km N] [-o OUT.csv]",
+     "CSV of the share of slots each station heard, per beacon, band and hour (UTC)",
+     harkola::cli::runNetworkReport},
 };
 
 void usage(std::ostream& os) {

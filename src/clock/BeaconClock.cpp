@@ -23,13 +23,18 @@ const std::string& BeaconClock::status(int station, int band) const {
   return Beacons(d.BeaconTable).status(station, band);
 }
 
-void BeaconClock::resumeAt(const LocalTime& now, SysTime at) {
-  const SlotPosition p = slotPosition(now.minute, now.second, SelectedBand);
+SlotPosition BeaconClock::takePosition(const LocalTime& t) {
+  const SlotPosition p = slotPosition(t.minute, t.second, SelectedBand);
   SlotNumber = p.slotNumber;
   StationNumber = p.stationNumber;
   StationIndex = p.stationIndex;
   NextStation = p.nextStation;
   SecondsIntoSlot = p.secondsIntoSlot;
+  return p;
+}
+
+void BeaconClock::resumeAt(const LocalTime& now, SysTime at) {
+  const SlotPosition p = takePosition(now);
   SlotProgress = 10 * p.secondsIntoSlot;
   hiddenStationNumber = std::to_string(p.stationNumber);
   Listening = p.secondsIntoSlot < d.ListenSeconds;
@@ -45,13 +50,7 @@ void BeaconClock::tick(const LocalTime& now, SysTime at) {
   lastTick = now;
   m_lastTickAt = at;
 
-  const SlotPosition p = slotPosition(now.minute, now.second, SelectedBand);
-  SlotNumber = p.slotNumber;
-  StationNumber = p.stationNumber;
-  NextStation = p.nextStation;
-  StationIndex = p.stationIndex;
-  SecondsIntoSlot = p.secondsIntoSlot;
-
+  takePosition(now);
   SlotProgress = std::min(SlotProgress + 1, 100);
 
   // txtHiddenStationNumber: a changed text is the new-slot event.
@@ -192,11 +191,7 @@ void BeaconClock::selectBand(int band) {
 }
 
 void BeaconClock::showSelectedBand() {
-  const SlotPosition p = slotPosition(lastTick.minute, lastTick.second, SelectedBand);
-  SlotNumber = p.slotNumber;
-  StationNumber = p.stationNumber;
-  NextStation = p.nextStation;
-  StationIndex = p.stationIndex;
+  takePosition(lastTick);
   NextBand = SelectedBand == kBandCount - 1 ? 0 : SelectedBand + 1;
   if (displayedStation != 0) {
     displayedStation = StationNumber;

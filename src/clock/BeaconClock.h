@@ -155,6 +155,8 @@ class BeaconClock {
   const std::string& status(int station, int band) const;
 
  private:
+  // Slot, beacons and seconds of the selected band at `t`.
+  SlotPosition takePosition(const LocalTime& t);
   void newSlotSequence();
   SlotRef currentSlot() const;
   void heardTest();

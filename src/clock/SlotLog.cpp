@@ -13,6 +13,7 @@
 
 #include "clock/BeaconSchedule.h"
 #include "common/Bands.h"
+#include "common/TextFields.h"
 
 namespace harkola {
 
@@ -30,47 +31,13 @@ std::string whole(double v) {
   return buf;
 }
 
-[[gnu::always_inline]] inline std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-    s.remove_suffix(1);
-  return s;
-}
-
-[[gnu::always_inline]] inline bool digits(std::string_view s, std::size_t pos, std::size_t n, int& out) {
-  if (pos + n > s.size()) return false;
-  out = 0;
-  for (std::size_t i = pos; i < pos + n; ++i) {
-    if (s[i] < '0' || s[i] > '9') return false;
-    out = out * 10 + (s[i] - '0');
-  }
-  return true;
-}
-
-// A whole number: blanks around and a '+' allowed.
-[[gnu::always_inline]] inline bool parseInt(std::string_view s, int& out) {
-  s = trim(s);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  if (!s.empty() && s.size() <= 9) {  // the usual case: digits only
-    int v = 0;
-    std::size_t i = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = v * 10 + (s[i] - '0');
-    if (i == s.size()) {
-      out = v;
-      return true;
-    }
-  }
-  const auto r = std::from_chars(s.data(), s.data() + s.size(), out);
-  return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size();
-}
-
 constexpr double kTens[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // A figure: empty is NaN (true), a finite number its value (true), anything else false.
 [[gnu::always_inline]] inline bool parseFigure(std::string_view s, double& out) {
   if (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.back() == ' ' || s.back() == '\t' ||
                      s.back() == '\r' || s.back() == '\n'))
-    s = trim(s);
+    s = trimField(s);
   if (s.empty()) {
     out = std::numeric_limits<double>::quiet_NaN();
     return true;
@@ -333,13 +300,13 @@ bool parseIsoUtc(std::string_view t, std::int64_t& out) {
     std::uint16_t date2;
     std::memcpy(&date8, t.data(), 8);
     std::memcpy(&date2, t.data() + 8, 2);
-    if (date8 == lastDate8 && date2 == lastDate2 && date8 != 0 && digits(t, 11, 2, h) && digits(t, 14, 2, mi) &&
-        digits(t, 17, 2, s) && h <= 23 && mi <= 59 && s <= 60) {
+    if (date8 == lastDate8 && date2 == lastDate2 && date8 != 0 && digitsAt(t, 11, 2, h) && digitsAt(t, 14, 2, mi) &&
+        digitsAt(t, 17, 2, s) && h <= 23 && mi <= 59 && s <= 60) {
       out = lastDays * 86400 + h * 3600 + mi * 60 + s;
       return true;
     }
-    if (digits(t, 0, 4, y) && digits(t, 5, 2, mo) && digits(t, 8, 2, d) && digits(t, 11, 2, h) &&
-        digits(t, 14, 2, mi) && digits(t, 17, 2, s) && mo >= 1 && mo <= 12 && d >= 1 && h <= 23 && mi <= 59 &&
+    if (digitsAt(t, 0, 4, y) && digitsAt(t, 5, 2, mo) && digitsAt(t, 8, 2, d) && digitsAt(t, 11, 2, h) &&
+        digitsAt(t, 14, 2, mi) && digitsAt(t, 17, 2, s) && mo >= 1 && mo <= 12 && d >= 1 && h <= 23 && mi <= 59 &&
         s <= 60) {
       static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
       const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
@@ -358,11 +325,11 @@ bool parseIsoUtc(std::string_view t, std::int64_t& out) {
       return true;
     }
   }
-  t = trim(t);
+  t = trimField(t);
   int y, mo, d, h, mi, s;
-  if (t.size() < 19 || !digits(t, 0, 4, y) || t[4] != '-' || !digits(t, 5, 2, mo) || t[7] != '-' ||
-      !digits(t, 8, 2, d) || (t[10] != 'T' && t[10] != ' ') || !digits(t, 11, 2, h) || t[13] != ':' ||
-      !digits(t, 14, 2, mi) || t[16] != ':' || !digits(t, 17, 2, s))
+  if (t.size() < 19 || !digitsAt(t, 0, 4, y) || t[4] != '-' || !digitsAt(t, 5, 2, mo) || t[7] != '-' ||
+      !digitsAt(t, 8, 2, d) || (t[10] != 'T' && t[10] != ' ') || !digitsAt(t, 11, 2, h) || t[13] != ':' ||
+      !digitsAt(t, 14, 2, mi) || t[16] != ':' || !digitsAt(t, 17, 2, s))
     return false;
   std::size_t i = 19;
   if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
@@ -380,11 +347,17 @@ bool parseIsoUtc(std::string_view t, std::int64_t& out) {
   return true;
 }
 
+bool sysTimeOfUtc(std::int64_t utcSeconds, SysTime& out) {
+  // The clock counts finer than seconds in 64 bits, so its range ends in the year 2262.
+  constexpr std::int64_t kMax = std::chrono::duration_cast<std::chrono::seconds>(SysTime::duration::max()).count();
+  if (utcSeconds > kMax || utcSeconds < -kMax) return false;
+  out = SysTime{std::chrono::seconds{utcSeconds}};
+  return true;
+}
+
 bool parseIsoUtc(std::string_view text, SysTime& out) {
   std::int64_t utc = 0;
-  if (!parseIsoUtc(text, utc)) return false;
-  out = SysTime{std::chrono::seconds{utc}};
-  return true;
+  return parseIsoUtc(text, utc) && sysTimeOfUtc(utc, out);
 }
 
 std::string resultLine(const SlotMeasurement& m) {
@@ -451,11 +424,11 @@ bool parseSlotLogLine(std::string_view line, SlotLogRecord& out) {
   if (splitRecordFields(line, f, 14) < 14) return false;
   SlotLogRecord r;
   int mhz = 0, heard = 0;
-  if (!parseIsoUtc(f[0], r.startUtc) || !parseInt(f[1], mhz) || (r.band = bandFromMHz(mhz)) < 0) return false;
-  if (!parseInt(f[2], r.beacon) || r.beacon < 1 || r.beacon > 18) return false;
-  if (!parseInt(f[4], heard) || (heard != 0 && heard != 1)) return false;
+  if (!parseIsoUtc(f[0], r.startUtc) || !parseWholeNumber(f[1], mhz) || (r.band = bandFromMHz(mhz)) < 0) return false;
+  if (!parseWholeNumber(f[2], r.beacon) || r.beacon < 1 || r.beacon > 18) return false;
+  if (!parseWholeNumber(f[4], heard) || (heard != 0 && heard != 1)) return false;
   r.heard = heard == 1;
-  if (!trim(f[5]).empty() && (!parseInt(f[5], r.dashes) || r.dashes < 0 || r.dashes > 4)) return false;
+  if (!trimField(f[5]).empty() && (!parseWholeNumber(f[5], r.dashes) || r.dashes < 0 || r.dashes > 4)) return false;
   for (std::size_t k = 0; k < 4; ++k)
     if (!parseFigure(f[6 + k], r.dashSnrDb[k])) return false;
   double s = 0;
@@ -481,14 +454,13 @@ SlotLogContents readSlotLog(const std::string& text) {
     pos = nl + 1;
     ++lineNo;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (trim(line).empty()) continue;
+    if (trimField(line).empty()) continue;
     SlotLogRecord r;
-    if (!parseSlotLogLine(line, r)) {
+    SlotMeasurement m;
+    if (!parseSlotLogLine(line, r) || !sysTimeOfUtc(r.startUtc, m.slot.start)) {
       out.badLines.push_back(lineNo);
       continue;
     }
-    SlotMeasurement m;
-    m.slot.start = SysTime{std::chrono::seconds{r.startUtc}};
     m.slot.band = r.band;
     m.slot.beacon = r.beacon;
     m.callsign = std::string(r.callsign);

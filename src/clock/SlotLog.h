@@ -37,7 +37,9 @@ std::string resultLine(const SlotMeasurement& m);
 std::string isoUtcText(std::int64_t utcSeconds);
 bool parseIsoUtc(std::string_view text, std::int64_t& utcSeconds);
 std::string isoUtc(SysTime t);
+// A time the system clock cannot hold (after the year 2262) is no time for it.
 bool parseIsoUtc(std::string_view text, SysTime& out);
+bool sysTimeOfUtc(std::int64_t utcSeconds, SysTime& out);
 
 // One slot-log record as read back. Unknown figures (empty fields) are NaN.
 struct SlotLogRecord {

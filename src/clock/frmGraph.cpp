@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "ui/UserDialogs.h"
+#include "ui/WindowFrame.h"
 #include "data/Beacons.h"
 
 namespace harkola {
@@ -15,8 +16,10 @@ namespace harkola {
 namespace {
 const char* kCallTip = "Beacon callsign.  A yellow indicator shows its slot has been processed.";
 
-QProgressBar* levelBar(QWidget* parent) {
+// Level bar `i` (ProgressBar1_i): S1..S9.
+QProgressBar* levelBar(QWidget* parent, int i) {
   auto* bar = new QProgressBar(parent);
+  bar->setObjectName(QString("ProgressBar1_%1").arg(i));
   bar->setRange(0, 9);
   bar->setValue(0);
   bar->setTextVisible(false);
@@ -50,6 +53,14 @@ SessionGraphWindow::SessionGraphWindow(const PublicDecs& shared, const char* nam
     : QWidget(parent, Qt::Window), d(shared) {
   setObjectName(name);
   setWindowTitle(qs(d.TitleText) + caption);
+  fixToContents(this);
+}
+
+QGridLayout* SessionGraphWindow::makeGrid() {
+  auto* grid = new QGridLayout(this);
+  grid->setHorizontalSpacing(10);
+  grid->setVerticalSpacing(3);
+  return grid;
 }
 
 void SessionGraphWindow::makeBeaconRow(int i) {
@@ -81,14 +92,11 @@ void SessionGraphWindow::closeEvent(QCloseEvent* e) {
 
 frmGraph::frmGraph(const PublicDecs& shared, QWidget* parent)
     : SessionGraphWindow(shared, "frmGraph", "  S meter readings logged and slots processed this session", parent) {
-  auto* grid = new QGridLayout(this);
-  grid->setHorizontalSpacing(10);
-  grid->setVerticalSpacing(3);
+  QGridLayout* grid = makeGrid();
   for (int i = 0; i < kBeaconCount; ++i) {
     makeBeaconRow(i);
     Label1[i]->setMinimumWidth(70);
-    ProgressBar1[i] = levelBar(this);
-    ProgressBar1[i]->setObjectName(QString("ProgressBar1_%1").arg(i));
+    ProgressBar1[i] = levelBar(this, i);
     grid->addWidget(Label1[i], i, 0);
     grid->addWidget(Shape1[i], i, 1);
     grid->addWidget(ProgressBar1[i], i, 2);
@@ -107,14 +115,11 @@ void frmGraph::render(const SessionGraph& g) {
 
 frmGraphFollow::frmGraphFollow(const PublicDecs& shared, QWidget* parent)
     : SessionGraphWindow(shared, "frmGraphFollow", "  Logged S meter readings", parent) {
-  auto* grid = new QGridLayout(this);
-  grid->setHorizontalSpacing(10);
-  grid->setVerticalSpacing(3);
+  QGridLayout* grid = makeGrid();
   for (int b = 0; b < kBandCount; ++b) {
     auto* label = new QLabel(qs(bandInfo(b).text) + " MHz", this);
     label->setObjectName(QString("Label%1").arg(b + 2));
-    ProgressBar1[b] = levelBar(this);
-    ProgressBar1[b]->setObjectName(QString("ProgressBar1_%1").arg(b));
+    ProgressBar1[b] = levelBar(this, b);
     grid->addWidget(label, b, 0);
     grid->addWidget(ProgressBar1[b], b, 1, 1, 3);
   }

@@ -11,6 +11,7 @@
 #include "common/PublicDecs.h"
 #include "clock/SessionGraphs.h"
 
+class QGridLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -50,6 +51,7 @@ class SessionGraphWindow : public QWidget {
  protected:
   SessionGraphWindow(const PublicDecs& d, const char* name, const QString& caption, QWidget* parent);
   void closeEvent(QCloseEvent* e) override;
+  QGridLayout* makeGrid();
   // Makes Label1[i] and Shape1[i].
   void makeBeaconRow(int i);
   // Makes Command1 with `text`.

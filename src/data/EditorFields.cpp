@@ -1,14 +1,20 @@
 #include "data/EditorFields.h"
-#include "ui/HelpWindow.h"
-#include "data/StartupChecks.h"
-#include <QPushButton>
 
+#include <QButtonGroup>
 #include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <utility>
 #include <QLineEdit>
 #include <QObject>
+#include <QPushButton>
 #include <QTimer>
 
+#include "data/StartupChecks.h"
+#include "ui/HelpWindow.h"
 #include "ui/UserDialogs.h"
+#include "ui/WindowFrame.h"
 
 namespace harkola {
 namespace {
@@ -78,6 +84,44 @@ DataEditorDialog::DataEditorDialog(PublicDecs& shared, std::function<void()> rel
   setObjectName(name);
   setWindowTitle(qs(titleName(d.TitleText) + caption));
   setModal(true);
+  fixToContents(this);
+}
+
+QLineEdit* DataEditorDialog::textBox(const char* name, int maxChars) {
+  auto* edit = named(new QLineEdit, name);
+  edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(maxChars, 'M')) * 7 / 10);
+  watchTextField(edit, maxChars, this);
+  return edit;
+}
+
+QLineEdit* DataEditorDialog::angleBox(const char* name, AngleField kind, std::function<std::string()> stored) {
+  auto* edit = named(new QLineEdit, name);
+  edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("0000000") + 12);
+  watchAngleField(edit, kind, std::move(stored), this);
+  return edit;
+}
+
+QGridLayout* DataEditorDialog::positionGrid(QWidget* box, const PositionControls& c) {
+  for (auto [a, b] : {std::pair(c.north, c.south), std::pair(c.west, c.east)}) {
+    auto* group = new QButtonGroup(this);
+    group->addButton(a);
+    group->addButton(b);
+  }
+  auto* pos = new QGridLayout(box);
+  pos->addWidget(new QLabel("Degrees"), 0, 1);
+  pos->addWidget(new QLabel("Minutes"), 0, 2);
+  pos->addWidget(new QLabel("Latitude"), 1, 0);
+  pos->addWidget(c.latDeg, 1, 1);
+  pos->addWidget(c.latMin, 1, 2);
+  pos->addWidget(c.north, 1, 3);
+  pos->addWidget(c.south, 1, 4);
+  pos->addWidget(new QLabel("Longitude"), 2, 0);
+  pos->addWidget(c.lonDeg, 2, 1);
+  pos->addWidget(c.lonMin, 2, 2);
+  pos->addWidget(c.west, 2, 3);
+  pos->addWidget(c.east, 2, 4);
+  pos->setColumnStretch(5, 1);
+  return pos;
 }
 
 void DataEditorDialog::reload() {

@@ -31,8 +31,12 @@ void watchAngleField(QLineEdit* edit, AngleField kind, std::function<std::string
 #include <initializer_list>
 
 #include "common/PublicDecs.h"
+#include "data/DataEdit.h"
 
+class QGridLayout;
+class QLineEdit;
 class QPushButton;
+class QRadioButton;
 
 namespace harkola {
 
@@ -49,6 +53,24 @@ class DataEditorDialog : public QDialog {
   void reload();
   // Named button with a tool tip that Enter does not press.
   static QPushButton* editorButton(const QString& text, const char* name, const QString& toolTip);
+  template <class W>
+  static W* named(W* w, const char* name) {
+    w->setObjectName(name);
+    return w;
+  }
+  // A free-text box with room for `maxChars` (longer is reported but kept).
+  QLineEdit* textBox(const char* name, int maxChars);
+  // A degree or minute box of the position; `stored` gives the value a bad entry goes
+  // back to.
+  QLineEdit* angleBox(const char* name, AngleField kind, std::function<std::string()> stored);
+
+  // The position's boxes and hemisphere options, laid out latitude over longitude under
+  // "Degrees" and "Minutes"; each pair of options is exclusive.
+  struct PositionControls {
+    QLineEdit *latDeg, *latMin, *lonDeg, *lonMin;
+    QRadioButton *north, *south, *west, *east;
+  };
+  QGridLayout* positionGrid(QWidget* box, const PositionControls& c);
 
   PublicDecs& d;
 

@@ -103,31 +103,33 @@ Notices runStartupChecks(const fs::path& dataFolder, const fs::path& logFolder) 
   return notices;
 }
 
+namespace {
+
+// A data file read and parsed, or, when it cannot be, replaced by its built-in default
+// (with the corrupt-file notice and the written one) and the default loaded from the
+// built-in bytes, which are what was just written: the program keeps working even when
+// the folder refused the write.
+template <class Record, class Parse>
+Record loadOrDefault(const fs::path& file, Parse parse, std::string_view builtIn,
+                     Notice (*writeDefault)(const fs::path&), Notices& notices) {
+  std::string text;
+  std::optional<Record> r;
+  if (readWholeFile(file, text)) r = parse(text);
+  if (r) return *r;
+  notices.push_back(corruptNotice());
+  notices.push_back(writeDefault(file.parent_path()));
+  return parse(builtIn).value();
+}
+
+}  // namespace
+
 Notices loadHomeAndBeacons(PublicDecs& d) {
   Notices notices;
   const fs::path folder = d.DataFolder;
-
-  std::string text;
-  std::optional<HomeRecord> home;
-  if (readWholeFile(folder / kHomeDataFile, text)) home = parseHome(text);
-  if (!home) {
-    notices.push_back(corruptNotice());
-    notices.push_back(writeDefaultHomeData(folder));
-    // Loaded from the built-in bytes, which are what was just written: the program
-    // keeps working even when the folder refused the write.
-    home = parseHome(defaultHomeData());
-  }
-
-  std::optional<BeaconGrid> beacons;
-  if (readWholeFile(folder / kBeaconDataFile, text)) beacons = parseBeacons(text);
-  if (!beacons) {
-    notices.push_back(corruptNotice());
-    notices.push_back(writeDefaultBeaconData(folder));
-    beacons = parseBeacons(defaultBeaconData());
-  }
-
-  if (home) d.Home = *home;
-  if (beacons) d.BeaconTable = *beacons;
+  d.Home = loadOrDefault<HomeRecord>(folder / kHomeDataFile, parseHome, defaultHomeData(), writeDefaultHomeData,
+                                     notices);
+  d.BeaconTable = loadOrDefault<BeaconGrid>(folder / kBeaconDataFile, parseBeacons, defaultBeaconData(),
+                                            writeDefaultBeaconData, notices);
   computeDistAzTable(d);
   return notices;
 }

@@ -28,12 +28,6 @@ namespace {
 constexpr std::array<const char*, kBandCount> kStatusNames = {
     "txtEditStatus14", "txtEditStatus18", "txtEditStatus21", "txtEditStatus24", "txtEditStatus28"};
 
-template <class W>
-W* named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
-
 }  // namespace
 
 frmBeaconDataEdit::frmBeaconDataEdit(PublicDecs& shared, std::function<void()> reloadAndRecompute,
@@ -63,59 +57,34 @@ void frmBeaconDataEdit::buildControls() {
   chooserRow->addStretch(1);
   root->addLayout(chooserRow);
 
-  auto* textBox = new QGroupBox("Beacon");
-  auto* grid = new QGridLayout(textBox);
-  auto addText = [&](QLineEdit*& edit, const char* name, const QString& caption, int maxChars,
-                     int row) {
-    edit = named(new QLineEdit, name);
-    // Room for the longest allowed text; longer is reported but still kept.
-    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(maxChars, 'M')) * 7 / 10);
+  auto* textGroup = new QGroupBox("Beacon");
+  auto* grid = new QGridLayout(textGroup);
+  auto addText = [&](QLineEdit*& edit, const char* name, const QString& caption, int maxChars, int row) {
+    edit = this->textBox(name, maxChars);
     grid->addWidget(new QLabel(caption), row, 0);
     grid->addWidget(edit, row, 1);
-    watchTextField(edit, maxChars, this);
   };
   addText(txtEditCountry, "txtEditCountry", "Country", kCountryMaxChars, 0);
   addText(txtEditCallsign, "txtEditCallsign", "Callsign", kCallsignMaxChars, 1);
   for (int b = 0; b < kBandCount; ++b)
     addText(txtEditStatus[b], kStatusNames[b], "Status on " + qs(bandInfo(b).text) + " MHz",
             kStatusMaxChars, 2 + b);
-  root->addWidget(textBox);
+  root->addWidget(textGroup);
 
   auto* posBox = new QGroupBox("Position");
-  auto* pos = new QGridLayout(posBox);
   auto addAngle = [&](QLineEdit*& edit, const char* name, AngleField kind, int column) {
-    edit = named(new QLineEdit, name);
-    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("0000000") + 12);
-    watchAngleField(
-        edit, kind, [this, column] { return d.BeaconTable[m_beacon][column]; }, this);
+    edit = angleBox(name, kind, [this, column] { return d.BeaconTable[m_beacon][column]; });
   };
-  addAngle(txtEditLatDeg, "txtEditLatDeg", AngleField::LatitudeDegrees, 12);
-  addAngle(txtEditLatMin, "txtEditLatMin", AngleField::Minutes, 13);
-  addAngle(txtEditLongDeg, "txtEditLongDeg", AngleField::LongitudeDegrees, 9);
-  addAngle(txtEditLongMin, "txtEditLongMin", AngleField::Minutes, 10);
+  addAngle(txtEditLatDeg, "txtEditLatDeg", AngleField::LatitudeDegrees, beacon_field::kLatitudeDegrees);
+  addAngle(txtEditLatMin, "txtEditLatMin", AngleField::Minutes, beacon_field::kLatitudeMinutes);
+  addAngle(txtEditLongDeg, "txtEditLongDeg", AngleField::LongitudeDegrees, beacon_field::kLongitudeDegrees);
+  addAngle(txtEditLongMin, "txtEditLongMin", AngleField::Minutes, beacon_field::kLongitudeMinutes);
   btnNorth = named(new QRadioButton("North"), "btnNorth");
   btnSouth = named(new QRadioButton("South"), "btnSouth");
   btnWest = named(new QRadioButton("West"), "btnWest");
   btnEast = named(new QRadioButton("East"), "btnEast");
-  auto* ns = new QButtonGroup(this);
-  ns->addButton(btnNorth);
-  ns->addButton(btnSouth);
-  auto* we = new QButtonGroup(this);
-  we->addButton(btnWest);
-  we->addButton(btnEast);
-  pos->addWidget(new QLabel("Degrees"), 0, 1);
-  pos->addWidget(new QLabel("Minutes"), 0, 2);
-  pos->addWidget(new QLabel("Latitude"), 1, 0);
-  pos->addWidget(txtEditLatDeg, 1, 1);
-  pos->addWidget(txtEditLatMin, 1, 2);
-  pos->addWidget(btnNorth, 1, 3);
-  pos->addWidget(btnSouth, 1, 4);
-  pos->addWidget(new QLabel("Longitude"), 2, 0);
-  pos->addWidget(txtEditLongDeg, 2, 1);
-  pos->addWidget(txtEditLongMin, 2, 2);
-  pos->addWidget(btnWest, 2, 3);
-  pos->addWidget(btnEast, 2, 4);
-  pos->setColumnStretch(5, 1);
+  positionGrid(posBox, {txtEditLatDeg, txtEditLatMin, txtEditLongDeg, txtEditLongMin, btnNorth, btnSouth, btnWest,
+                        btnEast});
   root->addWidget(posBox);
 
   lblDataStatus = named(new QLabel, "lblDataStatus");

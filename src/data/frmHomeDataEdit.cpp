@@ -21,12 +21,6 @@
 namespace harkola {
 namespace {
 
-template <class W>
-W* named(W* w, const QString& name) {
-  w->setObjectName(name);
-  return w;
-}
-
 }  // namespace
 
 frmHomeDataEdit::frmHomeDataEdit(PublicDecs& shared, std::function<void()> reloadAndRecompute,
@@ -40,24 +34,17 @@ void frmHomeDataEdit::buildControls() {
   auto* root = new QVBoxLayout(this);
 
   auto* nameRow = new QHBoxLayout;
-  txtName = named(new QLineEdit, "txtName");
+  txtName = textBox("txtName", kHomeNameMaxChars);
   txtName->setToolTip("Enter the name of your location here");
-  txtName->setMinimumWidth(txtName->fontMetrics().horizontalAdvance(QString(kHomeNameMaxChars, 'M')) *
-                           7 / 10);
-  watchTextField(txtName, kHomeNameMaxChars, this);
   nameRow->addWidget(new QLabel("Home location"));
   nameRow->addWidget(txtName, 1);
   root->addLayout(nameRow);
 
   auto* posBox = new QGroupBox("Position");
-  auto* pos = new QGridLayout(posBox);
   auto angle = [&](QLineEdit*& edit, const char* name, AngleField kind, int field,
                    const char* tip) {
-    edit = named(new QLineEdit, name);
+    edit = angleBox(name, kind, [this, field] { return d.Home.fields[field]; });
     edit->setToolTip(tip);
-    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("0000000") + 12);
-    watchAngleField(
-        edit, kind, [this, field] { return d.Home.fields[field]; }, this);
     connect(edit, &QLineEdit::textChanged, this, [this] { refreshLocator(); });
   };
   angle(txtLatDeg, "txtLatDeg", AngleField::LatitudeDegrees, 2, "Enter lattitude in whole degrees up to 180");
@@ -75,25 +62,8 @@ void frmHomeDataEdit::buildControls() {
   option(optSouth, "optSouth", "South", "Push if you are south of the Equator");
   option(optWest, "optWest", "West", "Push if you are west of the Greenwich (Prime) meridian");
   option(optEast, "optEast", "East", "Push if you are east of the Greenwich (Prime) meridian");
-  auto* ns = new QButtonGroup(this);
-  ns->addButton(optNorth);
-  ns->addButton(optSouth);
-  auto* we = new QButtonGroup(this);
-  we->addButton(optWest);
-  we->addButton(optEast);
-
-  pos->addWidget(new QLabel("Degrees"), 0, 1);
-  pos->addWidget(new QLabel("Minutes"), 0, 2);
-  pos->addWidget(new QLabel("Latitude"), 1, 0);
-  pos->addWidget(txtLatDeg, 1, 1);
-  pos->addWidget(txtLatMin, 1, 2);
-  pos->addWidget(optNorth, 1, 3);
-  pos->addWidget(optSouth, 1, 4);
-  pos->addWidget(new QLabel("Longitude"), 2, 0);
-  pos->addWidget(txtLongDeg, 2, 1);
-  pos->addWidget(txtLongMin, 2, 2);
-  pos->addWidget(optWest, 2, 3);
-  pos->addWidget(optEast, 2, 4);
+  QGridLayout* pos =
+      positionGrid(posBox, {txtLatDeg, txtLatMin, txtLongDeg, txtLongMin, optNorth, optSouth, optWest, optEast});
 
   txtLocator = named(new QLineEdit, "txtLocator");
   txtLocator->setToolTip("Grid locator of this position; type a 4 or 6 character locator to set the position");
@@ -103,7 +73,6 @@ void frmHomeDataEdit::buildControls() {
   pos->addWidget(new QLabel("Locator"), 3, 0);
   pos->addWidget(txtLocator, 3, 1, 1, 2);
   pos->addWidget(cmdUseLocator, 3, 3, 1, 2);
-  pos->setColumnStretch(5, 1);
   root->addWidget(posBox);
 
   auto* unitBox = new QGroupBox("Distance units");

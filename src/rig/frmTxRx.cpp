@@ -249,44 +249,33 @@ void frmTxRx::defaultSettings() {
   showData();
 }
 
-void frmTxRx::editCode(int line, bool fromLabelEdit) {
-  if (line < 1 || line > kLines) return;
-  const int row = rigRowOfLine(line);
-  dialogs().beep();
-  const auto answer =
-      dialogs().input(this, "Enter new control code" + lineDetail(line), qs(d_.TitleText), kLeaveBlank);
-  if (!answer || answer->isEmpty()) return;
-  if (*answer == kLeaveBlank) {
-    d_.RigTable[row][1].clear();
-    lblRig[line]->clear();
-    lblRigCtrlString[line]->clear();
-    return;
-  }
-  const std::string code = answer->toStdString();
-  if (makerUsesHex(d_.RigMakerCode)) {
-    if (!rig_.ValidateHexCode(code)) return;
-  }
-  d_.RigTable[row][1] = code;
-  lblRigCtrlString[line]->setText(*answer);
-  if (!fromLabelEdit) editLabel(line, true);
-}
+void frmTxRx::editCode(int line, bool fromLabelEdit) { editLine(line, 1, !fromLabelEdit); }
 
-void frmTxRx::editLabel(int line, bool fromCodeEdit) {
+void frmTxRx::editLabel(int line, bool fromCodeEdit) { editLine(line, 0, !fromCodeEdit); }
+
+// Asks for the code (column 1) or the label (column 0) of a line, then, when `thenOther`,
+// for the other half. "Leave blank" empties this half in the table and blanks the line on
+// screen; an empty answer or Cancel changes nothing; a code that fails the maker's hex
+// check changes nothing and asks no more.
+void frmTxRx::editLine(int line, int column, bool thenOther) {
   if (line < 1 || line > kLines) return;
-  const int row = rigRowOfLine(line);
+  std::string& cell = d_.RigTable[static_cast<std::size_t>(rigRowOfLine(line))][static_cast<std::size_t>(column)];
   dialogs().beep();
-  const auto answer =
-      dialogs().input(this, "Enter new control code label" + lineDetail(line), qs(d_.TitleText), kLeaveBlank);
+  const auto answer = dialogs().input(
+      this, (column == 1 ? "Enter new control code" : "Enter new control code label") + lineDetail(line),
+      qs(d_.TitleText), kLeaveBlank);
   if (!answer || answer->isEmpty()) return;
   if (*answer == kLeaveBlank) {
-    d_.RigTable[row][0].clear();
+    cell.clear();
     lblRig[line]->clear();
     lblRigCtrlString[line]->clear();
     return;
   }
-  d_.RigTable[row][0] = answer->toStdString();
-  lblRig[line]->setText(*answer);
-  if (!fromCodeEdit) editCode(line, true);
+  const std::string text = answer->toStdString();
+  if (column == 1 && makerUsesHex(d_.RigMakerCode) && !rig_.ValidateHexCode(text)) return;
+  cell = text;
+  (column == 1 ? lblRigCtrlString : lblRig)[line]->setText(*answer);
+  if (thenOther) editLine(line, 1 - column, false);
 }
 
 // Which line is being edited and what it holds now, below the prompt.

@@ -6,9 +6,12 @@
 
 #include "common/PublicDecs.h"
 #include "app/frmAbout.h"
+#include "clock/frmGraph.h"
 #include "clock/frmNextBeacon.h"
 #include "data/frmBeaconDataEdit.h"
 #include "data/frmHomeDataEdit.h"
+#include "support/ShippedData.h"
+#include "ui/WindowFrame.h"
 
 namespace harkola {
 namespace {
@@ -39,6 +42,23 @@ TEST(NextBeaconWindow, IsFixedToItsContents) {
   next.show();
   EXPECT_EQ(next.minimumSize(), next.maximumSize());
   EXPECT_GE(next.height(), next.sizeHint().height());
+}
+
+// The session graphs and the editors too, and wide enough that a window manager shows
+// their whole caption, also after it changes (the follow graph names its beacon).
+TEST(SmallWindows, AreFixedAndShowTheirWholeCaption) {
+  PublicDecs d = test::shippedDecs();
+  frmGraph graph(d);
+  frmGraphFollow follow(d);
+  frmBeaconDataEdit beacons(d, [] {});
+  frmHomeDataEdit home(d, [] {});
+  for (QWidget* w : std::initializer_list<QWidget*>{&graph, &follow, &beacons, &home}) {
+    w->show();
+    EXPECT_EQ(w->minimumSize(), w->maximumSize()) << w->objectName().toStdString();
+    EXPECT_GE(w->width(), captionWidth(w)) << w->objectName().toStdString();
+  }
+  follow.setWindowTitle("Harkola 5   Logged S meter readings for VK6RBP, Western Australia and beyond");
+  EXPECT_GE(follow.width(), captionWidth(&follow));
 }
 
 }  // namespace

@@ -5,18 +5,10 @@
 #include <numeric>
 
 #include "audio/WavFileSource.h"
+#include "support/FakeCaptureSource.h"
 
 namespace harkola {
 namespace {
-
-class ChunkedSource : public CaptureSource {
- public:
-  bool start(QString&) override { return running = true; }
-  void stop() override { running = false; }
-  bool isRunning() const override { return running; }
-  using CaptureSource::feed;
-  bool running = false;
-};
 
 std::vector<std::int16_t> ramp(std::size_t n) {
   std::vector<std::int16_t> v(n);
@@ -41,7 +33,7 @@ struct Collector {
 class ChunkSizes : public ::testing::TestWithParam<std::size_t> {};
 
 TEST_P(ChunkSizes, BlocksCarryEverySampleInOrder) {
-  ChunkedSource src;
+  test::FakeCaptureSource src;
   QString e;
   src.start(e);
   Collector got(src);

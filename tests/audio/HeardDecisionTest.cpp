@@ -2,9 +2,10 @@
 // record per slot, the listening window and test mode.
 #include <gtest/gtest.h>
 
-#include "BeaconTableFixture.h"
+#include "support/ShippedData.h"
 #include "audio/ClassicDetector.h"
 #include "clock/BeaconClock.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -12,7 +13,7 @@ namespace {
 class HeardDecision : public ::testing::Test {
  protected:
   HeardDecision() : clock(d, &sink, nullptr) {
-    testing_support::fillCallsigns(d);
+    d.BeaconTable = test::shippedDecs(false).BeaconTable;
     d.ClockRunning = true;
     clock.setDetector(&detector);
     clock.setLogMode(LogMode::Auto);
@@ -38,7 +39,7 @@ class HeardDecision : public ::testing::Test {
   PublicDecs d;
   CountedDetector detector{d};
   MorseCount& counts = detector.counts();
-  testing_support::RecorderSink sink;
+  test::RecordingSink sink;
   BeaconClock clock;
 };
 
@@ -68,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(HeardDecision, HitsCases,
                          ::testing::Values(HitsCase{"equal_to_threshold", 10, 55, false},
                                            HitsCase{"one_more", 10, 56, true}, HitsCase{"s8_0", 80, 100, true},
                                            HitsCase{"s8_1", 81, 100, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::rowName);
 
 struct LevelCase {
   const char* name;
@@ -99,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LevelCase{"offset_up_clamped_to_9", 250000, 10, 9},
                       LevelCase{"offset_minus_two", 360000, -2, 4},
                       LevelCase{"negative_average_uses_magnitude", -250000, 0, 5}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST_F(HeardDecision, DetectionAllThroughTheWindowWritesOneRecordAtTheFirstLevel) {
   run(0, 10, [&](int) {

@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <string>
 
+#include "data/DefaultData.h"
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace {
 
@@ -51,6 +53,16 @@ TEST_F(Cli, DistazInAnEmptyFolderPrintsTheDefaultTableAndWritesNothing) {
                        "\"unit\":\"m\",\"azimuth\":257}]"),
             std::string::npos);
   EXPECT_TRUE(std::filesystem::is_empty(dir));
+}
+
+// The data files are single-byte text; JSON is UTF-8.
+TEST_F(Cli, JsonOfDataFileTextIsUtf8) {
+  std::string beacons(harkola::defaultBeaconData());
+  beacons.replace(beacons.find("New York"), 8, "Nueva Y\xF6rk");
+  std::ofstream(dir / "BeaconData.dat", std::ios::binary) << beacons;
+  const Result r = run("distaz --data-folder . --json", dir, false);
+  ASSERT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\"country\":\"Nueva Y\xC3\xB6rk\""), std::string::npos) << r.out;
 }
 
 TEST_F(Cli, NowReportsTheBeaconOnTheBand) {
@@ -125,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadArgs{"hex_float_seconds", "table --at \"2026-01-01 00:00:0x1p5\""},
                       BadArgs{"exponent_seconds", "now --at \"2026-01-01 00:00:5e1\""},
                       BadArgs{"unknown_option", "distaz --miles"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    harkola::test::rowName);
 
 // Output that never arrived is a failure with a message, not a silent exit 0.
 class CliFullDisk : public Cli, public ::testing::WithParamInterface<BadArgs> {};
@@ -146,6 +158,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadArgs{"now", "now --at \"2026-12-06 10:00:00\""},
                       BadArgs{"table_json", "table --json"}, BadArgs{"distaz", "distaz"},
                       BadArgs{"summarise", "summarise log.csv --by-band --beacon 4U1UN"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    harkola::test::rowName);
 
 }  // namespace

@@ -3,17 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "clock/TimeSource.h"
-#include "data/DefaultData.h"
-#include "data/StartupChecks.h"
+#include "support/ShippedData.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
-
-struct RecordingSink : HeardLogSink {
-  std::vector<std::string> records;
-  bool fail = false;
-  bool write(const std::string& r) override { return fail ? false : (records.push_back(r), true); }
-};
 
 struct RecordingHooks : ClockHooks {
   std::vector<int> clips;
@@ -27,7 +21,7 @@ struct RecordingHooks : ClockHooks {
 class ClockFixture : public ::testing::Test {
  protected:
   ClockFixture() : clock(d, &sink, &hooks) {
-    d.BeaconTable = parseBeacons(defaultBeaconData()).value();
+    d.BeaconTable = test::shippedDecs(false).BeaconTable;
     d.ClockRunning = true;
   }
   // Starts the clock at hh:mm:ss.mmm on 2026-12-06 with 14 MHz selected.
@@ -43,7 +37,7 @@ class ClockFixture : public ::testing::Test {
   void key(char c) { clock.keyPressed(c, time.now()); }
 
   PublicDecs d;
-  RecordingSink sink;
+  test::RecordingSink sink;
   RecordingHooks hooks;
   ManualTimeSource time;
   BeaconClock clock;
@@ -162,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
         // beacon 18 (stored as 0) is on 18 MHz in slot 1 (the step happens at once),
         // 21..28 MHz in slots 2..4, and on 14 MHz in slot 18
         FollowCase{"beacon18", 18, {2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 }  // namespace
 }  // namespace harkola

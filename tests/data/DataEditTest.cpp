@@ -7,6 +7,7 @@
 #include "data/DefaultData.h"
 #include "data/StartupChecks.h"
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -36,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AngleCase{"DegSignOnly", AngleField::LongitudeDegrees, "-", false},
                       AngleCase{"DegLetterO", AngleField::LatitudeDegrees, "4O", false},
                       AngleCase{"Min59Point1", AngleField::Minutes, "59.1", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 struct PositionCase {
   const char* name;
@@ -60,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PositionCase{"BeyondDateLine", {"0", "0", "180", "30"}, "At 180 degrees longitude the minutes must be 0"},
                       PositionCase{"Longitude200", {"0", "0", "200", "0"}, "Value must be between 0 and 180 degrees"},
                       PositionCase{"EmptyMinutes", {"10", "", "0", "0"}, "Value must be between 0 and 59 minutes"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 struct NameCase {
   const char *name, *country, *callsign, *problem;
@@ -83,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"Space", "Canada", "VE8 AT", kCallChars},
                       NameCase{"Dash", "Canada", "VE8-AT", kCallChars},
                       NameCase{"Accented", "Canada", "VE\xC3\x89", kCallChars}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST(EditRules, DoubleQuotesAndLineBreaksCannotBeStored) {
   bool quote = true;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -41,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"ZeroBytesAfterOpenQuote", "\"a\",\"note\r\n\0\0"s, {"a", "note"}},
         ReadCase{"ZeroBytesOnLastLineWithoutEnd", "\"a\",\"note\0\0"s, {"a", "note"}},
         ReadCase{"OnlyPadding", "\r\n\0\0"s, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST(FieldFile, WrittenRecordsReadBackAndAMissingFileIsReported) {
   const Fields record{"1", "New York", "", "Callsign to change"};
@@ -86,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"Fraction", "2.5", true, 2.5}, NumberCase{"Empty", "", false, 0},
                       NumberCase{"TrailingText", "12x", false, 0}, NumberCase{"LonePoint", ".", false, 0},
                       NumberCase{"Comma", "2,5", false, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 }  // namespace
 }  // namespace harkola

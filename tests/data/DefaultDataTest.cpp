@@ -42,38 +42,6 @@ TEST(DefaultFiles, BeaconNoteIsOpenToTheLineEnd) {
                   "\"157\",\"55\",\"West\",\"21\",\"38\",\"North\",\"Default data - November 2000");
 }
 
-// The shipped rig files against the published command tables (a few telling rows each).
-struct RigCase {
-  int maker;
-  const char* name;
-  std::vector<std::string> rows0_6_7_15_20;  // label, value of each of those rows
-};
-
-class RigDefault : public ::testing::TestWithParam<RigCase> {};
-
-TEST_P(RigDefault, TwentyTwoLabelValueLines) {
-  const auto l = lines(defaultRigData(GetParam().maker));
-  ASSERT_EQ(l.size(), 22u);
-  EXPECT_EQ(l[10], "\"\",\"\"");
-  EXPECT_EQ(l[21], "\"\",\"False\"");
-  const auto f = readFields(defaultRigData(GetParam().maker));
-  ASSERT_EQ(f.size(), 44u);
-  std::vector<std::string> picked;
-  for (int r : {0, 6, 7, 15, 20}) picked.insert(picked.end(), {f[2 * r], f[2 * r + 1]});
-  EXPECT_EQ(picked, GetParam().rows0_6_7_15_20);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Makers, RigDefault,
-    ::testing::Values(
-        RigCase{kRigKenwood, "Kenwood", {"Com", "1", "", "Kenwood", "CW mode", "MD3;", "14.100",
-                                         "FA00014100000;", "End freq.", "FA00007050000;"}},
-        RigCase{kRigIcom, "Icom", {"Com", "1", "", "Icom", "CW mode", "FEFE00E00103FD", "14.100",
-                                   "FEFE00E0000000101400FD", "End freq.", "FEFE00E0000000050700FD"}},
-        RigCase{kRigYaesu, "Yaesu", {"Com", "2", "", "Yaesu", "CW mode", "000000020C", "14.100",
-                                     "000041010A", "End freq.", "005070000A"}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 // The chart sample is a heard log a listener could really have written: every record
 // names the beacon that is on that band in some slot of the hour.
 TEST(ChartSample, ShapeAndSchedule) {

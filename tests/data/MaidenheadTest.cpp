@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "data/DataEdit.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -32,7 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
         KnownPosition{"LongitudeBeyond180Wraps", 10.0, 200.0, "BK00aa"},
         KnownPosition{"BeyondNorthPole", 90.5, 0.0, ""}, KnownPosition{"BeyondSouthPole", -91.0, 0.0, ""},
         KnownPosition{"NotANumber", NAN, 0.0, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 struct LocatorText {
   const char* name;
@@ -53,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LocatorText{"LetterForDigit", "IO9A", false},
                       LocatorText{"SubsquareBeyondX", "IO91wy", false},
                       LocatorText{"Quote", "IO91\"m", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST(Locator, DegreesAndMinutesRoundToTheNearestMinuteWithCarry) {
   const DegMin carry = toDegMin(-(59.6 / 60.0));

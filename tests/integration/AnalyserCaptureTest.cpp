@@ -19,6 +19,7 @@
 #include "audio/frmAnalyser.h"
 #include "app/frmPrimary.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TempFolder.h"
 #include "support/TestDevices.h"
 
 namespace harkola {
@@ -32,8 +33,8 @@ TEST(AnalyserCapture, ToneThroughTheSoundServerIsLoggedOncePerHeardSlot) {
   SoundCardInputs cards;
   if (cards.inputs().empty()) GTEST_SKIP() << "no input accepts 11025 Hz mono 16-bit";
 
-  const fs::path root = fs::temp_directory_path() / ("harkola-capture-" + std::to_string(::getpid()));
-  fs::remove_all(root);
+  test::TempFolder tmp{"harkola-capture"};
+  const fs::path root = tmp.path;
   fs::create_directories(root / "data");
   test::ScriptedDialogs dialogs;
   PublicDecs d;
@@ -104,7 +105,6 @@ TEST(AnalyserCapture, ToneThroughTheSoundServerIsLoggedOncePerHeardSlot) {
   a->close();
   EXPECT_FALSE(d.AnalyserRunning);
   win.reset();
-  fs::remove_all(root);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 #include <filesystem>
 
@@ -19,6 +18,7 @@
 #include "rig/SerialCommandRig.h"
 #include "rig/SerialRigPort.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TempFolder.h"
 
 namespace harkola {
 namespace {
@@ -30,8 +30,7 @@ class RigOverPty : public ::testing::Test {
   void SetUp() override {
     const QString socat = QStandardPaths::findExecutable("socat");
     if (socat.isEmpty()) GTEST_SKIP() << "socat is not installed";
-    ASSERT_TRUE(dir_.isValid());
-    const std::string rigEnd = dir_.filePath("ttyRig").toStdString(), farEnd = dir_.filePath("ttyFar").toStdString();
+    const std::string rigEnd = (dir_ / "ttyRig").string(), farEnd = (dir_ / "ttyFar").string();
     socat_.start(socat, {"-d", "-d", QString::fromStdString("pty,raw,echo=0,link=" + rigEnd),
                          QString::fromStdString("pty,raw,echo=0,link=" + farEnd)});
     ASSERT_TRUE(socat_.waitForStarted(3000));
@@ -75,7 +74,7 @@ class RigOverPty : public ::testing::Test {
     return got;
   }
 
-  QTemporaryDir dir_;
+  test::TempFolder dir_{"harkola-pty"};
   QProcess socat_;
   int far_ = -1;
   PublicDecs d;
@@ -182,11 +181,11 @@ TEST_F(RigOverPty, MissingAndBusyDevicesAreToldApart) {
   PortError e;
   ASSERT_TRUE(port.open(s, e)) << e.description;
   SerialRigPort other;
-  const std::string rigEnd = dir_.filePath("ttyRig").toStdString();
+  const std::string rigEnd = (dir_ / "ttyRig").string();
   other.setDeviceResolver([rigEnd](const std::string&) { return rigEnd; });
   EXPECT_FALSE(other.open(s, e));
   EXPECT_EQ(e.kind, PortFault::Busy) << e.description;
-  other.setDeviceResolver([this](const std::string&) { return dir_.filePath("ttyNone").toStdString(); });
+  other.setDeviceResolver([this](const std::string&) { return (dir_ / "ttyNone").string(); });
   EXPECT_FALSE(other.open(s, e));
   EXPECT_EQ(e.kind, PortFault::NoDevice) << e.description;
   port.close();

@@ -6,22 +6,14 @@
 #include <cmath>
 
 #include "data/ArrayCalcsModule.h"
-#include "data/DefaultData.h"
-#include "data/StartupChecks.h"
+#include "support/ShippedData.h"
 #include "propagation/BeaconSites.h"
 #include "propagation/MapProjection.h"
 #include "propagation/SolarPosition.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
-
-PublicDecs defaultDecs() {
-  PublicDecs d;
-  d.Home = parseHome(defaultHomeData()).value();
-  d.BeaconTable = parseBeacons(defaultBeaconData()).value();
-  computeDistAzTable(d);
-  return d;
-}
 
 double angleDiff(double a, double b) {
   const double d = std::fmod(std::fabs(a - b), 360.0);
@@ -35,7 +27,7 @@ double angleDiff(double a, double b) {
 class AgainstDistAzTable : public ::testing::TestWithParam<int> {};
 
 TEST_P(AgainstDistAzTable, DistanceAndBearingAgree) {
-  static const PublicDecs d = defaultDecs();
+  static const PublicDecs d = test::shippedDecs();
   const GeoPoint home = homePoint(d);
   const BeaconSite site = beaconSites(d)[static_cast<std::size_t>(GetParam() - 1)];
   const DistAz table = d.DistAzTable[static_cast<std::size_t>(GetParam())];
@@ -146,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SunCase{"DecemberSolstice2024", utc(2024, 12, 21, 9, 21), -23.44, NAN},
                       SunCase{"EquationOfTimeFebruary", utc(2024, 2, 11, 12, 0), NAN, -14.22},
                       SunCase{"EquationOfTimeNovember", utc(2024, 11, 3, 12, 0), NAN, 16.43}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST(Terminator, EquinoxSplitsTheGlobeAtThePoles) {
   const SunPosition s = sunPositionAt(utc(2024, 3, 20, 12, 0));

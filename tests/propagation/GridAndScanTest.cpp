@@ -14,25 +14,13 @@
 #include "propagation/BandScan.h"
 #include "propagation/Coastlines.h"
 #include "propagation/ResultLogReader.h"
-#include "rig/Rig.h"
+#include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempDir {
- public:
-  TempDir() {
-    char tmpl[] = "/tmp/harkola-prop-XXXXXX";
-    m_path = mkdtemp(tmpl);
-  }
-  ~TempDir() { fs::remove_all(m_path); }
-  fs::path operator/(const std::string& name) const { return m_path / name; }
-
- private:
-  fs::path m_path;
-};
 
 void append(const fs::path& p, const std::string& text) {
   std::ofstream o(p, std::ios::binary | std::ios::app);
@@ -78,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"FiveDashes", R"("2026-12-07T04:30:10Z","14","4","KH6WO","1","5","-3","","","","800","0","9","5")"},
         BadLine{"SnrNotANumber", R"("2026-12-07T04:30:10Z","14","4","KH6WO","1","3","loud","","","","800","0","9","5")"},
         BadLine{"Empty", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST(SlotLogLine, ReadsEveryField) {
   SlotResult r;
@@ -101,7 +89,7 @@ TEST(SlotLogLine, ReadsEveryField) {
 }
 
 TEST(ResultLog, FirstStartWithoutALogThenTheLogAppears) {
-  TempDir dir;
+  test::TempFolder dir{"harkola-prop"};
   PropagationGrid grid;
   ResultLogReader reader(dir / "Harkola 5 Slot Log.csv", ResultLogReader::Format::SlotLog);
   EXPECT_FALSE(reader.step(grid, 100));
@@ -115,7 +103,7 @@ TEST(ResultLog, FirstStartWithoutALogThenTheLogAppears) {
 }
 
 TEST(ResultLog, FillsTheGridInStepsAndFollowsTheFile) {
-  TempDir dir;
+  test::TempFolder dir{"harkola-prop"};
   const fs::path log = dir / "Harkola 5 Slot Log.csv";
   // A heard slot, a malformed line, a blank line, the same cell not heard three
   // minutes later, a slot on 28 MHz, and a record still being written.
@@ -155,7 +143,7 @@ TEST(ResultLog, FillsTheGridInStepsAndFollowsTheFile) {
 }
 
 TEST(ResultLog, HeardLogGivesSLevelsAndCounts) {
-  TempDir dir;
+  test::TempFolder dir{"harkola-prop"};
   setenv("TZ", "UTC", 1);
   const fs::path log = dir / "Harkola 5 Heard Log.csv";
   append(log, "\"07-Dec-26\",\"4\",\"21\",\"kh6wo\",\"7\"\r\n\"07-Dec-26\",\"4\",\"21\",\"KH6WO\",\"5\"\r\n"
@@ -244,35 +232,15 @@ TEST(Grid, ColoursFadeAndRunWeakToStrong) {
   EXPECT_LT(snrLevel(-30), snrLevel(-10));
 }
 
-// A rig that records what it is told.
-class RecordingRig : public Rig {
- public:
-  RigResult startSession(int band) override {
-    calls.push_back("start " + std::to_string(band));
-    return RigResult::success();
-  }
-  RigResult changeBand(int band) override {
-    calls.push_back("band " + std::to_string(band) + " at " + isoUtcText(now).substr(11, 8));
-    return RigResult::success();
-  }
-  RigResult finishSession() override {
-    calls.push_back("finish");
-    return RigResult::success();
-  }
-  std::int64_t now = 0;
-  std::vector<std::string> calls;
-};
-
 // Ticks every 100 ms from `from` for `seconds`; follow mode is on inside [followFrom,
-// followTo). Returns the band selected at the end.
-int runTicks(BandScan& scan, RecordingRig& rig, int band, std::int64_t from, int seconds,
+// followTo). Each step is recorded as "band 1 at 04:33:00"; returns the band at the end.
+int runTicks(BandScan& scan, std::vector<std::string>& steps, int band, std::int64_t from, int seconds,
              std::int64_t followFrom = 0, std::int64_t followTo = 0) {
   for (int tick = 0; tick < seconds * 10; ++tick) {
-    rig.now = from + tick / 10;
-    const bool follow = rig.now >= followFrom && rig.now < followTo;
-    if (auto next = scan.onTick(rig.now, band, follow)) {
+    const std::int64_t now = from + tick / 10;
+    if (auto next = scan.onTick(now, band, now >= followFrom && now < followTo)) {
       band = *next;
-      rig.changeBand(band);
+      steps.push_back("band " + std::to_string(band) + " at " + isoUtcText(now).substr(11, 8));
     }
   }
   return band;
@@ -280,30 +248,30 @@ int runTicks(BandScan& scan, RecordingRig& rig, int band, std::int64_t from, int
 
 TEST(BandScan, StepsAtCycleStartsOnlyThroughAllFiveBands) {
   BandScan scan;
-  RecordingRig rig;
+  std::vector<std::string> steps;
   const std::int64_t start = at("2026-12-07T04:31:05Z");  // in mid-cycle
   scan.start(start);
-  runTicks(scan, rig, 0, start, 16 * 60);
-  EXPECT_EQ(rig.calls, (std::vector<std::string>{"band 1 at 04:33:00", "band 2 at 04:36:00",
+  runTicks(scan, steps, 0, start, 16 * 60);
+  EXPECT_EQ(steps, (std::vector<std::string>{"band 1 at 04:33:00", "band 2 at 04:36:00",
                                                  "band 3 at 04:39:00", "band 4 at 04:42:00",
                                                  "band 0 at 04:45:00"}));
 }
 
 TEST(BandScan, NeverStepsDuringFollowModeNorAfterStopNorLate) {
   BandScan scan;
-  RecordingRig rig;
+  std::vector<std::string> steps;
   const std::int64_t start = at("2026-12-07T04:30:00Z");
   scan.start(start);
   // Follow mode over two cycle starts (04:33, 04:36): no step; scanning resumes at 04:39.
-  runTicks(scan, rig, 2, start, 10 * 60, at("2026-12-07T04:32:00Z"), at("2026-12-07T04:37:00Z"));
-  EXPECT_EQ(rig.calls, (std::vector<std::string>{"band 3 at 04:39:00"}));
+  runTicks(scan, steps, 2, start, 10 * 60, at("2026-12-07T04:32:00Z"), at("2026-12-07T04:37:00Z"));
+  EXPECT_EQ(steps, (std::vector<std::string>{"band 3 at 04:39:00"}));
 
   // A clock that jumps into the middle of a cycle does not retune there.
-  rig.calls.clear();
+  steps.clear();
   EXPECT_FALSE(scan.onTick(at("2026-12-07T05:01:30Z"), 3, false).has_value());
   scan.stop();
-  runTicks(scan, rig, 3, at("2026-12-07T05:02:00Z"), 5 * 60);
-  EXPECT_TRUE(rig.calls.empty());
+  runTicks(scan, steps, 3, at("2026-12-07T05:02:00Z"), 5 * 60);
+  EXPECT_TRUE(steps.empty());
 }
 
 TEST(Coastlines, CommittedFileDecodesAndDamageIsRefused) {

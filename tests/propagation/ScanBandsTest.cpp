@@ -7,24 +7,10 @@
 #include "app/PrimaryFixture.h"
 #include "propagation/frmPropagation.h"
 #include "rig/frmFollow.h"
-#include "rig/Rig.h"
+#include "support/RecordingRig.h"
 
 namespace harkola {
 namespace {
-
-class RecordingRig : public Rig {
- public:
-  RigResult startSession(int band) override { return log("start", band); }
-  RigResult changeBand(int band) override { return log("band", band); }
-  RigResult finishSession() override { return log("finish", -1); }
-  std::vector<std::string> calls;
-
- private:
-  RigResult log(const char* what, int band) {
-    calls.push_back(band < 0 ? what : std::string(what) + " " + std::to_string(band));
-    return RigResult::success();
-  }
-};
 
 class ScanBands : public test::PrimaryFixture {
  protected:
@@ -49,7 +35,7 @@ class ScanBands : public test::PrimaryFixture {
       if (win->opgBandSelect[b]->isChecked()) return b;
     return -1;
   }
-  RecordingRig rig;
+  test::RecordingRig rig;
 };
 
 TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithIt) {
@@ -67,7 +53,7 @@ TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithIt) {
   EXPECT_EQ(checkedBand(), 1);
   tick(9 * 60'000);  // three more cycles
   EXPECT_EQ(checkedBand(), 4);
-  EXPECT_EQ(rig.calls, (std::vector<std::string>{"start 0", "band 1", "band 2", "band 3", "band 4"}));
+  EXPECT_EQ(rig.calls, (std::vector<std::string>{"start 14", "band 18", "band 21", "band 24", "band 28"}));
 
   win->mnuRigCtrlActivate->trigger();  // finishing rig control ends the scan
   EXPECT_FALSE(win->bandScanActive());
@@ -106,7 +92,7 @@ TEST_F(ScanBands, PropagationWindowTunesOnlyWithRigControl) {
   win->mnuRigCtrlActivate->trigger();
   emit w->bandRequested(3);
   EXPECT_EQ(checkedBand(), 3);
-  EXPECT_EQ(rig.calls.back(), "band 3");
+  EXPECT_EQ(rig.calls.back(), "band 24");
   // The menu brings the same window back.
   w->hide();
   win->mnuPropagation->trigger();

@@ -7,12 +7,10 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "data/ArrayCalcsModule.h"
-#include "data/DefaultData.h"
-#include "data/StartupChecks.h"
 #include "propagation/PropagationMap.h"
 #include "propagation/frmPropagation.h"
 #include "clock/SlotLog.h"
+#include "support/ShippedData.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
 
@@ -23,11 +21,6 @@ using Clock = std::chrono::system_clock;
 
 class PropagationWindow : public ::testing::Test {
  protected:
-  PropagationWindow() {
-    d.Home = parseHome(defaultHomeData()).value();
-    d.BeaconTable = parseBeacons(defaultBeaconData()).value();
-    computeDistAzTable(d);
-  }
   void write(const std::string& name, const std::string& text) {
     std::ofstream o(folder / name, std::ios::binary | std::ios::app);
     o << text;
@@ -49,7 +42,7 @@ class PropagationWindow : public ::testing::Test {
     return w.findChild<QTableWidget*>("grdPropagation")->item(beacon - 1, 4 + band);
   }
 
-  PublicDecs d;
+  PublicDecs d = test::shippedDecs();
   test::TempFolder folder{"harkola-propagation"};
   Clock::time_point now = at("2026-12-07T04:31:45Z");  // slot 11 of the 04:30 cycle
 };

@@ -1,6 +1,7 @@
 #include "rig/FollowChoice.h"
 
 #include <gtest/gtest.h>
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -27,7 +28,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ActivateCase{"NoBeaconEndsFollowingKeepsTheNumber", 18, {true, 5}, {false, 5}},
                       ActivateCase{"NegativeEntryEndsFollowing", -1, {true, 5}, {false, 5}},
                       ActivateCase{"EntryPastTheListEndsFollowing", 19, {true, 5}, {false, 5}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 }  // namespace
 }  // namespace harkola

@@ -1,0 +1,213 @@
+// The whole road through real parts: stations publishing through a real Mosquitto to
+// the real collector program writing a SQLite store, with the faults a network meets.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+
+#include "clock/SlotLog.h"
+#include "network/MqttLink.h"
+#include "network/NetworkServers.h"
+#include "network/Publisher.h"
+#include "network/Reports.h"
+#include "network/SlotStore.h"
+
+namespace harkola {
+namespace {
+
+using namespace std::chrono_literals;
+using test::reportAt;
+
+std::int64_t nowUtc() {
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+// A station: its spool, its link, its publisher.
+struct Station {
+  Station(const std::filesystem::path& spoolPath, const std::string& url) {
+    EXPECT_TRUE(spool.open(spoolPath)) << spool.error();
+    MqttLink::Options o;
+    std::string error;
+    EXPECT_TRUE(parseBrokerUrl(url, o.broker, error)) << error;
+    link = std::make_unique<MqttLink>(o);
+    EXPECT_TRUE(link->start(error)) << error;
+    pub = std::make_unique<Publisher>(spool, *link);
+  }
+  Spool spool;
+  std::unique_ptr<MqttLink> link;
+  std::unique_ptr<Publisher> pub;
+};
+
+class NetworkFault : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!broker.start()) GTEST_SKIP() << "mosquitto cannot be started here";
+    startCollector();
+  }
+  void startCollector() {
+    ASSERT_TRUE(collector.start({HARKOLA_CLI, "collect", "--broker", broker.url(), "--store", storePath(), "--every", "1"},
+                                (dir / "collector.log").string()));
+    // Subscribed once it says it is connected.
+    ASSERT_TRUE(test::waitUntil([&] { return logText().rfind("connected to") != std::string::npos &&
+                                             logText().rfind("connected to") > logText().rfind("collecting"); },
+                                5000));
+  }
+  std::string storePath() const { return (dir / "store.sqlite").string(); }
+  std::string logText() const {
+    std::ifstream f(dir / "collector.log");
+    return std::string(std::istreambuf_iterator<char>(f), {});
+  }
+  long long storedCount() {
+    std::string error;
+    auto s = openSlotStore(storePath(), error);
+    return s ? s->count() : -1;
+  }
+  // The store's reports of each station, in the order they arrived.
+  std::map<std::string, std::vector<std::int64_t>> stored() {
+    std::string error;
+    auto s = openSlotStore(storePath(), error);
+    std::map<std::string, std::vector<std::int64_t>> out;
+    s->read(0, INT64_MAX, [&](const SlotReport& r) {
+      out[r.station].push_back(r.slotStartUtc);
+      return true;
+    });
+    return out;
+  }
+
+  test::TempFolder dir;
+  test::Broker broker;
+  test::Child collector;
+};
+
+TEST_F(NetworkFault, BrokerAndCollectorRestartsLoseAndDuplicateNothing) {
+  const std::int64_t base = test::recentBaseUtc();
+  Station a(dir / "a.spool", broker.url()), b(dir / "b.spool", broker.url());
+  constexpr int kReports = 300;
+  auto pollBoth = [&](std::chrono::milliseconds wait) {
+    a.pub->poll(nowUtc(), wait);
+    b.pub->poll(nowUtc(), 0ms);
+  };
+  for (int i = 0; i < kReports; ++i) {
+    ASSERT_TRUE(a.pub->add(reportAt("OH2XYZ", base + 10 * i, 0, i % 3 != 0)));
+    ASSERT_TRUE(b.pub->add(reportAt("G4ABC/P", base + 10 * i, 2, i % 4 == 0)));
+    pollBoth(5ms);
+    if (i > 80 && i < 120) std::this_thread::sleep_for(50ms);  // two seconds without a broker
+    if (i == 80) broker.stop();
+    if (i == 120) {
+      EXPECT_GT(a.pub->waiting(), 30u);  // waiting in the spool meanwhile
+      EXPECT_NE(a.pub->state(), LinkState::Connected);
+      ASSERT_TRUE(broker.start());
+    }
+    if (i == 200) {
+      EXPECT_EQ(collector.stop(SIGTERM), 0);
+    }
+    if (i == 230) startCollector();
+  }
+  ASSERT_TRUE(test::waitUntil([&] {
+    pollBoth(20ms);
+    return a.pub->waiting() == 0 && b.pub->waiting() == 0;
+  }, 40000)) << a.pub->statusLine() << " / " << b.pub->statusLine();
+  ASSERT_TRUE(test::waitUntil([&] { return storedCount() == 2 * kReports; }, 10000)) << storedCount() << logText() << [&] {
+    std::string missing;
+    for (auto& [st, v] : stored()) {
+      missing += st + ":";
+      for (std::size_t k = 1; k < v.size(); ++k)
+        if (v[k] != v[k - 1] + 10) missing += " after " + std::to_string((v[k - 1] - base) / 10) + " next " + std::to_string((v[k] - base) / 10);
+      missing += " n=" + std::to_string(v.size()) + "\n";
+    }
+    return missing;
+  }();
+  EXPECT_EQ(collector.stop(SIGTERM), 0);
+
+  const auto byStation = stored();
+  for (const char* station : {"OH2XYZ", "G4ABC/P"}) {
+    const auto& slots = byStation.at(station);
+    ASSERT_EQ(slots.size(), static_cast<std::size_t>(kReports)) << station;
+    for (int i = 0; i < kReports; ++i) ASSERT_EQ(slots[i], base + 10 * i) << station << " #" << i;
+  }
+  EXPECT_NE(logText().find("refused 0"), std::string::npos);
+}
+
+TEST_F(NetworkFault, AStationKilledWhileSpoolingSendsEverythingItWroteOnce) {
+  const std::int64_t base = test::recentBaseUtc();
+  const auto spoolPath = dir / "station.spool";
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    Station s(spoolPath, broker.url());
+    for (int i = 0;; ++i) {
+      s.pub->add(reportAt("OH2XYZ", base + 10 * i, 1));
+      s.pub->poll(nowUtc(), 1ms);
+    }
+  }
+  std::this_thread::sleep_for(700ms);
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+
+  Station again(spoolPath, broker.url());
+  const std::size_t left = again.spool.waiting();
+  ASSERT_TRUE(test::waitUntil([&] {
+    again.pub->poll(nowUtc(), 20ms);
+    return again.pub->waiting() == 0;
+  }, 20000));
+  long long before = -1;
+  // Done when the count stops moving.
+  ASSERT_TRUE(test::waitUntil([&] {
+    const long long n = storedCount();
+    const bool still = n == before;
+    before = n;
+    std::this_thread::sleep_for(300ms);
+    return still && n > 0;
+  }, 15000));
+  const auto slots = stored()["OH2XYZ"];
+  ASSERT_GT(slots.size(), 20u);
+  for (std::size_t i = 0; i < slots.size(); ++i) ASSERT_EQ(slots[i], base + 10 * static_cast<std::int64_t>(i)) << i;
+  std::cout << slots.size() << " reports stored, " << left << " of them waited in the spool after the kill\n";
+}
+
+TEST_F(NetworkFault, BadInputFromAnotherClientIsRefusedCountedAndNotStored) {
+  const std::int64_t base = test::recentBaseUtc();
+  MqttLink::Options o;
+  std::string error;
+  ASSERT_TRUE(parseBrokerUrl(broker.url(), o.broker, error));
+  MqttLink rogue(o);
+  ASSERT_TRUE(rogue.start(error));
+  ASSERT_TRUE(test::waitUntil([&] { rogue.poll(10ms); return rogue.state() == LinkState::Connected; }, 5000));
+
+  const SlotReport good = reportAt("OH2XYZ", base, 0);
+  const std::string topic = slotTopic(good), payload = encodeSlotReport(good);
+  auto with = [&](const std::string& from, const std::string& to) {
+    std::string p = payload;
+    p.replace(p.find(from), from.size(), to);
+    return p;
+  };
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {topic, "{\"schema\":1,\"slot_start\":"},                     // malformed
+      {topic, with("\"band\":14", "\"band\":\"14\"")},              // wrong type
+      {topic, with("\"schema\":1", "\"schema\":9")},                // unknown schema
+      {topic, with(isoUtc(SysTime{} + std::chrono::seconds(base)), "2099-01-01T00:00:00Z")},  // future
+      {topic, with(isoUtc(SysTime{} + std::chrono::seconds(base)), "2001-01-01T00:00:00Z")},  // too old
+      {topic, payload.substr(0, payload.size() - 1) + ",\"x\":\"" + std::string(5000, 'x') + "\"}"},  // oversized
+      {topic + "X", payload},                                        // topic disagrees
+  };
+  std::uint64_t tag = 0;
+  for (const auto& [t, p] : bad) ASSERT_TRUE(rogue.publish(t, p, ++tag));
+  ASSERT_TRUE(rogue.publish(topic, payload, ++tag));
+  std::size_t acked = 0;
+  ASSERT_TRUE(test::waitUntil([&] {
+    for (const auto& e : rogue.poll(10ms)) acked += e.kind == LinkEvent::Kind::Acknowledged;
+    return acked == tag;
+  }, 5000));
+  ASSERT_TRUE(test::waitUntil([&] { return storedCount() == 1; }, 5000));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(collector.stop(SIGTERM), 0);
+  EXPECT_EQ(storedCount(), 1);
+  EXPECT_NE(logText().find("received 8, stored 1, already stored 0, refused 7 (oversized 1, malformed JSON 1, "
+                           "unknown schema 1, wrong type or value 1, slot in the future 1, slot too old 1, "
+                           "topic disagrees 1)"),
+            std::string::npos)
+      << logText();
+}
+
+}  // namespace
+}  // namespace harkola

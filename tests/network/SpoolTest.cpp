@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "network/Spool.h"
+#include "support/TempFolder.h"
+
+namespace harkola {
+namespace {
+
+std::string fileText(const std::filesystem::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+std::vector<std::uint64_t> seqs(const Spool& s) {
+  std::vector<std::uint64_t> v;
+  for (const auto& [seq, e] : s.entries()) v.push_back(seq);
+  return v;
+}
+
+TEST(Spool, KeepsWhatWaitsAcrossRestartsAndForgetsWhatWasAcknowledged) {
+  test::TempFolder dir;
+  const auto path = dir / kSpoolFileName;
+  {
+    Spool s;
+    ASSERT_TRUE(s.open(path)) << s.error();
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(s.append(1000 + i, "t/" + std::to_string(i), "{\"i\":" + std::to_string(i) + "}"), i + 1u);
+    EXPECT_TRUE(s.acknowledge(2));
+    EXPECT_TRUE(s.acknowledge(4));
+    EXPECT_FALSE(s.acknowledge(4));
+    // Another program cannot take the same spool.
+    Spool other;
+    EXPECT_FALSE(other.open(path));
+    EXPECT_NE(other.error().find("in use"), std::string::npos);
+  }
+  Spool s;
+  ASSERT_TRUE(s.open(path));
+  EXPECT_EQ(seqs(s), (std::vector<std::uint64_t>{1, 3, 5}));
+  EXPECT_EQ(s.entries().at(3).topic, "t/2");
+  EXPECT_EQ(s.entries().at(3).payload, "{\"i\":2}");
+  EXPECT_EQ(s.entries().at(3).slotStartUtc, 1002);
+  EXPECT_TRUE(s.takeNotices().empty());
+  // Numbers go on rising after a restart.
+  EXPECT_EQ(s.append(2000, "t/x", "{}"), 6u);
+}
+
+TEST(Spool, RewritesItselfSmallAndKeepsNumbering) {
+  test::TempFolder dir;
+  const auto path = dir / kSpoolFileName;
+  Spool s;
+  ASSERT_TRUE(s.open(path));
+  const std::string payload(300, 'p');
+  for (int i = 0; i < 6000; ++i) {
+    const auto seq = s.append(i, "t", payload);
+    if (i % 100 != 0) s.acknowledge(seq);
+  }
+  EXPECT_EQ(s.waiting(), 60u);
+  EXPECT_LT(std::filesystem::file_size(path), 6000u * 300 / 2);  // not every line written
+  s.close();
+  ASSERT_TRUE(s.open(path));
+  EXPECT_EQ(s.waiting(), 60u);
+  EXPECT_EQ(s.entries().begin()->first, 1u);
+  EXPECT_EQ(s.append(0, "t", "{}"), 6001u);
+}
+
+TEST(Spool, ALineCutShortByACrashIsRemovedAndDamageIsSkipped) {
+  test::TempFolder dir;
+  const auto path = dir / kSpoolFileName;
+  {
+    Spool s;
+    ASSERT_TRUE(s.open(path));
+    s.append(1, "t/a", "{\"a\":1}");
+    s.append(2, "t/b", "{\"b\":2}");
+    s.append(3, "t/c", "{\"c\":3}");
+  }
+  std::string text = fileText(path);
+  const auto second = text.find("R 2 ");
+  text[text.find("\"b\"", second) + 1] = 'x';  // a bit flipped in the second record
+  text += "R 4 4 0badc0de t/d {\"d\"";          // and a torn last line
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+
+  Spool s;
+  ASSERT_TRUE(s.open(path));
+  EXPECT_EQ(seqs(s), (std::vector<std::uint64_t>{1, 3}));
+  const auto notices = s.takeNotices();
+  ASSERT_EQ(notices.size(), 2u);
+  EXPECT_NE(notices[0].find("cut short"), std::string::npos);
+  EXPECT_NE(notices[1].find("1 damaged"), std::string::npos);
+  // The next record starts on a line of its own.
+  EXPECT_EQ(s.append(5, "t/e", "{}"), 4u);
+  s.close();
+  ASSERT_TRUE(s.open(path));
+  EXPECT_EQ(seqs(s), (std::vector<std::uint64_t>{1, 3, 4}));
+}
+
+TEST(Spool, AgeAndSizeLimitsDropTheOldestWithANotice) {
+  test::TempFolder dir;
+  Spool s;
+  ASSERT_TRUE(s.open(dir / kSpoolFileName, SpoolLimits{3600, 1000}));
+  for (int i = 0; i < 5; ++i) s.append(10000 + i * 1000, "t", std::string(196, 'x'));  // 197 bytes each
+  EXPECT_EQ(s.waiting(), 5u);
+  s.append(20000, "t", std::string(196, 'x'));
+  EXPECT_EQ(seqs(s), (std::vector<std::uint64_t>{2, 3, 4, 5, 6}));
+  auto notices = s.takeNotices();
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("1 oldest"), std::string::npos);
+  s.prune(14000 + 3600);  // slots 11000..13000 are older than an hour, 14000 is not
+  EXPECT_EQ(seqs(s), (std::vector<std::uint64_t>{5, 6}));
+  notices = s.takeNotices();
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("3 report(s) waited longer than 1 hour "), std::string::npos);
+}
+
+TEST(Spool, KilledWhileWritingLosesNothingItHadWritten) {
+  test::TempFolder dir;
+  const auto path = dir / kSpoolFileName;
+  for (int round = 0; round < 3; ++round) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      Spool s;
+      if (!s.open(path)) ::_exit(1);
+      for (std::uint64_t i = 0;; ++i) {
+        const auto seq = s.append(static_cast<std::int64_t>(i), "t", std::string(200 + i % 300, 'a' + i % 26));
+        if (seq % 3 == 0) s.acknowledge(seq);
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(150 + 40 * round));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    Spool s;
+    ASSERT_TRUE(s.open(path)) << s.error();
+    // Whole records only, numbered without a gap except the acknowledged ones.
+    std::uint64_t expect = 1;
+    for (const auto& [seq, e] : s.entries()) {
+      while (expect % 3 == 0 && expect < seq) ++expect;
+      ASSERT_EQ(seq, expect);
+      ASSERT_EQ(e.payload.size(), 200 + static_cast<std::size_t>(e.slotStartUtc) % 300);
+      ASSERT_EQ(e.payload.find_first_not_of(e.payload[0]), std::string::npos);
+      ++expect;
+    }
+    EXPECT_GT(s.waiting(), 10u);
+  }
+}
+
+}  // namespace
+}  // namespace harkola

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "network/NetworkServers.h"
+#include "network/NetworkReport.h"
+#include "network/Reports.h"
+#include "network/SlotStore.h"
+
+namespace harkola {
+namespace {
+
+using test::kBaseUtc;
+using test::reportAt;
+
+// One PostgreSQL cluster for the whole test program, made on first use.
+test::PostgresCluster* cluster() {
+  static test::PostgresCluster* c = [] {
+    auto* p = new test::PostgresCluster;
+    if (!p->start()) std::cerr << "PostgreSQL tests skip: " << p->why() << "\n";
+    return p;
+  }();
+  return c;
+}
+struct StopCluster : ::testing::Environment {
+  void TearDown() override { cluster()->stop(); }
+};
+const auto* g_env = ::testing::AddGlobalTestEnvironment(new StopCluster);
+
+class Store : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    std::string where = (dir / "store.sqlite").string();
+    if (std::string(GetParam()) == "PostgreSQL") {
+      if (!cluster()->why().empty()) GTEST_SKIP() << cluster()->why();
+      static int n = 0;
+      const std::string db = "t" + std::to_string(++n);
+      ASSERT_EQ(std::system(("psql -q '" + cluster()->url() + "' -c 'CREATE DATABASE " + db + "' >/dev/null").c_str()), 0);
+      where = cluster()->url(db);
+    }
+    location = where;
+    store = openSlotStore(where, error);
+    ASSERT_TRUE(store) << error;
+  }
+  test::TempFolder dir;
+  std::string location, error;
+  std::unique_ptr<SlotStore> store;
+};
+
+TEST_P(Store, KeepsEachReportOnceInTheOrderOfArrival) {
+  std::vector<SlotReport> batch;
+  for (int i = 0; i < 30; ++i) batch.push_back(reportAt(i % 2 ? "OH2XYZ" : "G4ABC", kBaseUtc + 10 * (29 - i), i % 5, i % 3 == 0));
+  batch.push_back(batch[4]);  // the same report twice in one batch
+  EXPECT_EQ(store->insert(batch, kBaseUtc + 1000), 30);
+  EXPECT_EQ(store->insert({batch[0], batch[7], reportAt("OH2XYZ", kBaseUtc + 9990)}, kBaseUtc + 1001), 1);
+  EXPECT_EQ(store->count(), 31);
+
+  std::vector<SlotReport> back;
+  ASSERT_TRUE(store->read(kBaseUtc, kBaseUtc + 10000, [&](const SlotReport& r) {
+    back.push_back(r);
+    return true;
+  }));
+  ASSERT_EQ(back.size(), 31u);
+  for (int i = 0; i < 30; ++i) {
+    ASSERT_TRUE(back[static_cast<std::size_t>(i)].sameKey(batch[static_cast<std::size_t>(i)])) << i;
+    EXPECT_EQ(back[i].beacon, batch[i].beacon);
+    EXPECT_EQ(back[i].heard, batch[i].heard);
+    EXPECT_EQ(back[i].dashSnrDb, batch[i].dashSnrDb);
+    EXPECT_EQ(back[i].toneHz, batch[i].toneHz);
+    EXPECT_EQ(back[i].beaconCall, batch[i].beaconCall);
+    EXPECT_EQ(back[i].clockAheadMs, batch[i].clockAheadMs);
+  }
+  // A range is a range; and reading can stop early.
+  int n = 0;
+  ASSERT_TRUE(store->read(kBaseUtc + 100, kBaseUtc + 150, [&](const SlotReport& r) {
+    EXPECT_GE(r.slotStartUtc, kBaseUtc + 100);
+    EXPECT_LT(r.slotStartUtc, kBaseUtc + 150);
+    return ++n < 3;
+  }));
+  EXPECT_EQ(n, 3);
+  // Still there when opened again.
+  store.reset();
+  store = openSlotStore(location, error);
+  ASSERT_TRUE(store) << error;
+  EXPECT_EQ(store->count(), 31);
+}
+
+TEST_P(Store, GivesTheNetworkReport) {
+  std::vector<SlotReport> batch;
+  // OH2XYZ (KP20) hears beacon 1 on 14 MHz in 3 of 4 cycles of hour 8; G4ABC (IO91, 1800 km
+  // away) in 1 of 4; W1AW's clock is 3 s off.
+  for (int c = 0; c < 4; ++c) {
+    batch.push_back(reportAt("OH2XYZ", kBaseUtc + 180 * c, 0, c != 2));
+    SlotReport g = reportAt("G4ABC", kBaseUtc + 180 * c, 0, c == 0);
+    g.locator = "IO91";
+    batch.push_back(g);
+    SlotReport w = reportAt("W1AW", kBaseUtc + 180 * c, 0);
+    w.clockAheadMs = -3000;
+    batch.push_back(w);
+  }
+  ASSERT_EQ(store->insert(batch, kBaseUtc), 12);
+  std::ostringstream out;
+  NetworkReportOptions o;
+  o.fromUtc = kBaseUtc;
+  o.toUtc = kBaseUtc + 3600;
+  NetworkReportResult r = writeNetworkReport(*store, o, out);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(out.str(),
+            "\"station\",\"locator\",\"band\",\"beacon\",\"callsign\",\"hour\",\"slots\",\"heard\",\"heard %\"\r\n"
+            "\"G4ABC\",\"IO91\",\"14\",\"1\",\"BCN1\",\"8\",\"4\",\"1\",\"25.0\"\r\n"
+            "\"OH2XYZ\",\"KP20\",\"14\",\"1\",\"BCN1\",\"8\",\"4\",\"3\",\"75.0\"\r\n");
+  EXPECT_EQ(r.clockOff, 4u);
+  o.near = locatorCentre("KP20");
+  o.km = 500;
+  out.str("");
+  r = writeNetworkReport(*store, o, out);
+  EXPECT_EQ(r.farAway, 4u);
+  EXPECT_EQ(r.rows, 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Store, ::testing::Values("SQLite", "PostgreSQL"),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST(StoreOpening, SaysWhatIsWrong) {
+  test::TempFolder dir;
+  std::ofstream(dir / "notes.sqlite") << "these are my notes, not a database\n";
+  std::string error;
+  EXPECT_FALSE(openSlotStore((dir / "notes.sqlite").string(), error));
+  EXPECT_NE(error.find("not a store"), std::string::npos) << error;
+  EXPECT_FALSE(openSlotStore("postgresql://nobody@127.0.0.1:1/none?connect_timeout=2", error));
+  EXPECT_NE(error.find("Cannot connect"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace harkola

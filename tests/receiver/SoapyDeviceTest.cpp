@@ -1,0 +1,138 @@
+// A SoapySDR device of this test's own, registered with the library and found by its
+// enumeration as a user's device: it plays one slot of five beacons at known SNRs over
+// 20 MS/s, with hardware time, a timeout and an overflow (samples dropped) on the way.
+#include <gtest/gtest.h>
+
+#include <SoapySDR/Device.hpp>
+#include <SoapySDR/Errors.hpp>
+#include <SoapySDR/Formats.hpp>
+#include <SoapySDR/Registry.hpp>
+
+#include "BeaconAudio.h"
+#include "TempFolder.h"
+#include "WideIq.h"
+#include "clock/BeaconSchedule.h"
+#include "receiver/FiveBandDetector.h"
+#include "receiver/SoapySource.h"
+
+namespace harkola {
+namespace {
+
+using namespace testaudio;
+
+struct Played {
+  std::unique_ptr<testiq::WideSynth> synth;
+  double rate = 0, centre = 0, gain = -1;
+  std::string directSampling;
+  long long index = 0;
+  int reads = 0;
+  SysTime t0{};
+  SysTime now() const {
+    return t0 + std::chrono::duration_cast<SysTime::duration>(std::chrono::duration<double>(index / rate + 0.005));
+  }
+} played;
+
+class TestDevice : public SoapySDR::Device {
+ public:
+  std::string getDriverKey() const override { return "harkolatest"; }
+  std::string getHardwareKey() const override { return "five-band player"; }
+  void setSampleRate(int, size_t, double r) override { played.rate = r; }
+  double getSampleRate(int, size_t) const override { return played.rate; }
+  void setFrequency(int, size_t, double f, const SoapySDR::Kwargs&) override { played.centre = f; }
+  double getFrequency(int, size_t) const override { return played.centre; }
+  bool hasGainMode(int, size_t) const override { return true; }
+  void setGain(int, size_t, double g) override { played.gain = g; }
+  SoapySDR::ArgInfoList getSettingInfo() const override {
+    SoapySDR::ArgInfo a;
+    a.key = "direct_samp";
+    return {a};
+  }
+  void writeSetting(const std::string& k, const std::string& v) override {
+    if (k == "direct_samp") played.directSampling = v;
+  }
+  SoapySDR::Stream* setupStream(int, const std::string& format, const std::vector<size_t>&,
+                                const SoapySDR::Kwargs&) override {
+    if (format != SOAPY_SDR_CF32) throw std::runtime_error("CF32 only");
+    return reinterpret_cast<SoapySDR::Stream*>(this);
+  }
+  void closeStream(SoapySDR::Stream*) override {}
+  size_t getStreamMTU(SoapySDR::Stream*) const override { return 1 << 17; }
+  int readStream(SoapySDR::Stream*, void* const* buffs, size_t n, int& flags, long long& timeNs,
+                 long) override {
+    ++played.reads;
+    if (played.reads == 5) return SOAPY_SDR_TIMEOUT;
+    if (played.reads == 8) {  // 0.1 s dropped in the lead-in
+      std::vector<IqSample> lost(2000000);
+      played.synth->produce(lost.data(), lost.size());
+      played.index += static_cast<long long>(lost.size());
+      return SOAPY_SDR_OVERFLOW;
+    }
+    played.synth->produce(static_cast<IqSample*>(buffs[0]), n);
+    flags = SOAPY_SDR_HAS_TIME;
+    timeNs = static_cast<long long>(static_cast<double>(played.index) * 1e9 / played.rate);
+    played.index += static_cast<long long>(n);
+    return static_cast<int>(n);
+  }
+};
+
+SoapySDR::KwargsList findTest(const SoapySDR::Kwargs& args) {
+  const auto d = args.find("driver");
+  if (d != args.end() && d->second != "harkolatest") return {};
+  return {{{"driver", "harkolatest"}, {"label", "Harkola test player"}}};
+}
+SoapySDR::Device* makeTest(const SoapySDR::Kwargs&) { return new TestDevice; }
+SoapySDR::Registry registerTest("harkolatest", &findTest, &makeTest, SOAPY_SDR_ABI_VERSION);
+
+TEST(SoapyDevice, FoundAndPlayedThroughTheLibraryFiveBeaconsHeard) {
+  test::TempFolder noModules("harkola-soapy");
+  setenv("SOAPY_SDR_ROOT", noModules.path.c_str(), 1);  // the system's modules stay out
+  const std::vector<SoapyDeviceInfo> found = findSoapyDevices();
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].label, "Harkola test player");
+
+  const std::vector<std::string> calls = shippedCallsigns();
+  const double snr[kBandCount] = {-15, -5, 0, 10, 20};
+  testiq::WideScene wide;
+  for (int b = 0; b < kBandCount; ++b) {
+    Scene s;
+    s.seed = 70 + static_cast<std::uint32_t>(b);
+    s.beacon = Beacon{calls[beaconOnBand(2, b) - 1], snr[b], 700.0 + 50 * b, 0.1};
+    wide.audio.push_back(render(s, 2.0, 14.0));
+  }
+  SoapySettings set;
+  set.args = found[0].args;
+  set.rate = wide.rate;
+  set.centreHz = suggestedCentre(wide.rate);
+  set.gainDb = 30;
+  set.directSampling = true;
+  wide.centreHz = set.centreHz;
+  played.synth = testiq::makeSynth(wide);
+  played.t0 = sceneSlotStart() - std::chrono::seconds(2);
+  SoapySource src;
+  src.setClock([] { return played.now(); });
+  ASSERT_TRUE(src.open(set)) << src.error();
+  EXPECT_EQ(played.gain, 30);
+  EXPECT_EQ(played.directSampling, "2");
+
+  BandReceiver rx({0, 1, 2, 3, 4});
+  FiveBandDetector det(calls);
+  std::vector<SlotMeasurement> got;
+  IqBlock block;
+  while (played.index < static_cast<long long>(14 * wide.rate)) {
+    if (src.read(block) != ReadStatus::Block) continue;
+    rx.push(block, det);
+    det.tick(played.now());
+    for (auto& m : det.takeMeasurements())
+      if (m.slot.start == sceneSlotStart()) got.push_back(m);
+  }
+  EXPECT_EQ(src.health().timeouts, 1);
+  EXPECT_EQ(src.health().overflows, 1);
+  ASSERT_EQ(got.size(), 5u);
+  for (const SlotMeasurement& m : got) {
+    EXPECT_TRUE(m.heard) << "band " << bandMHz(m.slot.band);
+    EXPECT_NEAR(m.offsetMs, 100.0, 20.0) << "band " << bandMHz(m.slot.band);  // on the grid after the gap
+  }
+}
+
+}  // namespace
+}  // namespace harkola
