@@ -21,6 +21,7 @@
 #include "data/Beacons.h"
 #include "propagation/BeaconSites.h"
 #include "propagation/PropagationMap.h"
+#include "ui/Named.h"
 
 static void initMapResources() { Q_INIT_RESOURCE(map); }
 
@@ -68,17 +69,13 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
   setWindowTitle(QString::fromStdString(m_decs.TitleText) + "- Propagation");
   if (!m_clock) m_clock = [] { return std::chrono::system_clock::now(); };
 
-  cboPeriod = new QComboBox(this);
-  cboPeriod->setObjectName("cboPeriod");
+  cboPeriod = named(new QComboBox(this), "cboPeriod");
   cboPeriod->addItems({"Latest result", "Heard in the last 15 minutes", "Heard in the last hour",
                        "Heard in the last 24 hours"});
-  cboProjection = new QComboBox(this);
-  cboProjection->setObjectName("cboProjection");
+  cboProjection = named(new QComboBox(this), "cboProjection");
   cboProjection->addItems({"Map centred on home", "World map"});
-  lblSource = new QLabel(this);
-  lblSource->setObjectName("lblSource");
-  prgbLoad = new QProgressBar(this);
-  prgbLoad->setObjectName("prgbLoad");
+  lblSource = named(new QLabel(this), "lblSource");
+  prgbLoad = named(new QProgressBar(this), "prgbLoad");
   prgbLoad->setRange(0, 1000);
   prgbLoad->setTextVisible(false);
   prgbLoad->setMaximumWidth(160);
@@ -93,8 +90,7 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
   top->addWidget(lblSource, 1);
   top->addWidget(prgbLoad);
 
-  grdPropagation = new QTableWidget(kBeaconCount, kFirstBandColumn + kBandCount, this);
-  grdPropagation->setObjectName("grdPropagation");
+  grdPropagation = named(new QTableWidget(kBeaconCount, kFirstBandColumn + kBandCount, this), "grdPropagation");
   QStringList headers{"Callsign", "Country", "Distance", "Azimuth"};
   for (const BandInfo& b : kBands) headers << QString::fromUtf8(b.text.data(), static_cast<qsizetype>(b.text.size()));
   grdPropagation->setHorizontalHeaderLabels(headers);
@@ -148,8 +144,7 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
       if (m_onAirBeacon[static_cast<std::size_t>(b)] == beacon) emit bandRequested(b);
   });
 
-  tmrPropagation = new QTimer(this);
-  tmrPropagation->setObjectName("tmrPropagation");
+  tmrPropagation = named(new QTimer(this), "tmrPropagation");
   tmrPropagation->setInterval(1000);
   connect(tmrPropagation, &QTimer::timeout, this, &frmPropagation::tick);
   tmrPropagation->start();

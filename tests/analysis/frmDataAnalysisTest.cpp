@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
-#include <QScreen>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -45,7 +43,7 @@ struct FakeHost : AnalysisHost {
   void resumeAfterAnalysis() override { ++resumes; }
 };
 
-const QColor kBlue(0, 0, 255), kGrey(128, 128, 128), kYellow(255, 255, 0);
+const QColor kBlue(0, 0, 255), kGrey(128, 128, 128);
 QColor frame(const QGroupBox* f) { return frmDataAnalysis::frameColour(f); }
 
 class DataAnalysisWindow : public ::testing::Test {
@@ -89,7 +87,6 @@ class DataAnalysisWindow : public ::testing::Test {
 };
 
 TEST_F(DataAnalysisWindow, LoadsSortedSummarisesSavesAndResetsWhileTheHostIsPaused) {
-  EXPECT_EQ(w->windowTitle(), "Harkola 5  Data analysis");
   EXPECT_EQ(w->lblBeID[4]->text(), "ZL6B");
   w->show();
   w->close();
@@ -117,11 +114,8 @@ TEST_F(DataAnalysisWindow, LoadsSortedSummarisesSavesAndResetsWhileTheHostIsPaus
   EXPECT_EQ(std::pair(frame(w->shpBand), frame(w->shpBeacon)), std::pair(kGrey, kBlue));
   click(w->cmdSummarise);
   ASSERT_EQ(w->grid().rowCount(), 2);
-  EXPECT_EQ(w->grid().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "Callsign");
   EXPECT_EQ(cell(0, 0) + cell(1, 0), "ZL6BOH2B");  // beacon order
   EXPECT_EQ(cell(1, 7), "5");
-  EXPECT_TRUE(frmDataAnalysis::markerColour(w->shpSorted[4]) == kYellow &&
-              frmDataAnalysis::markerColour(w->shpSorted[0]) != kYellow);
   EXPECT_TRUE(w->cmdChart->isEnabled() && w->cmdSummarySave->isEnabled() && !w->beID[4]->isEnabled());
   ASSERT_NE(w->chart(), nullptr);
   EXPECT_EQ(w->chart()->footnote().toStdString(), "FILE - " + sample + "     BAND - 14MHz    MONTHS - August");
@@ -282,7 +276,6 @@ ChartInput oneRow() {
 TEST(SummaryChart, OneRowIsOneSeriesOf23PointsWithTooltipsTitleAnd3DBar) {
   test::ScriptedDialogs dialogs;
   frmChart c("Harkola 5 ", oneRow());
-  EXPECT_EQ(c.windowTitle(), "Harkola 5 Summary data chart");
   EXPECT_TRUE(c.display() == frmChart::Display::Line3D && c.seriesCount() == 1);
   c.setDisplay(frmChart::Display::Line2D);
   auto series = c.findChild<QChartView*>()->chart()->series();
@@ -342,21 +335,6 @@ TEST(SummaryChart, EighteenBeaconsGetTheirOwnColoursAndTheLegendStaysOffThePlot)
     }
     EXPECT_EQ(colours.size(), 18u);
     EXPECT_FALSE(chart->legend()->geometry().intersects(chart->plotArea()));
-  }
-  // With HARKOLA_SHOTS=<folder> (and a real display) the 2-D and 3-D line charts are
-  // also saved as PNG for a look.
-  if (const char* shots = std::getenv("HARKOLA_SHOTS")) {
-    frmChart c("Harkola 5 ", in);
-    c.show();
-    for (auto [display, name] : {std::pair(frmChart::Display::Line2D, "chart-2d"),
-                                 std::pair(frmChart::Display::Line3D, "chart-3d"),
-                                 std::pair(frmChart::Display::Bar3D, "chart-3d-bars")}) {
-      c.setDisplay(display);
-      QElapsedTimer t;
-      t.start();
-      while (t.elapsed() < 2000) QApplication::processEvents(QEventLoop::AllEvents, 50);
-      c.screen()->grabWindow(0).save(QString("%1/%2.png").arg(shots, name));
-    }
   }
 }
 

@@ -4,18 +4,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <chrono>
 #include <vector>
 
 #include "clock/AlignedTicker.h"
+#include "support/WaitFor.h"
 
 namespace harkola {
 namespace {
-
-std::int64_t wallMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
 
 TEST(TickerDelay, AimsJustPastTheNextUntickedBoundary) {
   const struct {
@@ -34,7 +29,7 @@ TEST(AlignedTicker, TicksOncePerBoundaryUntilStopped) {
   AlignedTicker ticker;
   std::vector<std::int64_t> at;
   QObject::connect(&ticker, &AlignedTicker::tick, [&] {
-    at.push_back(wallMs());
+    at.push_back(test::wallNs() / 1000000);
     if (at.size() == 5) ticker.stop();
   });
   ticker.start();

@@ -52,9 +52,17 @@ TEST(SlotLog, ReaderRoundTripsAndReportsBadLines) {
   text += "\"2026-12-07T08:00:20Z\",\"15\",\"2\",\"X\",\"1\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"1.0\",\"1\"\r\n";  // no band 15
   text += "\r\n";
   text += slotRecord(m);
+  // Lines with a field out of its range or missing.
+  for (const char* bad : {R"("2026-12-07T04:30:10Z","14","4","KH6WO","1")",
+                          R"("2026-02-30T04:30:10Z","14","4","X","1","3","-3","","","","800","0","9","5")",
+                          R"("2026-12-07T04:30:10Z","14","0","X","1","3","-3","","","","800","0","9","5")",
+                          R"("2026-12-07T04:30:10Z","14","19","X","1","3","-3","","","","800","0","9","5")",
+                          R"("2026-12-07T04:30:10Z","14","4","X","2","3","-3","","","","800","0","9","5")",
+                          R"("2026-12-07T04:30:10Z","14","4","X","1","5","-3","","","","800","0","9","5")"})
+    text += std::string(bad) + "\r\n";
   const SlotLogContents c = readSlotLog(text);
   ASSERT_EQ(c.records.size(), 2u);
-  EXPECT_EQ(c.badLines, (std::vector<int>{2, 3, 4}));
+  EXPECT_EQ(c.badLines, (std::vector<int>{2, 3, 4, 7, 8, 9, 10, 11, 12}));
   const SlotMeasurement& r = c.records[0];
   EXPECT_EQ(r.slot.start, m.slot.start);
   EXPECT_EQ(r.slot.band, 0);

@@ -2,17 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <chrono>
 
 #include "clock/SystemTimeSource.h"
+#include "support/WaitFor.h"
 
 namespace harkola {
 namespace {
 
-std::int64_t wallNs() {
-  using namespace std::chrono;
-  return duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
-}
+using test::wallNs;
 
 TEST(SystemTimeSource, AsksForTheClockMovedBySecondsKeepingTheFraction) {
   for (int seconds : {1, -1}) {

@@ -272,8 +272,7 @@ TEST_F(EditorTest, DefaultsReplaceAllBeaconsOnlyWhenTheUserSaysYes) {
   EXPECT_EQ(reloads, 1);
 }
 
-// No caption is cut off at the dialog's own size. With HARKOLA_SHOTS=<folder> the
-// dialogs are also saved as PNG for a look.
+// No caption is cut off at the dialog's own size.
 TEST_F(EditorTest, LabelsAreNotClipped) {
   for (bool isHome : {false, true}) {
     auto w = open(isHome);
@@ -283,8 +282,6 @@ TEST_F(EditorTest, LabelsAreNotClipped) {
         EXPECT_GE(c->width(), c->sizeHint().width()) << c->objectName().toStdString();
       }
     }
-    if (const char* shots = std::getenv("HARKOLA_SHOTS"))
-      w->grab().save(QString("%1/%2.png").arg(shots, w->objectName()));
   }
 }
 
