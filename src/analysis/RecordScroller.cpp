@@ -9,12 +9,12 @@
 #include <climits>
 
 #include "analysis/LogGridModel.h"
+#include "ui/Named.h"
 
 namespace harkola {
 
 RecordScroller::RecordScroller(QTableView* view, LogGridModel* model, QWidget* parent)
-    : QObject(parent), m_view(view), m_model(model), m_bar(new QScrollBar(Qt::Vertical, parent)) {
-  m_bar->setObjectName("vsbRecords");
+    : QObject(parent), m_view(view), m_model(model), m_bar(named(new QScrollBar(Qt::Vertical, parent), "vsbRecords")) {
   m_bar->hide();
   view->installEventFilter(this);
   view->viewport()->installEventFilter(this);

@@ -148,8 +148,7 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
   tmrPropagation->setInterval(1000);
   connect(tmrPropagation, &QTimer::timeout, this, &frmPropagation::tick);
   tmrPropagation->start();
-  tmrHistory = new QTimer(this);
-  tmrHistory->setObjectName("tmrHistory");
+  tmrHistory = named(new QTimer(this), "tmrHistory");
   tmrHistory->setInterval(30);
   connect(tmrHistory, &QTimer::timeout, this, &frmPropagation::pollHistory);
 
