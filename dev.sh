@@ -57,9 +57,9 @@ fuzz() {
   local seconds=${1:-60} dir=${FUZZ_DIR:-build-fuzz} failed=0
   CXX=clang++-16 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARKOLA_FUZZ=ON \
     -DHARKOLA_BUILD_GUI=OFF -DHARKOLA_BUILD_TESTS=OFF
-  cmake --build "$dir" -j"$(nproc)" --target fuzz_datafiles fuzz_heardlog fuzz_wav fuzz_slotmessage fuzz_receiver
+  cmake --build "$dir" -j"$(nproc)" --target fuzz_datafiles fuzz_heardlog fuzz_slotlog fuzz_wav fuzz_slotmessage fuzz_receiver
   mkdir -p "$dir/findings"
-  for name in datafiles heardlog wav slotmessage receiver; do
+  for name in datafiles heardlog slotlog wav slotmessage receiver; do
     mkdir -p "$dir/corpus/$name"
     echo "== fuzz_$name for ${seconds} s"
     if ! "./$dir/fuzz_$name" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "analysis/LogDate.h"
 #include "clock/BeaconSchedule.h"
@@ -27,7 +28,7 @@
 #include "data/DefaultData.h"
 #include "data/StartupChecks.h"
 #include "data/Beacons.h"
-#include "propagation/ResultLogReader.h"
+#include "propagation/HistoryLoadTask.h"
 
 namespace harkola {
 namespace {
@@ -121,22 +122,16 @@ int writeSlot(long count, const char* out) {
   return std::fclose(f) == 0 ? 0 : 1;
 }
 
-// Reads the whole slot log into the grid as the propagation window does, and says how
-// long that took and how long the longest step was.
+// Reads the whole slot log into the grid's history as the propagation window does (on
+// the loading threads) and says how long that took.
 int readSlot(const char* path) {
   using Clock = std::chrono::steady_clock;
-  PropagationGrid grid;
-  ResultLogReader reader(path, ResultLogReader::Format::SlotLog);
-  double longest = 0;
   const auto t0 = Clock::now();
-  for (bool more = true; more;) {
-    const auto s0 = Clock::now();
-    more = reader.step(grid, 40000);
-    longest = std::max(longest, std::chrono::duration<double, std::milli>(Clock::now() - s0).count());
-  }
+  HistoryLoadTask task(path, ResultLogReader::Format::SlotLog);
+  while (!task.finished()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   const double total = std::chrono::duration<double>(Clock::now() - t0).count();
-  std::printf("%zu records, %zu unreadable lines, %.2f s, longest step %.1f ms\n", reader.records(),
-              reader.malformed(), total, longest);
+  const auto reader = task.takeReader();
+  std::printf("%zu records, %zu unreadable lines, %.2f s\n", reader->records(), reader->malformed(), total);
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "common/LocalTime.h"
+#include "data/DataFile.h"
 
 namespace harkola {
 
@@ -96,15 +97,7 @@ std::string averageText(std::int64_t sum, std::int64_t count) {
 
 std::string formatSummaryFile(const SummaryTable& table) {
   std::string out;
-  for (const auto& row : table) {
-    for (std::size_t c = 0; c < row.size(); ++c) {
-      if (c) out += ',';
-      out += '"';
-      out += row[c];
-      out += '"';
-    }
-    out += "\r\n";
-  }
+  for (const auto& row : table) out += formatRecord(row);
   return out;
 }
 

@@ -35,6 +35,7 @@
 #include <cmath>
 
 #include "ui/UserDialogs.h"
+#include "ui/Named.h"
 
 namespace harkola {
 
@@ -124,22 +125,18 @@ frmChart::frmChart(const std::string& titleText, ChartInput input, QWidget* pare
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  m_titleLabel = new QLabel(this);
-  m_titleLabel->setObjectName("lblTitle");
+  m_titleLabel = named(new QLabel(this), "lblTitle");
   m_titleLabel->setAlignment(Qt::AlignCenter);
   m_titleLabel->setFont(QFont("Arial", 14, QFont::Bold));
   m_titleLabel->hide();
   layout->addWidget(m_titleLabel);
-  lblNote = new QLabel(this);
-  lblNote->setObjectName("lblNote");
+  lblNote = named(new QLabel(this), "lblNote");
   lblNote->setAlignment(Qt::AlignCenter);
   lblNote->hide();
   layout->addWidget(lblNote);
-  MSChart1 = new QStackedWidget(this);
-  MSChart1->setObjectName("MSChart1");
+  MSChart1 = named(new QStackedWidget(this), "MSChart1");
   layout->addWidget(MSChart1, 1);
-  m_footnoteLabel = new QLabel(qs(m_input.footnote), this);
-  m_footnoteLabel->setObjectName("lblFootnote");
+  m_footnoteLabel = named(new QLabel(qs(m_input.footnote), this), "lblFootnote");
   m_footnoteLabel->setFont(QFont("Arial", 10));
   m_footnoteLabel->setWordWrap(true);
   m_footnoteLabel->setContentsMargins(8, 2, 8, 6);
@@ -150,8 +147,7 @@ frmChart::frmChart(const std::string& titleText, ChartInput input, QWidget* pare
   m_view2D->viewport()->installEventFilter(this);
   MSChart1->addWidget(m_view2D);
 
-  mnuPopUpTop = new QMenu("Chart Options", this);
-  mnuPopUpTop->setObjectName("mnuPopUpTop");
+  mnuPopUpTop = named(new QMenu("Chart Options", this), "mnuPopUpTop");
   mnu2d = mnuPopUpTop->addMenu("2-D displays");
   mnu2d->setObjectName("mnu2d");
   mnu3d = mnuPopUpTop->addMenu("3-D displays");

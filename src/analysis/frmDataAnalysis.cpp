@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -21,11 +22,13 @@
 #include <climits>
 
 #include "analysis/LogGridModel.h"
+#include "analysis/RecordScroller.h"
 #include "analysis/LogLoadTask.h"
 #include "analysis/frmChart.h"
 #include "ui/UserDialogs.h"
 #include "data/Beacons.h"
 #include "common/LocalTime.h"
+#include "ui/Named.h"
 
 namespace harkola {
 
@@ -112,8 +115,7 @@ void frmDataAnalysis::buildUi() {
   root->addLayout(left);
   root->addLayout(right, 1);
 
-  cmdOpenFile = new QPushButton("Open log file", this);
-  cmdOpenFile->setObjectName("cmdOpenFile");
+  cmdOpenFile = named(new QPushButton("Open log file", this), "cmdOpenFile");
   cmdOpenFile->setToolTip("Open log file for analysis");
   left->addWidget(cmdOpenFile);
 
@@ -170,10 +172,8 @@ void frmDataAnalysis::buildUi() {
     connect(beID[i], &QCheckBox::clicked, this, [this, i] { beaconClicked(i); });
   }
   auto* allClear = new QHBoxLayout;
-  cmdAll = new QPushButton("All", shpBeacon);
-  cmdAll->setObjectName("cmdAll");
-  cmdClear = new QPushButton("Clear", shpBeacon);
-  cmdClear->setObjectName("cmdClear");
+  cmdAll = named(new QPushButton("All", shpBeacon), "cmdAll");
+  cmdClear = named(new QPushButton("Clear", shpBeacon), "cmdClear");
   cmdAll->setEnabled(false);
   cmdClear->setEnabled(false);
   allClear->addWidget(cmdAll);
@@ -183,8 +183,7 @@ void frmDataAnalysis::buildUi() {
 
   shpMonth = makeFrame("shpMonth", "Select month");
   auto* ml = new QVBoxLayout(shpMonth);
-  List1 = new QListWidget(shpMonth);
-  List1->setObjectName("List1");
+  List1 = named(new QListWidget(shpMonth), "List1");
   List1->setSelectionMode(QAbstractItemView::MultiSelection);
   List1->setEnabled(false);
   List1->setMinimumHeight(90);
@@ -192,12 +191,10 @@ void frmDataAnalysis::buildUi() {
   left->addWidget(shpMonth);
   left->addStretch();
 
-  Label6 = new QLabel(this);
-  Label6->setObjectName("Label6");
+  Label6 = named(new QLabel(this), "Label6");
   right->addWidget(Label6);
   m_model = new LogGridModel(this);
-  flex1 = new QTableView(this);
-  flex1->setObjectName("flex1");
+  flex1 = named(new QTableView(this), "flex1");
   flex1->setModel(m_model);
   flex1->verticalHeader()->setVisible(false);
   flex1->verticalHeader()->setDefaultSectionSize(20);
@@ -205,14 +202,16 @@ void frmDataAnalysis::buildUi() {
   flex1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   flex1->setMinimumSize(560, 300);
   flex1->hide();
-  right->addWidget(flex1, 1);
+  auto* records = new QHBoxLayout;
+  records->setSpacing(0);
+  records->addWidget(flex1, 1);
+  records->addWidget((new RecordScroller(flex1, m_model, this))->bar());
+  right->addLayout(records, 1);
   auto* progress = new QHBoxLayout;
-  prgbFlex = new QProgressBar(this);
-  prgbFlex->setObjectName("prgbFlex");
+  prgbFlex = named(new QProgressBar(this), "prgbFlex");
   prgbFlex->hide();
   progress->addWidget(prgbFlex, 1);
-  cmdCancelLoad = new QPushButton("Cancel", this);
-  cmdCancelLoad->setObjectName("cmdCancelLoad");
+  cmdCancelLoad = named(new QPushButton("Cancel", this), "cmdCancelLoad");
   cmdCancelLoad->setToolTip("Stop loading the log (Esc)");
   cmdCancelLoad->hide();
   progress->addWidget(cmdCancelLoad);
@@ -220,14 +219,10 @@ void frmDataAnalysis::buildUi() {
   m_poll = new QTimer(this);
   m_poll->setInterval(kPollMs);
   auto* buttons = new QHBoxLayout;
-  cmdSummarise = new QPushButton("Summarise", this);
-  cmdSummarise->setObjectName("cmdSummarise");
-  cmdSummarySave = new QPushButton("Save analysis to file", this);
-  cmdSummarySave->setObjectName("cmdSummarySave");
-  cmdChart = new QPushButton("Graphic Display", this);
-  cmdChart->setObjectName("cmdChart");
-  cmdReset = new QPushButton("Reset", this);
-  cmdReset->setObjectName("cmdReset");
+  cmdSummarise = named(new QPushButton("Summarise", this), "cmdSummarise");
+  cmdSummarySave = named(new QPushButton("Save analysis to file", this), "cmdSummarySave");
+  cmdChart = named(new QPushButton("Graphic Display", this), "cmdChart");
+  cmdReset = named(new QPushButton("Reset", this), "cmdReset");
   for (auto* b : {cmdSummarise, cmdSummarySave, cmdChart, cmdReset}) {
     b->setEnabled(false);
     buttons->addWidget(b);

@@ -10,6 +10,7 @@
 #include "common/PublicDecs.h"
 #include "ui/ShellResources.h"
 #include "ui/UserDialogs.h"
+#include "ui/Named.h"
 
 namespace harkola {
 
@@ -22,14 +23,12 @@ frmAbout::frmAbout(const std::string& titleText, QWidget* parent) : QDialog(pare
   setWindowTitle(qs("About " + titleName(titleText)));
   setAttribute(Qt::WA_DeleteOnClose);
 
-  picIcon = new QLabel(this);
-  picIcon->setObjectName("picIcon");
+  picIcon = named(new QLabel(this), "picIcon");
   picIcon->setPixmap(QPixmap(":/icons/harkola-48.png"));
   picIcon->setFixedSize(56, 56);
   picIcon->setAlignment(Qt::AlignCenter);
 
-  lblTitle = new QLabel(qs(titleText), this);
-  lblTitle->setObjectName("lblTitle");
+  lblTitle = named(new QLabel(qs(titleText), this), "lblTitle");
   QFont titleFont = lblTitle->font();
   titleFont.setPointSizeF(titleFont.pointSizeF() * 1.8);
   titleFont.setBold(true);
@@ -53,15 +52,12 @@ frmAbout::frmAbout(const std::string& titleText, QWidget* parent) : QDialog(pare
   rule->setFrameShape(QFrame::HLine);
   rule->setFrameShadow(QFrame::Sunken);
 
-  lblCopyright = new QLabel(QString::fromUtf8("© ") + QString::fromUtf8(kLegalNotice), this);
-  lblCopyright->setObjectName("lblCopyright");
+  lblCopyright = named(new QLabel(QString::fromUtf8("© ") + QString::fromUtf8(kLegalNotice), this), "lblCopyright");
   lblCopyright->setWordWrap(true);
 
-  cmdOK = new QPushButton("OK", this);
-  cmdOK->setObjectName("cmdOK");
+  cmdOK = named(new QPushButton("OK", this), "cmdOK");
   cmdOK->setDefault(true);
-  cmdSysInfo = new QPushButton("&System Info...", this);
-  cmdSysInfo->setObjectName("cmdSysInfo");
+  cmdSysInfo = named(new QPushButton("&System Info...", this), "cmdSysInfo");
 
   auto* heading = new QVBoxLayout;
   heading->addWidget(lblTitle);

@@ -7,6 +7,7 @@
 
 #include "ui/ShellResources.h"
 #include "ui/UserDialogs.h"
+#include "ui/Named.h"
 
 namespace harkola {
 
@@ -39,8 +40,7 @@ frmEnd::frmEnd(const std::string& titleText, QWidget* parent)
   layout->addWidget(icon);
   layout->addWidget(Label1, 1);
 
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName("Timer1");
+  Timer1 = named(new QTimer(this), "Timer1");
   Timer1->setSingleShot(true);
   Timer1->setInterval(kShowMs);
   connect(Timer1, &QTimer::timeout, this, &QDialog::accept);

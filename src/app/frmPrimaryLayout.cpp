@@ -43,6 +43,7 @@
 #include "rig/frmTxRx.h"
 #include "voice/ResfileSoundModule.h"
 #include "voice/frmVoiceSel.h"
+#include "ui/Named.h"
 
 namespace harkola {
 
@@ -89,11 +90,9 @@ void frmPrimary::buildControls() {
   outer->addWidget(buildNetworkLine(central));
 
   // State holders of the clock, never shown.
-  txtHiddenStationNumber = new QLineEdit(central);
-  txtHiddenStationNumber->setObjectName("txtHiddenStationNumber");
+  txtHiddenStationNumber = named(new QLineEdit(central), "txtHiddenStationNumber");
   txtHiddenStationNumber->hide();
-  lblHidden = new QLabel(central);
-  lblHidden->setObjectName("lblHidden");
+  lblHidden = named(new QLabel(central), "lblHidden");
   lblHidden->hide();
 
   connect(cmdSecondsUp, &QPushButton::clicked, this, &frmPrimary::cmdSecondsUp_Click);
@@ -125,11 +124,9 @@ QLayout* frmPrimary::buildTimeRow(QWidget* central) {
   lblSystemTime->setMinimumWidth(110);
   lblClockSync = value("lblClockSync", central, 9);
   lblClockSync->setToolTip(clockHint);
-  cmdSecondsUp = new QPushButton("+1 s", central);
-  cmdSecondsUp->setObjectName("cmdSecondsUp");
+  cmdSecondsUp = named(new QPushButton("+1 s", central), "cmdSecondsUp");
   cmdSecondsUp->setToolTip("Click to increase system time by one second");
-  cmdSecondsDown = new QPushButton("\u22121 s", central);
-  cmdSecondsDown->setObjectName("cmdSecondsDown");
+  cmdSecondsDown = named(new QPushButton("\u22121 s", central), "cmdSecondsDown");
   cmdSecondsDown->setToolTip("Click to decrease system time by one second");
   lblSlot = title("Slot No:", central, "Sequence number");
   lblSlot->setObjectName("lblSlot");
@@ -189,8 +186,7 @@ QLayout* frmPrimary::buildBeaconPanel(QWidget* central) {
 }
 
 QWidget* frmPrimary::buildSlotProgress(QWidget* central) {
-  prgbrSlot = new QProgressBar(central);
-  prgbrSlot->setObjectName("prgbrSlot");
+  prgbrSlot = named(new QProgressBar(central), "prgbrSlot");
   prgbrSlot->setRange(0, 100);
   prgbrSlot->setTextVisible(false);
   prgbrSlot->setFixedHeight(14);
@@ -223,8 +219,7 @@ QLayout* frmPrimary::buildBandSelector(QWidget* central) {
 }
 
 QWidget* frmPrimary::buildSLevelLogger(QWidget* central) {
-  fraSLevel = new QGroupBox("S level", central);
-  fraSLevel->setObjectName("fraSLevel");
+  fraSLevel = named(new QGroupBox("S level", central), "fraSLevel");
   auto* sRow = new QHBoxLayout(fraSLevel);
   for (int s = 1; s <= 9; ++s) {
     auto* rb = new QRadioButton(QString::number(s), fraSLevel);
@@ -242,8 +237,7 @@ QWidget* frmPrimary::buildSLevelLogger(QWidget* central) {
     sRow->addWidget(rb);
     connect(rb, &QRadioButton::clicked, this, [this, s] { opgS_Click(s); });
   }
-  lblSaved = new QLabel(fraSLevel);
-  lblSaved->setObjectName("lblSaved");
+  lblSaved = named(new QLabel(fraSLevel), "lblSaved");
   lblSaved->setMinimumSize(60, 22);
   lblSaved->setToolTip(
       "This bar changes colour when further S meter levels are locked out - to prevent multiple "
@@ -269,10 +263,8 @@ QLayout* frmPrimary::buildButtonRow(QWidget* central) {
   button(cmdMLog, "cmdMLog", "Manual log", "Click to toggle manual logging");
   button(cmdVoice, "cmdVoice", "Voice On/Off", "Click to toggle voice announcements");
   buttons->addSpacing(16);
-  lblVoice = new QLabel("Voice:", central);
-  lblVoice->setObjectName("lblVoice");
-  lblVInd = new QLabel("OFF", central);
-  lblVInd->setObjectName("lblVInd");
+  lblVoice = named(new QLabel("Voice:", central), "lblVoice");
+  lblVInd = named(new QLabel("OFF", central), "lblVInd");
   lblVInd->setToolTip(kVoiceIndicatorInitialTooltip);
   lblVInd->setMinimumWidth(40);
   buttons->addWidget(lblVoice);

@@ -9,16 +9,8 @@
 
 namespace harkola {
 
-namespace {
-std::vector<std::string> callsignsOf(const PublicDecs& d) {
-  std::vector<std::string> calls;
-  for (int b = 1; b <= kBeaconCount; ++b) calls.push_back(Beacons(d.BeaconTable).callsign(b));
-  return calls;
-}
-}  // namespace
-
 void frmPrimary::mnuReceiver_Click() {
-  if (!m_receiver) m_receiver = std::make_unique<ReceiverRun>(callsignsOf(d));
+  if (!m_receiver) m_receiver = std::make_unique<ReceiverRun>(Beacons(d.BeaconTable).callsigns());
   if (!m_receiverWindow) m_receiverWindow = new frmReceiver(*m_receiver, d.DataFolder, this);
   m_receiverWindow->show();
   m_receiverWindow->raise();
@@ -26,7 +18,7 @@ void frmPrimary::mnuReceiver_Click() {
 }
 
 bool frmPrimary::startReceiver(const ReceiverSettings& s, std::string& error) {
-  if (!m_receiver) m_receiver = std::make_unique<ReceiverRun>(callsignsOf(d));
+  if (!m_receiver) m_receiver = std::make_unique<ReceiverRun>(Beacons(d.BeaconTable).callsigns());
   const bool ok = m_receiver->start(s, error);
   if (m_receiverWindow) {
     m_receiverWindow->show(s);
@@ -41,7 +33,7 @@ void frmPrimary::stopReceiverInput() {
 
 void frmPrimary::receiverResults() {
   if (!m_receiver) return;
-  m_receiver->setCallsigns(callsignsOf(d));
+  m_receiver->setCallsigns(Beacons(d.BeaconTable).callsigns());
   m_receiver->setSMeterOffset(d.SMeterOffset);
   for (const SlotMeasurement& m : m_receiver->tick(timePointOf(m_services.time->now()))) {
     // While the log analysis window has the heard log closed, heard slots reach the

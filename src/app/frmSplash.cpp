@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ui/ShellResources.h"
+#include "ui/Named.h"
 
 namespace harkola {
 
@@ -45,8 +46,7 @@ frmSplash::frmSplash(std::function<void()> showMain, QWidget* parent)
   setAttribute(Qt::WA_DeleteOnClose);
   setStyleSheet("QDialog#frmSplash { background: rgb(255, 255, 230); border: 2px solid rgb(0, 0, 160); }");
 
-  lblCaption = new QLabel(kCaption, this);
-  lblCaption->setObjectName("lblCaption");
+  lblCaption = named(new QLabel(kCaption, this), "lblCaption");
   lblCaption->setWordWrap(true);
   lblCaption->setAlignment(Qt::AlignCenter);
   QFont font;
@@ -80,8 +80,7 @@ frmSplash::frmSplash(std::function<void()> showMain, QWidget* parent)
   grid->setColumnStretch(2, 1);
   lblCaption->setMinimumWidth(470);
 
-  Timer1 = new QTimer(this);
-  Timer1->setObjectName("Timer1");
+  Timer1 = named(new QTimer(this), "Timer1");
   Timer1->setSingleShot(true);
   Timer1->setInterval(kShowMs);
   connect(Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);

@@ -16,6 +16,7 @@
 #include "common/PublicDecs.h"
 #include "rig/SerialDevices.h"
 #include "ui/UserDialogs.h"
+#include "ui/Named.h"
 
 namespace harkola {
 
@@ -55,16 +56,13 @@ SystemReport gatherSystemReport(const std::string& dataFolder, const std::string
 frmSystemInfo::frmSystemInfo(const SystemReport& report, QWidget* parent) : QDialog(parent) {
   setObjectName("frmSystemInfo");
   setWindowTitle(QString::fromLatin1(kAppTitle) + " System Information");
-  txtReport = new QPlainTextEdit(qs(systemReportText(report)), this);
-  txtReport->setObjectName("txtReport");
+  txtReport = named(new QPlainTextEdit(qs(systemReportText(report)), this), "txtReport");
   txtReport->setReadOnly(true);
   txtReport->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   txtReport->setLineWrapMode(QPlainTextEdit::NoWrap);
-  cmdCopy = new QPushButton("&Copy", this);
-  cmdCopy->setObjectName("cmdCopy");
+  cmdCopy = named(new QPushButton("&Copy", this), "cmdCopy");
   cmdCopy->setToolTip("Copy the report to the clipboard, to paste into a bug report");
-  cmdClose = new QPushButton("Close", this);
-  cmdClose->setObjectName("cmdClose");
+  cmdClose = named(new QPushButton("Close", this), "cmdClose");
   cmdClose->setDefault(true);
   connect(cmdCopy, &QPushButton::clicked, this,
           [this] { QGuiApplication::clipboard()->setText(txtReport->toPlainText()); });

@@ -19,6 +19,7 @@
 #include "audio/SoundcardUse.h"
 #include "audio/WavFileSource.h"
 #include "audio/frmAnalyserSetUp.h"
+#include "ui/Named.h"
 
 namespace harkola {
 
@@ -91,8 +92,7 @@ void frmAnalyser::buildControls() {
   outer->addLayout(buildSliders());
   auto* inputRow = new QHBoxLayout;
   auto* inputLabel = new QLabel("Sound input:", this);
-  cboInput = new QComboBox(this);
-  cboInput->setObjectName("cboInput");
+  cboInput = named(new QComboBox(this), "cboInput");
   cboInput->setToolTip("The sound card the receiver's audio comes in on");
   cboInput->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   inputLabel->setBuddy(cboInput);
@@ -116,8 +116,7 @@ QLayout* frmAnalyser::buildScopeAndButtons() {
   StartButton = button("StartButton", "Start logging", "Start logging");
   StopButton = button("StopButton", "STOP", "Stop logging");
   cmdSetUp = button("cmdSetUp", "Setup Wizard", "");
-  lblAnalyser = new QLabel(this);
-  lblAnalyser->setObjectName("lblAnalyser");
+  lblAnalyser = named(new QLabel(this), "lblAnalyser");
   lblAnalyser->setWordWrap(true);
   lblAnalyser->setAlignment(Qt::AlignCenter);
   QFont bold = lblAnalyser->font();
@@ -163,11 +162,9 @@ QLayout* frmAnalyser::buildLiveNumbers() {
   lblMorsePeak->setMinimumWidth(40);
   // Every number carries its caption: the discriminator setting and the signal number
   // are compared by eye, so the user must tell which is which.
-  lblMorseSettingCaption = new QLabel("Discriminator:", this);
-  lblMorseSettingCaption->setObjectName("lblMorseSettingCaption");
+  lblMorseSettingCaption = named(new QLabel("Discriminator:", this), "lblMorseSettingCaption");
   lblMorseSettingCaption->setBuddy(lblMorseSetting);
-  lblMorsePeakCaption = new QLabel("Signal number:", this);
-  lblMorsePeakCaption->setObjectName("lblMorsePeakCaption");
+  lblMorsePeakCaption = named(new QLabel("Signal number:", this), "lblMorsePeakCaption");
   lblMorsePeakCaption->setBuddy(lblMorsePeak);
   auto* live = new QHBoxLayout;
   live->addWidget(lblListen);
@@ -184,13 +181,10 @@ QLayout* frmAnalyser::buildLiveNumbers() {
 QLayout* frmAnalyser::buildDetectorChoice() {
   // Which detector hears the slots. The sensitive one does not use the noise filter, the
   // morse discriminator or the listen time.
-  optClassic = new QRadioButton("Classic", this);
-  optClassic->setObjectName("optClassic");
-  optSensitive = new QRadioButton("Sensitive", this);
-  optSensitive->setObjectName("optSensitive");
+  optClassic = named(new QRadioButton("Classic", this), "optClassic");
+  optSensitive = named(new QRadioButton("Sensitive", this), "optSensitive");
   optClassic->setChecked(true);
-  lblSensitiveResult = new QLabel(this);
-  lblSensitiveResult->setObjectName("lblSensitiveResult");
+  lblSensitiveResult = named(new QLabel(this), "lblSensitiveResult");
   lblSensitiveResult->setToolTip("The sensitive detector's last slot: callsign, SNR of the 100 W dash, "
                                  "dashes heard, tone from 800 Hz, start from the slot boundary");
   auto* detectorRow = new QHBoxLayout;

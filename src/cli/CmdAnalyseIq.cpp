@@ -9,6 +9,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "common/Bands.h"
+#include "data/Beacons.h"
 #include "receiver/IqFile.h"
 #include "receiver/IqReplay.h"
 
@@ -102,8 +103,7 @@ int runAnalyseIq(const Args& args, std::ostream& out, std::ostream& err) {
 
   PublicDecs d;
   loadDataReadOnly("", d);
-  std::vector<std::string> calls;
-  for (int b = 1; b <= kBeaconCount; ++b) calls.push_back(d.BeaconTable[b][3]);
+  const std::vector<std::string> calls = Beacons(d.BeaconTable).callsigns();
 
   SlotResults results;
   StreamSink stdoutSink(out);

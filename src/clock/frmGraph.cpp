@@ -10,6 +10,7 @@
 #include "ui/UserDialogs.h"
 #include "ui/WindowFrame.h"
 #include "data/Beacons.h"
+#include "ui/Named.h"
 
 namespace harkola {
 
@@ -72,8 +73,7 @@ void SessionGraphWindow::makeBeaconRow(int i) {
 }
 
 QPushButton* SessionGraphWindow::makeResetButton(const QString& text) {
-  Command1 = new QPushButton(text, this);
-  Command1->setObjectName("Command1");
+  Command1 = named(new QPushButton(text, this), "Command1");
   connect(Command1, &QPushButton::clicked, this, [this] {
     if (onReset) onReset();
   });

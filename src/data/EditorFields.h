@@ -32,6 +32,7 @@ void watchAngleField(QLineEdit* edit, AngleField kind, std::function<std::string
 
 #include "common/PublicDecs.h"
 #include "data/DataEdit.h"
+#include "ui/Named.h"
 
 class QGridLayout;
 class QLineEdit;
@@ -53,11 +54,6 @@ class DataEditorDialog : public QDialog {
   void reload();
   // Named button with a tool tip that Enter does not press.
   static QPushButton* editorButton(const QString& text, const char* name, const QString& toolTip);
-  template <class W>
-  static W* named(W* w, const char* name) {
-    w->setObjectName(name);
-    return w;
-  }
   // A free-text box with room for `maxChars` (longer is reported but kept).
   QLineEdit* textBox(const char* name, int maxChars);
   // A degree or minute box of the position; `stored` gives the value a bad entry goes

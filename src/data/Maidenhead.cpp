@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cmath>
 
+#include "common/TextFields.h"
+
 namespace harkola {
 namespace {
 
@@ -17,12 +19,6 @@ int cell(double& rest, double size) {
   rest -= n * size;
   if (rest < 0) rest = 0;
   return n;
-}
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-  return s;
 }
 
 // Index of a letter 'A'.. in either case, or -1 when it is no letter below `count`.
@@ -62,7 +58,7 @@ std::string locatorFromPosition(double latitude, double longitude) {
 }
 
 std::optional<GeoPoint> locatorCentre(std::string_view locator) {
-  const std::string_view s = trim(locator);
+  const std::string_view s = trimField(locator);
   if (s.size() != 4 && s.size() != 6) return std::nullopt;
   const int lonField = letterIndex(s[0], 18), latField = letterIndex(s[1], 18);
   const int lonSquare = digitIndex(s[2]), latSquare = digitIndex(s[3]);

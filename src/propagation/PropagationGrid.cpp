@@ -73,20 +73,41 @@ void PropagationGrid::clear() {
 }
 
 bool PropagationGrid::add(const SlotResult& r) {
-  if (r.beacon < 1 || r.beacon > kBeacons || r.band < 0 || r.band >= kBands) return false;
+  if (!addHistory(r.beacon, r.band, r.startUtc, r.heard, r.fromHeardLog)) return false;
+  offerLatest(r);
+  return true;
+}
+
+void PropagationGrid::offerLatest(const SlotResult& r) {
+  if (r.beacon < 1 || r.beacon > kBeacons || r.band < 0 || r.band >= kBands) return;
   Cell& c = cell(r.beacon, r.band);
   if (!c.latest || r.startUtc >= c.latest->startUtc) c.latest = r;
-  ++m_count;
+}
 
-  auto& h = c.history;
-  const Entry e{r.startUtc, r.heard, r.fromHeardLog};
-  if (h.empty() || h.back().start < r.startUtc) {
+void PropagationGrid::merge(const PropagationGrid& later) {
+  // What the later grid dropped from its history would go here too: it keeps what
+  // reading on would keep.
+  const std::size_t count = m_count + later.m_count;
+  for (int beacon = 1; beacon <= kBeacons; ++beacon)
+    for (int band = 0; band < kBands; ++band) {
+      const Cell& c = later.cell(beacon, band);
+      for (const Entry& e : c.history) addHistory(beacon, band, e.start, e.heard, e.fromHeardLog);
+      if (c.latest) offerLatest(*c.latest);
+    }
+  m_count = count;
+}
+
+bool PropagationGrid::addHistory(int beacon, int band, std::int64_t start, bool heard, bool fromHeardLog) {
+  if (beacon < 1 || beacon > kBeacons || band < 0 || band >= kBands) return false;
+  ++m_count;
+  auto& h = cell(beacon, band).history;
+  const Entry e{start, heard, fromHeardLog};
+  if (h.empty() || h.back().start < start) {
     h.push_back(e);
   } else {
-    auto it = std::lower_bound(h.begin(), h.end(), r.startUtc,
-                               [](const Entry& a, std::int64_t s) { return a.start < s; });
+    auto it = std::lower_bound(h.begin(), h.end(), start, [](const Entry& a, std::int64_t s) { return a.start < s; });
     // The same slot again (heard-log results share their hour: keep each of those).
-    if (it != h.end() && it->start == r.startUtc && !r.fromHeardLog && !it->fromHeardLog)
+    if (it != h.end() && it->start == start && !fromHeardLog && !it->fromHeardLog)
       *it = e;
     else
       h.insert(it, e);

@@ -46,6 +46,15 @@ class PropagationGrid {
   // and the live feed may both deliver a slot). Out-of-range beacon or band: ignored,
   // false.
   bool add(const SlotResult& r);
+  // add() in two halves, for reading a long log where most results are history only:
+  // the slot's entry in its cell's history (counted as a result), and a result offered
+  // as the cell's latest (kept unless the cell holds a newer one). add(r) is
+  // addHistory(r...) then offerLatest(r).
+  bool addHistory(int beacon, int band, std::int64_t startUtc, bool heard, bool fromHeardLog = false);
+  void offerLatest(const SlotResult& r);
+  // Takes the results of a grid that read the part of a log after this one's, as though
+  // they had been added here after this grid's own.
+  void merge(const PropagationGrid& later);
   void clear();
 
   const std::optional<SlotResult>& latest(int beacon, int band) const;

@@ -24,6 +24,7 @@
 #include "propagation/NetworkMap.h"
 #include "propagation/NetworkPanel.h"
 #include "propagation/PropagationMap.h"
+#include "ui/Named.h"
 
 static void initMapResources() { Q_INIT_RESOURCE(map); }
 
@@ -32,7 +33,7 @@ namespace {
 
 constexpr int kFirstBandColumn = 4;
 constexpr int kOnAirRole = Qt::UserRole + 1;
-// Lines read between two turns of the event loop while history loads: about 30 ms.
+// Lines of a followed log read at one tick at most (about 10 ms).
 constexpr std::size_t kLinesPerStep = 40000;
 
 // Outlines the cell of each band's beacon on the air now.
@@ -71,17 +72,13 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
   setWindowTitle(QString::fromStdString(m_decs.TitleText) + "- Propagation");
   if (!m_clock) m_clock = [] { return std::chrono::system_clock::now(); };
 
-  cboPeriod = new QComboBox(this);
-  cboPeriod->setObjectName("cboPeriod");
+  cboPeriod = named(new QComboBox(this), "cboPeriod");
   cboPeriod->addItems({"Latest result", "Heard in the last 15 minutes", "Heard in the last hour",
                        "Heard in the last 24 hours"});
-  cboProjection = new QComboBox(this);
-  cboProjection->setObjectName("cboProjection");
+  cboProjection = named(new QComboBox(this), "cboProjection");
   cboProjection->addItems({"Map centred on home", "World map"});
-  lblSource = new QLabel(this);
-  lblSource->setObjectName("lblSource");
-  prgbLoad = new QProgressBar(this);
-  prgbLoad->setObjectName("prgbLoad");
+  lblSource = named(new QLabel(this), "lblSource");
+  prgbLoad = named(new QProgressBar(this), "prgbLoad");
   prgbLoad->setRange(0, 1000);
   prgbLoad->setTextVisible(false);
   prgbLoad->setMaximumWidth(160);
@@ -96,8 +93,7 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
   top->addWidget(lblSource, 1);
   top->addWidget(prgbLoad);
 
-  grdPropagation = new QTableWidget(kBeaconCount, kFirstBandColumn + kBandCount, this);
-  grdPropagation->setObjectName("grdPropagation");
+  grdPropagation = named(new QTableWidget(kBeaconCount, kFirstBandColumn + kBandCount, this), "grdPropagation");
   QStringList headers{"Callsign", "Country", "Distance", "Azimuth"};
   for (const BandInfo& b : kBands) headers << QString::fromUtf8(b.text.data(), static_cast<qsizetype>(b.text.size()));
   grdPropagation->setHorizontalHeaderLabels(headers);
@@ -167,11 +163,13 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
       if (m_onAirBeacon[static_cast<std::size_t>(b)] == beacon) emit bandRequested(b);
   });
 
-  tmrPropagation = new QTimer(this);
-  tmrPropagation->setObjectName("tmrPropagation");
+  tmrPropagation = named(new QTimer(this), "tmrPropagation");
   tmrPropagation->setInterval(1000);
   connect(tmrPropagation, &QTimer::timeout, this, &frmPropagation::tick);
   tmrPropagation->start();
+  tmrHistory = named(new QTimer(this), "tmrHistory");
+  tmrHistory->setInterval(30);
+  connect(tmrHistory, &QTimer::timeout, this, &frmPropagation::pollHistory);
 
   resize(1400, 720);
   reloadSites();
@@ -210,57 +208,69 @@ void frmPropagation::reloadSites() {
   m_map->setMiles(m_decs.Home.miles());
   m_map->setSites(homePoint(m_decs), sites);
   if (m_networkPanel) m_networkPanel->reloadSites();
-  if (m_reader && m_reader->format() == ResultLogReader::Format::HeardLog) startReading();
+  if (m_format == ResultLogReader::Format::HeardLog) startReading();  // callsigns may have changed
   refreshCells();
 }
 
 void frmPropagation::startReading() {
   const auto slotLog = m_logFolder / kSlotLogFileName;
   std::error_code ec;
+  m_history.reset();
+  m_reader.reset();
   m_grid.clear();
+  m_liveWhileLoading.clear();
   if (std::filesystem::exists(slotLog, ec)) {
-    m_reader = std::make_unique<ResultLogReader>(slotLog, ResultLogReader::Format::SlotLog);
+    m_format = ResultLogReader::Format::SlotLog;
+    m_history = std::make_unique<HistoryLoadTask>(slotLog, m_format);
   } else {
-    m_reader = std::make_unique<ResultLogReader>(heardLogPath(m_logFolder.string(), m_decs.TitleText),
-                                                 ResultLogReader::Format::HeardLog,
-                                                 Beacons(m_decs.BeaconTable).callsigns());
+    m_format = ResultLogReader::Format::HeardLog;
+    m_history = std::make_unique<HistoryLoadTask>(heardLogPath(m_logFolder.string(), m_decs.TitleText), m_format,
+                                                  Beacons(m_decs.BeaconTable).callsigns());
   }
   m_loading = true;
   prgbLoad->setValue(0);
   prgbLoad->show();
-  QTimer::singleShot(0, this, &frmPropagation::readStep);
+  showSource();
+  tmrHistory->start();
 }
 
-void frmPropagation::readStep() {
-  if (!m_loading) return;
-  const bool more = m_reader->step(m_grid, kLinesPerStep);
-  const auto total = m_reader->totalBytes();
-  prgbLoad->setValue(total ? static_cast<int>(1000.0 * m_reader->bytesRead() / total) : 1000);
-  showSource();
-  if (more) {
-    QTimer::singleShot(0, this, &frmPropagation::readStep);
+void frmPropagation::pollHistory() {
+  if (!m_history) return;
+  prgbLoad->setValue(static_cast<int>(1000.0 * m_history->progress()));
+  if (!m_history->finished()) {
+    showSource();
     return;
   }
+  tmrHistory->stop();
+  m_grid = std::move(m_history->grid());
+  m_reader = m_history->takeReader();
+  m_history.reset();
+  for (const SlotResult& r : m_liveWhileLoading) m_grid.add(r);
+  m_liveWhileLoading.clear();
   m_loading = false;
   prgbLoad->hide();
+  showSource();
   refreshCells();
   refreshOnAir();
 }
 
 void frmPropagation::showSource() {
   QString text;
-  const bool slotLog = m_reader->format() == ResultLogReader::Format::SlotLog;
-  if (!m_reader->fileFound()) {
+  const bool slotLog = m_format == ResultLogReader::Format::SlotLog;
+  if (m_loading) {
+    text = QString(slotLog ? "Reading Slot log: %1 slots" : "Reading Heard log (S levels): %1 records")
+               .arg(m_history->records());
+  } else if (!m_reader->fileFound()) {
     text = "Nothing logged yet: results appear here as slots are logged";
   } else {
     text = QString(slotLog ? "Slot log: %1 slots" : "Heard log (S levels): %1 records").arg(m_reader->records());
     if (m_reader->malformed()) text += QString(", %1 unreadable lines skipped").arg(m_reader->malformed());
-    if (m_loading) text = "Reading " + text;
   }
   lblSource->setText(text);
 }
 
 void frmPropagation::addResult(const SlotResult& r) {
+  if (m_loading) m_liveWhileLoading.push_back(r);
   if (m_grid.add(r)) {
     refreshCells();
     refreshOnAir();
@@ -272,7 +282,7 @@ void frmPropagation::tick() {
   m_map->setTime(m_clock());
   if (!m_loading) {
     // A missing slot log may appear once the sensitive detector starts writing.
-    if (m_reader->format() == ResultLogReader::Format::HeardLog &&
+    if (m_format == ResultLogReader::Format::HeardLog &&
         std::filesystem::exists(m_logFolder / kSlotLogFileName)) {
       startReading();
       return;

@@ -2,9 +2,9 @@
 // The propagation window: a grid of the 18 beacons on the 5 bands with the latest
 // result (or the share heard over a period) from the slot log, or from the heard log
 // when there is no slot log (the classic detector), beside a world map with the paths
-// on the air now. History is read in steps with a progress bar; afterwards new records
-// of the log are picked up as they are written, and the main window may hand results
-// over directly.
+// on the air now. History is read on threads of its own with a progress bar (live
+// results show meanwhile); afterwards new records of the log are picked up as they are
+// written, and the main window may hand results over directly.
 
 #include <QWidget>
 #include <chrono>
@@ -13,8 +13,10 @@
 #include <memory>
 
 #include "common/PublicDecs.h"
+#include "propagation/HistoryLoadTask.h"
 #include "propagation/PropagationGrid.h"
 #include "propagation/ResultLogReader.h"
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -65,7 +67,7 @@ class frmPropagation : public QWidget {
 
  private:
   void startReading();
-  void readStep();
+  void pollHistory();
   void refreshCells();
   void refreshOnAir();
   void showSource();
@@ -76,7 +78,10 @@ class frmPropagation : public QWidget {
   std::filesystem::path m_logFolder;
   Clock m_clock;
   PropagationGrid m_grid;
-  std::unique_ptr<ResultLogReader> m_reader;
+  std::unique_ptr<ResultLogReader> m_reader;  // while not loading
+  std::unique_ptr<HistoryLoadTask> m_history;  // while loading
+  ResultLogReader::Format m_format = ResultLogReader::Format::SlotLog;
+  std::vector<SlotResult> m_liveWhileLoading;  // added again to the history once it is in
   bool m_loading = false;
   std::int64_t m_slotStart = -1;
   std::array<int, 5> m_onAirBeacon{};
@@ -90,6 +95,7 @@ class frmPropagation : public QWidget {
   NetworkPanel* m_networkPanel = nullptr;
   QTabWidget* tabViews = nullptr;  // this station's results / the network's
   QTimer* tmrPropagation = nullptr;
+  QTimer* tmrHistory = nullptr;
 };
 
 }  // namespace harkola

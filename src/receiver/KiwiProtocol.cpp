@@ -89,18 +89,16 @@ std::string describe(const Event& e) {
   switch (e.kind) {
     case K::SampleRate: std::snprintf(buf, sizeof buf, "KiwiSDR streaming at %.3f samples per second", e.value); return buf;
     case K::TooBusy:
-      std::snprintf(buf, sizeof buf, "KiwiSDR too busy: all %d channels are in use; trying again later",
-                    static_cast<int>(e.value));
+      std::snprintf(buf, sizeof buf, "KiwiSDR too busy: all %.0f channels are in use; trying again later", e.value);
       return buf;
     case K::BadPassword: return "KiwiSDR refused the password";
     case K::PasswordOk: return "KiwiSDR accepted the connection";
     case K::Down: return "KiwiSDR is down for maintenance; trying again later";
     case K::TimeLimit:
-      std::snprintf(buf, sizeof buf, "KiwiSDR time limit reached for this address (%d minutes a day)",
-                    static_cast<int>(e.value));
+      std::snprintf(buf, sizeof buf, "KiwiSDR time limit reached for this address (%.0f minutes a day)", e.value);
       return buf;
     case K::Inactivity:
-      std::snprintf(buf, sizeof buf, "KiwiSDR drops idle listeners after %d minutes", static_cast<int>(e.value));
+      std::snprintf(buf, sizeof buf, "KiwiSDR drops idle listeners after %.0f minutes", e.value);
       return buf;
     case K::Kicked: return "KiwiSDR's operator closed the connection";
   }

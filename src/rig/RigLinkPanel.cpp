@@ -1,4 +1,5 @@
 #include "rig/RigLinkPanel.h"
+#include "ui/Named.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,18 +45,13 @@ RigLinkPanel::RigLinkPanel(const std::vector<SerialPortChoice>& ports, QWidget* 
   }
 
   auto* link = new QGroupBox("Link to the rig", this);
-  optLinkSerial = new QRadioButton("Serial port (command strings)", link);
-  optLinkSerial->setObjectName("optLinkSerial");
-  optLinkRigctld = new QRadioButton("Hamlib rigctld (network)", link);
-  optLinkRigctld->setObjectName("optLinkRigctld");
+  optLinkSerial = named(new QRadioButton("Serial port (command strings)", link), "optLinkSerial");
+  optLinkRigctld = named(new QRadioButton("Hamlib rigctld (network)", link), "optLinkRigctld");
   optLinkRigctld->setToolTip("Reach the rig through a running rigctld, shared with other station programs");
-  txtRigctldHost = new QLineEdit(link);
-  txtRigctldHost->setObjectName("txtRigctldHost");
-  txtRigctldPort = new QSpinBox(link);
-  txtRigctldPort->setObjectName("txtRigctldPort");
+  txtRigctldHost = named(new QLineEdit(link), "txtRigctldHost");
+  txtRigctldPort = named(new QSpinBox(link), "txtRigctldPort");
   txtRigctldPort->setRange(1, 65535);
-  chkSMeter = new QCheckBox("S level from the rig's S-meter", link);
-  chkSMeter->setObjectName("chkSMeter");
+  chkSMeter = named(new QCheckBox("S level from the rig's S-meter", link), "chkSMeter");
   chkSMeter->setToolTip("Automatic logging reads the rig's S-meter during the beacon's 100 W dash");
   auto* address = new QHBoxLayout;
   address->addSpacing(20);

@@ -5,19 +5,15 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "common/TextFields.h"
+
 namespace harkola {
 
 namespace {
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
-
 template <typename T>
 std::optional<T> wholeNumber(std::string_view s) {
-  s = trim(s);
+  s = trimField(s);
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   T v{};
   const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
@@ -27,7 +23,7 @@ std::optional<T> wholeNumber(std::string_view s) {
 
 // "RPRT -1" -> -1; nullopt for any other line.
 std::optional<int> rprtCode(std::string_view line) {
-  line = trim(line);
+  line = trimField(line);
   if (line.substr(0, 5) != "RPRT ") return std::nullopt;
   return wholeNumber<int>(line.substr(5));
 }
@@ -65,8 +61,8 @@ std::optional<std::string> RigctldReply::value(std::string_view key) const {
   for (const std::string& l : lines) {
     const auto colon = l.find(':');
     if (colon == std::string::npos) continue;
-    if (trim(std::string_view(l).substr(0, colon)) == key)
-      return std::string(trim(std::string_view(l).substr(colon + 1)));
+    if (trimField(std::string_view(l).substr(0, colon)) == key)
+      return std::string(trimField(std::string_view(l).substr(colon + 1)));
   }
   return std::nullopt;
 }
@@ -76,7 +72,7 @@ void RigctldReplyReader::feed(std::string_view bytes) {
   partial_.append(bytes);
   std::size_t start = 0;
   for (std::size_t nl; (nl = partial_.find('\n', start)) != std::string::npos; start = nl + 1) {
-    std::string line(trim(std::string_view(partial_).substr(start, nl - start)));
+    std::string line(trimField(std::string_view(partial_).substr(start, nl - start)));
     if (const auto code = rprtCode(line)) {
       RigctldReply r;
       r.code = *code;

@@ -17,6 +17,7 @@
 #include "rig/RigData.h"
 #include "rig/RigLinkPanel.h"
 #include "rig/RigLinkSettings.h"
+#include "ui/Named.h"
 
 namespace harkola {
 
@@ -51,8 +52,7 @@ frmTxRx::frmTxRx(PublicDecs& d, RigCtrl& rig, RigDefaultWriter writeDefault, QWi
   setModal(true);
 
   // Serial port lists, each under its heading, side by side.
-  lblPortSetup = new QLabel("Serial port setup", this);
-  lblPortSetup->setObjectName("lblPortSetup");
+  lblPortSetup = named(new QLabel("Serial port setup", this), "lblPortSetup");
   QFont bold = lblPortSetup->font();
   bold.setBold(true);
   lblPortSetup->setFont(bold);
@@ -68,8 +68,7 @@ frmTxRx::frmTxRx(PublicDecs& d, RigCtrl& rig, RigDefaultWriter writeDefault, QWi
   }
   portGrid->setColumnStretch(6, 1);
 
-  lblStrings = new QLabel("Radio command codes for :", this);
-  lblStrings->setObjectName("lblStrings");
+  lblStrings = named(new QLabel("Radio command codes for :", this), "lblStrings");
   lblStrings->setFont(bold);
   lstRigCtrlString = makeList("lstRigCtrlString", makerChoices(), "Select rig manufacturer", this);
   connect(lstRigCtrlString, &QListWidget::currentTextChanged, this, &frmTxRx::makerClicked);
@@ -142,14 +141,11 @@ frmTxRx::frmTxRx(PublicDecs& d, RigCtrl& rig, RigDefaultWriter writeDefault, QWi
     right->addWidget(box);
   }
 
-  cmdDefault = new QPushButton("Default settings", this);
-  cmdDefault->setObjectName("cmdDefault");
+  cmdDefault = named(new QPushButton("Default settings", this), "cmdDefault");
   cmdDefault->setToolTip("Click to load default settings");
-  cmdTest = new QPushButton("Test settings (note completion of this test is compulsory)", this);
-  cmdTest->setObjectName("cmdTest");
+  cmdTest = named(new QPushButton("Test settings (note completion of this test is compulsory)", this), "cmdTest");
   cmdTest->setToolTip("Click to test all settings with rig. COMPULSORY!");
-  cmdSave = new QPushButton("Save settings", this);
-  cmdSave->setObjectName("cmdSave");
+  cmdSave = named(new QPushButton("Save settings", this), "cmdSave");
   cmdSave->setToolTip("Click to save settings and exit");
   for (QPushButton* b : {cmdDefault, cmdTest, cmdSave}) b->setAutoDefault(false);
   connect(cmdDefault, &QPushButton::clicked, this, &frmTxRx::defaultSettings);

@@ -11,6 +11,7 @@
 
 #include "common/PublicDecs.h"
 #include "ui/ShellResources.h"
+#include "ui/Named.h"
 
 namespace harkola {
 
@@ -24,21 +25,16 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent, Qt::Window) {
   setWindowTitle(QString::fromLatin1(kAppTitle) + " Help");
   setWindowIcon(QIcon(":/icons/harkola-128.png"));
 
-  txtHelp = new QTextBrowser(this);
-  txtHelp->setObjectName("txtHelp");
+  txtHelp = named(new QTextBrowser(this), "txtHelp");
   txtHelp->setOpenExternalLinks(true);
   txtHelp->document()->setDocumentMargin(14);
 
-  cmdContents = new QPushButton("&Contents", this);
-  cmdContents->setObjectName("cmdContents");
-  cmdBack = new QPushButton("< &Back", this);
-  cmdBack->setObjectName("cmdBack");
+  cmdContents = named(new QPushButton("&Contents", this), "cmdContents");
+  cmdBack = named(new QPushButton("< &Back", this), "cmdBack");
   cmdBack->setEnabled(false);
-  cmdForward = new QPushButton("&Forward >", this);
-  cmdForward->setObjectName("cmdForward");
+  cmdForward = named(new QPushButton("&Forward >", this), "cmdForward");
   cmdForward->setEnabled(false);
-  cmdClose = new QPushButton("Close", this);
-  cmdClose->setObjectName("cmdClose");
+  cmdClose = named(new QPushButton("Close", this), "cmdClose");
 
   auto* bar = new QHBoxLayout;
   bar->addWidget(cmdContents);

@@ -1,6 +1,7 @@
 #include "ui/WindowPlacement.h"
 
 #include <gtest/gtest.h>
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -29,7 +30,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"AboveTheTop", {2000, -30, 500, 400}, {2000, 0, 500, 400}},
         PlacementCase{"TouchingTheEdges", {3020, 600, 500, 400}, {3020, 600, 500, 400}},
         PlacementCase{"TallerThanTheScreenKeepsItsTitleBarVisible", {2000, 300, 500, 1200}, {2000, 0, 500, 1200}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 }  // namespace
 }  // namespace harkola

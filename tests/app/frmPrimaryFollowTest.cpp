@@ -73,16 +73,6 @@ TEST_F(FollowMode, TheChosenBeaconIsFollowedOnTheBandButtonsAndLabels) {
   expectFollowDisplay(true);
 }
 
-// Beacon 18 is kept as 0, the number modulo 18.
-TEST_F(FollowMode, BeaconEighteenIsStoredAsZero) {
-  start({2026, 12, 6, 9, 59, 50, 0});
-  follow(18);
-  EXPECT_TRUE(d.FollowMode);
-  EXPECT_EQ(d.FollowedBeacon, 0);
-  tick(10000);  // 10:00:00: beacon 18 is now on 18 MHz
-  EXPECT_EQ(win->clock().SelectedBand, 1);
-}
-
 TEST_F(FollowMode, ActivateWithNoBeaconChosenLeavesFollowingOff) {
   start();
   win->mnuFollowBeacon_Click();

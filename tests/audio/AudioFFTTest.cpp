@@ -5,6 +5,7 @@
 #include <random>
 
 #include "audio/AudioFFT.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -23,7 +24,7 @@ TEST_P(ReverseBitsCases, TenBits) {
 INSTANTIATE_TEST_SUITE_P(AudioFFT, ReverseBitsCases,
                          ::testing::Values(ReverseCase{"one", 1, 512}, ReverseCase{"three", 3, 768},
                                            ReverseCase{"all_ones", 1023, 1023}, ReverseCase{"zero", 0, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::rowName);
 
 SampleBlock randomBlock(std::uint32_t seed, int filled = kBlockSamples) {
   std::mt19937 gen(seed);

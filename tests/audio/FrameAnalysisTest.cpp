@@ -5,6 +5,7 @@
 #include "audio/AudioFFT.h"
 #include "audio/FrameAnalysis.h"
 #include "audio/SignalGenerator.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -55,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         BinCase{"last_signal_bin", kSignalLast, 5000.0f, true, BarColour::Red},
         BinCase{"outside_window", 200, 1.0e6f, false, BarColour::Yellow},
         BinCase{"below_noise_bands", 20, 800.0f, false, BarColour::Yellow}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST(FrameAnalysis, CountsAccumulateAcrossFramesAndDisplayDoesNotMatter) {
   MorseCount withBars, without;

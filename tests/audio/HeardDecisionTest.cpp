@@ -5,6 +5,7 @@
 #include "support/ShippedData.h"
 #include "audio/ClassicDetector.h"
 #include "clock/BeaconClock.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -68,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(HeardDecision, HitsCases,
                          ::testing::Values(HitsCase{"equal_to_threshold", 10, 55, false},
                                            HitsCase{"one_more", 10, 56, true}, HitsCase{"s8_0", 80, 100, true},
                                            HitsCase{"s8_1", 81, 100, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::rowName);
 
 struct LevelCase {
   const char* name;
@@ -99,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LevelCase{"offset_up_clamped_to_9", 250000, 10, 9},
                       LevelCase{"offset_minus_two", 360000, -2, 4},
                       LevelCase{"negative_average_uses_magnitude", -250000, 0, 5}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST_F(HeardDecision, DetectionAllThroughTheWindowWritesOneRecordAtTheFirstLevel) {
   run(0, 10, [&](int) {

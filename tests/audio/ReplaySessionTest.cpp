@@ -9,25 +9,16 @@
 #include "support/ShippedData.h"
 #include "audio/AudioFFT.h"
 #include "audio/ReplaySession.h"
-#include "audio/SignalGenerator.h"
 #include "audio/WavFile.h"
 #include "clock/BeaconSchedule.h"
+#include "audio/AnalyserTestSupport.h"
+#include "support/Tables.h"
 #include "support/TempFolder.h"
 
 namespace harkola {
 namespace {
 
-// `seconds` of noise at `rate`, with a keyed tone during the first `toneSeconds` of
-// every recording slot listed (slot i covers seconds 10i..10i+10 from the start).
-std::vector<std::int16_t> recording(int seconds, const std::set<int>& toneSlots, int rate = kSampleRate,
-                                    int toneSeconds = 9) {
-  std::vector<std::int16_t> s(static_cast<std::size_t>(seconds) * rate);
-  for (int slot : toneSlots)
-    addTone(s, static_cast<std::size_t>(slot) * 10 * rate, static_cast<std::size_t>(toneSeconds) * rate,
-            ToneSpec{800.0, 4000.0, rate, 120.0, 60.0});
-  addNoise(s, 1500.0, 7);
-  return s;
-}
+using test::beaconAudio;
 
 struct Result {
   ReplayStats stats;
@@ -73,7 +64,7 @@ class ReplayBands : public ::testing::TestWithParam<BandCase> {};
 
 TEST_P(ReplayBands, WritesExactlyTheSlotsThatCarryTheTone) {
   const BandCase& c = GetParam();
-  const Result r = replay(recording(c.seconds, c.toneSlots, kSampleRate, c.toneSeconds),
+  const Result r = replay(beaconAudio(c.seconds, c.toneSlots, 4000.0, kSampleRate, c.toneSeconds),
                           at(8, 0, c.startSecond, c.startMs, c.band));
   ASSERT_EQ(r.records.size(), c.calls.size());
   for (std::size_t i = 0; i < c.calls.size(); ++i) {
@@ -96,17 +87,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BandCase{"mhz14", 0, 0, 0, 90, 9, {1, 4, 6}, {"VE8AT", "ZL6B", "JA2IGY"}, 9},
                       BandCase{"mhz28", 4, 0, 0, 90, 9, {1, 4, 6}, {"LU4AA", "4U1UN", "W6WX"}, 9},
                       BandCase{"mid_slot_start", 0, 15, 250, 20, 3, {0}, {"VE8AT"}, 3}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST(Replay, TimingOfBlocksAndTicks) {
   // 10 s: 215 whole blocks (the last 170 samples make no block); ticks at 0.0 .. 9.9 s.
-  Result r = replay(recording(10, {}), at(8, 0, 0));
+  Result r = replay(beaconAudio(10, {}), at(8, 0, 0));
   EXPECT_EQ(r.stats.samples, 110250);
   EXPECT_EQ(r.stats.blocks, 215);
   EXPECT_EQ(r.stats.ticks, 100);
   EXPECT_EQ(r.traces.size(), 1u);
   // Off the 100 ms grid: the first tick is at 0.05 s, the last at 9.95 s.
-  r = replay(recording(10, {}), at(8, 0, 0, 950));
+  r = replay(beaconAudio(10, {}), at(8, 0, 0, 950));
   EXPECT_EQ(r.stats.ticks, 100);
   EXPECT_EQ(r.traces.size(), 2u);
 }
@@ -116,15 +107,7 @@ TEST(Replay, TimingOfBlocksAndTicks) {
 // count passes it only with block 2204. Starting at hh:00:05.6 that tick is second 8.0
 // of its slot, the last tick that still sees the window open: the record is written
 // only when the block is analysed before the tick.
-struct TieCase {
-  const char* name;
-  int startMs;
-  bool heard;
-};
-
-class BlockTickOrder : public ::testing::TestWithParam<TieCase> {};
-
-TEST_P(BlockTickOrder, BlockCompletingWithATickIsAnalysedFirst) {
+TEST(Replay, BlockCompletingWithATickIsAnalysedFirst) {
   std::vector<std::int16_t> s(2300 * kBlockSamples);  // runs on past the slot
   for (int b = 2202; b <= 2204; ++b)
     for (int n = 0; n < kBlockSamples; ++n) {
@@ -132,21 +115,17 @@ TEST_P(BlockTickOrder, BlockCompletingWithATickIsAnalysedFirst) {
       for (int k = 69; k <= 82; ++k) v += 2000.0 * std::cos(2 * M_PI * k * n / kFftSize);
       s[static_cast<std::size_t>(b) * kBlockSamples + n] = static_cast<std::int16_t>(std::lround(v));
     }
-  ReplaySettings settings = at(8, 0, 5, GetParam().startMs);
-  settings.MorseThreshold = 30;
-  const Result r = replay(s, settings);
-  EXPECT_EQ(r.records.size(), GetParam().heard ? 1u : 0u);
+  for (const auto& [startMs, heard] : {std::pair{600, true}, std::pair{700, false}}) {
+    ReplaySettings settings = at(8, 0, 5, startMs);
+    settings.MorseThreshold = 30;
+    EXPECT_EQ(replay(s, settings).records.size(), heard ? 1u : 0u) << "start at 05." << startMs;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Replay, BlockTickOrder,
-                         ::testing::Values(TieCase{"tie_on_last_listening_tick", 600, true},
-                                           TieCase{"tie_one_tick_later", 700, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Replay, ThroughAWavFileAtAnotherRateAndTwoChannels) {
   test::TempFolder dir{"harkola-replay"};
   const auto path = dir / "rec.wav";
-  const std::vector<std::int16_t> mono = recording(60, {2, 3}, 44100);
+  const std::vector<std::int16_t> mono = beaconAudio(60, {2, 3}, 4000.0, 44100);
   WavAudio a;
   a.sampleRate = 44100;
   a.channels = 2;

@@ -7,6 +7,7 @@
 #include "audio/SignalGenerator.h"
 #include "audio/WavFile.h"
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -99,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"rate_1_Hz", header(1, 1, 1, 16, 2) + "ab", "sample rate of 1 Hz"},
         BadFile{"rate_3999_Hz", header(1, 1, 3999, 16, 2) + "ab", "from 4000 to 384000 Hz"},
         BadFile{"rate_999983_Hz", header(1, 1, 999983, 16, 2) + "ab", "sample rate of 999983 Hz"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST_F(WavFileTest, CutOffDataIsReadAsFarAsItGoesWithAWarning) {
   const fs::path p = write("cut.wav", header(1, 1, 11025, 16, 100) + std::string("\x01\x00\x02\x00\x03", 5));
@@ -147,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(WavConvert, RateCases,
                          ::testing::Values(RateCase{"r44100_800Hz", 44100, 800, 1.0},
                                            RateCase{"r8000_800Hz", 8000, 800, 1.0},
                                            RateCase{"r48000_7000Hz_removed", 48000, 7000, 0.0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::rowName);
 
 }  // namespace
 }  // namespace harkola

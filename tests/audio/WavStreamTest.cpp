@@ -10,6 +10,7 @@
 #include "audio/AudioFFT.h"
 #include "audio/WavFile.h"
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -71,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StreamCase{"prime_rate_383987", 383987, 1, 100000, 512},
                       StreamCase{"shorter_than_the_filter", 96000, 1, 40, 1},
                       StreamCase{"single_sample_reads", 22050, 2, 5000, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST(Resampler, FedOneSampleAtATimeGivesTheOneShotResult) {
   std::vector<std::int16_t> in(5000);

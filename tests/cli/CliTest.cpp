@@ -11,6 +11,7 @@
 
 #include "data/DefaultData.h"
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace {
 
@@ -136,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadArgs{"hex_float_seconds", "table --at \"2026-01-01 00:00:0x1p5\""},
                       BadArgs{"exponent_seconds", "now --at \"2026-01-01 00:00:5e1\""},
                       BadArgs{"unknown_option", "distaz --miles"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    harkola::test::rowName);
 
 // Output that never arrived is a failure with a message, not a silent exit 0.
 class CliFullDisk : public Cli, public ::testing::WithParamInterface<BadArgs> {};
@@ -157,6 +158,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadArgs{"now", "now --at \"2026-12-06 10:00:00\""},
                       BadArgs{"table_json", "table --json"}, BadArgs{"distaz", "distaz"},
                       BadArgs{"summarise", "summarise log.csv --by-band --beacon 4U1UN"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    harkola::test::rowName);
 
 }  // namespace

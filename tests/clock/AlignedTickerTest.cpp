@@ -4,41 +4,24 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <chrono>
 #include <vector>
 
 #include "clock/AlignedTicker.h"
+#include "support/WaitFor.h"
 
 namespace harkola {
 namespace {
 
-std::int64_t wallMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+TEST(TickerDelay, AimsJustPastTheNextUntickedBoundary) {
+  const struct {
+    const char* name;
+    std::int64_t now, last;
+    int delay;
+  } rows[] = {{"JustTicked", 1000002, 1000000, 100},       {"TickedLate", 1000060, 1000000, 42},
+              {"EarlyBeforeOwnBoundary", 1000000, 999900, 2}, {"BoundaryMissedIsDueAtOnce", 1000050, 999900, 1},
+              {"ClockSteppedBack", 999000, 1000000, 2},     {"LastMomentOfPeriod", 1000099, 1000000, 3}};
+  for (const auto& r : rows) EXPECT_EQ(AlignedTicker::delayUntilNext(r.now, r.last), r.delay) << r.name;
 }
-
-struct DelayCase {
-  const char* name;
-  std::int64_t now;
-  std::int64_t last;
-  int delay;
-};
-
-class TickerDelay : public ::testing::TestWithParam<DelayCase> {};
-
-TEST_P(TickerDelay, AimsJustPastTheNextUntickedBoundary) {
-  EXPECT_EQ(AlignedTicker::delayUntilNext(GetParam().now, GetParam().last), GetParam().delay);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TickerDelay,
-    ::testing::Values(DelayCase{"JustTicked", 1000002, 1000000, 100},
-                      DelayCase{"TickedLate", 1000060, 1000000, 42},
-                      DelayCase{"EarlyBeforeOwnBoundary", 1000000, 999900, 2},
-                      DelayCase{"BoundaryMissedIsDueAtOnce", 1000050, 999900, 1},
-                      DelayCase{"ClockSteppedBack", 999000, 1000000, 2},
-                      DelayCase{"LastMomentOfPeriod", 1000099, 1000000, 3}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // A short live run: one tick per tenth of a second, none after stop(), and a receiver
 // may stop it from inside its own tick.
@@ -46,7 +29,7 @@ TEST(AlignedTicker, TicksOncePerBoundaryUntilStopped) {
   AlignedTicker ticker;
   std::vector<std::int64_t> at;
   QObject::connect(&ticker, &AlignedTicker::tick, [&] {
-    at.push_back(wallMs());
+    at.push_back(test::wallNs() / 1000000);
     if (at.size() == 5) ticker.stop();
   });
   ticker.start();

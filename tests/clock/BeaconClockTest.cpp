@@ -4,6 +4,7 @@
 
 #include "clock/TimeSource.h"
 #include "support/ShippedData.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -155,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
         // beacon 18 (stored as 0) is on 18 MHz in slot 1 (the step happens at once),
         // 21..28 MHz in slots 2..4, and on 14 MHz in slot 18
         FollowCase{"beacon18", 18, {2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 }  // namespace
 }  // namespace harkola

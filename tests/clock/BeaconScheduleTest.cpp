@@ -1,43 +1,32 @@
 #include "clock/BeaconSchedule.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace harkola {
 namespace {
 
-struct SlotCase {
-  const char* name;
-  int minute, second, band;
-  int slot, secondsIntoSlot, station, next;
-};
-
-class SlotCases : public ::testing::TestWithParam<SlotCase> {};
-
-TEST_P(SlotCases, SlotBeaconAndNextOnTheBand) {
-  const auto& c = GetParam();
-  const SlotPosition p = slotPosition(c.minute, c.second, c.band);
-  EXPECT_EQ(p.slotNumber, c.slot);
-  EXPECT_EQ(p.secondsIntoSlot, c.secondsIntoSlot);
-  EXPECT_EQ(p.stationNumber, c.station);
-  EXPECT_EQ(p.stationIndex, c.station - 1);
-  EXPECT_EQ(p.nextStation, c.next);
-}
-
 // Slot edges on 14 MHz, where beacon n is in slot n; then beacons on the other bands.
-INSTANTIATE_TEST_SUITE_P(
-    Schedule, SlotCases,
-    ::testing::Values(SlotCase{"m00s00", 0, 0, 0, 1, 0, 1, 2}, SlotCase{"m00s09", 0, 9, 0, 1, 9, 1, 2},
-                      SlotCase{"m00s10", 0, 10, 0, 2, 0, 2, 3}, SlotCase{"m02s59", 2, 59, 0, 18, 9, 18, 1},
-                      SlotCase{"m03s00", 3, 0, 0, 1, 0, 1, 2}, SlotCase{"m48s30", 48, 30, 0, 4, 0, 4, 5},
-                      SlotCase{"m59s10", 59, 10, 0, 14, 0, 14, 15},
-                      // a floating formula gives 7.999 at these seconds
-                      SlotCase{"m00s28", 0, 28, 0, 3, 8, 3, 4}, SlotCase{"m00s38", 0, 38, 0, 4, 8, 4, 5},
-                      SlotCase{"m00s48", 0, 48, 0, 5, 8, 5, 6}, SlotCase{"m00s58", 0, 58, 0, 6, 8, 6, 7},
-                      SlotCase{"slot1_28MHz", 0, 3, 4, 1, 3, 15, 16},
-                      SlotCase{"slot18_18MHz", 2, 53, 1, 18, 3, 17, 18},
-                      SlotCase{"slot18_14MHz", 2, 53, 0, 18, 3, 18, 1},
-                      SlotCase{"slot5_21MHz", 0, 43, 2, 5, 3, 3, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+TEST(Schedule, SlotBeaconAndNextOnTheBand) {
+  const struct {
+    int minute, second, band;
+    int slot, secondsIntoSlot, station, next;
+  } rows[] = {{0, 0, 0, 1, 0, 1, 2},    {0, 9, 0, 1, 9, 1, 2},     {0, 10, 0, 2, 0, 2, 3},
+              {2, 59, 0, 18, 9, 18, 1}, {3, 0, 0, 1, 0, 1, 2},     {48, 30, 0, 4, 0, 4, 5},
+              {59, 10, 0, 14, 0, 14, 15},
+              // a floating formula gives 7.999 at these seconds
+              {0, 28, 0, 3, 8, 3, 4},   {0, 38, 0, 4, 8, 4, 5},    {0, 48, 0, 5, 8, 5, 6},
+              {0, 58, 0, 6, 8, 6, 7},
+              // 28, 18, 14 and 21 MHz
+              {0, 3, 4, 1, 3, 15, 16},  {2, 53, 1, 18, 3, 17, 18}, {2, 53, 0, 18, 3, 18, 1},
+              {0, 43, 2, 5, 3, 3, 4}};
+  for (const auto& c : rows) {
+    const SlotPosition p = slotPosition(c.minute, c.second, c.band);
+    EXPECT_EQ(std::tuple(p.slotNumber, p.secondsIntoSlot, p.stationNumber, p.stationIndex, p.nextStation),
+              std::tuple(c.slot, c.secondsIntoSlot, c.station, c.station - 1, c.next))
+        << c.minute << ":" << c.second << " band " << c.band;
+  }
+}
 
 // The band table is what the rig is tuned by and what the logs are read by.
 TEST(Schedule, BandNumberingFrequenciesAndText) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -48,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TimeText{"three_digit_seconds", "2026-01-01 08:00:007", false},
                       TimeText{"sixty_seconds", "2026-01-01 08:00:60", false},
                       TimeText{"feb_29_not_leap", "2026-02-29 08:00:00", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 }  // namespace
 }  // namespace harkola

@@ -11,79 +11,49 @@
 namespace harkola {
 namespace {
 
-struct AngleCase {
-  const char* name;
-  AngleField kind;
-  const char* text;
-  bool accepted;
-};
-
-class AngleEntry : public ::testing::TestWithParam<AngleCase> {};
-
-TEST_P(AngleEntry, RangeAndNumberRule) {
-  EXPECT_EQ(acceptsAngle(GetParam().text, GetParam().kind), GetParam().accepted);
+TEST(EditRules, AngleBoxesTakeNumbersInRange) {
+  const struct {
+    AngleField kind;
+    const char* text;
+    bool accepted;
+  } rows[] = {{AngleField::LatitudeDegrees, "0", true},      {AngleField::LatitudeDegrees, "90", true},
+              {AngleField::LatitudeDegrees, "90.5", false},  {AngleField::LatitudeDegrees, "95", false},
+              {AngleField::LongitudeDegrees, "180", true},   {AngleField::LongitudeDegrees, "181", false},
+              {AngleField::LongitudeDegrees, "179.5", true}, {AngleField::LongitudeDegrees, "-", false},
+              {AngleField::LatitudeDegrees, "4O", false},    {AngleField::Minutes, "59.1", false}};
+  for (const auto& r : rows) EXPECT_EQ(acceptsAngle(r.text, r.kind), r.accepted) << r.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, AngleEntry,
-    ::testing::Values(AngleCase{"LatDeg0", AngleField::LatitudeDegrees, "0", true},
-                      AngleCase{"LatDeg90", AngleField::LatitudeDegrees, "90", true},
-                      AngleCase{"LatDeg90Point5", AngleField::LatitudeDegrees, "90.5", false},
-                      AngleCase{"LatDeg95", AngleField::LatitudeDegrees, "95", false},
-                      AngleCase{"LonDeg180", AngleField::LongitudeDegrees, "180", true},
-                      AngleCase{"LonDeg181", AngleField::LongitudeDegrees, "181", false},
-                      AngleCase{"LonDecimal", AngleField::LongitudeDegrees, "179.5", true},
-                      AngleCase{"DegSignOnly", AngleField::LongitudeDegrees, "-", false},
-                      AngleCase{"DegLetterO", AngleField::LatitudeDegrees, "4O", false},
-                      AngleCase{"Min59Point1", AngleField::Minutes, "59.1", false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct PositionCase {
-  const char* name;
-  PositionEntry entry;
-  const char* problem;  // "" when the position can be saved
-};
-
-class PositionCheck : public ::testing::TestWithParam<PositionCase> {};
-
-TEST_P(PositionCheck, OnlyPositionsOnTheGlobeCanBeSaved) {
-  EXPECT_EQ(positionProblem(GetParam().entry).value_or(""), GetParam().problem);
+// Only positions on the globe can be saved.
+TEST(EditRules, PositionProblems) {
+  const std::pair<PositionEntry, const char*> rows[] = {
+      {{"51", "30", "0", "7"}, ""},
+      {{"90", "0", "0", "0"}, ""},
+      {{"90", "1", "0", "0"}, "At 90 degrees latitude the minutes must be 0"},
+      {{"95", "0", "0", "0"}, "Value must be between 0 and 90 degrees"},
+      {{"0", "0", "180", "0"}, ""},
+      {{"0", "0", "180", "30"}, "At 180 degrees longitude the minutes must be 0"},
+      {{"0", "0", "200", "0"}, "Value must be between 0 and 180 degrees"},
+      {{"10", "", "0", "0"}, "Value must be between 0 and 59 minutes"}};
+  for (const auto& [entry, problem] : rows) EXPECT_EQ(positionProblem(entry).value_or(""), problem) << problem;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, PositionCheck,
-    ::testing::Values(PositionCase{"London", {"51", "30", "0", "7"}, ""},
-                      PositionCase{"NorthPole", {"90", "0", "0", "0"}, ""},
-                      PositionCase{"BeyondThePole", {"90", "1", "0", "0"}, "At 90 degrees latitude the minutes must be 0"},
-                      PositionCase{"Latitude95", {"95", "0", "0", "0"}, "Value must be between 0 and 90 degrees"},
-                      PositionCase{"DateLine", {"0", "0", "180", "0"}, ""},
-                      PositionCase{"BeyondDateLine", {"0", "0", "180", "30"}, "At 180 degrees longitude the minutes must be 0"},
-                      PositionCase{"Longitude200", {"0", "0", "200", "0"}, "Value must be between 0 and 180 degrees"},
-                      PositionCase{"EmptyMinutes", {"10", "", "0", "0"}, "Value must be between 0 and 59 minutes"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct NameCase {
-  const char *name, *country, *callsign, *problem;
-};
-
-class BeaconNameCheck : public ::testing::TestWithParam<NameCase> {};
-
-TEST_P(BeaconNameCheck, CountryAndCallsignRules) {
-  EXPECT_EQ(beaconNameProblem(GetParam().country, GetParam().callsign).value_or(""), GetParam().problem);
+TEST(EditRules, CountryAndCallsignRules) {
+  constexpr const char* kCallChars = "A callsign can hold only letters, digits and \"/\"";
+  const struct {
+    const char *country, *callsign, *problem;
+  } rows[] = {{"Canada", "VE8AT", ""},
+              {"Peru", "OA4B/P", ""},
+              {"Peru", "oa4b", ""},
+              {"", "VE8AT", "The country cannot be empty"},
+              {"   ", "VE8AT", "The country cannot be empty"},
+              {"Canada", "", "The callsign cannot be empty"},
+              {"Canada", "VE8 AT", kCallChars},
+              {"Canada", "VE8-AT", kCallChars},
+              {"Canada", "VE\xC3\x89", kCallChars}};
+  for (const auto& r : rows)
+    EXPECT_EQ(beaconNameProblem(r.country, r.callsign).value_or(""), r.problem) << r.country << "/" << r.callsign;
 }
-
-constexpr const char* kCallChars = "A callsign can hold only letters, digits and \"/\"";
-INSTANTIATE_TEST_SUITE_P(
-    Table, BeaconNameCheck,
-    ::testing::Values(NameCase{"Plain", "Canada", "VE8AT", ""}, NameCase{"Portable", "Peru", "OA4B/P", ""},
-                      NameCase{"LowerCase", "Peru", "oa4b", ""},
-                      NameCase{"EmptyCountry", "", "VE8AT", "The country cannot be empty"},
-                      NameCase{"BlankCountry", "   ", "VE8AT", "The country cannot be empty"},
-                      NameCase{"EmptyCallsign", "Canada", "", "The callsign cannot be empty"},
-                      NameCase{"Space", "Canada", "VE8 AT", kCallChars},
-                      NameCase{"Dash", "Canada", "VE8-AT", kCallChars},
-                      NameCase{"Accented", "Canada", "VE\xC3\x89", kCallChars}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EditRules, DoubleQuotesAndLineBreaksCannotBeStored) {
   bool quote = true;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -41,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"ZeroBytesAfterOpenQuote", "\"a\",\"note\r\n\0\0"s, {"a", "note"}},
         ReadCase{"ZeroBytesOnLastLineWithoutEnd", "\"a\",\"note\0\0"s, {"a", "note"}},
         ReadCase{"OnlyPadding", "\r\n\0\0"s, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST(FieldFile, WrittenRecordsReadBackAndAMissingFileIsReported) {
   const Fields record{"1", "New York", "", "Callsign to change"};
@@ -63,30 +64,22 @@ TEST(FieldFile, WrittenRecordsReadBackAndAMissingFileIsReported) {
   EXPECT_TRUE(readWholeFile(dir / "big.dat", bytes));
 }
 
-struct NumberCase {
-  const char* name;
-  const char* text;
-  bool ok;
-  double value;
-};
-
-class NumberParsing : public ::testing::TestWithParam<NumberCase> {};
-
-TEST_P(NumberParsing, AcceptsOnlyDecimalNumbers) {
-  double v = -999;
-  EXPECT_EQ(parseNumber(GetParam().text, v), GetParam().ok);
-  if (GetParam().ok) {
-    EXPECT_DOUBLE_EQ(v, GetParam().value);
+// Only decimal numbers, blanks around allowed.
+TEST(FieldFile, NumbersAreDecimalOnly) {
+  const struct {
+    const char* text;
+    bool ok;
+    double value;
+  } rows[] = {{" 58 ", true, 58}, {"-4", true, -4}, {"2.5", true, 2.5}, {"", false, 0},
+              {"12x", false, 0},  {".", false, 0},  {"2,5", false, 0}};
+  for (const auto& r : rows) {
+    double v = -999;
+    EXPECT_EQ(parseNumber(r.text, v), r.ok) << r.text;
+    if (r.ok) {
+      EXPECT_DOUBLE_EQ(v, r.value) << r.text;
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Fields, NumberParsing,
-    ::testing::Values(NumberCase{"Blanks", " 58 ", true, 58}, NumberCase{"Negative", "-4", true, -4},
-                      NumberCase{"Fraction", "2.5", true, 2.5}, NumberCase{"Empty", "", false, 0},
-                      NumberCase{"TrailingText", "12x", false, 0}, NumberCase{"LonePoint", ".", false, 0},
-                      NumberCase{"Comma", "2,5", false, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace harkola

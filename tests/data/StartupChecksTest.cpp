@@ -5,6 +5,7 @@
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace fs = std::filesystem;
 
@@ -62,22 +63,18 @@ TEST_F(DataFolderTest, FirstStartWritesEveryDefaultWithItsNoticeAndTheSecondIsSi
 }
 
 // The rig file must hold 22 label/value pairs; anything else is replaced.
-class RigFieldCount : public DataFolderTest, public ::testing::WithParamInterface<int> {};
-
-TEST_P(RigFieldCount, OnlyTwentyTwoPairsAreKept) {
+TEST_F(DataFolderTest, OnlyARigFileOfTwentyTwoPairsIsKept) {
   checks();
-  std::string rig;
-  for (int i = 0; i < GetParam(); ++i) rig += formatRecord({std::to_string(i)});
-  put("RigData.dat", rig);
-  const bool kept = GetParam() == 44;
-  EXPECT_EQ(texts(checks()), kept ? std::vector<std::string>{}
-                                  : std::vector<std::string>{"Default rig control data written to file"});
-  EXPECT_EQ(file(dir / "RigData.dat"), kept ? rig : std::string(defaultRigData(kRigKenwood)));
+  for (int fields : {42, 44, 45}) {
+    std::string rig;
+    for (int i = 0; i < fields; ++i) rig += formatRecord({std::to_string(i)});
+    put("RigData.dat", rig);
+    const bool kept = fields == 44;
+    EXPECT_EQ(texts(checks()), kept ? std::vector<std::string>{}
+                                    : std::vector<std::string>{"Default rig control data written to file"});
+    EXPECT_EQ(file(dir / "RigData.dat"), kept ? rig : std::string(defaultRigData(kRigKenwood))) << fields;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Pairs, RigFieldCount,
-                         ::testing::Values(42, 44, 45),
-                         [](const auto& info) { return "Fields" + std::to_string(info.param); });
 
 // Files the user wrote or an older version left behind: kept as they are and read.
 struct TolerableCase {
@@ -122,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         TolerableCase{"OneFieldPerLine", "BeaconData.dat", beaconLines(1), lastCallsign, "YV5B"},
         TolerableCase{"ZeroPaddedRig", "RigData.dat", std::string(defaultRigData(kRigIcom)) + std::string(3, '\0'),
                       lastCallsign, "YV5B"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 // One row per kind of damage.
 struct CorruptCase {
@@ -178,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
                     std::string(defaultBeaconData()).replace(defaultBeaconData().find("\"73\""), 4, "\"361\"")},
         // Far larger than any real data file: refused before it is parsed.
         CorruptCase{"HomeTenMegabytesOfCommas", "HomeData.dat", std::string(10 << 20, ',')}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST_F(DataFolderTest, UnwritableFoldersAreReportedAndTheDefaultsStillLoad) {
   d.DataFolder = (dir / "no/such/folder").string();

@@ -10,47 +10,27 @@
 #include <QMediaDevices>
 #include <QPushButton>
 #include <QTimer>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "audio/AnalyserTestSupport.h"
 #include "audio/QtAudioCapture.h"
 #include "audio/frmAnalyser.h"
-#include "app/frmPrimary.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TempFolder.h"
-#include "support/TestDevices.h"
+#include "app/PrimaryFixture.h"
 
 namespace harkola {
 namespace {
 
-namespace fs = std::filesystem;
+class AnalyserCapture : public test::PrimaryFixture {
+ protected:
+  ~AnalyserCapture() override { win.reset(); }  // the window goes before the inputs it borrows
+  SoundCardInputs cards;
+};
 
-TEST(AnalyserCapture, ToneThroughTheSoundServerIsLoggedOncePerHeardSlot) {
+TEST_F(AnalyserCapture, ToneThroughTheSoundServerIsLoggedOncePerHeardSlot) {
   if (QMediaDevices::audioInputs().isEmpty() || QMediaDevices::audioOutputs().isEmpty())
     GTEST_SKIP() << "no sound server with an input and an output";
-  SoundCardInputs cards;
   if (cards.inputs().empty()) GTEST_SKIP() << "no input accepts 11025 Hz mono 16-bit";
-
-  test::TempFolder tmp{"harkola-capture"};
-  const fs::path root = tmp.path;
-  fs::create_directories(root / "data");
-  test::ScriptedDialogs dialogs;
-  PublicDecs d;
-  d.LogFolder = (root / "logs").string();
-  ManualTimeSource time(LocalTime{2026, 12, 6, 9, 59, 59, 900});
-  PrimaryServices s;
-  s.time = &time;
-  test::TestDevices devices(d);
-  devices.fill(s);
-  s.dataFolder = (root / "data").string();
-  s.showClosingWindow = false;
-  s.startTicker = false;
-  s.capture = &cards;
-  auto win = std::make_unique<frmPrimary>(d, s);
-  ASSERT_TRUE(win->load());
-  win->activate();
+  adjustServices = [this](PrimaryServices& s) { s.capture = &cards; };
+  ASSERT_TRUE(start(LocalTime{2026, 12, 6, 9, 59, 59, 900}));
   win->mnuLogAuto_Click();
   frmAnalyser* a = win->analyserWindow();
   ASSERT_NE(a, nullptr);
@@ -95,16 +75,12 @@ TEST(AnalyserCapture, ToneThroughTheSoundServerIsLoggedOncePerHeardSlot) {
   sink.stop();
   ASSERT_GE(ticks, 131) << "capture stalled after " << waited.elapsed() << " ms";
 
-  std::ifstream in(d.LogFilePath, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  const std::string log = ss.str();
+  const std::string log = heardLog();
   EXPECT_EQ(log.rfind("\"06-Dec-26\",\"10\",\"14\",\"4U1UN\",\"", 0), 0u) << log;
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
 
   a->close();
   EXPECT_FALSE(d.AnalyserRunning);
-  win.reset();
 }
 
 }  // namespace

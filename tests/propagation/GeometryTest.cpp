@@ -10,6 +10,7 @@
 #include "propagation/BeaconSites.h"
 #include "propagation/MapProjection.h"
 #include "propagation/SolarPosition.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -137,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SunCase{"DecemberSolstice2024", utc(2024, 12, 21, 9, 21), -23.44, NAN},
                       SunCase{"EquationOfTimeFebruary", utc(2024, 2, 11, 12, 0), NAN, -14.22},
                       SunCase{"EquationOfTimeNovember", utc(2024, 11, 3, 12, 0), NAN, 16.43}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST(Terminator, EquinoxSplitsTheGlobeAtThePoles) {
   const SunPosition s = sunPositionAt(utc(2024, 3, 20, 12, 0));

@@ -15,6 +15,7 @@
 #include "propagation/Coastlines.h"
 #include "propagation/ResultLogReader.h"
 #include "support/TempFolder.h"
+#include <tuple>
 
 namespace harkola {
 namespace {
@@ -39,52 +40,17 @@ const std::string kHeard =
 const std::string kNotHeard =
     "\"2026-12-07T04:33:10Z\",\"14\",\"4\",\"KH6WO\",\"0\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"2.1\",\"\"\r\n";
 
-struct BadLine {
-  const char* name;
-  const char* line;
-};
-
-class MalformedSlotLine : public ::testing::TestWithParam<BadLine> {};
-
-TEST_P(MalformedSlotLine, IsRefused) {
-  SlotResult r;
-  EXPECT_FALSE(parseSlotLogLine(GetParam().line, r));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    SlotLog, MalformedSlotLine,
-    ::testing::Values(
-        BadLine{"TooFewFields", R"("2026-12-07T04:30:10Z","14","4","KH6WO","1")"},
-        BadLine{"NotATime", R"("yesterday","14","4","KH6WO","1","3","-3","","","","800","0","9","5")"},
-        BadLine{"NoSuchDay", R"("2026-02-30T04:30:10Z","14","4","KH6WO","1","3","-3","","","","800","0","9","5")"},
-        BadLine{"LocalZone", R"("2026-12-07T04:30:10+02:00","14","4","KH6WO","1","3","-3","","","","800","0","9","5")"},
-        BadLine{"BandNotABeaconBand", R"("2026-12-07T04:30:10Z","7","4","KH6WO","1","3","-3","","","","800","0","9","5")"},
-        BadLine{"BeaconZero", R"("2026-12-07T04:30:10Z","14","0","KH6WO","1","3","-3","","","","800","0","9","5")"},
-        BadLine{"BeaconNineteen", R"("2026-12-07T04:30:10Z","14","19","X","1","3","-3","","","","800","0","9","5")"},
-        BadLine{"HeardTwo", R"("2026-12-07T04:30:10Z","14","4","KH6WO","2","3","-3","","","","800","0","9","5")"},
-        BadLine{"FiveDashes", R"("2026-12-07T04:30:10Z","14","4","KH6WO","1","5","-3","","","","800","0","9","5")"},
-        BadLine{"SnrNotANumber", R"("2026-12-07T04:30:10Z","14","4","KH6WO","1","3","loud","","","","800","0","9","5")"},
-        BadLine{"Empty", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SlotLogLine, ReadsEveryField) {
+// The slot log's lines are read by the slot log's own reader (checked with it); here
+// what the grid takes of a line.
+TEST(SlotLogLine, GivesTheGridItsResult) {
   SlotResult r;
   ASSERT_TRUE(parseSlotLogLine(kHeard.substr(0, kHeard.size() - 2), r));
-  EXPECT_EQ(r.startUtc, at("2026-12-07 04:30:10"));
-  EXPECT_EQ(r.band, 0);
-  EXPECT_EQ(r.beacon, 4);
-  EXPECT_TRUE(r.heard);
-  EXPECT_EQ(r.dashes, 3);
-  EXPECT_FLOAT_EQ(r.dashSnrDb[0], -3.2f);
+  EXPECT_EQ(std::tuple(r.startUtc, r.band, r.beacon, r.heard, r.dashes, r.sLevel),
+            std::tuple(at("2026-12-07 04:30:10"), 0, 4, true, 3, 5));
   EXPECT_FLOAT_EQ(r.dashSnrDb[2], -22.9f);
   EXPECT_TRUE(std::isnan(r.dashSnrDb[3]));
   EXPECT_FLOAT_EQ(r.toneHz, 812.f);
-  EXPECT_FLOAT_EQ(r.offsetMs, 42.f);
-  EXPECT_EQ(r.sLevel, 5);
-  // Unquoted fields and a fraction of a second are read too; the time text goes back.
-  ASSERT_TRUE(parseSlotLogLine("2026-12-07 04:30:10.250,28,15,ZS6DN,0,0,,,,,,,1.0,", r));
-  EXPECT_EQ(r.band, 4);
-  EXPECT_EQ(isoUtcText(r.startUtc), "2026-12-07T04:30:10Z");
+  EXPECT_FALSE(parseSlotLogLine(R"("2026-12-07T04:30:10Z","14","19","X","1","3","-3","","","","800","0","9","5")", r));
 }
 
 TEST(ResultLog, FirstStartWithoutALogThenTheLogAppears) {

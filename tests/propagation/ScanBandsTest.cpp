@@ -14,20 +14,14 @@ namespace {
 
 class ScanBands : public test::PrimaryFixture {
  protected:
+  ~ScanBands() override { win.reset(); }  // the window goes before the rig it borrows
   void SetUp() override {
-    time.current = {2026, 12, 7, 10, 1, 55, 0};  // 5 s before the 10:02 slot, 65 s before a cycle
-    PrimaryServices s;
-    s.time = &time;
-    devices.fill(s);
-    s.rig = &rig;
-    s.rigNeedsTest = false;
-    s.dataFolder = (dir / "data").string();
-    s.soundCardTest = [] { return true; };
-    s.showClosingWindow = s.startTicker = false;
-    s.capture = &recording;
-    win = std::make_unique<frmPrimary>(d, s);
-    ASSERT_TRUE(win->load());
-    win->activate();
+    adjustServices = [this](PrimaryServices& s) {
+      s.rig = &rig;
+      s.rigNeedsTest = false;
+    };
+    // 5 s before the 10:02 slot, 65 s before a cycle
+    ASSERT_TRUE(start({2026, 12, 7, 10, 1, 55, 0}));
     tick();
   }
   int checkedBand() const {

@@ -12,6 +12,7 @@
 #include "clock/SlotLog.h"
 #include "support/ShippedData.h"
 #include "support/TempFolder.h"
+#include "support/WaitFor.h"
 
 namespace harkola {
 namespace {
@@ -26,9 +27,11 @@ class PropagationWindow : public ::testing::Test {
   }
   std::unique_ptr<frmPropagation> open() {
     auto w = std::make_unique<frmPropagation>(d, folder.path, [this] { return now; });
-    for (int i = 0; i < 200 && w->loading(); ++i) QApplication::processEvents();
-    EXPECT_FALSE(w->loading());
+    waitForHistory(*w);
     return w;
+  }
+  static void waitForHistory(frmPropagation& w) {
+    EXPECT_TRUE(test::waitFor([&] { return !w.loading(); })) << "history still loading after 10 s";
   }
   static Clock::time_point at(const char* iso) {
     std::int64_t t = 0;
@@ -70,20 +73,14 @@ TEST_F(PropagationWindow, GridShowsTheLogAndOutlinesTheBeaconsOnTheAir) {
   EXPECT_TRUE(cell(*w, 12, 0)->data(kOnAir).toBool());
   EXPECT_FALSE(cell(*w, 11, 0)->data(kOnAir).toBool());
 
-  // A record appended by the detector shows at the next tick; a live result for the
-  // same slot does not count twice.
+  // A record appended by the detector shows at the next tick (that one slot counts once
+  // whether it comes from the file or live is the grid's, checked there).
   write(kSlotLogFileName,
         "\"2026-12-07T04:30:10Z\",\"14\",\"12\",\"5Z4B\",\"1\",\"2\",\"-8.0\",\"-17.5\",\"\",\"\",\"790\",\"-20\",\"12\",\"4\"\r\n");
   w->tick();
   EXPECT_EQ(cell(*w, 12, 0)->text(), "-8.0");
-  SlotResult live;
-  ASSERT_TRUE(parseSlotLogLine(
-      "\"2026-12-07T04:30:10Z\",\"14\",\"12\",\"5Z4B\",\"1\",\"2\",\"-8.0\",\"-17.5\",\"\",\"\",\"790\",\"-20\",\"12\",\"4\"", live));
-  w->addResult(live);
   w->findChild<QComboBox*>("cboPeriod")->setCurrentIndex(2);  // last hour
   EXPECT_EQ(cell(*w, 12, 0)->text(), "100%");
-  EXPECT_EQ(cell(*w, 10, 1)->text(), "-");
-  EXPECT_TRUE(cell(*w, 12, 0)->toolTip().contains("1 of 1"));
 }
 
 TEST_F(PropagationWindow, ClicksAskForTheBand) {
@@ -112,7 +109,6 @@ TEST_F(PropagationWindow, ClicksAskForTheBand) {
   w->findChild<QComboBox*>("cboProjection")->setCurrentIndex(1);
   EXPECT_EQ(map->projection(), ProjectionKind::Equirectangular);
   EXPECT_EQ(map->beaconAt(map->widgetPoint(sites[6].where)), 7);
-  if (const char* dir = std::getenv("HARKOLA_SHOT_DIR")) w->grab().save(QString(dir) + "/propagation-test.png");
 }
 
 TEST_F(PropagationWindow, WithoutASlotLogTheHeardLogShowsSLevels) {
@@ -124,7 +120,7 @@ TEST_F(PropagationWindow, WithoutASlotLogTheHeardLogShowsSLevels) {
   // Once the sensitive detector starts its slot log, the window reads that instead.
   write(kSlotLogFileName, kSlotLog);
   w->tick();
-  for (int i = 0; i < 200 && w->loading(); ++i) QApplication::processEvents();
+  waitForHistory(*w);
   EXPECT_EQ(cell(*w, 15, 2)->text(), "");
   EXPECT_EQ(cell(*w, 11, 0)->text(), "+6.5");
 }

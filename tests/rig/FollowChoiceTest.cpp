@@ -5,29 +5,22 @@
 namespace harkola {
 namespace {
 
-struct ActivateCase {
-  const char* name;
-  int entry;
-  FollowState before;
-  FollowState after;
-};
-
-class ActivateEntry : public ::testing::TestWithParam<ActivateCase> {};
-
-TEST_P(ActivateEntry, StoresTheBeaconTheClockCompares) {
-  EXPECT_EQ(activateEntry(GetParam().entry, GetParam().before), GetParam().after);
+// Entries 0..17 are the beacons (18 stored as 0, as the clock compares it); entry 18,
+// or anything outside the list, ends following and keeps the number.
+TEST(ActivateEntry, StoresTheBeaconTheClockCompares) {
+  const struct {
+    const char* name;
+    int entry;
+    FollowState before, after;
+  } rows[] = {{"FirstBeacon", 0, {false, 0}, {true, 1}},
+              {"SeventeenthBeacon", 16, {false, 0}, {true, 17}},
+              {"EighteenthStoredAsZero", 17, {false, 5}, {true, 0}},
+              {"OtherBeaconReplacesTheFollowed", 2, {true, 9}, {true, 3}},
+              {"NoBeaconEndsFollowingKeepsTheNumber", 18, {true, 5}, {false, 5}},
+              {"NegativeEntryEndsFollowing", -1, {true, 5}, {false, 5}},
+              {"EntryPastTheListEndsFollowing", 19, {true, 5}, {false, 5}}};
+  for (const auto& r : rows) EXPECT_EQ(activateEntry(r.entry, r.before), r.after) << r.name;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Entries, ActivateEntry,
-    ::testing::Values(ActivateCase{"FirstBeacon", 0, {false, 0}, {true, 1}},
-                      ActivateCase{"SeventeenthBeacon", 16, {false, 0}, {true, 17}},
-                      ActivateCase{"EighteenthStoredAsZero", 17, {false, 5}, {true, 0}},
-                      ActivateCase{"OtherBeaconReplacesTheFollowed", 2, {true, 9}, {true, 3}},
-                      ActivateCase{"NoBeaconEndsFollowingKeepsTheNumber", 18, {true, 5}, {false, 5}},
-                      ActivateCase{"NegativeEntryEndsFollowing", -1, {true, 5}, {false, 5}},
-                      ActivateCase{"EntryPastTheListEndsFollowing", 19, {true, 5}, {false, 5}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace harkola

@@ -10,11 +10,6 @@ namespace {
 
 using test::hexOf;
 
-template <class T>
-std::string rowName(const ::testing::TestParamInfo<T>& info) {
-  return info.param.name;
-}
-
 // The line text of the rig table's rows 1..4 (19200 baud, 5 data bits, 2 stop bits)
 // reads back; malformed line texts are refused with a reason.
 TEST(LineSettingsText, UsesTheParityLetterAndRefusesMalformedTexts) {
@@ -37,51 +32,39 @@ TEST(LineSettingsText, UsesTheParityLetterAndRefusesMalformedTexts) {
   }
 }
 
-struct FlowCase {
-  const char *name, *row;
-  std::optional<FlowControl> flow;
-  bool rts;
-};
-class FlowControlRow : public ::testing::TestWithParam<FlowCase> {};
-
-TEST_P(FlowControlRow, MapsExactlyAndRaisesRtsOnlyForRtsKinds) {
-  const auto& c = GetParam();
-  EXPECT_EQ(flowControlFor(c.row), c.flow);
-  if (c.flow) {
-    EXPECT_EQ(assertsRts(*c.flow), c.rts);
+// Flow control by the exact row text; RTS is raised only for the RTS kinds.
+TEST(FlowControlRow, MapsExactlyAndRaisesRtsOnlyForRtsKinds) {
+  const struct {
+    const char* row;
+    std::optional<FlowControl> flow;
+    bool rts;
+  } rows[] = {{"None", FlowControl::None, false},     {"Xon/Xoff", FlowControl::XonXoff, false},
+              {"RTS", FlowControl::Rts, true},        {"RTSXOnXOff", FlowControl::RtsXonXoff, true},
+              {"rts", std::nullopt, false},           {"", std::nullopt, false}};
+  for (const auto& r : rows) {
+    EXPECT_EQ(flowControlFor(r.row), r.flow) << r.row;
+    if (r.flow) {
+      EXPECT_EQ(assertsRts(*r.flow), r.rts) << r.row;
+    }
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, FlowControlRow,
-                         ::testing::Values(FlowCase{"None", "None", FlowControl::None, false},
-                                           FlowCase{"XonXoff", "Xon/Xoff", FlowControl::XonXoff, false},
-                                           FlowCase{"Rts", "RTS", FlowControl::Rts, true},
-                                           FlowCase{"RtsXonXoff", "RTSXOnXOff", FlowControl::RtsXonXoff, true},
-                                           FlowCase{"LowerCase", "rts", std::nullopt, false},
-                                           FlowCase{"Empty", "", std::nullopt, false}),
-                         rowName<FlowCase>);
-
-struct HexCase {
-  const char *name, *code;
-  bool valid;
-  const char* fault;
-};
-class HexCodeCheck : public ::testing::TestWithParam<HexCase> {};
-
-TEST_P(HexCodeCheck, ReportsTheFirstFault) {
-  const HexCheck h = checkHexCode(GetParam().code);
-  EXPECT_EQ(h.valid, GetParam().valid);
-  EXPECT_EQ(h.fault, GetParam().fault);
+TEST(HexCodeCheck, ReportsTheFirstFault) {
+  const struct {
+    const char *code, *fault;
+    bool valid;
+  } rows[] = {{"ABC", "Data entry must be an even number of hex codes", false},
+              {"FE0G", "Hex pair 2 is not a valid hex number", false},
+              {"FEFE00E00103FDZZ", "Hex pair 8 is not a valid hex number", false},
+              {"MD3;", "Hex pair 1 is not a valid hex number", false},
+              {"fe01", "", true},
+              {"", "", false}};
+  for (const auto& r : rows) {
+    const HexCheck h = checkHexCode(r.code);
+    EXPECT_EQ(h.valid, r.valid) << r.code;
+    EXPECT_EQ(h.fault, r.fault) << r.code;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Codes, HexCodeCheck,
-    ::testing::Values(HexCase{"OddLength", "ABC", false, "Data entry must be an even number of hex codes"},
-                      HexCase{"SecondPairBad", "FE0G", false, "Hex pair 2 is not a valid hex number"},
-                      HexCase{"EighthPairBad", "FEFE00E00103FDZZ", false, "Hex pair 8 is not a valid hex number"},
-                      HexCase{"KenwoodText", "MD3;", false, "Hex pair 1 is not a valid hex number"},
-                      HexCase{"LowerCase", "fe01", true, ""}, HexCase{"Empty", "", false, ""}),
-    rowName<HexCase>);
 
 // Kenwood text is one write of exactly its characters; hex pairs are one write per byte
 // ; nothing for empty codes or unknown makers.
@@ -101,31 +84,25 @@ TEST(EncodeCommand, KenwoodTextWholeHexPairsBytewise) {
   for (int maker : {0, 120, 124, -121}) EXPECT_FALSE(encodeCommand(maker, "MD3;")) << maker;
 }
 
-struct DeviceCase {
-  const char *name, *port;
-  const char* env;       // value of HARKOLA_COM<port>
-  const char* existing;  // the one device that exists
-  const char* path;
-};
-class SerialDeviceRule : public ::testing::TestWithParam<DeviceCase> {};
-
-TEST_P(SerialDeviceRule, PicksTheDevice) {
-  const auto& c = GetParam();
-  DeviceLookup l;
-  l.env = [&](const std::string& n) { return n == std::string("HARKOLA_COM") + c.port ? c.env : ""; };
-  l.exists = [&](const std::string& p) { return p == c.existing; };
-  EXPECT_EQ(serialDevicePath(c.port, l), c.path);
+// Port n: HARKOLA_COM<n> when set, else /dev/ttyUSB<n-1> or /dev/ttyACM<n-1> when it
+// exists, else /dev/ttyS<n-1>; ports outside 1..4 have no device.
+TEST(SerialDeviceRule, PicksTheDevice) {
+  const struct {
+    const char *name, *port, *env, *existing, *path;
+  } rows[] = {{"Override", "1", "/tmp/ttyA", "/dev/ttyUSB0", "/tmp/ttyA"},
+              {"UsbFirst", "1", "", "/dev/ttyUSB0", "/dev/ttyUSB0"},
+              {"AcmNext", "2", "", "/dev/ttyACM1", "/dev/ttyACM1"},
+              {"BuiltIn", "4", "", "/dev/ttyUSB0", "/dev/ttyS3"},
+              {"OtherPortsUsbIgnored", "2", "", "/dev/ttyUSB0", "/dev/ttyS1"},
+              {"OutOfRange", "5", "/tmp/x", "", ""},
+              {"Empty", "", "", "", ""}};
+  for (const auto& c : rows) {
+    DeviceLookup l;
+    l.env = [&](const std::string& n) { return n == std::string("HARKOLA_COM") + c.port ? c.env : ""; };
+    l.exists = [&](const std::string& p) { return p == c.existing; };
+    EXPECT_EQ(serialDevicePath(c.port, l), c.path) << c.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Ports, SerialDeviceRule,
-                         ::testing::Values(DeviceCase{"Override", "1", "/tmp/ttyA", "/dev/ttyUSB0", "/tmp/ttyA"},
-                                           DeviceCase{"UsbFirst", "1", "", "/dev/ttyUSB0", "/dev/ttyUSB0"},
-                                           DeviceCase{"AcmNext", "2", "", "/dev/ttyACM1", "/dev/ttyACM1"},
-                                           DeviceCase{"BuiltIn", "4", "", "/dev/ttyUSB0", "/dev/ttyS3"},
-                                           DeviceCase{"OtherPortsUsbIgnored", "2", "", "/dev/ttyUSB0", "/dev/ttyS1"},
-                                           DeviceCase{"OutOfRange", "5", "/tmp/x", "", ""},
-                                           DeviceCase{"Empty", "", "", "", ""}),
-                         rowName<DeviceCase>);
 
 }  // namespace
 }  // namespace harkola

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "RigTestSupport.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -19,11 +20,12 @@ const char* const kOpenFailed =
 
 class SerialRigSession : public ::testing::Test {
  protected:
-  SerialRigSession() : rig(d, port, [this](const Notice& n) {
-    notices.push_back(n);
-    return Answer::Ok;
-  }) {
-    useMaker(kRigKenwood);
+  SerialRigSession() { useMaker(kRigKenwood); }
+  RigCtrl::Notifier recorder() {
+    return [this](const Notice& n) {
+      notices.push_back(n);
+      return Answer::Ok;
+    };
   }
   void useMaker(int maker) {
     d.RigTable = test::rigDefaults(maker);
@@ -38,12 +40,9 @@ class SerialRigSession : public ::testing::Test {
   PublicDecs d;
   test::RecorderPort port;
   std::vector<Notice> notices;
-  RigCtrl rig;
+  RigCtrl rig{d, port, recorder()};
   SerialCommandRig commandRig{d, rig};
-  RigSession session{d, commandRig, [this](const Notice& n) {
-                       notices.push_back(n);
-                       return Answer::Ok;
-                     }};
+  RigSession session{d, commandRig, recorder()};
 };
 
 // Untested settings send the user to the test first; once tested, start and finish
@@ -138,8 +137,6 @@ TEST_F(SerialRigSession, APortThatFailsMidSequenceIsReportedOnce) {
   }
 }
 
-// A stored code that is not hex is reported and skipped; unusable line settings are a
-// port error and nothing is opened.
 // The setup window's code test, line by line, with "Continue ?" answered Yes to the end
 // unless the case stops at a line.
 struct CodeTestCase {
@@ -186,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CodeTestCase{"PortFailsAtTheThirdCode", kRigKenwood, 3, 0, 0, RigCodeTest::Step::Stopped, 3, 2,
                                    false},
                       CodeTestCase{"IcomBytes", kRigIcom, 0, 0, 1, RigCodeTest::Step::Sent, 2, 7, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 TEST_F(SerialRigSession, ACodeTestStopsAtACodeThatFailsItsCheck) {
   useMaker(kRigIcom);
@@ -202,6 +199,8 @@ TEST_F(SerialRigSession, ACodeTestStopsAtACodeThatFailsItsCheck) {
   EXPECT_FALSE(RigCodeTest(d, rig).start());
 }
 
+// A stored code that is not hex is reported and skipped; unusable line settings are a
+// port error and nothing is opened.
 TEST_F(SerialRigSession, BadStoredSettingsAreReported) {
   useMaker(kRigIcom);
   d.RigTable[7][1] = "FEFE00E0010GFD";
@@ -221,29 +220,19 @@ TEST_F(SerialRigSession, BadStoredSettingsAreReported) {
 
 // The hint under a port error fits the fault: a missing device, a busy one and one the
 // user may not open each get their own advice.
-struct AdviceCase {
-  const char* name;
-  PortFault kind;
-  const char* hint;
-};
-class PortAdvice : public ::testing::TestWithParam<AdviceCase> {};
-TEST_P(PortAdvice, FitsTheFault) {
-  const Notice n = RigCtrl::portErrorNotice("Harkola 5 ", PortError{1, "/dev/ttyS2: No such file or directory",
-                                                                  GetParam().kind}, false);
-  const std::string lastParagraph = n.text.substr(n.text.rfind("\n\n") + 2);
-  EXPECT_EQ(lastParagraph.rfind(GetParam().hint, 0), 0u) << lastParagraph;
-  EXPECT_EQ(n.icon, NoticeIcon::Critical);
+TEST(PortAdvice, FitsTheFault) {
+  const std::pair<PortFault, const char*> rows[] = {
+      {PortFault::NoDevice, "Hint - There is no such device."},
+      {PortFault::Busy, "Hint - Another program is using the serial port"},
+      {PortFault::NoPermission, "Hint - You may not use this device: add yourself to the dialout group"},
+      {PortFault::Other, "Hint - Check there is no other program using the serial port and that the settings "
+                         "you have used are correct"}};
+  for (const auto& [kind, hint] : rows) {
+    const Notice n = RigCtrl::portErrorNotice("Harkola 5 ", PortError{1, "/dev/ttyS2: gone", kind}, false);
+    EXPECT_EQ(n.text.substr(n.text.rfind("\n\n") + 2).rfind(hint, 0), 0u) << n.text;
+    EXPECT_EQ(n.icon, NoticeIcon::Critical);
+  }
 }
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, PortAdvice,
-    ::testing::Values(AdviceCase{"NoDevice", PortFault::NoDevice, "Hint - There is no such device."},
-                      AdviceCase{"Busy", PortFault::Busy, "Hint - Another program is using the serial port"},
-                      AdviceCase{"NoPermission", PortFault::NoPermission,
-                                 "Hint - You may not use this device: add yourself to the dialout group"},
-                      AdviceCase{"Other", PortFault::Other,
-                                 "Hint - Check there is no other program using the serial port and that the "
-                                 "settings you have used are correct"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace harkola

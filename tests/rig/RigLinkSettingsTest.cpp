@@ -4,6 +4,7 @@
 
 #include "data/DataFile.h"
 #include "support/TempFolder.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -51,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadValue{"HostEmpty", "\"Host\",\"\""}, BadValue{"RelativeDevice", "\"Device2\",\"ttyUSB0\""},
                       BadValue{"UnknownLink", "\"Link\",\"Bluetooth\""}, BadValue{"UnknownKey", "\"Colour\",\"Red\""},
                       BadValue{"DeviceFive", "\"Device5\",\"/dev/ttyS4\""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 }  // namespace
 }  // namespace harkola

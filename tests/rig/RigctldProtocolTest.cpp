@@ -7,32 +7,19 @@ namespace {
 
 // --- commands: only well-formed frequency and mode values go out ---------------------
 
-struct ModeCase {
-  const char* name;
-  const char* mode;
-  std::int64_t passband;
-  const char* line;  // nullptr: refused
-};
-class SetModeRow : public ::testing::TestWithParam<ModeCase> {};
-TEST_P(SetModeRow, BuildsOneWordModesAndRefusesAnythingElse) {
-  const ModeCase& c = GetParam();
-  const auto cmd = RigctldCommand::setMode(c.mode, c.passband);
-  if (!c.line) {
-    EXPECT_FALSE(cmd) << cmd->line();
-  } else {
-    ASSERT_TRUE(cmd);
-    EXPECT_EQ(cmd->line(), c.line);
+TEST(RigctldCommand, BuildsOneWordModesAndRefusesAnythingElse) {
+  const struct {
+    const char* mode;
+    std::int64_t passband;
+    const char* line;  // nullptr: refused
+  } rows[] = {{"CW", 0, "+M CW 0\n"}, {"USB", -1, "+M USB -1\n"}, {"PKTUSB", 3000, "+M PKTUSB 3000\n"},
+              {"", 0, nullptr},      {"cw", 0, nullptr},           {"CW\n+T 1", 0, nullptr},
+              {"CW 1", 0, nullptr},  {"\\send_morse", 0, nullptr}, {"CW", -2, nullptr}};
+  for (const auto& r : rows) {
+    const auto cmd = RigctldCommand::setMode(r.mode, r.passband);
+    EXPECT_EQ(cmd ? cmd->line() : "refused", r.line ? r.line : "refused") << r.mode << " " << r.passband;
   }
 }
-INSTANTIATE_TEST_SUITE_P(
-    Rigctld, SetModeRow,
-    ::testing::Values(ModeCase{"Cw", "CW", 0, "+M CW 0\n"}, ModeCase{"KeepWidth", "USB", -1, "+M USB -1\n"},
-                      ModeCase{"Digital", "PKTUSB", 3000, "+M PKTUSB 3000\n"},
-                      ModeCase{"Empty", "", 0, nullptr}, ModeCase{"LowerCase", "cw", 0, nullptr},
-                      ModeCase{"SecondCommand", "CW\n+T 1", 0, nullptr},
-                      ModeCase{"SecondArgument", "CW 1", 0, nullptr}, ModeCase{"Backslash", "\\send_morse", 0, nullptr},
-                      ModeCase{"WidthBelowKeep", "CW", -2, nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RigctldCommand, FrequencyInRangeOnly) {
   EXPECT_EQ(RigctldCommand::setFrequency(14'100'000)->line(), "+F 14100000\n");

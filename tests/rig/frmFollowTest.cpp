@@ -32,44 +32,34 @@ class FollowWindow : public ::testing::Test {
   std::vector<int> bands;
 };
 
-TEST_F(FollowWindow, LoadListsTheBeaconsSelectsFourteenAndNoBeacon) {
+// Loading lists the beacons with "no beacon" (hidden) chosen and 14 MHz selected; a
+// beacon or its callsign chosen enables Activate and Voice, "no beacon" disables them.
+TEST_F(FollowWindow, LoadListsTheBeaconsAndAChoiceEnablesActivate) {
   win->show();
-  EXPECT_EQ(win->windowTitle(), "Harkola 5  - Activate follow a single beacon mode");
   EXPECT_FALSE(win->isModal());
   EXPECT_EQ(win->findChild<QLabel*>("lblVBeID_17")->text(), "YV5B");
-  EXPECT_EQ(win->findChild<QLabel*>("Label2_17")->text(), "Venezuela");
   for (int k = 0; k < kBeaconCount; ++k) EXPECT_TRUE(option(k)->isVisible() && !option(k)->isChecked()) << k;
-  ASSERT_TRUE(option(18));
-  EXPECT_TRUE(option(18)->isChecked());
-  EXPECT_FALSE(option(18)->isVisible());
+  EXPECT_TRUE(option(18)->isChecked() && !option(18)->isVisible());
   EXPECT_EQ(bands, std::vector<int>{0});
-  EXPECT_EQ(button("cmdVoiceFollow")->text(), "Voice off");
-  EXPECT_FALSE(button("cmdActivate")->isEnabled());
-  EXPECT_FALSE(button("cmdVoiceFollow")->isEnabled());
-  EXPECT_TRUE(button("cmdClear")->isEnabled());
-}
+  EXPECT_FALSE(activeButtons());
 
-TEST_F(FollowWindow, ChoosingABeaconEnablesActivateAndVoiceNoBeaconDisablesThem) {
-  win->show();
   option(4)->click();
   EXPECT_EQ(win->chosenEntry(), 4);
   EXPECT_TRUE(activeButtons());
-  // A click on a callsign chooses its beacon too.
   QLabel* call = win->lblVBeID[11];
   QMouseEvent up(QEvent::MouseButtonRelease, QPointF(2, 2), call->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
                  Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(call, &up);
   EXPECT_EQ(win->chosenEntry(), 11);
-  EXPECT_TRUE(option(11)->isChecked());
-  EXPECT_FALSE(option(4)->isChecked());
+  EXPECT_TRUE(option(11)->isChecked() && !option(4)->isChecked());
   win->selectEntry(18);
   EXPECT_FALSE(option(11)->isChecked());
-  EXPECT_FALSE(button("cmdActivate")->isEnabled());
-  EXPECT_FALSE(button("cmdVoiceFollow")->isEnabled());
+  EXPECT_FALSE(button("cmdActivate")->isEnabled() || button("cmdVoiceFollow")->isEnabled());
 }
 
+// A choice made before the window is shown loads it hidden; every load starts afresh.
 TEST_F(FollowWindow, EveryLoadStartsAfreshAndAChoiceWhileUnloadedLoadsHidden) {
-  win->selectEntry(18);  // not shown yet: loads hidden
+  win->selectEntry(18);
   EXPECT_TRUE(win->isLoaded());
   EXPECT_FALSE(win->isVisible());
   win->show();  // already loaded: no second band change
@@ -77,7 +67,7 @@ TEST_F(FollowWindow, EveryLoadStartsAfreshAndAChoiceWhileUnloadedLoadsHidden) {
   option(3)->click();
   button("cmdVoiceFollow")->click();
   win->close();
-  win->show();  // loaded again
+  win->show();
   EXPECT_EQ(bands, (std::vector<int>{0, 0}));
   EXPECT_EQ(win->chosenEntry(), 18);
   EXPECT_EQ(button("cmdVoiceFollow")->text(), "Voice off");

@@ -9,6 +9,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "ui/UserDialogs.h"
+#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -45,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ChoiceCase{"OtherExtensionRefused", false, false, false, "notes.txt", "The file name must end in .csv"},
                       ChoiceCase{"OtherExtensionAccepted", false, false, true, "notes.txt", ""},
                       ChoiceCase{"NoExtensionGetsTheDefault", false, false, false, "plain", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::rowName);
 
 // A backup into a folder that does not exist is refused inside the dialog, which stays
 // open; a good name then closes it.

@@ -3,22 +3,15 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-#include "voice/WaveImage.h"
+#include "common/PublicDecs.h"
 
 namespace harkola {
 namespace {
 
-// Every clip is compiled into the program in the announcement format.
+// Every clip is compiled into the program (their format is checked on the files).
 TEST(ResfileSoundModule, EveryClipIsAResource) {
   ResfileSoundModule player;  // registers the resources
-  for (int n = 1; n <= kBeaconCount; ++n) {
-    QFile f(ResfileSoundModule::clipPath(n));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << n;
-    const QByteArray b = f.readAll();
-    EXPECT_TRUE(readWaveInfo({reinterpret_cast<const std::uint8_t*>(b.constData()), std::size_t(b.size())})
-                    .isClipFormat())
-        << n;
-  }
+  for (int n = 1; n <= kBeaconCount; ++n) EXPECT_TRUE(QFile::exists(ResfileSoundModule::clipPath(n))) << n;
 }
 
 // With or without a sound device, no call fails or reports anything; numbers outside

@@ -5,28 +5,17 @@
 namespace harkola {
 namespace {
 
-struct IndicatorRow {
-  const char* name;
-  int count;
-  const char *caption, *tooltip;
-};
-class VoiceIndicatorTest : public ::testing::TestWithParam<IndicatorRow> {};
-
-TEST_P(VoiceIndicatorTest, CaptionAndTooltipFollowTheCount) {
-  EXPECT_EQ(voiceIndicator(GetParam().count), (VoiceIndicator{GetParam().caption, GetParam().tooltip}));
+TEST(VoiceIndicatorTest, CaptionAndTooltipFollowTheCount) {
+  constexpr const char* kAll = "All beacon voice announcements enabled";
+  constexpr const char* kSome = "Only some beacon voice announcements enabled";
+  constexpr const char* kNone = "All beacon voice announcements disabled";
+  const struct {
+    int count;
+    const char *caption, *tooltip;
+  } rows[] = {{0, "OFF", kNone}, {1, "(ON)", kSome}, {17, "(ON)", kSome},
+              {18, "ON", kAll},  {-1, "OFF", kNone}, {19, "ON", kAll}};  // out of range clamped
+  for (const auto& r : rows) EXPECT_EQ(voiceIndicator(r.count), (VoiceIndicator{r.caption, r.tooltip})) << r.count;
 }
-
-constexpr const char* kAll = "All beacon voice announcements enabled";
-constexpr const char* kSome = "Only some beacon voice announcements enabled";
-constexpr const char* kNone = "All beacon voice announcements disabled";
-
-INSTANTIATE_TEST_SUITE_P(Counts, VoiceIndicatorTest,
-                         ::testing::Values(IndicatorRow{"None", 0, "OFF", kNone}, IndicatorRow{"One", 1, "(ON)", kSome},
-                                           IndicatorRow{"AllButOne", 17, "(ON)", kSome},
-                                           IndicatorRow{"All", 18, "ON", kAll},
-                                           IndicatorRow{"NegativeClamped", -1, "OFF", kNone},
-                                           IndicatorRow{"OverClamped", 19, "ON", kAll}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace harkola
