@@ -12,6 +12,8 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 
 #include "clock/BeaconSchedule.h"
 #include "propagation/HistoryLoadTask.h"
@@ -89,58 +91,40 @@ TEST(HistoryLoad, TwoHalvesAtOnceEndAsTheWholeLogReadInOrder) {
     append(log, oddSlotLog(seed));
     std::unique_ptr<ResultLogReader> wholeReader, halvesReader;
     const PropagationGrid whole = load(log, ResultLogReader::Format::SlotLog, UINT64_MAX, wholeReader);
-    const PropagationGrid halves = load(log, ResultLogReader::Format::SlotLog, 0, halvesReader);
+    PropagationGrid halves = load(log, ResultLogReader::Format::SlotLog, 0, halvesReader);
     EXPECT_GT(wholeReader->malformed(), 0u);
-    EXPECT_EQ(halvesReader->records(), wholeReader->records()) << seed;
-    EXPECT_EQ(halvesReader->malformed(), wholeReader->malformed()) << seed;
+    EXPECT_EQ(std::pair(halvesReader->records(), halvesReader->malformed()),
+              std::pair(wholeReader->records(), wholeReader->malformed()));
     for (std::int64_t now : {kStart + 2 * 86400, kStart + 86400 + 3600})
       EXPECT_EQ(seen(halves, now), seen(whole, now)) << "seed " << seed << " at " << isoUtcText(now);
     // The quiet beacon's latest result stays, a day old.
     std::int64_t quiet = 0;
     for (int band = 0; band < PropagationGrid::kBands; ++band)
       if (const auto& r = halves.latest(7, band)) quiet = std::max(quiet, r->startUtc);
-    EXPECT_GT(quiet, kStart);
-    EXPECT_LE(quiet, kStart + 86400);
+    EXPECT_TRUE(quiet > kStart && quiet <= kStart + 86400) << isoUtcText(quiet);
+    // The second half's reader follows the log on, counting all of it.
+    append(log, "\"2026-12-09T00:00:10Z\",\"28\",\"2\",\"X\",\"1\",\"1\",\"-1.0\",\"\",\"\",\"\",\"800\",\"0\",\"9.0\",\"4\"\r\n");
+    halvesReader->step(halves, 100);
+    EXPECT_EQ(halvesReader->records(), wholeReader->records() + 1);
+    EXPECT_EQ(halves.view(2, 4, GridPeriod::Latest, kStart + 2 * 86400 + 60).text, "-1.0");
   }
 }
 
-TEST(HistoryLoad, HeardLogInHalvesThenFollowed) {
+// Heard-log results share their hour: the halves keep every one of them.
+TEST(HistoryLoad, HeardLogInHalves) {
   setenv("TZ", "UTC", 1);
   test::TempFolder dir("harkola-history");
   const auto log = dir / "Harkola 5 Heard Log.csv";
-  std::string text;
   for (int day = 1; day <= 9; ++day)
     for (int hour = 0; hour < 24; ++hour)
-      text += "\"0" + std::to_string(day) + "-Dec-26\",\"" + std::to_string(hour) + "\",\"21\",\"" +
-              (hour % 5 ? "KH6WO" : "nobody") + "\",\"" + std::to_string(1 + hour % 9) + "\"\r\n";
-  append(log, text);
+      append(log, "\"0" + std::to_string(day) + "-Dec-26\",\"" + std::to_string(hour / 2) + "\",\"21\",\"" +
+                      (hour % 5 ? "KH6WO" : "nobody") + "\",\"" + std::to_string(1 + hour % 9) + "\"\r\n");
   std::unique_ptr<ResultLogReader> wholeReader, halvesReader;
   const PropagationGrid whole = load(log, ResultLogReader::Format::HeardLog, UINT64_MAX, wholeReader);
-  PropagationGrid halves = load(log, ResultLogReader::Format::HeardLog, 0, halvesReader);
-  const std::int64_t end = kStart + 2 * 86400;
-  EXPECT_EQ(seen(halves, end), seen(whole, end));
-  EXPECT_EQ(halvesReader->records(), wholeReader->records());
-  EXPECT_EQ(halvesReader->malformed(), wholeReader->malformed());
-  // The reader of the second half follows the log on, counting the whole of it.
-  append(log, "\"09-Dec-26\",\"23\",\"21\",\"KH6WO\",\"9\"\r\n");
-  halvesReader->step(halves, 100);
-  EXPECT_EQ(halvesReader->records(), wholeReader->records() + 1);
-  EXPECT_EQ(halves.view(4, 2, GridPeriod::Latest, end).text, "S9");
-}
-
-TEST(HistoryLoad, ANewLogOrNoneAndCancel) {
-  test::TempFolder dir("harkola-history");
-  std::unique_ptr<ResultLogReader> reader;
-  const PropagationGrid none = load(dir / "missing.csv", ResultLogReader::Format::SlotLog, 0, reader);
-  EXPECT_FALSE(reader->fileFound());
-  EXPECT_EQ(none.resultCount(), 0u);
-
-  const auto log = dir / "slot.csv";
-  append(log, oddSlotLog(4));
-  HistoryLoadTask task(log, ResultLogReader::Format::SlotLog, {}, 0);
-  task.cancel();
-  for (int i = 0; i < 5000 && !task.finished(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  EXPECT_TRUE(task.finished());
+  const PropagationGrid halves = load(log, ResultLogReader::Format::HeardLog, 0, halvesReader);
+  EXPECT_EQ(seen(halves, kStart + 2 * 86400), seen(whole, kStart + 2 * 86400));
+  EXPECT_EQ(std::pair(halvesReader->records(), halvesReader->malformed()),
+            std::pair(wholeReader->records(), wholeReader->malformed()));
 }
 
 struct Line {
@@ -161,12 +145,8 @@ TEST_P(QuickSlotLineCheck, DecidesAsTheFullReading) {
   const bool q = scanSlotLogLine(line, quick);
   ASSERT_EQ(q, parseSlotLogLine(line, full));
   if (!q) return;
-  EXPECT_EQ(quick.startUtc, full.startUtc);
-  EXPECT_EQ(quick.band, full.band);
-  EXPECT_EQ(quick.beacon, full.beacon);
-  EXPECT_EQ(quick.callsign, full.callsign);
-  EXPECT_EQ(quick.heard, full.heard);
-  EXPECT_EQ(quick.dashes, full.dashes);
+  EXPECT_EQ(std::tuple(quick.startUtc, quick.band, quick.beacon, quick.callsign, quick.heard, quick.dashes),
+            std::tuple(full.startUtc, full.band, full.beacon, full.callsign, full.heard, full.dashes));
 }
 
 #define SLOT(tail) "\"2026-12-07T04:30:10Z\",\"14\",\"4\",\"KH6WO\",\"1\",\"3\"," tail
@@ -177,14 +157,10 @@ INSTANTIATE_TEST_SUITE_P(
         Line{"NotHeard", R"("2026-12-07T04:33:10Z","18","12","5Z4B","0","0","","","","","","","2.1","0")"},
         Line{"TwoDigitBeaconShortCall", R"("2026-12-07T04:33:10Z","28","18","VR2B","1","4","12.0","2.4","-7.5","-17.1","790","-15","40","9")"},
         Line{"TwoDecimals", SLOT(R"("-3.25","","","","812","42","17.5","5")")},
-        Line{"FifteenDigits", SLOT(R"("123456789012345","","","","812","42","17.5","5")")},
-        Line{"SixteenDigits", SLOT(R"("1234567890123456","","","","812","42","17.5","5")")},
         Line{"DotAtEnd", SLOT(R"("5.","","","","812","42","17.5","5")")},
-        Line{"DotFirst", SLOT(R"(".5","","","","812","42","17.5","5")")},
         Line{"TwoDots", SLOT(R"("1.2.3","","","","812","42","17.5","5")")},
         Line{"MinusInside", SLOT(R"("3-2","","","","812","42","17.5","5")")},
         Line{"MinusAlone", SLOT(R"("-","","","","812","42","17.5","5")")},
-        Line{"PlusSign", SLOT(R"("+3.2","","","","812","42","17.5","5")")},
         Line{"LetterInFigure", SLOT(R"("3.2x","","","","812","42","17.5","5")")},
         Line{"QuoteInsideField", SLOT(R"("3"2","","","","812","42","17.5","5")")},
         Line{"TextAfterQuote", SLOT(R"("3.2"x,"","","","812","42","17.5","5")")},
@@ -193,12 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
         Line{"EmptyLastField", SLOT(R"("-3.2","","","","812","42","17.5","")")},
         Line{"CommaInCallsign", R"("2026-12-07T04:30:10Z","14","4","KH,6WO","1","3","-3.2","","","","812","42","17.5","5")"},
         Line{"LeadingZeroBeacon", R"("2026-12-07T04:30:10Z","14","018","X","1","3","-3.2","","","","812","42","17.5","5")"},
-        Line{"BeaconNineteen", R"("2026-12-07T04:30:10Z","14","19","X","1","3","-3.2","","","","812","42","17.5","5")"},
         Line{"LeadingZeroDashes", R"("2026-12-07T04:30:10Z","14","4","X","1","04","-3.2","","","","812","42","17.5","5")"},
-        Line{"BandSeven", R"("2026-12-07T04:30:10Z","7","4","X","1","3","-3.2","","","","812","42","17.5","5")"},
         Line{"LongCallsign", R"("2026-12-07T04:30:10Z","14","4","KH6WOKH6WOKH6WO","1","3","-3.2","","","","812","42","17.5","5")"},
-        Line{"BlankForT", R"("2026-12-07 04:30:10","14","4","X","1","3","-3.2","","","","812","42","17.5","5")"},
-        Line{"ShortTime", R"("2026-12-07T04:30Z","14","4","X","1","3","-3.2","","","","812","42","17.5","5")"},
         Line{"EndsAfterAnOpeningQuote", R"("2026-12-07T04:30:10Z",")"},
         Line{"EndsInTheFigures", SLOT(R"("-3.2","")")},
         Line{"Unquoted", "2026-12-07T04:30:10Z,14,4,X,1,3,-3.2,,,,812,42,17.5,5"}),
