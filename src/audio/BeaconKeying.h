@@ -1,7 +1,9 @@
 #pragma once
 // What a beacon sends in its slot, as a timetable of key-down and key-up intervals:
-// its callsign in morse at 22 wpm (dit 1.2/22 s), then four one-second dashes at
-// 100 W, 10 W, 1 W and 0.1 W. Times are seconds from the first key-down.
+// its callsign in morse with a 54 ms element (22.2 wpm; a dash is three elements, the
+// space inside a character one, between characters three, the word space seven), then
+// four one-second dashes at 100 W, 10 W, 1 W and 0.1 W separated by character spaces.
+// Times are seconds from the first key-down.
 //
 // The detector matches this timetable against the audio, and the test generator keys
 // its simulated beacons from it, so both share one definition of the transmission.
@@ -11,8 +13,7 @@
 
 namespace harkola {
 
-constexpr double kBeaconWpm = 22.0;
-constexpr double kDitSeconds = 1.2 / kBeaconWpm;  // about 54.5 ms
+constexpr double kDitSeconds = 0.054;
 constexpr double kDashSeconds = 1.0;
 // Key-up before the first dash and between dashes, in dits.
 constexpr double kGapBeforeDashesDits = 7.0;

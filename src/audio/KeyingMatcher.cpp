@@ -2,440 +2,403 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
+#include <map>
+
+#include "audio/KeyingJudge.h"
+#include "audio/KeyingSums.h"
 
 namespace harkola {
+
+using namespace keying;
 
 namespace {
 
 using Cd = std::complex<double>;
+using Piece = KeyingMatcher::Piece;
+using Template = KeyingMatcher::Template;
 
-// In-place radix-2 transform of n = 2^m points.
-class SmallFft {
- public:
-  explicit SmallFft(int n) : m_n(n), m_tw(n / 2), m_rev(n) {
-    for (int k = 0; k < n / 2; ++k) m_tw[k] = std::polar(1.0f, static_cast<float>(-2.0 * M_PI * k / n));
-    int bits = 0;
-    while ((1 << bits) < n) ++bits;
-    for (int i = 0; i < n; ++i) {
-      int r = 0;
-      for (int b = 0; b < bits; ++b) r |= ((i >> b) & 1) << (bits - 1 - b);
-      m_rev[i] = r;
-    }
-  }
-  void run(Cf* a) const {
-    for (int i = 0; i < m_n; ++i)
-      if (i < m_rev[i]) std::swap(a[i], a[m_rev[i]]);
-    for (int len = 2; len <= m_n; len <<= 1) {
-      const int step = m_n / len;
-      for (int i = 0; i < m_n; i += len)
-        for (int k = 0; k < len / 2; ++k) {
-          const Cf t = a[i + k + len / 2] * m_tw[k * step];
-          a[i + k + len / 2] = a[i + k] - t;
-          a[i + k] += t;
-        }
-    }
-  }
-  int size() const { return m_n; }
-
- private:
-  int m_n;
-  std::vector<Cf> m_tw;
-  std::vector<int> m_rev;
-};
-
-std::vector<float> hann(int n) {
-  std::vector<float> w(n);
-  for (int i = 0; i < n; ++i) w[i] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * M_PI * (i + 0.5) / n));
-  return w;
-}
-
-constexpr int kLongSeg = 256, kLongHop = 128;
-constexpr int kShortSeg = 32, kShortHop = 16;
-constexpr double kNoiseBandHz = 270.0;  // the filters are flat well beyond this
-constexpr double kToneSearchHz = 262.0;
+// Candidate tones: the strongest local maxima of the detection spectrum, each at least
+// kPeakApartBins from a stronger one (a strong signal's own shoulders are not new tones).
 constexpr int kCandidates = 8;
+constexpr int kPeakApartBins = 3;
 constexpr int kSearchStep = 6;  // samples (8 ms) between tried start times, refined later
-// A short cell's noise replaces the long one's when this much higher (a static crash).
-constexpr double kCrashRatio = 3.0;
-constexpr int kGapGroup = 5;
-constexpr double kNearbyShare = 0.5;
-// Another beacon's keying must fit this much better before the match is given to it
-// (noise alone lets a partly overlapping keying come close to a weak match).
-constexpr double kOtherShare = 1.15;
-// A dash is summed in kDashPieces coherent pieces of a third of a second: short enough
-// for a tone whose phase wanders and drifts on the path, long enough to gather energy.
+// The timings tried around the published one: the element this much longer or shorter
+// (a controller whose clock runs off), each key-down this much longer or shorter (a
+// transmitter's keying).
+constexpr double kElementScales[] = {0.98, 0.99, 1.0, 1.01, 1.02};
+constexpr double kKeyDownExtrasS[] = {-0.006, 0.0, 0.006};
+// How far the refinement moves the start of a timing variant (the ladder of a 2 %
+// faster controller ends some 60 samples earlier than the published one's).
+constexpr int kRefineReach = 36;
+// A dash is summed in kDashPieces coherent pieces: short enough for a tone whose phase
+// wanders and drifts on the path, long enough to gather energy.
 constexpr int kDashPieces = 3;
-constexpr int kPieceSamples = 245;
+// Key-up gaps are measured this far inside their edges (plus the taper's reach, which
+// weighs the samples next to the edge lightly): a strong signal's keying edges and the
+// filters' smear stay out, a transmitter's few milliseconds of extra key-down too.
+constexpr int kGapGuard = 12;
+constexpr int kMinGap = 6;
+// Before the first key-down and after the last dash: up to this many samples, in
+// tapered blocks of kOutsideBlock (a fifth of a second: narrow enough that a carrier
+// near by does not leak in).
+constexpr int kOutsideSpan = 441;
+constexpr int kOutsideBlock = 110;
+// Offsets from the tone where a stronger signal whose leakage the match may be, or a
+// tone keyed against it (FSK), is looked for; the first kNearbyOffsets are the near ones.
+constexpr double kOffsetsHz[] = {15, -15, 25, -25, 35, -35, 50, -50, 70, -70, 100, -100,
+                                 150, -150, 200, -200, 250, -250};
+constexpr int kNearbyOffsets = 12;
+constexpr double kPassbandHz = 290.0;
 
-// The per-cell noise of a window: low-quantile bin power over the flat band of the filters,
-// in units of power per baseband sample, and the detection spectrum of the long cells.
-struct NoiseField {
-  std::vector<double> prefix;   // prefix sums of the noise power per sample
-  std::vector<double> longCells;  // noise of long cell s (samples s*hop .. s*hop+len)
-  std::vector<double> spectrum; // long-cell bin k at index k + half: sum of (p/noise - 1)
-  int half = 0;                 // bins -half..half are searched
-};
+// Energy a piece carries relative to a callsign element of its length: the ladder
+// steps 10 dB each.
+constexpr float kGroupPower[5] = {1.0f, 1.0f, 0.1f, 0.01f, 0.001f};
 
-// The noise power is read from the lower quarter of the bins: a strong keyed tone and
-// its keying sidebands may cover half of a short cell's bins.
-constexpr double kNoiseQuantile = 0.25;
+int samplesAt(double s) { return static_cast<int>(std::lround(s * kBasebandRate)); }
 
-double quantileOf(std::vector<float>& v) {
-  const auto at = v.begin() + static_cast<long>(kNoiseQuantile * (v.size() - 1) + 0.5);
-  std::nth_element(v.begin(), at, v.end());
-  return *at;
-}
-
-// Noise power per sample of each segment start s*hop, segment length n.
-std::vector<double> segmentNoise(const Cf* x, std::size_t count, int n, int hop, const SmallFft& fft,
-                                 const std::vector<float>& w, std::vector<double>* spectrum, int half) {
-  const int binsFlat = static_cast<int>(kNoiseBandHz / (kBasebandRate / n));
-  double wsq = 0.0;
-  for (float f : w) wsq += static_cast<double>(f) * f;
-  std::vector<double> noise;
-  std::vector<Cf> buf(n);
-  std::vector<float> pw;
-  for (std::size_t s = 0; s + n <= count; s += hop) {
-    for (int i = 0; i < n; ++i) buf[i] = x[s + i] * w[i];
-    fft.run(buf.data());
-    pw.clear();
-    for (int k = -binsFlat; k <= binsFlat; ++k) pw.push_back(std::norm(buf[(k + n) % n]));
-    std::vector<float> tmp = pw;
-    // The quantile q of exponentially distributed bin powers is -ln(1 - q) times their mean.
-    const double v = std::max(quantileOf(tmp) / (-std::log(1.0 - kNoiseQuantile) * wsq), 1e-6);
-    noise.push_back(v);
-    if (spectrum)
-      for (int k = -half; k <= half; ++k) (*spectrum)[k + half] += pw[k + binsFlat] / (v * wsq) - 1.0;
-  }
-  if (noise.empty()) noise.push_back(1e-6);
-  return noise;
-}
-
-NoiseField noiseField(const Cf* x, std::size_t count, const SmallFft& fftLong, const SmallFft& fftShort) {
-  NoiseField f;
-  f.half = static_cast<int>(kToneSearchHz / (kBasebandRate / kLongSeg));
-  f.spectrum.assign(2 * f.half + 1, 0.0);
-  static const std::vector<float> wl = hann(kLongSeg), ws = hann(kShortSeg);
-  const std::vector<double> vl = segmentNoise(x, count, kLongSeg, kLongHop, fftLong, wl, &f.spectrum, f.half);
-  const std::vector<double> vs = segmentNoise(x, count, kShortSeg, kShortHop, fftShort, ws, nullptr, 0);
-  f.longCells = vl;
-  f.prefix.assign(count + 1, 0.0);
-  for (std::size_t n = 0; n < count; ++n) {
-    // The segment whose centre is nearest.
-    auto nearest = [n](const std::vector<double>& v, int len, int hop) {
-      const long s = std::lround((static_cast<double>(n) - len / 2.0) / hop);
-      return v[static_cast<std::size_t>(std::clamp<long>(s, 0, static_cast<long>(v.size()) - 1))];
-    };
-    const double l = nearest(vl, kLongSeg, kLongHop), s = nearest(vs, kShortSeg, kShortHop);
-    f.prefix[n + 1] = f.prefix[n] + (s > kCrashRatio * l ? s : l);
-  }
-  return f;
-}
-
-// Sums of the window turned down by `hz` between any two indices, so that a tone at
-// `hz` adds up coherently: plain (rectangular window) or with tapered edges. The
-// taper (the element convolved with boxes of 8 and 12 samples) cuts the leakage of a
-// strong signal tens of hertz away (chatter, a carrier) by 20..35 dB, which would
-// otherwise vary with each element's edges and mimic keying.
-constexpr int kPad = 32, kR1 = 8, kR2 = 12, kShift = (kR1 + kR2 - 2) / 2;
-
-class ShiftedSums {
- public:
-  void build(const Cf* x, std::size_t count, double hz) {
-    const std::size_t n = count + 2 * kPad;
-    m_p1.assign(n + 1, 0.0);
-    m_p3.assign(n + 1, 0.0);
-    const Cd step = std::polar(1.0, -2.0 * M_PI * hz / kBasebandRate);
-    Cd rot = 1.0, p2 = 0.0;
-    for (std::size_t i = 0; i < n; ++i) {
-      Cd z = 0.0;
-      if (i >= kPad && i < count + kPad) {
-        z = rot * Cd(x[i - kPad].real(), x[i - kPad].imag());
-        rot *= step;
-        if ((i & 1023) == 1023) rot /= std::abs(rot);
-      }
-      m_p3[i + 1] = m_p3[i] + p2;
-      p2 += m_p1[i];
-      m_p1[i + 1] = m_p1[i] + z;
-    }
-  }
-  Cd rect(int s, int e) const { return m_p1[e + kPad] - m_p1[s + kPad]; }
-  Cd tapered(int s, int e) const { return (g(e - kShift) - g(s - kShift)) * (1.0 / (kR1 * kR2)); }
-
- private:
-  Cd g(int m) const {
-    m += kPad;
-    return m_p3[m + kR1 + kR2] - m_p3[m + kR1] - m_p3[m + kR2] + m_p3[m];
-  }
-  std::vector<Cd> m_p1, m_p3;
-};
-
-}  // namespace
-
-KeyingMatcher::Template KeyingMatcher::buildTemplate(const BeaconKeying& k) {
+Template buildTemplate(const BeaconKeying& k, double scale, double extraS, std::map<int, TaperGain>& gains) {
   Template t;
-  auto at = [](double s) { return static_cast<int>(std::lround(s * kBasebandRate)); };
+  t.elementMs = kDitSeconds * scale * 1000.0;
+  t.keyDownExtraMs = extraS * 1000.0;
+  std::vector<std::pair<int, int>> keyed;  // [start, end) of each key-down, samples
+  int callPieces = 0;
   for (const KeyInterval& e : k.on) {
+    const int s = samplesAt(e.start * scale), end = samplesAt(e.start * scale + e.length * scale + extraS);
+    keyed.push_back({s, end});
     if (e.dash < 0) {
-      t.all.push_back({at(e.start), at(e.start + e.length), 0});
+      t.all.push_back({s, end, KeyingMatcher::kCallGroup});
+      ++callPieces;
       continue;
     }
-    // A dash in coherent pieces.
-    const int s = at(e.start);
     for (int q = 0; q < kDashPieces; ++q)
-      t.all.push_back({s + q * kPieceSamples, s + (q + 1) * kPieceSamples, 1 + e.dash});
-    t.span = s + kDashPieces * kPieceSamples;
+      t.all.push_back({s + (end - s) * q / kDashPieces, s + (end - s) * (q + 1) / kDashPieces, 1 + e.dash});
+    t.span = end;
   }
-  // Key-up gaps, their edges trimmed against keying shape and timing error.
-  for (const KeyInterval& g : k.off) {
-    const int s = at(g.start) + 4, e = at(g.start + g.length) - 4;
-    if (e - s >= 8) t.all.push_back({s, e, kGapGroup});
+  // Key-up gaps between the key-downs, each with its neighbouring key-down pieces.
+  const int keyDownPieces = static_cast<int>(t.all.size());
+  int piece = 0;  // the key-down piece that ends key-down i
+  for (std::size_t i = 0; i + 1 < keyed.size(); ++i) {
+    piece += i < static_cast<std::size_t>(callPieces) ? 1 : kDashPieces;
+    const int s = keyed[i].second + kGapGuard, e = keyed[i + 1].first - kGapGuard;
+    if (e - s < kMinGap) continue;
+    Piece g{s, e, KeyingMatcher::kGapGroup};
+    g.before = piece - 1;
+    g.after = std::min(piece, keyDownPieces - 1);
+    t.all.push_back(g);
   }
-  // Key-down pieces are summed with tapered edges (see ShiftedSums): how much of a
-  // tone inside the piece the window collects, and how much noise it collects.
+  double ss = 0.0;
   for (Piece& p : t.all) {
     const int len = p.end - p.start;
-    if (p.group == kGapGroup) {
-      p.gain = static_cast<float>(len);
-      p.noise = 1.0f;
-      continue;
-    }
-    p.tapered = true;
-    std::vector<double> w(len + kR1 + kR2, 0.0);  // index i is sample p.start - kShift + i
-    for (int a = 0; a < kR1; ++a)
-      for (int c = 0; c < kR2; ++c)
-        for (int i = 0; i < len; ++i) w[i + a + c] += 1.0 / (kR1 * kR2);
-    double in = 0.0, sq = 0.0;
-    for (std::size_t i = 0; i < w.size(); ++i) {
-      const int n = static_cast<int>(i) - kShift;
-      if (n >= 0 && n < len) in += w[i];
-      sq += w[i] * w[i];
-    }
-    p.gain = static_cast<float>(in);
-    p.noise = static_cast<float>(sq / len);
-  }
-  // Weight: the energy a piece carries, its length times the power of its step.
-  static constexpr float kPower[5] = {1.0f, 1.0f, 0.1f, 0.01f, 0.001f};
-  double ss = 0.0, cs = 0.0;
-  for (Piece& p : t.all) {
-    if (p.group == kGapGroup) continue;
-    p.weight = static_cast<float>(p.end - p.start) * kPower[p.group];
+    auto it = gains.find(len);
+    if (it == gains.end()) it = gains.emplace(len, taperGain(len)).first;
+    p.gain = it->second.gain;
+    p.noise = it->second.noise;
+    if (p.group == KeyingMatcher::kGapGroup) continue;
+    p.weight = static_cast<float>(len) * kGroupPower[p.group];
     if (p.group <= 2) {
       t.search.push_back(p);
       ss += static_cast<double>(p.weight) * p.weight;
     }
-    if (p.group == 0) {
-      t.call.push_back(p);
-      cs += static_cast<double>(p.weight) * p.weight;
-    }
   }
   t.searchNorm = std::sqrt(std::max(ss, 1.0));
-  t.callNorm = std::sqrt(std::max(cs, 1.0));
   return t;
 }
 
+struct Hit {
+  double score = -1e300;
+  double hz = 0.0;
+  int b = 0;
+  int timing = 0;  // index into the beacon's templates
+};
+
+// One slot's search: candidates, starts and timings, then the judgement of the best
+// fits in turn until one is the beacon.
+class SlotSearch {
+ public:
+  SlotSearch(const Cf* x, std::size_t count, double firstTime, const std::vector<std::vector<Template>>& templates,
+             int beacon)
+      : m_x(x), m_count(count), m_firstTime(firstTime), m_all(templates), m_mine(templates[beacon - 1]),
+        m_beacon(beacon), m_nf(noiseField(x, count)) {
+    m_bFirst = std::max(0, static_cast<int>(std::ceil((-KeyingMatcher::kSearchSeconds - firstTime) * kBasebandRate)));
+  }
+
+  MatchResult run();
+
+ private:
+  int lastStart(const Template& t) const {
+    return std::min(static_cast<int>(m_count) - t.span,
+                    static_cast<int>(std::floor((KeyingMatcher::kSearchSeconds - m_firstTime) * kBasebandRate)));
+  }
+  Cd sumOf(const Piece& p, int b) const { return m_P.tapered(b + p.start, b + p.end); }
+  double noiseOf(const Piece& p, int b) const { return m_nf.between(b + p.start, b + p.end) * p.noise; }
+  double scoreAt(const Template& t, int b) const {
+    double z = 0.0;
+    for (const Piece& p : t.search) z += p.weight * (std::norm(sumOf(p, b)) / noiseOf(p, b) - 1.0);
+    return z / t.searchNorm;
+  }
+  // The best start of `t` in [from, to] in steps of `step`.
+  std::pair<double, int> bestStart(const Template& t, int from, int to, int step) const {
+    std::pair<double, int> best{-1e300, from};
+    for (int b = from; b <= to; b += step) best = std::max(best, {scoreAt(t, b), b});
+    return best;
+  }
+  std::vector<int> candidatePeaks() const;
+  Hit coarse(int peak);
+  Hit refine(const Hit& h);
+  double quietNoise(const Template& t, int b) const;
+  SpanSums spanSums(const Piece& p, int b, double perSample) const;
+  void outside(int from, int to, double perSample, SpanSums& s) const;
+  KeyingEvidence shape(const Hit& h, double perSample) const;
+  void neighbourhood(const Hit& h, double perSample, KeyingEvidence& e);
+  void others(const Hit& h, KeyingEvidence& e);
+  MatchResult result(const Hit& h, const KeyingEvidence& e, double perSample, Rejection why) const;
+
+  const Cf* m_x;
+  std::size_t m_count;
+  double m_firstTime;
+  const std::vector<std::vector<Template>>& m_all;
+  const std::vector<Template>& m_mine;
+  int m_beacon;
+  NoiseField m_nf;
+  ShiftedSums m_P;
+  int m_bFirst = 0;
+};
+
+std::vector<int> SlotSearch::candidatePeaks() const {
+  const std::vector<double>& S = m_nf.spectrum;
+  const int n = static_cast<int>(S.size());
+  std::vector<int> maxima;
+  for (int i = 0; i < n; ++i)
+    if ((i == 0 || S[i] >= S[i - 1]) && (i + 1 == n || S[i] > S[i + 1])) maxima.push_back(i);
+  std::sort(maxima.begin(), maxima.end(), [&](int a, int b) { return S[a] > S[b]; });
+  std::vector<int> peaks;
+  for (int m : maxima) {
+    const bool apart = std::none_of(peaks.begin(), peaks.end(), [&](int p) { return std::abs(p - m) < kPeakApartBins; });
+    if (apart) peaks.push_back(m);
+    if (peaks.size() == kCandidates) break;
+  }
+  return peaks;
+}
+
+Hit SlotSearch::coarse(int peak) {
+  Hit h;
+  const Template& t = m_mine.front();
+  for (int d = -1; d <= 1; ++d) {
+    const double hz = (peak - m_nf.half + d / 3.0) * kSpectrumBinHz;
+    m_P.build(m_x, m_count, hz);
+    const auto [z, b] = bestStart(t, m_bFirst, lastStart(t), kSearchStep);
+    if (z > h.score) h = {z, hz, b, 0};
+  }
+  return h;
+}
+
+Hit SlotSearch::refine(const Hit& h) {
+  m_P.build(m_x, m_count, h.hz);
+  Hit best = h;
+  best.score = -1e300;
+  for (std::size_t v = 0; v < m_mine.size(); ++v) {
+    const Template& t = m_mine[v];
+    const int from = std::max(m_bFirst, h.b - kRefineReach), to = std::min(lastStart(t), h.b + kRefineReach);
+    if (to < from) continue;
+    auto [z, b] = bestStart(t, from, to, 2);
+    std::tie(z, b) = bestStart(t, std::max(from, b - 1), std::min(to, b + 1), 1);
+    if (z > best.score) best = {z, h.hz, b, static_cast<int>(v)};
+  }
+  return best.score > -1e300 ? best : h;
+}
+
+// Noise per sample away from the transmission: a strong keyed tone spreads its keying
+// sidebands over the whole band and lifts the cells' noise estimates where it is.
+double SlotSearch::quietNoise(const Template& t, int b) const {
+  double quiet = 0.0;
+  int cells = 0;
+  for (std::size_t c = 0; c < m_nf.longCells.size(); ++c) {
+    const long s0 = static_cast<long>(c) * kLongHop, s1 = s0 + kLongSeg;
+    if (s1 < b - 8 || s0 > b + t.span + 8) quiet += m_nf.longCells[c], ++cells;
+  }
+  return cells >= 2 ? quiet / cells : m_nf.prefix[m_count] / static_cast<double>(m_count);
+}
+
+SpanSums SlotSearch::spanSums(const Piece& p, int b, double perSample) const {
+  const double a2 = std::norm(sumOf(p, b)), v = noiseOf(p, b), len = p.end - p.start;
+  SpanSums s;
+  s.excess = a2 - len * p.noise * perSample;
+  s.gainSq = static_cast<double>(p.gain) * p.gain;
+  s.lenNoise = s.gainSq * perSample;
+  s.zNorm = len * len;
+  s.z = len * (a2 / v - 1.0);
+  return s;
+}
+
+// Tapered blocks over [from, to): what is at the tone there.
+void SlotSearch::outside(int from, int to, double perSample, SpanSums& s) const {
+  from = std::max(from, kTaperReach);
+  to = std::min(to, static_cast<int>(m_count) - kTaperReach - 2);
+  static const TaperGain g = taperGain(kOutsideBlock);
+  for (int a = from; a + kOutsideBlock <= to; a += kOutsideBlock) {
+    Piece p{0, kOutsideBlock};
+    p.gain = g.gain, p.noise = g.noise;
+    s.add(spanSums(p, a, perSample));
+  }
+}
+
+KeyingEvidence SlotSearch::shape(const Hit& h, double perSample) const {
+  const Template& t = m_mine[h.timing];
+  KeyingEvidence e;
+  e.score = h.score;
+  std::vector<SpanSums> pieces;
+  pieces.reserve(t.all.size());
+  for (const Piece& p : t.all) {
+    pieces.push_back(spanSums(p, h.b, perSample));
+    SpanSums& into = p.group == KeyingMatcher::kCallGroup ? e.call
+                     : p.group == KeyingMatcher::kGapGroup ? e.gaps
+                                                           : e.dash[p.group - 1];
+    into.add(pieces.back());
+  }
+  // Each gap against its own neighbours, so a fading signal is judged where it is.
+  double inGaps = 0.0, aside = 0.0;
+  for (std::size_t i = 0; i < t.all.size(); ++i) {
+    const Piece& p = t.all[i];
+    if (p.group != KeyingMatcher::kGapGroup) continue;
+    const SpanSums &l = pieces[p.before], &r = pieces[p.after];
+    const double len = p.end - p.start;
+    inGaps += len * pieces[i].power();
+    aside += len * (l.excess + r.excess) / std::max(l.gainSq + r.gainSq, 1e-9);
+  }
+  e.gapShare = aside > 0 ? inGaps / aside : (inGaps > 0 ? 1e9 : 0.0);
+  const int guard = kGapGuard + kTaperReach;
+  outside(h.b - kOutsideSpan, h.b - guard, perSample, e.before);
+  outside(h.b + t.span + guard, h.b + t.span + kOutsideSpan, perSample, e.after);
+  return e;
+}
+
+void SlotSearch::neighbourhood(const Hit& h, double perSample, KeyingEvidence& e) {
+  const Template& t = m_mine[h.timing];
+  SpanSums on = e.call;
+  on.add(e.dash[0]);
+  const double ref = std::max(on.power(), 1e-12);
+  for (int i = 0; i < static_cast<int>(std::size(kOffsetsHz)); ++i) {
+    const double hz = h.hz + kOffsetsHz[i];
+    if (std::abs(hz) > kPassbandHz) continue;
+    m_P.build(m_x, m_count, hz);
+    if (i < kNearbyOffsets) e.nearby = std::max(e.nearby, scoreAt(t, h.b) / h.score);
+    SpanSums keyed, gaps;
+    for (const Piece& p : t.all) {
+      if (p.group == KeyingMatcher::kGapGroup) gaps.add(spanSums(p, h.b, perSample));
+      else if (p.group <= 1) keyed.add(spanSums(p, h.b, perSample));
+    }
+    const double anti = gaps.power() - keyed.power();
+    if (anti / ref <= e.antiShare) continue;
+    e.antiShare = anti / ref;
+    const double sum = std::max(gaps.power(), 0.0) + std::max(keyed.power(), 0.0);
+    e.antiContrast = sum > 0 ? anti / sum : 0.0;
+    e.antiScore = gaps.score();
+  }
+}
+
+void SlotSearch::others(const Hit& h, KeyingEvidence& e) {
+  m_P.build(m_x, m_count, h.hz);
+  for (std::size_t o = 0; o < m_all.size(); ++o) {
+    if (static_cast<int>(o) == m_beacon - 1) continue;
+    const Template& t = m_all[o].front();
+    if (lastStart(t) < m_bFirst) continue;
+    e.other = std::max(e.other, bestStart(t, m_bFirst, lastStart(t), kSearchStep).first);
+  }
+}
+
+MatchResult SlotSearch::result(const Hit& h, const KeyingEvidence& e, double perSample, Rejection why) const {
+  const Template& t = m_mine[h.timing];
+  auto snrDb = [](double ratio) { return 10.0 * std::log10(std::max(ratio, 1e-6) * kBasebandRate / 2500.0); };
+  SpanSums on = e.call;
+  on.add(e.dash[0]);
+  MatchResult m;
+  m.score = h.score;
+  m.toneHz = kMixHz + h.hz;
+  m.offsetS = m_firstTime + h.b / kBasebandRate;
+  m.callSnrDb = snrDb(e.call.ratio());
+  m.toneAmplitude = 2.0 * std::sqrt(std::max(on.power(), 0.0));
+  // Baseband noise per sample is the audio's noise power times 735 / 11025.
+  m.noiseRms = std::sqrt(perSample * kDecimation);
+  m.rejection = why;
+  m.heard = why == Rejection::None;
+  m.elementMs = t.elementMs;
+  m.keyDownExtraMs = t.keyDownExtraMs;
+  m.nearby = e.nearby;
+  m.keyUpShare = e.gapShare;
+  const double ref = std::max(on.power(), 1e-12);
+  m.beforeShare = e.before.power() / ref;
+  m.afterShare = e.after.power() / ref;
+  m.antiShare = e.antiShare;
+  if (!m.heard) return m;
+  for (int d = 0; d < kLadderSteps; ++d) {
+    if (!dashMeasured(e.dash[d])) continue;
+    m.dashSnrDb[d] = snrDb(e.dash[d].ratio());
+    ++m.dashes;
+  }
+  return m;
+}
+
+MatchResult SlotSearch::run() {
+  if (lastStart(m_mine.front()) < m_bFirst) return {};
+  std::vector<Hit> hits;
+  for (int peak : candidatePeaks()) hits.push_back(coarse(peak));
+  std::sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.score > b.score; });
+  MatchResult first;
+  for (std::size_t i = 0; i < hits.size(); ++i) {
+    if (i > 0 && hits[i].score < KeyingMatcher::kScoreThreshold) break;
+    const Hit h = refine(hits[i]);
+    const double perSample = quietNoise(m_mine[h.timing], h.b);
+    KeyingEvidence e = shape(h, perSample);
+    Rejection why = judgeShape(e, KeyingMatcher::kScoreThreshold);
+    if (why == Rejection::None) neighbourhood(h, perSample, e), why = judgeNeighbourhood(e);
+    if (why == Rejection::None) others(h, e), why = judgeOthers(e);
+    const MatchResult m = result(h, e, perSample, why);
+    if (m.heard) return m;
+    if (i == 0) first = m;
+  }
+  return first;
+}
+
+}  // namespace
+
+const char* rejectionText(Rejection r) {
+  switch (r) {
+    case Rejection::None: return "none";
+    case Rejection::WeakScore: return "weak";
+    case Rejection::KeyUpPower: return "keyup";
+    case Rejection::NoLadderStep: return "ladder";
+    case Rejection::NoDash: return "nodash";
+    case Rejection::StrongerNearby: return "nearby";
+    case Rejection::OtherCallsign: return "other";
+  }
+  return "?";
+}
+
 KeyingMatcher::KeyingMatcher(const std::vector<std::string>& callsigns) {
+  std::map<int, TaperGain> gains;
   for (const std::string& c : callsigns) {
     const BeaconKeying k = beaconKeying(c);
-    m_longest = std::max(m_longest, k.length);
-    m_templates.push_back(buildTemplate(k));
+    std::vector<Template> variants{buildTemplate(k, 1.0, 0.0, gains)};
+    for (double scale : kElementScales)
+      for (double extra : kKeyDownExtrasS)
+        if (scale != 1.0 || extra != 0.0) variants.push_back(buildTemplate(k, scale, extra, gains));
+    for (const Template& t : variants) m_longest = std::max(m_longest, t.span / kBasebandRate);
+    m_templates.push_back(std::move(variants));
   }
 }
 
 double KeyingMatcher::windowEnd(int beacon) const {
-  const double len = beacon >= 1 && beacon <= static_cast<int>(m_templates.size())
-                         ? m_templates[beacon - 1].span / kBasebandRate
-                         : m_longest;
+  double len = m_longest;
+  if (beacon >= 1 && beacon <= static_cast<int>(m_templates.size())) {
+    len = 0.0;
+    for (const Template& t : m_templates[beacon - 1]) len = std::max(len, t.span / kBasebandRate);
+  }
   return kSearchSeconds + len + kMarginSeconds;
 }
 
-namespace {
-
-struct GroupSum {
-  double excess = 0.0;    // sum of |A|^2 - noise
-  double lenNoise = 0.0;  // sum of length * noise
-  double lenSq = 0.0;     // sum of squared coherent gains
-  double zNorm = 0.0;     // sum of length^2
-  double z = 0.0;         // sum of length * (E - 1)
-  double ratio() const { return lenNoise > 0 ? excess / lenNoise : 0.0; }  // tone power / noise
-  double power() const { return lenSq > 0 ? excess / lenSq : 0.0; }         // tone power, absolute
-  double score() const { return zNorm > 0 ? z / std::sqrt(zNorm) : 0.0; }
-  void add(const GroupSum& o) {
-    excess += o.excess, lenNoise += o.lenNoise, lenSq += o.lenSq, zNorm += o.zNorm, z += o.z;
-  }
-};
-
-}  // namespace
-
 MatchResult KeyingMatcher::match(const Cf* samples, std::size_t count, double firstTime, int beacon) const {
-  MatchResult r;
-  if (beacon < 1 || beacon > static_cast<int>(m_templates.size()) || count < 2 * kLongSeg) return r;
-  static const SmallFft fftLong(kLongSeg), fftShort(kShortSeg);
-  const Cf* x = samples;
-  const NoiseField nf = noiseField(x, count, fftLong, fftShort);
-  const Template& me = m_templates[beacon - 1];
-
-  // Candidate tones: the strongest local maxima of the detection spectrum.
-  std::vector<int> peaks;
-  const std::vector<double>& S = nf.spectrum;
-  for (int i = 0; i < static_cast<int>(S.size()); ++i) {
-    const bool left = i == 0 || S[i] >= S[i - 1];
-    const bool right = i + 1 == static_cast<int>(S.size()) || S[i] > S[i + 1];
-    if (left && right) peaks.push_back(i);
-  }
-  std::sort(peaks.begin(), peaks.end(), [&](int a, int b) { return S[a] > S[b]; });
-  if (peaks.size() > kCandidates) peaks.resize(kCandidates);
-
-  // Start indices: first key-down between -1.2 s and +1.2 s.
-  const int bFirst = std::max(0, static_cast<int>(std::ceil((-kSearchSeconds - firstTime) * kBasebandRate)));
-  auto lastStart = [&](const Template& t) {
-    return std::min(static_cast<int>(count) - t.span,
-                    static_cast<int>(std::floor((kSearchSeconds - firstTime) * kBasebandRate)));
-  };
-  const int bLast = lastStart(me);
-  if (bLast < bFirst) return r;
-
-  auto sumOf = [](const ShiftedSums& P, const Piece& p, int b) {
-    return p.tapered ? P.tapered(b + p.start, b + p.end) : P.rect(b + p.start, b + p.end);
-  };
-  // Noise energy a piece's sum collects.
-  auto noiseOf = [](const NoiseField& f, const Piece& p, int b) {
-    return (f.prefix[b + p.end] - f.prefix[b + p.start]) * p.noise;
-  };
-  ShiftedSums P;
-  auto scoreAt = [&](const std::vector<Piece>& pieces, double norm, int b) {
-    double z = 0.0;
-    for (const Piece& p : pieces) z += p.weight * (std::norm(sumOf(P, p, b)) / noiseOf(nf, p, b) - 1.0);
-    return z / norm;
-  };
-  auto bestOver = [&](const Template& t, int from, int to, int step, int& bestB) {
-    double best = -1e300;
-    for (int b = from; b <= to; b += step) {
-      const double z = scoreAt(t.search, t.searchNorm, b);
-      if (z > best) best = z, bestB = b;
-    }
-    return best;
-  };
-
-  struct Hit {
-    double score = -1e300;
-    double hz = 0.0;
-    int b = 0;
-  };
-  std::vector<Hit> hits;
-  const double binHz = kBasebandRate / kLongSeg;
-  for (int pk : peaks) {
-    Hit h;
-    for (int d = -1; d <= 1; ++d) {
-      const double hz = (pk - nf.half + d / 3.0) * binHz;
-      P.build(x, count, hz);
-      int b = bFirst;
-      const double z = bestOver(me, bFirst, bLast, kSearchStep, b);
-      if (z > h.score) h = {z, hz, b};
-    }
-    hits.push_back(h);
-  }
-  std::sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.score > b.score; });
-
-  bool first = true;
-  for (const Hit& h : hits) {
-    if (!first && h.score < kScoreThreshold) break;
-    P.build(x, count, h.hz);
-    int b = h.b;
-    const double z = bestOver(me, std::max(bFirst, h.b - kSearchStep), std::min(bLast, h.b + kSearchStep), 1, b);
-
-    // Group sums at the best start. A strong keyed tone spreads
-    // its keying sidebands over the whole band and lifts the cells' noise estimates;
-    // the noise outside the transmission is the clean figure for the ratios.
-    double quiet = 0.0;
-    int quietCells = 0;
-    for (std::size_t c = 0; c < nf.longCells.size(); ++c) {
-      const long s0 = static_cast<long>(c) * kLongHop, s1 = s0 + kLongSeg;
-      if (s1 < b - 8 || s0 > b + me.span + 8) quiet += nf.longCells[c], ++quietCells;
-    }
-    if (quietCells >= 2) quiet /= quietCells;
-    std::array<GroupSum, 6> g{};
-    for (const Piece& p : me.all) {
-      const double a2 = std::norm(sumOf(P, p, b));
-      const double v = noiseOf(nf, p, b);
-      const double len = p.end - p.start;
-      const double perSample = quietCells >= 2 ? quiet : v / (len * p.noise);
-      GroupSum& s = g[p.group];
-      s.excess += a2 - len * p.noise * perSample;
-      s.lenNoise += static_cast<double>(p.gain) * p.gain * perSample;
-      s.lenSq += static_cast<double>(p.gain) * p.gain;
-      s.zNorm += len * len;
-      s.z += len * (a2 / v - 1.0);
-    }
-    GroupSum on = g[0];
-    on.add(g[1]);
-
-    MatchResult m;
-    m.score = z;
-    m.toneHz = kMixHz + h.hz;
-    m.offsetS = firstTime + b / kBasebandRate;
-    m.callSnrDb = 10.0 * std::log10(std::max(g[0].ratio(), 1e-6) * kBasebandRate / 2500.0);
-    m.toneAmplitude = 2.0 * std::sqrt(std::max(on.power(), 0.0));
-    {
-      // Baseband noise per sample is the audio's noise power times 735 / 11025.
-      const double perSample = quietCells >= 2 ? quiet : nf.prefix[count] / static_cast<double>(count);
-      m.noiseRms = std::sqrt(perSample * kDecimation);
-    }
-    m.keyUpShare = on.ratio() > 0 ? g[kGapGroup].ratio() / on.ratio() : 0.0;
-    if (z < kScoreThreshold)
-      m.rejection = Rejection::WeakScore;
-    else if (g[kGapGroup].score() > 5.0 && g[kGapGroup].ratio() > 0.2 * on.ratio())
-      m.rejection = Rejection::KeyUpPower;
-    else if ((g[3].score() > 6.0 && g[3].ratio() > 0.2 * g[1].ratio()) ||
-             (g[4].score() > 6.0 && g[4].ratio() > 0.2 * g[1].ratio()))
-      m.rejection = Rejection::NoLadderStep;
-    else if (g[0].score() > 8.0 && g[1].ratio() < 0.1 * g[0].ratio())
-      m.rejection = Rejection::NoDash;
-    else {
-      m.rejection = Rejection::None;
-      // A stronger signal near by whose leakage or key clicks the match may be: the
-      // same keying must fit clearly worse a little off the tone (a real beacon's own
-      // keying leaves well under half its score 15 Hz away).
-      m.nearby = -1e9;
-      for (double off : {-100.0, -70.0, -50.0, -35.0, -25.0, -15.0, 15.0, 25.0, 35.0, 50.0, 70.0, 100.0}) {
-        P.build(x, count, h.hz + off);
-        const double near = scoreAt(me.search, me.searchNorm, b);
-        m.nearby = std::max(m.nearby, near / z);
-        if (near > kNearbyShare * z) {
-          m.rejection = Rejection::StrongerNearby;
-          break;
-        }
-      }
-      if (m.rejection == Rejection::None) {
-        // Another beacon's keying (callsign and ladder) fitting this tone clearly better.
-        P.build(x, count, h.hz);
-        for (std::size_t o = 0; o < m_templates.size(); ++o) {
-          if (static_cast<int>(o) == beacon - 1) continue;
-          const Template& t = m_templates[o];
-          int ob = bFirst;
-          if (lastStart(t) >= bFirst && bestOver(t, bFirst, lastStart(t), kSearchStep, ob) > kOtherShare * z + 1.0) {
-            m.rejection = Rejection::OtherCallsign;
-            break;
-          }
-        }
-      }
-    }
-    m.heard = m.rejection == Rejection::None;
-    if (m.heard) {
-      for (int d = 0; d < kLadderSteps; ++d) {
-        const GroupSum& s = g[1 + d];
-        if (s.score() > 4.0 && s.ratio() > 0.0) {
-          m.dashSnrDb[d] = 10.0 * std::log10(s.ratio() * kBasebandRate / 2500.0);
-          ++m.dashes;
-        }
-      }
-    }
-    if (first || m.heard) r = m;
-    first = false;
-    if (m.heard) break;
-  }
-  return r;
+  if (beacon < 1 || beacon > static_cast<int>(m_templates.size()) || count < 2 * kLongSeg) return {};
+  return SlotSearch(samples, count, firstTime, m_templates, beacon).run();
 }
 
 }  // namespace harkola

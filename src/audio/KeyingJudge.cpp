@@ -1,0 +1,101 @@
+#include "audio/KeyingJudge.h"
+
+#include <algorithm>
+
+namespace harkola {
+
+namespace {
+
+// Key-up gaps: a beacon's gaps hold noise alone, so gaps whose power stands out of the
+// noise (kGapScore) and reaches kGapShare of their neighbouring elements' power are
+// filled by something keyed otherwise (human CW, a carrier, chatter on the tone). The
+// gaps' edges are guarded by the matcher, so a strong clean signal's key clicks and
+// the filters' smear do not count.
+constexpr double kGapScore = 4.0;
+constexpr double kGapShare = 0.12;
+
+// Before the first key-down and after the last dash a beacon is silent (the slot's
+// neighbours are more than a second away): power there standing out (kOutsideScore) at
+// kOutsideShare of the 100 W power or more (as strong as the 10 W dash) is a signal
+// that started before the "beacon" or went on after it.
+constexpr double kOutsideScore = 4.0;
+constexpr double kOutsideShare = 0.1;
+
+// The 1 W and 0.1 W dashes stand 20 and 30 dB under the 100 W one: either standing out
+// (kLadderScore) at kLadderShare of it or more is a carrier or chatter, not the ladder.
+constexpr double kLadderScore = 6.0;
+constexpr double kLadderShare = 0.2;
+
+// The callsign and the 100 W dash are sent at the same power. Fading may part them by
+// 10..15 dB, not by kPartsApart (20 dB): a strong "dash" under a callsign that is not
+// there, or a strong "callsign" without its dash, is something else. Each part must
+// also fit on its own (kPartScore) when the other is strong.
+constexpr double kPartsApart = 100.0;
+constexpr double kStrongPart = 8.0;
+constexpr double kPartScore = 2.5;
+
+// The same keying fitting a little off the tone at kNearbyShare of the score or more:
+// the match is leakage or key clicks of a stronger signal near by.
+constexpr double kNearbyShare = 0.5;
+
+// A tone near by keyed against the match (FSK, multi-tone data): on in the match's
+// gaps (standing out by kAntiScore), off in its elements (contrast kAntiContrast: gap
+// power at least 2.3 times the key-down power there), and at kAntiShare of the
+// match's power or more. A carrier near by (no contrast) or chatter (contrast both
+// ways) does not count.
+constexpr double kAntiScore = 4.0;
+constexpr double kAntiContrast = 0.4;
+constexpr double kAntiShare = 0.25;
+
+// Another beacon's keying fitting this tone as well or better: the audio is that
+// beacon (the PC clock a slot off) or keying that fits any callsign, not this one.
+constexpr double kOtherShare = 1.0;
+
+bool gapsFilled(const KeyingEvidence& e) { return e.gaps.score() > kGapScore && e.gapShare > kGapShare; }
+
+bool outsideFilled(const KeyingEvidence& e) {
+  SpanSums on = e.call;
+  on.add(e.dash[0]);
+  const double ref = std::max(on.power(), 0.0);
+  auto filled = [&](const SpanSums& s) { return s.score() > kOutsideScore && s.power() > kOutsideShare * ref; };
+  return filled(e.before) || filled(e.after);
+}
+
+bool ladderBroken(const KeyingEvidence& e) {
+  auto standsUp = [&](const SpanSums& d) {
+    return d.score() > kLadderScore && d.ratio() > kLadderShare * e.dash[0].ratio();
+  };
+  return standsUp(e.dash[2]) || standsUp(e.dash[3]);
+}
+
+bool partsApart(const KeyingEvidence& e) {
+  const SpanSums &call = e.call, &dash = e.dash[0];
+  if (dash.score() > kStrongPart && (call.score() < kPartScore || call.ratio() * kPartsApart < dash.ratio()))
+    return true;
+  if (call.score() > kStrongPart && (dash.score() < kPartScore || dash.ratio() * kPartsApart < call.ratio()))
+    return true;
+  return std::none_of(std::begin(e.dash), std::end(e.dash), dashMeasured);
+}
+
+}  // namespace
+
+Rejection judgeShape(const KeyingEvidence& e, double threshold) {
+  if (e.score < threshold) return Rejection::WeakScore;
+  if (gapsFilled(e) || outsideFilled(e)) return Rejection::KeyUpPower;
+  if (ladderBroken(e)) return Rejection::NoLadderStep;
+  if (partsApart(e)) return Rejection::NoDash;
+  return Rejection::None;
+}
+
+Rejection judgeNeighbourhood(const KeyingEvidence& e) {
+  if (e.nearby > kNearbyShare) return Rejection::StrongerNearby;
+  if (e.antiScore > kAntiScore && e.antiContrast > kAntiContrast && e.antiShare > kAntiShare)
+    return Rejection::StrongerNearby;
+  return Rejection::None;
+}
+
+Rejection judgeOthers(const KeyingEvidence& e) {
+  return e.other >= kOtherShare * e.score ? Rejection::OtherCallsign : Rejection::None;
+}
+
+}  // namespace harkola
