@@ -136,6 +136,37 @@ class SlotSearch {
     for (const Piece& p : t.search) z += p.weight * (std::norm(sumOf(p, b)) / noiseOf(p, b) - 1.0);
     return z / t.searchNorm;
   }
+  // The key-down score less what the key-up gaps collect, on the same scale: a strong
+  // signal scores highly wherever its elements overlap the template, so its true start is
+  // the one whose gaps are empty.
+  double contrastAt(const Template& t, int b) const {
+    double on = 0.0, off = 0.0, w = 0.0;
+    int gaps = 0;
+    for (const Piece& p : t.all) {
+      const double z = std::norm(sumOf(p, b)) / noiseOf(p, b) - 1.0;
+      if (p.group == KeyingMatcher::kGapGroup) {
+        off += z;
+        ++gaps;
+      } else {
+        on += p.weight * z;
+        w += p.weight;
+      }
+    }
+    return gaps == 0 ? on : on - off * w / gaps;
+  }
+  // The start of the keying on the tone of `h` whose gaps are emptiest, over the whole search.
+  Hit byContrast(const Hit& h) {
+    m_P.build(m_x, m_count, h.hz);
+    const Template& t = m_mine.front();
+    Hit best = h;
+    best.score = -1e300;
+    for (int b = m_bFirst; b <= lastStart(t); b += kSearchStep) {
+      const double z = contrastAt(t, b);
+      if (z > best.score) best = {z, h.hz, b, 0};
+    }
+    best.score = scoreAt(t, best.b);
+    return best;
+  }
   // The best start of `t` in [from, to] in steps of `step`.
   std::pair<double, int> bestStart(const Template& t, int from, int to, int step) const {
     std::pair<double, int> best{-1e300, from};
@@ -145,6 +176,7 @@ class SlotSearch {
   std::vector<int> candidatePeaks() const;
   Hit coarse(int peak);
   Hit refine(const Hit& h);
+  MatchResult judged(const Hit& hit, Rejection& why);
   double quietNoise(const Template& t, int b) const;
   SpanSums spanSums(const Piece& p, int b, double perSample) const;
   void outside(int from, int to, double perSample, SpanSums& s) const;
@@ -338,6 +370,15 @@ MatchResult SlotSearch::result(const Hit& h, const KeyingEvidence& e, double per
   return m;
 }
 
+MatchResult SlotSearch::judged(const Hit& h, Rejection& why) {
+  const double perSample = quietNoise(m_mine[h.timing], h.b);
+  KeyingEvidence e = shape(h, perSample);
+  why = judgeShape(e, KeyingMatcher::kScoreThreshold);
+  if (why == Rejection::None) neighbourhood(h, perSample, e), why = judgeNeighbourhood(e);
+  if (why == Rejection::None) others(h, e), why = judgeOthers(e);
+  return result(h, e, perSample, why);
+}
+
 MatchResult SlotSearch::run() {
   if (lastStart(m_mine.front()) < m_bFirst) return {};
   std::vector<Hit> hits;
@@ -346,13 +387,15 @@ MatchResult SlotSearch::run() {
   MatchResult first;
   for (std::size_t i = 0; i < hits.size(); ++i) {
     if (i > 0 && hits[i].score < KeyingMatcher::kScoreThreshold) break;
-    const Hit h = refine(hits[i]);
-    const double perSample = quietNoise(m_mine[h.timing], h.b);
-    KeyingEvidence e = shape(h, perSample);
-    Rejection why = judgeShape(e, KeyingMatcher::kScoreThreshold);
-    if (why == Rejection::None) neighbourhood(h, perSample, e), why = judgeNeighbourhood(e);
-    if (why == Rejection::None) others(h, e), why = judgeOthers(e);
-    const MatchResult m = result(h, e, perSample, why);
+    Rejection why = Rejection::None;
+    MatchResult m = judged(refine(hits[i]), why);
+    // Key-up power at the best start may be the keying misplaced, not something else
+    // keyed: the start whose gaps are emptiest is judged once more.
+    if (why == Rejection::KeyUpPower) {
+      Rejection again = Rejection::None;
+      const MatchResult m2 = judged(refine(byContrast(hits[i])), again);
+      if (m2.heard) return m2;
+    }
     if (m.heard) return m;
     if (i == 0) first = m;
   }

@@ -1,3 +1,5 @@
+#include <cstdio>
+#include <cstdlib>
 #include "audio/SensitiveDetector.h"
 
 #include <algorithm>
@@ -106,6 +108,7 @@ void SensitiveDetector::analyse(const SlotRef& slot) {
   const MatchResult r =
       m_matcherPtr->match(m_samples.data() + i0, static_cast<std::size_t>(i1 - i0), firstTime, slot.beacon);
   m_lastMatch = r;
+  if (std::getenv("HK_DBG")) std::fprintf(stderr, "DBG b%d rej=%d score=%.1f tone=%.1f off=%.3f keyup=%.3f before=%.3f after=%.3f anti=%.3f nearby=%.3f dashes=%d\n", slot.beacon, (int)r.rejection, r.score, r.toneHz, r.offsetS, r.keyUpShare, r.beforeShare, r.afterShare, r.antiShare, r.nearby, r.dashes);
   SlotMeasurement m;
   m.slot = slot;
   if (slot.beacon >= 1 && slot.beacon <= static_cast<int>(m_callsigns.size())) m.callsign = m_callsigns[slot.beacon - 1];
