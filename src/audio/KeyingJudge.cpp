@@ -49,7 +49,8 @@ constexpr double kAntiShare = 0.25;
 
 // Another beacon's keying fitting this tone as well or better: the audio is that
 // beacon (the PC clock a slot off) or keying that fits any callsign, not this one.
-constexpr double kOtherShare = 1.0;
+constexpr double kOtherShare = 1.15;
+constexpr double kOtherMargin = 1.0;
 
 bool gapsFilled(const KeyingEvidence& e) { return e.gaps.score() > kGapScore && e.gapShare > kGapShare; }
 
@@ -95,7 +96,7 @@ Rejection judgeNeighbourhood(const KeyingEvidence& e) {
 }
 
 Rejection judgeOthers(const KeyingEvidence& e) {
-  return e.other >= kOtherShare * e.score ? Rejection::OtherCallsign : Rejection::None;
+  return e.other > kOtherShare * e.score + kOtherMargin ? Rejection::OtherCallsign : Rejection::None;
 }
 
 }  // namespace harkola
