@@ -41,33 +41,22 @@ class frmHomeDataEdit : public DataEditorDialog {
   void cmdUseLocator_Click();
 
   QLineEdit* txtName = nullptr;
-  QLineEdit* txtLatDeg = nullptr;
-  QLineEdit* txtLatMin = nullptr;
-  QRadioButton* optNorth = nullptr;
-  QRadioButton* optSouth = nullptr;
-  QLineEdit* txtLongDeg = nullptr;
-  QLineEdit* txtLongMin = nullptr;
-  QRadioButton* optWest = nullptr;
-  QRadioButton* optEast = nullptr;
+  // txtLatDeg, txtLatMin, optNorth, optSouth, txtLongDeg, txtLongMin, optWest, optEast
+  PositionBox* position = nullptr;
   std::array<QRadioButton*, 2> Units{};  // 0 miles, 1 kilometres
   QLineEdit* txtLocator = nullptr;
   QPushButton* cmdUseLocator = nullptr;
   QLabel* lblHomeDataStatus = nullptr;
-  QLabel* lblHint = nullptr;
   QPushButton* cmdSaveHomeData = nullptr;
   QPushButton* cmdDefault1 = nullptr;
-  QPushButton* cmdExit = nullptr;
 
  protected:
-  void showEvent(QShowEvent* e) override;
+  void firstShown() override;
 
  private:
   void buildControls();
   void restoreDefault();
   void refreshLocator();
-
-  bool m_activated = false;
-  bool m_repairing = false;
 };
 
 }  // namespace harkola
