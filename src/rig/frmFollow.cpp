@@ -94,8 +94,7 @@ void frmFollow::showEvent(QShowEvent* event) {
 void frmFollow::load() {
   m_loaded = true;
   setWindowTitle(qs(d.TitleText + " - Activate follow a single beacon mode"));
-  const Beacons beacons(d.BeaconTable);
-  for (int i = 0; i < kBeaconCount; ++i) m_picker->setBeacon(i, qs(beacons.callsign(i + 1)), qs(beacons.country(i + 1)));
+  m_picker->showBeacons(Beacons(d.BeaconTable));
   cmdVoiceFollow->setText(kVoiceOff);
   // Following starts from 14 MHz: the band step waits for the chosen beacon there.
   if (onSelectBand) onSelectBand(0);

@@ -66,8 +66,7 @@ void frmVoiceSel::showEvent(QShowEvent* event) {
 void frmVoiceSel::load() {
   m_loaded = true;
   setWindowTitle(qs(d.TitleText + " - Voice announcement activation"));
-  const Beacons beacons(d.BeaconTable);
-  for (int i = 0; i < kBeaconCount; ++i) m_picker->setBeacon(i, qs(beacons.callsign(i + 1)), qs(beacons.country(i + 1)));
+  m_picker->showBeacons(Beacons(d.BeaconTable));
   // Boxes start cleared as on a fresh window; setting a box from the selection then
   // runs its click handler, which brings the indicator and the count up to date.
   for (QCheckBox* chk : chkVoiceBeID) {
