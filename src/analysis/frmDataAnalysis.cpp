@@ -69,6 +69,8 @@ frmDataAnalysis::~frmDataAnalysis() {
   if (m_chart) delete m_chart.data();
 }
 
+frmChart* frmDataAnalysis::chart() const { return m_chart; }
+
 void frmDataAnalysis::detachHost() {
   m_host = nullptr;
   m_paused = false;

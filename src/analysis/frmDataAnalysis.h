@@ -62,7 +62,7 @@ class frmDataAnalysis : public QWidget {
   bool loading() const { return m_task != nullptr; }
   const LogGridModel& grid() const { return *m_model; }
   // The chart made by the last summary (null before the first).
-  frmChart* chart() const { return m_chart; }
+  frmChart* chart() const;
   const QString& fileName() const { return m_fileName; }
 
   QPushButton* cmdOpenFile = nullptr;

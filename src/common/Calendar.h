@@ -7,13 +7,6 @@
 
 namespace harkola {
 
-// A calendar day; what the log readers hand on.
-struct CalendarDate {
-  int year = 0;   // full year
-  int month = 0;  // 1..12
-  int day = 0;    // 1..31
-};
-
 constexpr bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 // The days of `month` (1..12) in `year`; 0 for a month out of range.
@@ -22,6 +15,13 @@ constexpr int daysInMonth(int year, int month) {
   if (month < 1 || month > 12) return 0;
   return month == 2 && isLeapYear(year) ? 29 : kDays[month];
 }
+
+// A calendar day; what the log readers hand on.
+struct CalendarDate {
+  int year = 0;   // full year
+  int month = 0;  // 1..12
+  int day = 0;    // 1..31
+};
 
 // Days since 1970-01-01 of a date of the proleptic Gregorian calendar (negative before).
 constexpr std::int64_t daysSinceEpoch(std::int64_t year, int month, int day) {

@@ -175,6 +175,18 @@ bool DataEditorDialog::repairDamaged(bool valid, const std::function<void()>& re
   return true;
 }
 
+bool DataEditorDialog::finishSave(bool written, const std::filesystem::path& file, const std::function<void()>& keep,
+                                  const char* savedMessage) {
+  if (!written) {
+    dialogs().message(this, Notice{saveFailedMessage(file), kAppTitle, NoticeIcon::Critical, NoticeButtons::Ok});
+    return false;
+  }
+  keep();
+  reload();
+  showEditorMessage(this, savedMessage);
+  return true;
+}
+
 void DataEditorDialog::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
   if (m_shown) return;

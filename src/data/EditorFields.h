@@ -113,6 +113,13 @@ class DataEditorDialog : public QDialog {
   // did; the caller then shows nothing itself.
   bool repairDamaged(bool valid, const std::function<void()>& restore);
 
+  // After writing `file` (`written` says whether it was written whole): on failure says
+  // so and returns false (the old file is still whole, and the shared data keeps what
+  // matches it); else has `keep` take the saved record into the shared data, reloads
+  // and recomputes, and says `savedMessage`.
+  bool finishSave(bool written, const std::filesystem::path& file, const std::function<void()>& keep,
+                  const char* savedMessage);
+
   // The first showing fills the boxes from the data.
   virtual void firstShown() = 0;
   void showEvent(QShowEvent* e) override;

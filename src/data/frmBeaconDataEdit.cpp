@@ -156,15 +156,9 @@ void frmBeaconDataEdit::cmdSaveBeaconData_Click() {
   storeBeaconForm(f, table, n);
 
   const std::filesystem::path folder = d.DataFolder;
-  if (!saveBeaconFile(folder, table)) {
-    // The old file is still whole; the table keeps the data that matches it.
-    dialogs().message(this, Notice{saveFailedMessage(folder / kBeaconDataFile), kAppTitle,
-                                   NoticeIcon::Critical, NoticeButtons::Ok});
+  if (!finishSave(saveBeaconFile(folder, table), folder / kBeaconDataFile, [&] { d.BeaconTable = table; },
+                  kBeaconSavedMessage))
     return;
-  }
-  d.BeaconTable = table;
-  reload();
-  showEditorMessage(this, kBeaconSavedMessage);
   showBeacon(n);
   cboEditSlotChoose->setEnabled(true);
 }

@@ -24,10 +24,8 @@ namespace harkola {
 class frmBeaconDataEdit : public DataEditorDialog {
   Q_OBJECT
  public:
-  // `reloadAndRecompute` reloads home and beacons from d.DataFolder and recomputes
-  // d.DistAzTable (the main window's reloadData); when empty the editor reloads itself.
-  frmBeaconDataEdit(PublicDecs& d, std::function<void()> reloadAndRecompute,
-                    QWidget* parent = nullptr);
+  // `reloadAndRecompute` as for every data editor (DataEditorDialog).
+  frmBeaconDataEdit(PublicDecs& d, std::function<void()> reloadAndRecompute, QWidget* parent = nullptr);
 
   // The beacon being edited, 1..18.
   int beacon() const { return m_beacon; }

@@ -147,15 +147,8 @@ void frmHomeDataEdit::cmdSaveHomeData_Click() {
   const HomeRecord home = homeRecordOf(f);
 
   const std::filesystem::path folder = d.DataFolder;
-  if (!saveHomeFile(folder, home)) {
-    dialogs().message(this, Notice{saveFailedMessage(folder / kHomeDataFile), kAppTitle,
-                                   NoticeIcon::Critical, NoticeButtons::Ok});
-    return;
-  }
-  d.Home = home;
-  reload();
-  showEditorMessage(this, kHomeSavedMessage);
-  showData();
+  if (finishSave(saveHomeFile(folder, home), folder / kHomeDataFile, [&] { d.Home = home; }, kHomeSavedMessage))
+    showData();
 }
 
 void frmHomeDataEdit::cmdDefault1_Click() { restoreDefault(); }

@@ -25,10 +25,8 @@ namespace harkola {
 class frmHomeDataEdit : public DataEditorDialog {
   Q_OBJECT
  public:
-  // `reloadAndRecompute` reloads home and beacons from d.DataFolder and recomputes
-  // d.DistAzTable (the main window's reloadData); when empty the editor reloads itself.
-  frmHomeDataEdit(PublicDecs& d, std::function<void()> reloadAndRecompute,
-                  QWidget* parent = nullptr);
+  // `reloadAndRecompute` as for every data editor (DataEditorDialog).
+  frmHomeDataEdit(PublicDecs& d, std::function<void()> reloadAndRecompute, QWidget* parent = nullptr);
 
   // Fills the window from d.Home (repairing a damaged record with the default).
   void showData();

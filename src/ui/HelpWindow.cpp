@@ -11,6 +11,7 @@
 
 #include "common/PublicDecs.h"
 #include "ui/ShellResources.h"
+#include "ui/BoxRows.h"
 #include "ui/Named.h"
 
 namespace harkola {
@@ -39,15 +40,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent, Qt::Window) {
   connect(txtHelp, &QTextBrowser::backwardAvailable, cmdBack, &QPushButton::setEnabled);
   connect(txtHelp, &QTextBrowser::forwardAvailable, cmdForward, &QPushButton::setEnabled);
 
-  auto* bar = new QHBoxLayout;
-  bar->addWidget(cmdContents);
-  bar->addWidget(cmdBack);
-  bar->addWidget(cmdForward);
-  bar->addStretch(1);
-  bar->addWidget(cmdClose);
-
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(bar);
+  layout->addLayout(row({cmdContents, cmdBack, cmdForward, stretch(), cmdClose}));
   layout->addWidget(txtHelp, 1);
   resize(820, 720);
 
