@@ -108,7 +108,7 @@ PositionBox::PositionBox(const Names& names, std::function<std::string(int box)>
   latMin = box(names.latMin, AngleField::Minutes, 1);
   lonDeg = box(names.lonDeg, AngleField::LongitudeDegrees, 2);
   lonMin = box(names.lonMin, AngleField::Minutes, 3);
-  auto option = [this](const char* name, const char* caption) { return named(new QRadioButton(caption), name); };
+  auto option = [](const char* name, const char* caption) { return named(new QRadioButton(caption), name); };
   north = option(names.north, "North");
   south = option(names.south, "South");
   west = option(names.west, "West");

@@ -60,14 +60,17 @@ class PositionBox : public QGroupBox {
   // The boxes and options to and from a form (anything with latDeg, latMin, lonDeg,
   // lonMin, south and west).
   template <class Form>
-  void show(const Form& f) {
+  void showForm(const Form& f) {
     showTexts(f.latDeg, f.latMin, f.south, f.lonDeg, f.lonMin, f.west);
   }
   template <class Form>
-  void read(Form& f) const {
-    f.latDeg = latDeg->text().toStdString(), f.latMin = latMin->text().toStdString();
-    f.lonDeg = lonDeg->text().toStdString(), f.lonMin = lonMin->text().toStdString();
-    f.south = south->isChecked(), f.west = west->isChecked();
+  void readForm(Form& f) const {
+    f.latDeg = latDeg->text().toStdString();
+    f.latMin = latMin->text().toStdString();
+    f.lonDeg = lonDeg->text().toStdString();
+    f.lonMin = lonMin->text().toStdString();
+    f.south = south->isChecked();
+    f.west = west->isChecked();
   }
   void showTexts(const std::string& latDegrees, const std::string& latMinutes, bool isSouth,
                  const std::string& lonDegrees, const std::string& lonMinutes, bool isWest);

@@ -132,7 +132,7 @@ void frmBeaconDataEdit::showBeacon(int n) {
   txtEditCountry->setText(qs(f.country));
   txtEditCallsign->setText(qs(f.callsign));
   for (int b = 0; b < kBandCount; ++b) txtEditStatus[b]->setText(qs(f.status[static_cast<std::size_t>(b)]));
-  position->show(f);
+  position->showForm(f);
   lblDataStatus->setText(qs(f.note + kHelpSuffix));
 }
 
@@ -141,7 +141,7 @@ BeaconForm frmBeaconDataEdit::form() const {
   f.country = txtEditCountry->text().toStdString();
   f.callsign = txtEditCallsign->text().toStdString();
   for (int b = 0; b < kBandCount; ++b) f.status[static_cast<std::size_t>(b)] = txtEditStatus[b]->text().toStdString();
-  position->read(f);
+  position->readForm(f);
   return f;
 }
 

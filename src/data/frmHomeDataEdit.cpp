@@ -106,7 +106,7 @@ void frmHomeDataEdit::showData() {
   txtName->setText(qs(f.name));
   // A record the repair could not mend shows the choice the rest of the program makes
   // of an unknown word: North, East and kilometres.
-  position->show(f);
+  position->showForm(f);
   Units[f.miles ? 0 : 1]->setChecked(true);
   lblHomeDataStatus->setText(qs(f.note + kHelpSuffix));
   refreshLocator();
@@ -115,7 +115,7 @@ void frmHomeDataEdit::showData() {
 HomeForm frmHomeDataEdit::form() const {
   HomeForm f;
   f.name = txtName->text().toStdString();
-  position->read(f);
+  position->readForm(f);
   f.miles = Units[0]->isChecked();
   return f;
 }
@@ -123,7 +123,7 @@ HomeForm frmHomeDataEdit::form() const {
 void frmHomeDataEdit::refreshLocator() {
   if (!txtLocator) return;
   HomeForm f;
-  position->read(f);
+  position->readForm(f);
   txtLocator->setText(qs(locatorOfParts(f.latDeg, f.latMin, f.south, f.lonDeg, f.lonMin, f.west)));
 }
 

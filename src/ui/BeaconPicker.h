@@ -28,9 +28,9 @@ class BeaconPicker : public QWidget {
   // country(n) for beacon numbers n = 1..18).
   template <class BeaconData>
   void showBeacons(const BeaconData& beacons) {
-    for (std::size_t i = 0; i < kBeaconCount; ++i) {
-      callsigns[i]->setText(QString::fromStdString(beacons.callsign(static_cast<int>(i) + 1)));
-      countries[i]->setText(QString::fromStdString(beacons.country(static_cast<int>(i) + 1)));
+    for (int n = 1; n <= kBeaconCount; ++n) {
+      callsigns[static_cast<std::size_t>(n - 1)]->setText(QString::fromStdString(beacons.callsign(n)));
+      countries[static_cast<std::size_t>(n - 1)]->setText(QString::fromStdString(beacons.country(n)));
     }
   }
 
