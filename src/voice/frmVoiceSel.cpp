@@ -16,8 +16,7 @@
 namespace harkola {
 
 frmVoiceSel::frmVoiceSel(PublicDecs& shared, IndicatorCallback onIndicator, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      d(shared),
+    : BeaconChoiceWindow(shared, " - Voice announcement activation", parent),
       m_onIndicator(std::move(onIndicator)),
       m_selection(shared.VoiceSelected) {
   setObjectName(QStringLiteral("frmVoiceSel"));
@@ -58,14 +57,7 @@ frmVoiceSel::frmVoiceSel(PublicDecs& shared, IndicatorCallback onIndicator, QWid
   top->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void frmVoiceSel::showEvent(QShowEvent* event) {
-  if (!m_loaded) load();
-  QWidget::showEvent(event);
-}
-
-void frmVoiceSel::load() {
-  m_loaded = true;
-  setWindowTitle(qs(d.TitleText + " - Voice announcement activation"));
+void frmVoiceSel::fill() {
   m_picker->showBeacons(Beacons(d.BeaconTable));
   // Boxes start cleared as on a fresh window; setting a box from the selection then
   // runs its click handler, which brings the indicator and the count up to date.
@@ -94,9 +86,9 @@ void frmVoiceSel::report(const VoiceIndicator& indicator) {
 }
 
 void frmVoiceSel::closeEvent(QCloseEvent* event) {
-  if (m_loaded) {
+  if (isLoaded()) {
     if (auto warning = m_selection.unload(d.TitleText)) dialogs().message(this, *warning);
-    m_loaded = false;
+    unload();
   }
   QWidget::closeEvent(event);
 }
