@@ -289,7 +289,7 @@ TEST(SummaryChart, OneRowIsOneSeriesOf23PointsWithTooltipsTitleAnd3DBar) {
 
   // 3-D bar keeps the depth gap and width ratio of the 3-D line.
   c.show();
-  c.mnuPopUp3DBar->trigger();
+  c.displayAction(frmChart::Display::Bar3D)->trigger();
   QApplication::processEvents();
   EXPECT_EQ(std::tuple(c.display(), c.depthGap(), c.widthToHeight()), std::tuple(frmChart::Display::Bar3D, 50, 2.0));
   // Without OpenGL (offscreen) the 3-D displays fall back to 2-D with a note.

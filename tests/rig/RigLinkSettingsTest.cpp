@@ -11,7 +11,7 @@ namespace {
 
 TEST(RigLinkSettings, SavedSettingsComeBackAndAFolderWithoutTheFileGivesDefaults) {
   test::TempFolder dir{"harkola-riglink"};
-  EXPECT_EQ(loadRigLinkSettings(dir.path), RigLinkSettings{});
+  EXPECT_EQ(kRigLinkFile.load(dir.path), RigLinkSettings{});
   EXPECT_EQ(RigLinkSettings{}.kind, RigLinkKind::Serial);
 
   RigLinkSettings s;
@@ -20,8 +20,8 @@ TEST(RigLinkSettings, SavedSettingsComeBackAndAFolderWithoutTheFileGivesDefaults
   s.host = "shack-pi.local";
   s.port = 4533;
   s.sLevelFromMeter = true;
-  ASSERT_TRUE(saveRigLinkSettings(dir.path, s));
-  EXPECT_EQ(loadRigLinkSettings(dir.path), s);
+  ASSERT_TRUE(kRigLinkFile.save(dir.path, s));
+  EXPECT_EQ(kRigLinkFile.load(dir.path), s);
   EXPECT_EQ(s.deviceFor("3") + "|" + s.deviceFor("2") + "|" + s.deviceFor("5"), "/dev/ttyACM3||");
 }
 

@@ -238,7 +238,7 @@ TEST_F(RigSetupWindow, LinkAndDevicesAreKeptBesideTheRigFile) {
   w->findChild<QComboBox*>("cboPortDevice_2")->setEditText("ttyUSB5");
   w->close();
 
-  const RigLinkSettings saved = loadRigLinkSettings(d.DataFolder);
+  const RigLinkSettings saved = kRigLinkFile.load(d.DataFolder);
   EXPECT_EQ(saved.kind, RigLinkKind::Rigctld);
   EXPECT_EQ(saved.host, "shack-pi");
   EXPECT_EQ(saved.devices, (std::array<std::string, 4>{"", "/dev/ttyUSB5", "", ""}));
