@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/BeaconKeying.h"
 #include "audio/SensitiveDetector.h"
 
 namespace harkola::testaudio {
@@ -32,15 +33,16 @@ struct Channel {
 };
 
 // A beacon keyed as its controller keys it, on this file's own timetable (not the
-// detector's): 54 ms elements; a dash 3, the space inside a character 1, between letters
+// detector's): a dash is 3 elements, the space inside a character 1, between letters
 // 3; the callsign, a word space (7), then four one-second dashes at 100, 10, 1 and
-// 0.1 W with letter spaces between them.
+// 0.1 W with letter spaces between them. The element is the program's kDitSeconds
+// unless a scene sets its own (a controller that runs off, the published 54 ms).
 struct Beacon {
   std::string callsign;
   double snrDb = 0.0;    // of the 100 W keying, in 2.5 kHz
   double toneHz = 800.0;
   double startS = 0.0;   // first key-down, seconds from the slot boundary
-  double elementS = 0.054;  // a controller running off keys longer or shorter elements
+  double elementS = kDitSeconds;
   double keyDownExtraS = 0.0;  // added to every key-down, taken from the key-up after it (rig keying)
 };
 
