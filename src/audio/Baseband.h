@@ -33,13 +33,24 @@ class Baseband {
   static double centreOf(long long m);
 
  private:
+  // One low-pass stage that keeps every `factor`-th output.
+  struct Decimator {
+    Decimator(std::vector<float> taps, int factor);
+    void reset();
+    // Takes one input; true with `out` set when it completes an output.
+    bool push(Cf v, Cf& out);
+
+    std::vector<float> h;
+    int factor;
+    std::vector<Cf> history;  // circular, each input written twice: a filter reads a straight run
+    int pos = 0;
+    long long count = 0;  // inputs so far
+  };
+
   static constexpr int kTaps1 = 41, kTaps2 = 97;
-  std::vector<float> m_h1, m_h2;
-  std::vector<Cf> m_mix;           // e^{-j 2 pi 800 n / 11025}, period 441
-  std::vector<Cf> m_hist1, m_hist2;  // circular input histories of the two stages
-  int m_pos1 = 0, m_pos2 = 0;
-  long long m_n = 0;   // input samples so far
-  long long m_n1 = 0;  // first-stage outputs so far
+  std::vector<Cf> m_mix;  // e^{-j 2 pi 800 n / 11025}, period 441
+  Decimator m_stage1, m_stage2;
+  long long m_n = 0;  // input samples so far
 };
 
 }  // namespace harkola
