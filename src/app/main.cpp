@@ -248,7 +248,7 @@ int main(int argc, char** argv) {
     if (!o.receiverSpec.empty()) {
       std::string error;
       harkola::ReceiverSettings rs;
-      if (!harkola::receiverFromSpec(o.receiverSpec, harkola::loadReceiverSettings(shared.DataFolder), rs, error) ||
+      if (!harkola::receiverFromChoice(o.receiverSpec, harkola::loadReceiverSettings(shared.DataFolder), rs, error) ||
           !primary->startReceiver(rs, error))
         std::fprintf(stderr, "harkola: --receiver %s: %s\n", o.receiverSpec.c_str(), error.c_str());
       primary->mnuReceiver_Click();

@@ -28,13 +28,6 @@ class StreamSink : public HeardLogSink {
   std::ostream& m_out;
 };
 
-// Why the matcher did not take a slot's best match as the beacon, as one word for the
-// trace: weak (nothing there strong enough), keyup (power in the key-up gaps: a carrier
-// or other keying), ladder (the weak dashes as strong as the first), nodash (a callsign
-// with no dash after it), nearby (leakage of a stronger signal near the tone), other
-// (another beacon's keying fits better); none for a slot heard.
-const char* rejectionWord(Rejection r);
-
 // One measured slot as a trace line (CR-less, newline at the end). `why`, when given,
 // is written as "rejection" (null for a slot heard).
 std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged,

@@ -43,19 +43,6 @@ std::string traceLine(const SlotTrace& t) {
 
 }  // namespace
 
-const char* rejectionWord(Rejection r) {
-  switch (r) {
-    case Rejection::None: return "none";
-    case Rejection::WeakScore: return "weak";
-    case Rejection::KeyUpPower: return "keyup";
-    case Rejection::NoLadderStep: return "ladder";
-    case Rejection::NoDash: return "nodash";
-    case Rejection::StrongerNearby: return "nearby";
-    case Rejection::OtherCallsign: return "other";
-  }
-  return "unknown";
-}
-
 void ExplainedDetector::beginSlot(const SlotRef& slot) {
   m_detector.beginSlot(slot);
   collect();
