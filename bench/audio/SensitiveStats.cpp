@@ -57,12 +57,14 @@ void detection(int n, const std::vector<std::string>& calls) {
       std::map<std::string, int> why;
       for (int i = 0; i < n; ++i) {
         const int beacon = 1 + i % 18;
-        auto m = timed(det, beaconScene(snr, path, beacon, 1000 + i, calls), beacon);
+        const Scene scene = beaconScene(snr, path, beacon, 1000 + i, calls);
+        auto m = timed(det, scene, beacon);
         if (m && m->heard) ++heard;
         else if (m) ++why[rejectionWord(det.lastMatch().rejection)];
         if (m && !m->heard && snr >= -16 && std::getenv("STATS_DEBUG"))
-          std::printf("  miss %s seed %d beacon %d: tone %.1f offset %.0f score %.1f\n",
-                      rejectionWord(det.lastMatch().rejection), 1000 + i, beacon, m->toneHz, m->offsetMs, m->score);
+          std::printf("  miss %s seed %d beacon %d: tone %.1f (sent %.1f) offset %.0f (sent %.0f) ms score %.1f\n",
+                      rejectionWord(det.lastMatch().rejection), 1000 + i, beacon, m->toneHz, scene.beacon->toneHz,
+                      m->offsetMs, scene.beacon->startS * 1000, m->score);
       }
       std::string whyText;
       for (auto& [k, v] : why) whyText += k + "=" + std::to_string(v) + " ";

@@ -21,6 +21,8 @@ using Template = KeyingMatcher::Template;
 // kPeakApartBins from a stronger one (a strong signal's own shoulders are not new tones).
 constexpr int kCandidates = 8;
 constexpr int kPeakApartBins = 3;
+// Score from which a match is refined as a strong signal (see SlotSearch::refine).
+constexpr double kStrongScore = 300.0;
 constexpr int kSearchStep = 6;  // samples (8 ms) between tried start times, refined later
 // The timings tried around the published one: the element this much longer or shorter
 // (a controller whose clock runs off), each key-down this much longer or shorter (a
@@ -109,6 +111,7 @@ struct Hit {
   double hz = 0.0;
   int b = 0;
   int timing = 0;  // index into the beacon's templates
+  double flatNoise = 0.0;  // the noise the fit was weighed by, when not the moment's own
 };
 
 // One slot's search: candidates, starts and timings, then the judgement of the best
@@ -130,7 +133,10 @@ class SlotSearch {
                     static_cast<int>(std::floor((KeyingMatcher::kSearchSeconds - m_firstTime) * kBasebandRate)));
   }
   Cd sumOf(const Piece& p, int b) const { return m_P.tapered(b + p.start, b + p.end); }
-  double noiseOf(const Piece& p, int b) const { return m_nf.between(b + p.start, b + p.end) * p.noise; }
+  double noiseOf(const Piece& p, int b) const {
+    const double perSample = m_flatNoise > 0 ? m_flatNoise * (p.end - p.start) : m_nf.between(b + p.start, b + p.end);
+    return perSample * p.noise;
+  }
   double scoreAt(const Template& t, int b) const {
     double z = 0.0;
     for (const Piece& p : t.search) z += p.weight * (std::norm(sumOf(p, b)) / noiseOf(p, b) - 1.0);
@@ -156,13 +162,14 @@ class SlotSearch {
   }
   // The start of the keying on the tone of `h` whose gaps are emptiest, over the whole search.
   Hit byContrast(const Hit& h) {
+    m_flatNoise = h.flatNoise;
     m_P.build(m_x, m_count, h.hz);
     const Template& t = m_mine.front();
     Hit best = h;
     best.score = -1e300;
     for (int b = m_bFirst; b <= lastStart(t); b += kSearchStep) {
       const double z = contrastAt(t, b);
-      if (z > best.score) best = {z, h.hz, b, 0};
+      if (z > best.score) best = {z, h.hz, b, 0, h.flatNoise};
     }
     best.score = scoreAt(t, best.b);
     return best;
@@ -194,6 +201,8 @@ class SlotSearch {
   NoiseField m_nf;
   ShiftedSums m_P;
   int m_bFirst = 0;
+  // Noise per sample the search weighs by instead of the moment's own, when non-zero.
+  double m_flatNoise = 0.0;
 };
 
 std::vector<int> SlotSearch::candidatePeaks() const {
@@ -213,19 +222,34 @@ std::vector<int> SlotSearch::candidatePeaks() const {
 }
 
 Hit SlotSearch::coarse(int peak) {
-  Hit h;
   const Template& t = m_mine.front();
-  for (int d = -1; d <= 1; ++d) {
-    const double hz = (peak - m_nf.half + d / 3.0) * kSpectrumBinHz;
-    m_P.build(m_x, m_count, hz);
-    const auto [z, b] = bestStart(t, m_bFirst, lastStart(t), kSearchStep);
-    if (z > h.score) h = {z, hz, b, 0};
-  }
-  return h;
+  auto search = [&] {
+    Hit h;
+    h.flatNoise = m_flatNoise;
+    for (int d = -1; d <= 1; ++d) {
+      const double hz = (peak - m_nf.half + d / 3.0) * kSpectrumBinHz;
+      m_P.build(m_x, m_count, hz);
+      const auto [z, b] = bestStart(t, m_bFirst, lastStart(t), kSearchStep);
+      if (z > h.score) h = {z, hz, b, 0, m_flatNoise};
+    }
+    return h;
+  };
+  m_flatNoise = 0.0;
+  const Hit h = search();
+  if (h.score <= kStrongScore) return h;
+  // A strong signal raises the noise estimate of the moments it is keyed in (its keying
+  // sidebands fill the band's lower bins), more at some edges than others, so weighing by
+  // the moment's noise pulls the fit off its elements. The noise away from the
+  // transmission weighs it instead; static crashes do not matter at this strength.
+  m_flatNoise = quietNoise(t, h.b);
+  const Hit strong = search();
+  m_flatNoise = 0.0;
+  return strong;
 }
 
 Hit SlotSearch::refine(const Hit& h) {
   m_P.build(m_x, m_count, h.hz);
+  m_flatNoise = h.flatNoise;
   Hit best = h;
   best.score = -1e300;
   for (std::size_t v = 0; v < m_mine.size(); ++v) {
@@ -234,7 +258,7 @@ Hit SlotSearch::refine(const Hit& h) {
     if (to < from) continue;
     auto [z, b] = bestStart(t, from, to, 2);
     std::tie(z, b) = bestStart(t, std::max(from, b - 1), std::min(to, b + 1), 1);
-    if (z > best.score) best = {z, h.hz, b, static_cast<int>(v)};
+    if (z > best.score) best = {z, h.hz, b, static_cast<int>(v), h.flatNoise};
   }
   return best.score > -1e300 ? best : h;
 }
@@ -371,11 +395,13 @@ MatchResult SlotSearch::result(const Hit& h, const KeyingEvidence& e, double per
 }
 
 MatchResult SlotSearch::judged(const Hit& h, Rejection& why) {
+  m_flatNoise = h.flatNoise;
   const double perSample = quietNoise(m_mine[h.timing], h.b);
   KeyingEvidence e = shape(h, perSample);
   why = judgeShape(e, KeyingMatcher::kScoreThreshold);
   if (why == Rejection::None) neighbourhood(h, perSample, e), why = judgeNeighbourhood(e);
   if (why == Rejection::None) others(h, e), why = judgeOthers(e);
+
   return result(h, e, perSample, why);
 }
 
@@ -403,19 +429,6 @@ MatchResult SlotSearch::run() {
 }
 
 }  // namespace
-
-const char* rejectionText(Rejection r) {
-  switch (r) {
-    case Rejection::None: return "none";
-    case Rejection::WeakScore: return "weak";
-    case Rejection::KeyUpPower: return "keyup";
-    case Rejection::NoLadderStep: return "ladder";
-    case Rejection::NoDash: return "nodash";
-    case Rejection::StrongerNearby: return "nearby";
-    case Rejection::OtherCallsign: return "other";
-  }
-  return "?";
-}
 
 KeyingMatcher::KeyingMatcher(const std::vector<std::string>& callsigns) {
   std::map<int, TaperGain> gains;
@@ -454,7 +467,7 @@ const char* rejectionWord(Rejection r) {
     case Rejection::StrongerNearby: return "nearby";
     case Rejection::OtherCallsign: return "other";
   }
-  return "unknown";
+  return "?";
 }
 
 }  // namespace harkola

@@ -47,10 +47,6 @@ enum class Rejection {
   OtherCallsign    // another beacon's keying fits as well
 };
 
-// A word for the rejection, as traces print it: "none", "weak", "keyup", "ladder",
-// "nodash", "nearby", "other".
-const char* rejectionText(Rejection r);
-
 // Why the matcher did not take a slot's best match as the beacon, as one word for the
 // trace: weak (nothing there strong enough), keyup (power in the key-up gaps: a carrier
 // or other keying), ladder (the weak dashes as strong as the first), nodash (a callsign
