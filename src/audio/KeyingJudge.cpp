@@ -11,20 +11,21 @@ namespace {
 // filled by something keyed otherwise (human CW, a carrier, chatter on the tone). The
 // gaps' edges are guarded by the matcher, so a strong clean signal's key clicks and
 // the filters' smear do not count.
-constexpr double kGapScore = 4.0;
+constexpr double kGapScore = 5.0;
 constexpr double kGapShare = 0.12;
 
 // Before the first key-down and after the last dash a beacon is silent (the slot's
 // neighbours are more than a second away): power there standing out (kOutsideScore) at
 // kOutsideShare of the 100 W power or more (as strong as the 10 W dash) is a signal
 // that started before the "beacon" or went on after it.
-constexpr double kOutsideScore = 4.0;
+constexpr double kOutsideScore = 5.0;
 constexpr double kOutsideShare = 0.1;
 
 // The 1 W and 0.1 W dashes stand 20 and 30 dB under the 100 W one: either standing out
 // (kLadderScore) at kLadderShare of it or more is a carrier or chatter, not the ladder.
 constexpr double kLadderScore = 6.0;
 constexpr double kLadderShare = 0.2;
+constexpr double kInvertedShare = 0.03;
 
 // The callsign and the 100 W dash are sent at the same power. Fading may part them by
 // 10..15 dB, not by kPartsApart (20 dB): a strong "dash" under a callsign that is not
@@ -38,35 +39,46 @@ constexpr double kPartScore = 2.5;
 // the match is leakage or key clicks of a stronger signal near by.
 constexpr double kNearbyShare = 0.5;
 
-// A tone near by keyed against the match (FSK, multi-tone data): on in the match's
-// gaps (standing out by kAntiScore), off in its elements (contrast kAntiContrast: gap
-// power at least 2.3 times the key-down power there), and at kAntiShare of the
-// match's power or more. A carrier near by (no contrast) or chatter (contrast both
-// ways) does not count.
-constexpr double kAntiScore = 4.0;
-constexpr double kAntiContrast = 0.4;
+// A tone near by keyed against the match (FSK, multi-tone data; see keyedAgainst) at
+// kAntiShare of the match's power or more. A carrier near by (no contrast) or chatter
+// (contrast both ways) does not count.
 constexpr double kAntiShare = 0.25;
 
 // Another beacon's keying fitting this tone as well or better: the audio is that
 // beacon (the PC clock a slot off) or keying that fits any callsign, not this one.
 constexpr double kOtherShare = 1.15;
 constexpr double kOtherMargin = 1.0;
+// Another callsign in front of the same ladder fitting better by kOtherCallMargin (the
+// best of seventeen tries stands about that far above noise): keying that fits any
+// callsign, or another beacon's.
+constexpr double kOtherCallShare = 1.1;
+constexpr double kOtherCallMargin = 2.0;
 
-bool gapsFilled(const KeyingEvidence& e) { return e.gaps.score() > kGapScore && e.gapShare > kGapShare; }
+bool gapsFilled(const KeyingEvidence& e) {
+  return (e.gaps.score() > kGapScore && e.gapShare > kGapShare) ||
+         (e.callGaps.score() > kGapScore && e.callGapShare > kGapShare);
+}
 
+// What comes before is weighed against the callsign, what comes after against the
+// 100 W dash: the part of the transmission next to it, in the same fade.
 bool outsideFilled(const KeyingEvidence& e) {
-  SpanSums on = e.call;
-  on.add(e.dash[0]);
-  const double ref = std::max(on.power(), 0.0);
-  auto filled = [&](const SpanSums& s) { return s.score() > kOutsideScore && s.power() > kOutsideShare * ref; };
-  return filled(e.before) || filled(e.after);
+  auto filled = [&](const SpanSums& s, const SpanSums& by) {
+    return s.score() > kOutsideScore && s.power() > kOutsideShare * std::max(by.power(), 0.0);
+  };
+  return filled(e.before, e.call) || filled(e.after, e.dash[0]);
 }
 
 bool ladderBroken(const KeyingEvidence& e) {
-  auto standsUp = [&](const SpanSums& d) {
-    return d.score() > kLadderScore && d.ratio() > kLadderShare * e.dash[0].ratio();
+  auto standsUp = [&](int d) {
+    const SpanSums& x = e.dash[d];
+    if (x.score() <= kLadderScore) return false;
+    if (x.ratio() > kLadderShare * e.dash[0].ratio()) return true;
+    // Stronger than the dash before it, which is sent 10 dB stronger, and within
+    // kInvertedShare of the 100 W one: a fade would have to take the dash before it
+    // 10 dB deeper than this one in a second, and leave the first standing.
+    return x.ratio() > e.dash[d - 1].ratio() && x.ratio() > kInvertedShare * e.dash[0].ratio();
   };
-  return standsUp(e.dash[2]) || standsUp(e.dash[3]);
+  return standsUp(2) || standsUp(3);
 }
 
 bool partsApart(const KeyingEvidence& e) {
@@ -90,13 +102,14 @@ Rejection judgeShape(const KeyingEvidence& e, double threshold) {
 
 Rejection judgeNeighbourhood(const KeyingEvidence& e) {
   if (e.nearby > kNearbyShare) return Rejection::StrongerNearby;
-  if (e.antiScore > kAntiScore && e.antiContrast > kAntiContrast && e.antiShare > kAntiShare)
+  if (keyedAgainst(e.antiContrast, e.antiScore) && e.antiShare > kAntiShare)
     return Rejection::StrongerNearby;
   return Rejection::None;
 }
 
 Rejection judgeOthers(const KeyingEvidence& e) {
-  return e.other > kOtherShare * e.score + kOtherMargin ? Rejection::OtherCallsign : Rejection::None;
+  if (e.other > kOtherShare * e.score + kOtherMargin) return Rejection::OtherCallsign;
+  return e.otherCall > kOtherCallShare * e.ownCall + kOtherCallMargin ? Rejection::OtherCallsign : Rejection::None;
 }
 
 }  // namespace harkola

@@ -36,8 +36,11 @@ struct KeyingEvidence {
   SpanSums call;       // the callsign's key-down elements
   SpanSums dash[4];    // the ladder's dashes, 100 W first
   SpanSums gaps;       // every key-up gap, its edges guarded
-  // Key-up power as a share of the key-down power of each gap's own neighbours.
+  // Key-up power as a share of the key-down power of each gap's own neighbours; the
+  // same over the gaps inside the callsign.
   double gapShare = 0.0;
+  SpanSums callGaps;
+  double callGapShare = 0.0;
   // Before the first key-down and after the last dash, edges guarded.
   SpanSums before, after;
   // Stage 2: the neighbourhood of the tone.
@@ -49,12 +52,22 @@ struct KeyingEvidence {
   double antiShare = 0.0, antiContrast = 0.0, antiScore = 0.0;
   // Stage 3: the best score of another beacon's keying on this tone.
   double other = 0.0;
+  // The callsign's score at the match, and the best of the other callsigns put in front
+  // of the same ladder.
+  double ownCall = 0.0, otherCall = 0.0;
 };
 
 // The first test of a stage the evidence fails; None when it passes them all.
 Rejection judgeShape(const KeyingEvidence& e, double threshold);
 Rejection judgeNeighbourhood(const KeyingEvidence& e);
 Rejection judgeOthers(const KeyingEvidence& e);
+
+// A tone near by is keyed against a match when it is on in the match's gaps (standing
+// out by kAntiScore) and off in its elements (contrast: gap power at least 2.3 times the
+// key-down power there). Judged by its strength in judgeNeighbourhood.
+constexpr double kAntiScore = 6.0;
+constexpr double kAntiContrast = 0.4;
+inline bool keyedAgainst(double contrast, double gapScore) { return gapScore > kAntiScore && contrast > kAntiContrast; }
 
 // A dash counts as measured when it stands out of the noise by this much.
 constexpr double kDashScore = 4.0;

@@ -32,6 +32,8 @@ constexpr double kKeyDownExtrasS[] = {-0.006, 0.0, 0.006};
 // How far the refinement moves the start of a timing variant (the ladder of a 2 %
 // faster controller ends some 60 samples earlier than the published one's).
 constexpr int kRefineReach = 36;
+// How far another callsign is moved around its place in front of the ladder found.
+constexpr int kAnchorReach = 4;
 // A dash is summed in kDashPieces coherent pieces: short enough for a tone whose phase
 // wanders and drifts on the path, long enough to gather energy.
 constexpr int kDashPieces = 3;
@@ -47,8 +49,11 @@ constexpr int kOutsideSpan = 441;
 constexpr int kOutsideBlock = 110;
 // Offsets from the tone where a stronger signal whose leakage the match may be, or a
 // tone keyed against it (FSK), is looked for; the first kNearbyOffsets are the near ones.
-constexpr double kOffsetsHz[] = {15, -15, 25, -25, 35, -35, 50, -50, 70, -70, 100, -100,
-                                 150, -150, 200, -200, 250, -250};
+// The finer ones after them are for FSK only: data modes shift by a few hertz (FT8 6.25,
+// RTTY 170, PSK and MFSK from 4 up), closer than leakage matters.
+constexpr double kOffsetsHz[] = {15,  -15,  25,  -25,  35,  -35,  50,  -50,  70,  -70,  100, -100,
+                                 150, -150, 200, -200, 250, -250, 6,   -6,   10,  -10,  20,  -20,
+                                 30,  -30,  40,  -40,  45,  -45,  170, -170};
 constexpr int kNearbyOffsets = 12;
 constexpr double kPassbandHz = 290.0;
 
@@ -72,6 +77,7 @@ Template buildTemplate(const BeaconKeying& k, double scale, double extraS, std::
       ++callPieces;
       continue;
     }
+    if (e.dash == 0) t.ladderStart = s;
     for (int q = 0; q < kDashPieces; ++q)
       t.all.push_back({s + (end - s) * q / kDashPieces, s + (end - s) * (q + 1) / kDashPieces, 1 + e.dash});
     t.span = end;
@@ -88,7 +94,7 @@ Template buildTemplate(const BeaconKeying& k, double scale, double extraS, std::
     g.after = std::min(piece, keyDownPieces - 1);
     t.all.push_back(g);
   }
-  double ss = 0.0;
+  double ss = 0.0, cs = 0.0;
   for (Piece& p : t.all) {
     const int len = p.end - p.start;
     auto it = gains.find(len);
@@ -101,8 +107,13 @@ Template buildTemplate(const BeaconKeying& k, double scale, double extraS, std::
       t.search.push_back(p);
       ss += static_cast<double>(p.weight) * p.weight;
     }
+    if (p.group == KeyingMatcher::kCallGroup) {
+      t.call.push_back(p);
+      cs += static_cast<double>(p.weight) * p.weight;
+    }
   }
   t.searchNorm = std::sqrt(std::max(ss, 1.0));
+  t.callNorm = std::sqrt(std::max(cs, 1.0));
   return t;
 }
 
@@ -137,11 +148,13 @@ class SlotSearch {
     const double perSample = m_flatNoise > 0 ? m_flatNoise * (p.end - p.start) : m_nf.between(b + p.start, b + p.end);
     return perSample * p.noise;
   }
-  double scoreAt(const Template& t, int b) const {
+  double scoreOf(const std::vector<Piece>& pieces, double norm, int b) const {
     double z = 0.0;
-    for (const Piece& p : t.search) z += p.weight * (std::norm(sumOf(p, b)) / noiseOf(p, b) - 1.0);
-    return z / t.searchNorm;
+    for (const Piece& p : pieces) z += p.weight * (std::norm(sumOf(p, b)) / noiseOf(p, b) - 1.0);
+    return z / norm;
   }
+  double scoreAt(const Template& t, int b) const { return scoreOf(t.search, t.searchNorm, b); }
+  double callScoreAt(const Template& t, int b) const { return scoreOf(t.call, t.callNorm, b); }
   // The key-down score less what the key-up gaps collect, on the same scale: a strong
   // signal scores highly wherever its elements overlap the template, so its true start is
   // the one whose gaps are empty.
@@ -312,16 +325,25 @@ KeyingEvidence SlotSearch::shape(const Hit& h, double perSample) const {
     into.add(pieces.back());
   }
   // Each gap against its own neighbours, so a fading signal is judged where it is.
-  double inGaps = 0.0, aside = 0.0;
+  // The callsign's own gaps on their own too: beside the strong dash a callsign that is
+  // not keyed as this one (human CW under a long "dah") would pass in the sum.
+  double inGaps[2] = {0.0, 0.0}, aside[2] = {0.0, 0.0};
   for (std::size_t i = 0; i < t.all.size(); ++i) {
     const Piece& p = t.all[i];
     if (p.group != KeyingMatcher::kGapGroup) continue;
     const SpanSums &l = pieces[p.before], &r = pieces[p.after];
     const double len = p.end - p.start;
-    inGaps += len * pieces[i].power();
-    aside += len * (l.excess + r.excess) / std::max(l.gainSq + r.gainSq, 1e-9);
+    const bool inCall = t.all[p.before].group == KeyingMatcher::kCallGroup &&
+                        t.all[p.after].group == KeyingMatcher::kCallGroup;
+    if (inCall) e.callGaps.add(pieces[i]);
+    for (int k = 0; k < (inCall ? 2 : 1); ++k) {
+      inGaps[k] += len * pieces[i].power();
+      aside[k] += len * (l.excess + r.excess) / std::max(l.gainSq + r.gainSq, 1e-9);
+    }
   }
-  e.gapShare = aside > 0 ? inGaps / aside : (inGaps > 0 ? 1e9 : 0.0);
+  auto share = [](double in, double by) { return by > 0 ? in / by : (in > 0 ? 1e9 : 0.0); };
+  e.gapShare = share(inGaps[0], aside[0]);
+  e.callGapShare = share(inGaps[1], aside[1]);
   const int guard = kGapGuard + kTaperReach;
   outside(h.b - kOutsideSpan, h.b - guard, perSample, e.before);
   outside(h.b + t.span + guard, h.b + t.span + kOutsideSpan, perSample, e.after);
@@ -333,6 +355,7 @@ void SlotSearch::neighbourhood(const Hit& h, double perSample, KeyingEvidence& e
   SpanSums on = e.call;
   on.add(e.dash[0]);
   const double ref = std::max(on.power(), 1e-12);
+  bool antiFound = false;
   for (int i = 0; i < static_cast<int>(std::size(kOffsetsHz)); ++i) {
     const double hz = h.hz + kOffsetsHz[i];
     if (std::abs(hz) > kPassbandHz) continue;
@@ -344,11 +367,19 @@ void SlotSearch::neighbourhood(const Hit& h, double perSample, KeyingEvidence& e
       else if (p.group <= 1) keyed.add(spanSums(p, h.b, perSample));
     }
     const double anti = gaps.power() - keyed.power();
-    if (anti / ref <= e.antiShare) continue;
-    e.antiShare = anti / ref;
     const double sum = std::max(gaps.power(), 0.0) + std::max(keyed.power(), 0.0);
-    e.antiContrast = sum > 0 ? anti / sum : 0.0;
-    e.antiScore = gaps.score();
+    const double contrast = sum > 0 ? anti / sum : 0.0;
+    // The strongest of the tones keyed against the match; of any, when none is.
+    // How many standard deviations the gaps stand above the elements there (noise alone
+    // at one of the many offsets looked at fills gaps and elements alike).
+    const double difference = (gaps.z / std::max(gaps.zNorm, 1.0) - keyed.z / std::max(keyed.zNorm, 1.0)) /
+                              std::sqrt(1.0 / std::max(gaps.zNorm, 1.0) + 1.0 / std::max(keyed.zNorm, 1.0));
+    const bool against = keyedAgainst(contrast, difference);
+    if (against < antiFound || (against == antiFound && anti / ref <= e.antiShare)) continue;
+    antiFound = against;
+    e.antiShare = anti / ref;
+    e.antiContrast = contrast;
+    e.antiScore = difference;
   }
 }
 
@@ -359,6 +390,18 @@ void SlotSearch::others(const Hit& h, KeyingEvidence& e) {
     const Template& t = m_all[o].front();
     if (lastStart(t) < m_bFirst) continue;
     e.other = std::max(e.other, bestStart(t, m_bFirst, lastStart(t), kSearchStep).first);
+  }
+  // Each other callsign in front of the ladder found: the dashes are the same for every
+  // beacon, so the callsigns alone, at the same place, say whose transmission it is.
+  const Template& mine = m_mine[h.timing];
+  e.ownCall = callScoreAt(mine, h.b);
+  e.otherCall = -1e300;
+  for (std::size_t o = 0; o < m_all.size(); ++o) {
+    if (static_cast<int>(o) == m_beacon - 1) continue;
+    const Template& t = m_all[o].front();
+    const int at = h.b + mine.ladderStart - t.ladderStart;
+    for (int b = std::max(at - kAnchorReach, kTaperReach + 1); b <= at + kAnchorReach; ++b)
+      e.otherCall = std::max(e.otherCall, callScoreAt(t, b));
   }
 }
 

@@ -115,7 +115,10 @@ class KeyingMatcher {
   struct Template {
     std::vector<Piece> search;  // the pieces scored in the search (callsign, dashes 1, 2)
     std::vector<Piece> all;     // every piece and gap
+    std::vector<Piece> call;    // the callsign's pieces alone
     double searchNorm = 1.0;    // sqrt of the sum of squared weights
+    double callNorm = 1.0;      // the same over the callsign's pieces
+    int ladderStart = 0;        // samples from the first key-down to the 100 W dash
     int span = 0;               // samples from first key-down to the end of the last dash
     double elementMs = 0.0, keyDownExtraMs = 0.0;
   };

@@ -1,5 +1,3 @@
-#include <cstdio>
-#include <cstdlib>
 #include "audio/SensitiveDetector.h"
 
 #include <algorithm>
@@ -20,6 +18,9 @@ constexpr double kKeepSeconds = 30.0;
 constexpr double kResyncSeconds = 0.25;
 // A pending slot whose audio has not arrived this long after its window ended is given up.
 constexpr double kGiveUpSeconds = 10.0;
+// A slot is analysed when its audio begins no later than this after the boundary (the
+// baseband filter's delay); audio that begins later has lost part of the callsign.
+constexpr double kLatestStartSeconds = 0.05;
 
 }  // namespace
 
@@ -99,7 +100,11 @@ void SensitiveDetector::analyse(const SlotRef& slot) {
   auto indexAt = [](double t) {
     return static_cast<long long>(std::ceil((t * kInputRate - Baseband::centreOf(0)) / kDecimation));
   };
-  const long long i0 = indexAt(from) - m_firstIndex, i1 = indexAt(to) - m_firstIndex;
+  long long i0 = indexAt(from) - m_firstIndex;
+  const long long i1 = indexAt(to) - m_firstIndex;
+  // Audio that begins by the slot boundary (a recording started on it) holds the whole
+  // transmission of a clock that is right: the start search begins where the audio does.
+  if (i0 < 0 && indexAt(slotAt + kLatestStartSeconds) >= m_firstIndex) i0 = 0;
   if (i0 < 0 || i1 > static_cast<long long>(m_samples.size())) {
     ++m_skipped;
     return;
@@ -108,7 +113,6 @@ void SensitiveDetector::analyse(const SlotRef& slot) {
   const MatchResult r =
       m_matcherPtr->match(m_samples.data() + i0, static_cast<std::size_t>(i1 - i0), firstTime, slot.beacon);
   m_lastMatch = r;
-  if (std::getenv("HK_DBG")) std::fprintf(stderr, "DBG b%d rej=%d score=%.1f tone=%.1f off=%.3f keyup=%.3f before=%.3f after=%.3f anti=%.3f nearby=%.3f dashes=%d\n", slot.beacon, (int)r.rejection, r.score, r.toneHz, r.offsetS, r.keyUpShare, r.beforeShare, r.afterShare, r.antiShare, r.nearby, r.dashes);
   SlotMeasurement m;
   m.slot = slot;
   if (slot.beacon >= 1 && slot.beacon <= static_cast<int>(m_callsigns.size())) m.callsign = m_callsigns[slot.beacon - 1];

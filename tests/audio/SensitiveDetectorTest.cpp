@@ -246,14 +246,24 @@ TEST(SensitiveDetector, DecidesLateAboutThePreviousSlot) {
   EXPECT_TRUE(f.det.takeMeasurements().empty());  // handed over once
 }
 
-TEST(SensitiveDetector, SlotWithoutItsFirstSecondsIsNotAnalysed) {
-  Feed f(0.0);
-  const SysTime slot = sceneSlotStart();
-  f.pos = 11025 * 2;  // capture starts at the boundary: the early search window is missing
-  f.det.beginSlot(slotAt(slot, 2));
-  f.runUntil(slot + std::chrono::seconds(12));
-  EXPECT_TRUE(f.det.takeMeasurements().empty());
-  EXPECT_EQ(f.det.skippedSlots(), 1);
+TEST(SensitiveDetector, AudioBeginningOnTheBoundaryIsAnalysedLaterIsNot) {
+  for (const double startS : {0.0, 1.0}) {
+    SCOPED_TRACE(startS);
+    Feed f(13.0);
+    const SysTime slot = sceneSlotStart();
+    f.pos = static_cast<std::size_t>(11025 * (2.0 + startS));  // capture starts on the boundary, or a second after
+    f.det.beginSlot(slotAt(slot, 2));
+    f.runUntil(slot + std::chrono::seconds(12));
+    const auto ms = f.det.takeMeasurements();
+    if (startS == 0.0) {
+      ASSERT_EQ(ms.size(), 1u);
+      EXPECT_TRUE(ms[0].heard);
+      EXPECT_EQ(f.det.skippedSlots(), 0);
+    } else {
+      EXPECT_TRUE(ms.empty());
+      EXPECT_EQ(f.det.skippedSlots(), 1);
+    }
+  }
 }
 
 TEST(SensitiveDetector, BandChangeReplacesTheSlotsPendingAnalysis) {

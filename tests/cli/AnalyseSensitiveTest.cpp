@@ -36,23 +36,23 @@ TEST(AnalyseSensitive, RecordsSlotLogTraceAndClockCheck) {
                                   "--detector", "sensitive", "--slot-log", (tmp / "slots.csv").string(), "--trace"},
                                  out, err);
   ASSERT_EQ(rc, 0) << err.str();
-  // Beacon 1's slot lacks the audio before its boundary: not analysed. Beacons 2 and 3
-  // are logged with their own slots' date and hour.
+  // The recording begins on beacon 1's boundary, so its slot is analysed too; each is
+  // logged with its own slot's date and hour.
   const std::string records = out.str();
-  EXPECT_EQ(records.find(calls[0]), std::string::npos);
-  EXPECT_NE(records.find("\"07-Dec-26\",\"8\",\"14\",\"" + calls[1] + "\""), std::string::npos) << records;
-  EXPECT_NE(records.find("\"07-Dec-26\",\"8\",\"14\",\"" + calls[2] + "\""), std::string::npos) << records;
+  for (int b = 0; b < 3; ++b)
+    EXPECT_NE(records.find("\"07-Dec-26\",\"8\",\"14\",\"" + calls[b] + "\""), std::string::npos) << records;
 
   std::ifstream in(tmp / "slots.csv", std::ios::binary);
   std::stringstream slotText;
   slotText << in.rdbuf();
   const SlotLogContents log = readSlotLog(slotText.str());
   EXPECT_TRUE(log.badLines.empty());
-  ASSERT_GE(log.records.size(), 2u);
-  EXPECT_EQ(log.records[0].callsign, calls[1]);
-  EXPECT_TRUE(log.records[0].heard);
-  EXPECT_NEAR(log.records[0].offsetMs, 250.0, 20.0);
-  EXPECT_EQ(log.records[1].callsign, calls[2]);
+  ASSERT_GE(log.records.size(), 3u);
+  for (int b = 0; b < 3; ++b) {
+    EXPECT_EQ(log.records[b].callsign, calls[b]);
+    EXPECT_TRUE(log.records[b].heard);
+    EXPECT_NEAR(log.records[b].offsetMs, 250.0, 20.0);
+  }
 
   const std::string trace = err.str();
   EXPECT_NE(trace.find("\"callsign\":\"" + calls[1] + "\",\"heard\":true,\"logged\":true"), std::string::npos)
