@@ -28,10 +28,11 @@ class StreamSink : public HeardLogSink {
   std::ostream& m_out;
 };
 
-// One measured slot as a trace line (CR-less, newline at the end). `why`, when given,
-// is written as "rejection" (null for a slot heard).
+// One measured slot as a trace line (CR-less, newline at the end). `why`, the matcher's
+// findings when given, is written as "rejection" (null for a slot heard) and, for a slot
+// heard, the timing that fitted ("element_ms", "key_down_extra_ms").
 std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged,
-                               std::optional<Rejection> why = std::nullopt);
+                               std::optional<MatchResult> why = std::nullopt);
 
 // The sensitive detector with each measurement kept beside the matcher's findings that
 // made it, collected as the detector produces them (the detector itself keeps only the
@@ -44,12 +45,12 @@ class ExplainedDetector : public SlotDetector {
   SlotDecision decide(SysTime now) override;
   // The measurements since the last call, oldest first, each with its rejection (empty
   // when more than one slot was analysed in one call and the findings are not known).
-  std::vector<std::pair<SlotMeasurement, std::optional<Rejection>>> take();
+  std::vector<std::pair<SlotMeasurement, std::optional<MatchResult>>> take();
 
  private:
   void collect();
   SensitiveDetector& m_detector;
-  std::vector<std::pair<SlotMeasurement, std::optional<Rejection>>> m_done;
+  std::vector<std::pair<SlotMeasurement, std::optional<MatchResult>>> m_done;
 };
 
 }  // namespace harkola::cli

@@ -62,20 +62,20 @@ SlotDecision ExplainedDetector::decide(SysTime now) {
 void ExplainedDetector::collect() {
   std::vector<SlotMeasurement> ms = m_detector.takeMeasurements();
   for (std::size_t i = 0; i < ms.size(); ++i) {
-    std::optional<Rejection> why;
-    if (i + 1 == ms.size()) why = m_detector.lastMatch().rejection;
+    std::optional<MatchResult> why;
+    if (i + 1 == ms.size()) why = m_detector.lastMatch();
     m_done.emplace_back(std::move(ms[i]), why);
   }
 }
 
-std::vector<std::pair<SlotMeasurement, std::optional<Rejection>>> ExplainedDetector::take() {
+std::vector<std::pair<SlotMeasurement, std::optional<MatchResult>>> ExplainedDetector::take() {
   collect();
-  std::vector<std::pair<SlotMeasurement, std::optional<Rejection>>> out;
+  std::vector<std::pair<SlotMeasurement, std::optional<MatchResult>>> out;
   out.swap(m_done);
   return out;
 }
 
-std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged, std::optional<Rejection> why) {
+std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged, std::optional<MatchResult> why) {
   auto snr = [](const std::optional<double>& v) { return v ? printedNumber(*v, "%.1f") : Json(nullptr); };
   Json snrs = Json::array();
   for (const auto& v : m.dashSnrDb) snrs.push_back(snr(v));
@@ -92,7 +92,12 @@ std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged, std::optio
                    {"tone_hz", m.heard ? printedNumber(m.toneHz, "%.1f") : Json(nullptr)},
                    {"offset_ms", m.heard ? printedNumber(m.offsetMs, "%.0f") : Json(nullptr)},
                    {"score", printedNumber(m.score, "%.1f")}};
-  if (why) line["rejection"] = m.heard ? Json(nullptr) : Json(rejectionWord(*why));
+  if (why) {
+    line["rejection"] = m.heard ? Json(nullptr) : Json(rejectionWord(why->rejection));
+    // The timing that fitted: the element length and each key-down's lengthening.
+    line["element_ms"] = m.heard ? printedNumber(why->elementMs, "%.2f") : Json(nullptr);
+    line["key_down_extra_ms"] = m.heard ? printedNumber(why->keyDownExtraMs, "%.0f") : Json(nullptr);
+  }
   return jsonLine(line);
 }
 

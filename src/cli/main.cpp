@@ -19,7 +19,10 @@ const Command kCommands[] = {
      "distance and azimuth of all 18 beacons from home", harkola::cli::runDistaz},
     {"analyse",
      "analyse AUDIO.wav --start \"YYYY-MM-DD HH:MM:SS\" --band 14|18|21|24|28 [--noise-filter 14]\n"
-     "          [--morse-threshold 55] [--listen-seconds 8] [--smeter-offset 0] [--log FILE] [--trace]",
+     "          [--morse-threshold 55] [--listen-seconds 8] [--smeter-offset 0] [--log FILE] [--trace]\n"
+     "          [--detector classic|sensitive] [--slot-log FILE]\n"
+     "          [--publish URL --station CALL --locator LOC [--full-locator] [--spool FILE]\n"
+     "           [--publish-wait SECONDS]]",
      "replay a recording through the automatic logger; heard-log records to --log or stdout",
      harkola::cli::runAnalyse},
     {"analyse-iq",

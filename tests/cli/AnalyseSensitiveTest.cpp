@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "BeaconAudio.h"
@@ -58,6 +59,9 @@ TEST(AnalyseSensitive, RecordsSlotLogTraceAndClockCheck) {
   EXPECT_NE(trace.find("\"callsign\":\"" + calls[1] + "\",\"heard\":true,\"logged\":true"), std::string::npos)
       << trace;
   EXPECT_NE(trace.find("\"dash_snr_db\":["), std::string::npos);
+  // The timing found: the controller's 54 ms element, key-downs as sent.
+  EXPECT_TRUE(std::regex_search(trace, std::regex("\"rejection\":null,\"element_ms\":5[345]\\.[0-9]+,\"key_down_extra_ms\":(-6|0|6)\\b")))
+      << trace;
   EXPECT_NE(trace.find("Beacons: PC clock 0.25 s fast"), std::string::npos) << trace;
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <sys/wait.h>
 #include <string>
 
@@ -102,6 +103,17 @@ TEST_F(Cli, NowAndTablePrintUtcBesideLocalTime) {
 
 // A mistyped folder must not pass silently for the user's own data; the current folder
 // without data files is the documented default and stays quiet.
+TEST_F(Cli, HelpListsEveryOptionOfAnalyse) {
+  for (const char* args : {"--help", "analyse --help"}) {
+    const Result r = run(args, dir);
+    EXPECT_EQ(r.status, 0) << args;
+    for (const char* option : {"--noise-filter", "--morse-threshold", "--listen-seconds", "--smeter-offset", "--log",
+                               "--trace", "--detector", "--slot-log", "--publish", "--station", "--locator",
+                               "--full-locator", "--spool", "--publish-wait"})
+      EXPECT_TRUE(std::regex_search(r.out, std::regex(std::string(option) + "[^a-z-]"))) << args << ": " << option;
+  }
+}
+
 TEST_F(Cli, AMissingDataFolderIsReportedOnStderr) {
   const Result r = run("distaz --data-folder /does/not/exist", dir);
   EXPECT_EQ(r.status, 0);
