@@ -1,7 +1,6 @@
 #include "audio/Baseband.h"
 
 #include <cmath>
-#include <utility>
 
 namespace harkola {
 
@@ -32,33 +31,9 @@ constexpr int kMixPeriod = 441;  // 800 / 11025 = 32 / 441
 
 }  // namespace
 
-Baseband::Decimator::Decimator(std::vector<float> taps, int decimation) : h(std::move(taps)), factor(decimation) {
-  reset();
-}
-
-void Baseband::Decimator::reset() {
-  history.assign(2 * h.size(), Cf{});
-  pos = 0;
-  count = 0;
-}
-
-bool Baseband::Decimator::push(Cf v, Cf& out) {
-  const int taps = static_cast<int>(h.size());
-  history[pos] = history[pos + taps] = v;
-  if (++pos == taps) pos = 0;
-  if (++count % factor != 0) return false;
-  // Newest input at pos - 1; the run [pos, pos + taps) is oldest..newest.
-  Cf acc{};
-  const Cf* run = &history[pos];
-  for (int k = 0; k < taps; ++k) acc += h[taps - 1 - k] * run[k];
-  out = acc;
-  return true;
-}
-
 // Stage 1: 11025 -> 2205 Hz, stage 2: 2205 -> 735 Hz.
 Baseband::Baseband()
-    : m_stage1(lowPass(kTaps1, 1060.0, kInputRate, true), 5),
-      m_stage2(lowPass(kTaps2, 345.0, kInputRate / 5.0, false), 3) {
+    : m_stage1(lowPass(kTaps1, 1060.0, kInputRate, true)), m_stage2(lowPass(kTaps2, 345.0, kInputRate / 5.0, false)) {
   m_mix.resize(kMixPeriod);
   for (int n = 0; n < kMixPeriod; ++n) {
     const double ph = -2.0 * M_PI * kMixHz * n / kInputRate;

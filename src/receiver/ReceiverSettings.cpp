@@ -119,12 +119,12 @@ double centreFor(double rate, const std::vector<int>& bands) {
 
 namespace harkola {
 
-bool receiverFromSpec(const std::string& spec, const ReceiverSettings& saved, ReceiverSettings& out,
+bool receiverFromChoice(const std::string& choice, const ReceiverSettings& saved, ReceiverSettings& out,
                       std::string& error) {
   out = saved;
-  const std::size_t colon = spec.find(':');
-  const std::string kind = spec.substr(0, colon);
-  const std::string rest = colon == std::string::npos ? std::string() : spec.substr(colon + 1);
+  const std::size_t colon = choice.find(':');
+  const std::string kind = choice.substr(0, colon);
+  const std::string rest = colon == std::string::npos ? std::string() : choice.substr(colon + 1);
   // HOST[:PORT] into host and port.
   auto hostPort = [&](std::string& host, int& port) {
     const std::size_t c = rest.rfind(':');

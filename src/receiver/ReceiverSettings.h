@@ -60,6 +60,6 @@ namespace harkola {
 // A receiver named on the command line: "saved" (as Receiver.dat says), "soapy:ARGS",
 // "rtl_tcp[:HOST[:PORT]]", "kiwi:HOST[:PORT]", "iq:FILE"; what the words do not say
 // comes from `saved`. False with the reason.
-bool receiverFromSpec(const std::string& spec, const ReceiverSettings& saved, ReceiverSettings& out,
+bool receiverFromChoice(const std::string& choice, const ReceiverSettings& saved, ReceiverSettings& out,
                       std::string& error);
 }  // namespace harkola
