@@ -36,8 +36,12 @@ class SlotStore {
   // order of arrival, until it returns false. False with error() when the store fails.
   virtual bool read(std::int64_t fromUtc, std::int64_t toUtc, const std::function<bool(const SlotReport&)>& each) = 0;
   virtual long long count() = 0;  // -1 on failure
-  virtual const std::string& error() const = 0;
   virtual std::string description() const = 0;  // "SQLite file x.sqlite", "PostgreSQL db on host:port"
+  // What the last failure was, in a sentence for the user.
+  const std::string& error() const { return m_error; }
+
+ protected:
+  std::string m_error;
 };
 
 // "postgresql://..." (or "postgres://...") opens a PostgreSQL database, anything else

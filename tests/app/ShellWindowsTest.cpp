@@ -2,14 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
-#include <QGuiApplication>
-#include <QPlainTextEdit>
-#include <QPushButton>
-
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -40,15 +37,6 @@ TEST(Splash, ShowsItsCaptionThenHandsOverExactlyOnceAndGoesAway) {
   if (splash) QMetaObject::invokeMethod(splash->Timer1, "timeout", Qt::DirectConnection);
   EXPECT_TRUE(test::waitFor([&] { return splash.isNull(); }, 1000)) << "the splash deletes itself";
   EXPECT_EQ(shown, 1);
-}
-
-TEST(About, ShowsVersionTitleAndFixedTexts) {
-  frmAbout about("Harkola 5 ");
-  EXPECT_EQ(QStringList({about.windowTitle(), about.lblVersion->text(), about.lblCopyright->text(),
-                         about.lblDescription->text()}),
-            QStringList({"About Harkola 5", "Version 5.0.0", QString::fromUtf8("\u00A9 ") + QString::fromUtf8(kLegalNotice),
-                         "A program to track the timing of the NCDXF/IARU HF Beacon chain, with voice "
-                         "announcement of the currently transmitting beacon and automatic logging."}));
 }
 
 // System Info lists what a bug report needs and copies it whole; the report text says

@@ -54,25 +54,6 @@ class FollowMode : public test::PrimaryFixture {
   }
 };
 
-// The stepping itself is the clock's (checked there for every slot); here the window
-// shows it: the band buttons and the labels follow beacon 3 up from 14 MHz.
-TEST_F(FollowMode, TheChosenBeaconIsFollowedOnTheBandButtonsAndLabels) {
-  start();  // slot 1
-  follow(3);
-  EXPECT_EQ(d.FollowedBeacon, 3);
-  EXPECT_FALSE(win->followWindow()->isVisible());
-  EXPECT_TRUE(win->mnuFollowBeacon->isChecked());
-  const long now = (time.current.minute * 60L + time.current.second) * 1000L + time.current.millisecond;
-  tick(30000 - 100 - now);
-  EXPECT_EQ(win->clock().SelectedBand, 0);
-  tick();  // the first tick of slot 4: beacon 3 has moved up to 18 MHz
-  EXPECT_EQ(win->clock().SelectedBand, 1);
-  tick(5000);
-  EXPECT_EQ(checkedBand(), 1);
-  EXPECT_EQ(win->lblCallsign->text(), "W6WX");
-  expectFollowDisplay(true);
-}
-
 TEST_F(FollowMode, ActivateWithNoBeaconChosenLeavesFollowingOff) {
   start();
   win->mnuFollowBeacon_Click();
@@ -125,9 +106,15 @@ TEST_F(FollowMode, VoiceButtonAnnouncesOnlyTheChosenBeaconWithOneWarningAndClear
   expectFollowDisplay(false);
 }
 
-TEST_F(FollowMode, UncheckingTheEntryEndsLoggingAndReturnsToFourteen) {
-  start();
+// The stepping itself is the clock's (checked there for every slot); here the window
+// shows it: the band buttons and the labels follow beacon 3 up from 14 MHz, the follow
+// graph names it; unchecking the entry ends logging and returns to 14 MHz.
+TEST_F(FollowMode, TheChosenBeaconIsFollowedUntilTheEntryIsUnchecked) {
+  start();  // slot 1
   follow(3);
+  EXPECT_EQ(d.FollowedBeacon, 3);
+  EXPECT_FALSE(win->followWindow()->isVisible());
+  EXPECT_TRUE(win->mnuFollowBeacon->isChecked());
   win->mnuLogManual_Click();
   frmGraphFollow* g = win->followGraphWindow();
   EXPECT_TRUE(g->isVisible());
@@ -135,8 +122,10 @@ TEST_F(FollowMode, UncheckingTheEntryEndsLoggingAndReturnsToFourteen) {
   EXPECT_EQ(g->windowTitle(), "Harkola 5   Logged S meter readings for W6WX, USA");
   EXPECT_TRUE(g->Label1[2]->styleSheet().contains("rgb(255,0,0)"));
   EXPECT_FALSE(g->Label1[3]->styleSheet().contains("rgb(255,0,0)"));
-  tick(40000);  // slot 5: 21 MHz
-  ASSERT_EQ(win->clock().SelectedBand, 2);
+  tick(30000);  // slot 4: beacon 3 has moved up to 18 MHz
+  EXPECT_EQ(checkedBand(), 1);
+  EXPECT_EQ(win->lblCallsign->text(), "W6WX");
+  expectFollowDisplay(true);
 
   win->mnuFollowBeacon->trigger();
   EXPECT_FALSE(win->mnuFollowBeacon->isChecked());
@@ -146,9 +135,8 @@ TEST_F(FollowMode, UncheckingTheEntryEndsLoggingAndReturnsToFourteen) {
   EXPECT_FALSE(g->isVisible());
   EXPECT_EQ(checkedBand(), 0);
   expectFollowDisplay(false);
-  tick(10000);  // slot 6 stays on 14 MHz: beacon 6
-  EXPECT_EQ(win->clock().SelectedBand, 0);
-  EXPECT_EQ(win->lblCallsign->text(), "VK6RBP");
+  tick(10000);  // slot 5 stays on 14 MHz: beacon 5
+  EXPECT_EQ(win->lblCallsign->text(), "ZL6B");
 }
 
 }  // namespace

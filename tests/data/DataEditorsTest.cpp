@@ -125,8 +125,8 @@ TEST_F(EditorTest, SavedDataReachesTheFilesAndTheMainWindowAtOnce) {
   beacon.show();
   beacon.cboEditSlotChoose->setCurrentIndex(4);
   beacon.txtEditCallsign->setText("ZL6BX");
-  beacon.txtEditLatDeg->setText("35");
-  beacon.btnNorth->setChecked(true);
+  beacon.position->latDeg->setText("35");
+  beacon.position->north->setChecked(true);
   QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason), tab(QEvent::FocusOut, Qt::TabFocusReason);
   QApplication::sendEvent(beacon.cboEditSlotChoose, &popup);
   EXPECT_TRUE(beacon.cboEditSlotChoose->isEnabled());  // only leaving the chooser locks it
@@ -206,17 +206,17 @@ TEST_F(EditorTest, UnmendableFileIsShownWithoutLooping) {
 TEST_F(EditorTest, LocatorFollowsThePositionAndSetsIt) {
   frmHomeDataEdit& w = home();
   EXPECT_EQ(w.txtLocator->text(), "IO92xk");  // 52 25 N, 0 2 W
-  w.optSouth->setChecked(true);
+  w.position->south->setChecked(true);
   EXPECT_EQ(w.txtLocator->text(), "ID97xo");
   w.txtLocator->setText("ZZ99");
   w.cmdUseLocator->click();
   EXPECT_EQ(dialogs.texts(), std::vector<std::string>{kBadLocatorMessage});
-  EXPECT_EQ(w.txtLatDeg->text(), "52");
+  EXPECT_EQ(w.position->latDeg->text(), "52");
   EXPECT_EQ(w.txtLocator->text(), "ID97xo");
   w.txtLocator->setText("qf56");
   typeKey(w.txtLocator, Qt::Key_Return);
-  EXPECT_EQ(QStringList({w.txtLatDeg->text(), w.txtLatMin->text(), w.optSouth->isChecked() ? "S" : "N",
-                         w.txtLongDeg->text(), w.txtLongMin->text(), w.optWest->isChecked() ? "W" : "E",
+  EXPECT_EQ(QStringList({w.position->latDeg->text(), w.position->latMin->text(), w.position->south->isChecked() ? "S" : "N",
+                         w.position->lonDeg->text(), w.position->lonMin->text(), w.position->west->isChecked() ? "W" : "E",
                          w.txtLocator->text()})
                 .join(' '),
             "33 30 S 151 0 E QF56mm");

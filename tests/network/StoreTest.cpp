@@ -61,15 +61,7 @@ TEST_P(Store, KeepsEachReportOnceInTheOrderOfArrival) {
     return true;
   }));
   ASSERT_EQ(back.size(), 31u);
-  for (int i = 0; i < 30; ++i) {
-    ASSERT_TRUE(back[static_cast<std::size_t>(i)].sameKey(batch[static_cast<std::size_t>(i)])) << i;
-    EXPECT_EQ(back[i].beacon, batch[i].beacon);
-    EXPECT_EQ(back[i].heard, batch[i].heard);
-    EXPECT_EQ(back[i].dashSnrDb, batch[i].dashSnrDb);
-    EXPECT_EQ(back[i].toneHz, batch[i].toneHz);
-    EXPECT_EQ(back[i].beaconCall, batch[i].beaconCall);
-    EXPECT_EQ(back[i].clockAheadMs, batch[i].clockAheadMs);
-  }
+  for (std::size_t i = 0; i < 30; ++i) EXPECT_TRUE(test::sameReport(back[i], batch[i])) << i;
   // A range is a range; and reading can stop early.
   int n = 0;
   ASSERT_TRUE(store->read(kBaseUtc + 100, kBaseUtc + 150, [&](const SlotReport& r) {

@@ -10,13 +10,13 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <fstream>
 #include <functional>
 
 #include "RigTestSupport.h"
 #include "rig/RigLinkPanel.h"
 #include "rig/RigLinkSettings.h"
 #include "rig/SerialRigPort.h"
+#include "support/Files.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "support/Tables.h"
@@ -57,10 +57,7 @@ class RigSetupWindow : public ::testing::Test {
     EXPECT_TRUE(w->load());
     w->show();
   }
-  std::string fileText() {
-    std::ifstream in(dir_ / "RigData.dat", std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  std::string fileText() { return test::fileText(dir_ / "RigData.dat"); }
   std::string lastLine() {
     const std::string t = fileText();
     return t.substr(t.rfind('\n', t.size() - 2) + 1);
@@ -102,8 +99,8 @@ TEST_F(RigSetupWindow, CorruptFileIsReportedToTheOwner) {
   EXPECT_FALSE(win.load());
   EXPECT_EQ(reported, 1);
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "The file RigData.dat is corrupt.  Please delete it and restart Harkola");
-  EXPECT_EQ(dialogs.messages[0].icon, NoticeIcon::Critical);
+  EXPECT_EQ(dialogs.messages[0], (Notice{"The file RigData.dat is corrupt.  Please delete it and restart Harkola",
+                                         dialogs.messages[0].title, NoticeIcon::Critical, dialogs.messages[0].buttons}));
 }
 
 // Yes loads the Icom set with a notice; No keeps the Kenwood codes under the Icom maker.
@@ -153,10 +150,9 @@ TEST_P(EditLine, FollowsTheAnswers) {
   for (const auto& s : dialogs.inputPrompts) prompts.push_back(s.section('\n', 0, 0).toStdString());
   EXPECT_EQ(prompts, c.prompts);
   EXPECT_EQ(dialogs.beeps, static_cast<int>(c.prompts.size()));
-  EXPECT_EQ(d.RigTable[7][0], c.label);
-  EXPECT_EQ(d.RigTable[7][1], c.code);
-  EXPECT_EQ(w->lblRig[1]->text().toStdString(), c.lineBlanked ? "" : c.label);
-  EXPECT_EQ(w->lblRigCtrlString[1]->text().toStdString(), c.lineBlanked ? "" : c.code);
+  EXPECT_EQ(std::pair(d.RigTable[7][0], d.RigTable[7][1]), std::pair(c.label, c.code));
+  EXPECT_EQ(std::pair(w->lblRig[1]->text().toStdString(), w->lblRigCtrlString[1]->text().toStdString()),
+            c.lineBlanked ? std::pair(std::string(), std::string()) : std::pair(c.label, c.code));
   EXPECT_EQ(dialogs.texts(), c.message ? Texts{c.message} : Texts{});
 }
 
@@ -242,7 +238,7 @@ TEST_F(RigSetupWindow, LinkAndDevicesAreKeptBesideTheRigFile) {
   w->findChild<QComboBox*>("cboPortDevice_2")->setEditText("ttyUSB5");
   w->close();
 
-  const RigLinkSettings saved = loadRigLinkSettings(d.DataFolder);
+  const RigLinkSettings saved = kRigLinkFile.load(d.DataFolder);
   EXPECT_EQ(saved.kind, RigLinkKind::Rigctld);
   EXPECT_EQ(saved.host, "shack-pi");
   EXPECT_EQ(saved.devices, (std::array<std::string, 4>{"", "/dev/ttyUSB5", "", ""}));
