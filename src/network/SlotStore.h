@@ -9,7 +9,11 @@
 //                snr_100w, snr_10w, snr_1w, snr_100mw, tone_hz, offset_ms, detector,
 //                locator, version, clock_ms, received)
 // slot_start and received in seconds since 1970-01-01 UTC, band in MHz, SNRs in dB,
-// empty (NULL) where unknown; id rises in the order of arrival.
+// empty (NULL) where unknown; id rises in the order of arrival. The key's index runs
+// (slot_start, band, station): reports arrive roughly in slot order, so new entries go
+// near its end and writing stays as fast at a million rows as at the first (keyed by
+// station first, each batch touched a thousand places of the index and the rate halved
+// by the millionth row); the same index serves reading by time.
 
 #include <cstdint>
 #include <functional>

@@ -67,9 +67,9 @@ TEST(About, SystemInfoShowsTheReportAndCopiesIt) {
   auto* info = about->findChild<frmSystemInfo*>();
   ASSERT_NE(info, nullptr);
   const QString text = info->txtReport->toPlainText();
-  for (const char* part : {"Harkola version: 5.0.0", "Qt version: 6.", "Kernel: ", "Rig ports:", "Clock: ",
-                           "Data folder: /data/here", "Log folder: /logs/there"})
-    EXPECT_TRUE(text.contains(part)) << part << "\n" << text.toStdString();
+  EXPECT_TRUE(text.startsWith("Harkola version: 5.0.0\nQt version: 6.") &&
+              text.endsWith("Data folder: /data/here\nLog folder: /logs/there\n"))
+      << text.toStdString();
   info->cmdCopy->click();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
   delete about;

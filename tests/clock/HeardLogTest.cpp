@@ -73,17 +73,5 @@ TEST(HeardLogWrite, AFailedWriteLeavesNoPartOfTheRecord) {
   EXPECT_EQ(test::fileText(path), kRecord1 + kRecord2);
 }
 
-// A record appended onto a torn one (what happened before logs were repaired at open):
-// the refusal names the line, instead of only "unsuitable" for 180 good records.
-TEST(HeardLogLoad, ARecordAppendedOntoATornOneIsNamedByItsLine) {
-  LogLoader loader(kRecord1 + kRecord1 + "\"07-Dec-26\",\"8\",\"1" + kRecord2 + kRecord1);
-  while (loader.step(2) == LogLoader::State::Running) {
-  }
-  ASSERT_EQ(loader.state(), LogLoader::State::Failed);
-  EXPECT_EQ(loader.failedLine(), 3u);
-  EXPECT_EQ(loader.failedLineText(), "\"VE8AT\",\"3\"");  // where the failing record starts
-  EXPECT_NE(loader.failureMessage().find("Line 3"), std::string::npos) << loader.failureMessage();
-}
-
 }  // namespace
 }  // namespace harkola

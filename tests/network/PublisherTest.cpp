@@ -78,13 +78,5 @@ TEST_F(Publishing, ARestartSendsWhatAnEarlierRunLeftFirstAndKeepsAWindow) {
   EXPECT_EQ(link.sent.back().payload, encodeSlotReport(reportAt("OH2XYZ", kBaseUtc + 100000)));
 }
 
-TEST_F(Publishing, HandsOverOtherStationsMessages) {
-  std::vector<std::string> got;
-  pub.onMessage = [&](const std::string& t, const std::string&) { got.push_back(t); };
-  link.arrive("harkola/v1/slot/14/X/Y", "{}");
-  pub.poll(kBaseUtc);
-  EXPECT_EQ(got, std::vector<std::string>{"harkola/v1/slot/14/X/Y"});
-}
-
 }  // namespace
 }  // namespace harkola

@@ -15,7 +15,6 @@
 #include "propagation/ResultLogReader.h"
 #include "support/Files.h"
 #include "support/TempFolder.h"
-#include <tuple>
 
 namespace harkola {
 namespace {
@@ -36,19 +35,6 @@ const std::string kHeard =
     "\"812\",\"42\",\"17.5\",\"5\"\r\n";
 const std::string kNotHeard =
     "\"2026-12-07T04:33:10Z\",\"14\",\"4\",\"KH6WO\",\"0\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"2.1\",\"\"\r\n";
-
-// The slot log's lines are read by the slot log's own reader (checked with it); here
-// what the grid takes of a line.
-TEST(SlotLogLine, GivesTheGridItsResult) {
-  SlotResult r;
-  ASSERT_TRUE(parseSlotLogLine(kHeard.substr(0, kHeard.size() - 2), r));
-  EXPECT_EQ(std::tuple(r.startUtc, r.band, r.beacon, r.heard, r.dashes, r.sLevel),
-            std::tuple(at("2026-12-07 04:30:10"), 0, 4, true, 3, 5));
-  EXPECT_FLOAT_EQ(r.dashSnrDb[2], -22.9f);
-  EXPECT_TRUE(std::isnan(r.dashSnrDb[3]));
-  EXPECT_FLOAT_EQ(r.toneHz, 812.f);
-  EXPECT_FALSE(parseSlotLogLine(R"("2026-12-07T04:30:10Z","14","19","X","1","3","-3","","","","800","0","9","5")", r));
-}
 
 // A first start finds no log yet; the log appears, grows in steps and is followed.
 TEST(ResultLog, FillsTheGridInStepsAndFollowsTheFile) {
