@@ -30,10 +30,10 @@ std::string localText(std::int64_t utc) {
 class AnalysePublish : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Four slots on 14 MHz from a cycle start: beacons 1..3 keyed, then an empty slot.
+    // Five slots on 14 MHz from a cycle start: beacons 1..3 keyed, then empty slots.
     const std::vector<std::string> calls = testaudio::shippedCallsigns();
     WavAudio wav;
-    for (int slot = 0; slot < 4; ++slot) {
+    for (int slot = 0; slot < 5; ++slot) {
       testaudio::Scene s;
       s.seed = 50 + slot;
       if (slot < 3) s.beacon = testaudio::Beacon{calls[slot], -6.0, 800.0, 0.1};
