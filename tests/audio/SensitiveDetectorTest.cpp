@@ -57,7 +57,9 @@ INSTANTIATE_TEST_SUITE_P(SensitiveDetector, DetectionRate,
                          ::testing::Values(RateCase{"minus20_realistic", -20.0, false, 5},
                                            RateCase{"minus20_wandering_phase", -20.0, true, 5},
                                            RateCase{"minus16_wandering_phase", -16.0, true, 6},
-                                           RateCase{"plus20_strong", 20.0, false, 6}),
+                                           RateCase{"plus20_strong", 20.0, false, 6},
+                                           // Its keying sidebands must not pull the fit off its elements.
+                                           RateCase{"plus40_wandering_phase", 40.0, true, 6}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // --- bait: nothing may be logged ---------------------------------------------------
