@@ -236,26 +236,24 @@ std::vector<int> SlotSearch::candidatePeaks() const {
 
 Hit SlotSearch::coarse(int peak) {
   const Template& t = m_mine.front();
-  auto search = [&] {
-    Hit h;
-    h.flatNoise = m_flatNoise;
-    for (int d = -1; d <= 1; ++d) {
-      const double hz = (peak - m_nf.half + d / 3.0) * kSpectrumBinHz;
-      m_P.build(m_x, m_count, hz);
-      const auto [z, b] = bestStart(t, m_bFirst, lastStart(t), kSearchStep);
-      if (z > h.score) h = {z, hz, b, 0, m_flatNoise};
-    }
-    return h;
-  };
   m_flatNoise = 0.0;
-  const Hit h = search();
+  Hit h;
+  for (int d = -1; d <= 1; ++d) {
+    const double hz = (peak - m_nf.half + d / 3.0) * kSpectrumBinHz;
+    m_P.build(m_x, m_count, hz);
+    const auto [z, b] = bestStart(t, m_bFirst, lastStart(t), kSearchStep);
+    if (z > h.score) h = {z, hz, b, 0};
+  }
   if (h.score <= kStrongScore) return h;
   // A strong signal raises the noise estimate of the moments it is keyed in (its keying
   // sidebands fill the band's lower bins), more at some edges than others, so weighing by
   // the moment's noise pulls the fit off its elements. The noise away from the
-  // transmission weighs it instead; static crashes do not matter at this strength.
+  // transmission weighs its start instead (on its tone: that does not move); static
+  // crashes do not matter at this strength.
   m_flatNoise = quietNoise(t, h.b);
-  const Hit strong = search();
+  m_P.build(m_x, m_count, h.hz);
+  const auto [z, b] = bestStart(t, m_bFirst, lastStart(t), kSearchStep);
+  const Hit strong{z, h.hz, b, 0, m_flatNoise};
   m_flatNoise = 0.0;
   return strong;
 }
