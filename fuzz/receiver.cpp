@@ -44,6 +44,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ReceiverSettings s = parseReceiverSettings(text);
   parseReceiverSettings(formatReceiverSettings(s));
   ReceiverSettings out;
-  receiverFromSpec(text, s, out, error);
+  receiverFromChoice(text, s, out, error);
   return 0;
 }

@@ -17,19 +17,6 @@ using namespace harkola::testaudio;
 
 namespace {
 
-const char* reasonText(Rejection r) {
-  switch (r) {
-    case Rejection::None: return "none";
-    case Rejection::WeakScore: return "weak";
-    case Rejection::KeyUpPower: return "keyup";
-    case Rejection::NoLadderStep: return "ladder";
-    case Rejection::NoDash: return "nodash";
-    case Rejection::StrongerNearby: return "nearby";
-    case Rejection::OtherCallsign: return "other";
-  }
-  return "?";
-}
-
 double cpuSeconds = 0.0;
 double audioSeconds = 0.0;
 
@@ -72,10 +59,10 @@ void detection(int n, const std::vector<std::string>& calls) {
         const int beacon = 1 + i % 18;
         auto m = timed(det, beaconScene(snr, path, beacon, 1000 + i, calls), beacon);
         if (m && m->heard) ++heard;
-        else if (m) ++why[reasonText(det.lastMatch().rejection)];
+        else if (m) ++why[rejectionWord(det.lastMatch().rejection)];
         if (m && !m->heard && snr >= -16 && std::getenv("STATS_DEBUG"))
           std::printf("  miss %s seed %d beacon %d: tone %.1f offset %.0f score %.1f\n",
-                      reasonText(det.lastMatch().rejection), 1000 + i, beacon, m->toneHz, m->offsetMs, m->score);
+                      rejectionWord(det.lastMatch().rejection), 1000 + i, beacon, m->toneHz, m->offsetMs, m->score);
       }
       std::string whyText;
       for (auto& [k, v] : why) whyText += k + "=" + std::to_string(v) + " ";

@@ -10,13 +10,11 @@
 #include <string>
 #include <string_view>
 
+#include "common/Calendar.h"
+
 namespace harkola {
 
-struct LogDate {
-  int year = 0;   // full year
-  int month = 0;  // 1..12
-  int day = 0;    // 1..31
-};
+using LogDate = CalendarDate;
 
 // Parses a record date; surrounding blanks are allowed. False when it is not a date.
 bool parseLogDate(std::string_view text, LogDate& out);

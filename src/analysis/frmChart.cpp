@@ -41,6 +41,8 @@ namespace harkola {
 
 namespace {
 
+bool isThreeD(frmChart::Display d) { return d == frmChart::Display::Line3D || d == frmChart::Display::Bar3D; }
+
 const char* kActivatedTip = "Press CTRL and use mouse left button to rotate.  Press mouse right button for options";
 
 // CTRL with the left button rotates the camera; the right button opens the menu.
@@ -148,21 +150,26 @@ frmChart::frmChart(const std::string& titleText, ChartInput input, QWidget* pare
   MSChart1->addWidget(m_view2D);
 
   mnuPopUpTop = named(new QMenu("Chart Options", this), "mnuPopUpTop");
-  mnu2d = mnuPopUpTop->addMenu("2-D displays");
+  QMenu* mnu2d = mnuPopUpTop->addMenu("2-D displays");
   mnu2d->setObjectName("mnu2d");
-  mnu3d = mnuPopUpTop->addMenu("3-D displays");
+  QMenu* mnu3d = mnuPopUpTop->addMenu("3-D displays");
   mnu3d->setObjectName("mnu3d");
-  auto add = [this](QMenu* menu, const char* name, const char* caption, Display d) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
+  const struct {
+    Display display;
+    const char* name;
+    const char* caption;
+  } entries[] = {{Display::Line2D, "mnuPopUp2D", "2-D line display"},
+                 {Display::Bar2D, "mnuPopUp2DBar", "2-D bar display"},
+                 {Display::Step2D, "mnu2DStep", "2-D step display"},
+                 {Display::Line3D, "mnuPopUp3D", "3-D line display (default)"},
+                 {Display::Bar3D, "mnuPopUp3DBar", "3-D bar display"}};
+  for (const auto& e : entries) {
+    QAction* a = (isThreeD(e.display) ? mnu3d : mnu2d)->addAction(e.caption);
+    a->setObjectName(e.name);
+    const Display d = e.display;
     connect(a, &QAction::triggered, this, [this, d] { setDisplay(d); });
-    return a;
-  };
-  mnuPopUp2D = add(mnu2d, "mnuPopUp2D", "2-D line display", Display::Line2D);
-  mnuPopUp2DBar = add(mnu2d, "mnuPopUp2DBar", "2-D bar display", Display::Bar2D);
-  mnu2DStep = add(mnu2d, "mnu2DStep", "2-D step display", Display::Step2D);
-  mnuPopUp3D = add(mnu3d, "mnuPopUp3D", "3-D line display (default)", Display::Line3D);
-  mnuPopUp3DBar = add(mnu3d, "mnuPopUp3DBar", "3-D bar display", Display::Bar3D);
+    m_displayActions.emplace_back(d, a);
+  }
   mnuPopUpEditTitle = mnuPopUpTop->addAction("Edit Title");
   mnuPopUpEditTitle->setObjectName("mnuPopUpEditTitle");
   connect(mnuPopUpEditTitle, &QAction::triggered, this, &frmChart::editTitle);
@@ -174,6 +181,12 @@ frmChart::frmChart(const std::string& titleText, ChartInput input, QWidget* pare
 }
 
 frmChart::~frmChart() = default;
+
+QAction* frmChart::displayAction(Display d) const {
+  for (const auto& [display, action] : m_displayActions)
+    if (display == d) return action;
+  return nullptr;
+}
 
 bool frmChart::has3D() const { return canDraw3D(); }
 
@@ -228,7 +241,7 @@ void frmChart::setDisplay(Display d) {
     m_depthGap = 50;
     m_widthToHeight = 2.0;
   }
-  const bool is3D = d == Display::Line3D || d == Display::Bar3D;
+  const bool is3D = isThreeD(d);
   if (is3D && has3D()) {
     lblNote->hide();
     build3D(d);

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QWidget>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "analysis/LogSummary.h"
 
@@ -64,15 +66,10 @@ class frmChart : public QWidget {
   void chartActivated();
   void editTitle();
 
-  // The pop-up menu and its entries.
+  // The pop-up menu: the displays in the sub-menus mnu2d and mnu3d (mnuPopUp2D,
+  // mnuPopUp2DBar, mnu2DStep, mnuPopUp3D, mnuPopUp3DBar), then its own entries.
   QMenu* mnuPopUpTop = nullptr;
-  QMenu* mnu2d = nullptr;
-  QMenu* mnu3d = nullptr;
-  QAction* mnuPopUp2D = nullptr;
-  QAction* mnuPopUp2DBar = nullptr;
-  QAction* mnu2DStep = nullptr;
-  QAction* mnuPopUp3D = nullptr;
-  QAction* mnuPopUp3DBar = nullptr;
+  QAction* displayAction(Display d) const;
   QAction* mnuPopUpEditTitle = nullptr;
   QAction* mnuPopUpExit = nullptr;
 
@@ -104,6 +101,7 @@ class frmChart : public QWidget {
   QObject* m_graph3D = nullptr;  // the Q3DBars or Q3DSurface behind m_container3D
   QLabel* m_titleLabel = nullptr;
   QLabel* m_footnoteLabel = nullptr;
+  std::vector<std::pair<Display, QAction*>> m_displayActions;
 };
 
 }  // namespace harkola

@@ -69,6 +69,8 @@ frmDataAnalysis::~frmDataAnalysis() {
   if (m_chart) delete m_chart.data();
 }
 
+frmChart* frmDataAnalysis::chart() const { return m_chart; }
+
 void frmDataAnalysis::detachHost() {
   m_host = nullptr;
   m_paused = false;
@@ -115,7 +117,7 @@ void frmDataAnalysis::buildUi() {
   root->addLayout(left);
   root->addLayout(right, 1);
 
-  cmdOpenFile = named(new QPushButton("Open log file", this), "cmdOpenFile");
+  cmdOpenFile = clickButton(this, "Open log file", "cmdOpenFile", this, &frmDataAnalysis::openFileClicked);
   cmdOpenFile->setToolTip("Open log file for analysis");
   left->addWidget(cmdOpenFile);
 
@@ -125,27 +127,27 @@ void frmDataAnalysis::buildUi() {
     setFrame(g, false);
     return g;
   };
+  // Check box `i` of a row or column, named NAME_i, disabled until a log is open; a
+  // click calls `onClick(i)`.
+  auto addCheck = [this](QBoxLayout* box, const QString& caption, const char* name, int i, void (frmDataAnalysis::*onClick)(int)) {
+    auto* c = new QCheckBox(caption, box->parentWidget());
+    c->setObjectName(QString("%1_%2").arg(name).arg(i));
+    c->setEnabled(false);
+    box->addWidget(c);
+    connect(c, &QCheckBox::clicked, this, [this, i, onClick] { (this->*onClick)(i); });
+    return c;
+  };
   shpAnalysis = makeFrame("shpAnalysis", "Analysis selection");
   auto* fl = new QVBoxLayout(shpAnalysis);
   const char* functions[] = {"Single beacon, any band", "Any beacon, single band"};
-  for (int k = 0; k < 2; ++k) {
-    chkSelFunction[k] = new QCheckBox(functions[k], shpAnalysis);
-    chkSelFunction[k]->setObjectName(QString("chkSelFunction_%1").arg(k));
-    chkSelFunction[k]->setEnabled(false);
-    fl->addWidget(chkSelFunction[k]);
-    connect(chkSelFunction[k], &QCheckBox::clicked, this, [this, k] { selFunctionClicked(k); });
-  }
+  for (int k = 0; k < 2; ++k)
+    chkSelFunction[k] = addCheck(fl, functions[k], "chkSelFunction", k, &frmDataAnalysis::selFunctionClicked);
   left->addWidget(shpAnalysis);
 
   shpBand = makeFrame("shpBand", "Select band  - MHz");
   auto* bl = new QHBoxLayout(shpBand);
-  for (int i = 0; i < kBandCount; ++i) {
-    chkChartBandSel[i] = new QCheckBox(qs(bandInfo(i).text), shpBand);
-    chkChartBandSel[i]->setObjectName(QString("chkChartBandSel_%1").arg(i));
-    chkChartBandSel[i]->setEnabled(false);
-    bl->addWidget(chkChartBandSel[i]);
-    connect(chkChartBandSel[i], &QCheckBox::clicked, this, [this, i] { bandClicked(i); });
-  }
+  for (int i = 0; i < kBandCount; ++i)
+    chkChartBandSel[i] = addCheck(bl, qs(bandInfo(i).text), "chkChartBandSel", i, &frmDataAnalysis::bandClicked);
   left->addWidget(shpBand);
 
   shpBeacon = makeFrame("shpBeacon", "Select beacon");
@@ -172,8 +174,8 @@ void frmDataAnalysis::buildUi() {
     connect(beID[i], &QCheckBox::clicked, this, [this, i] { beaconClicked(i); });
   }
   auto* allClear = new QHBoxLayout;
-  cmdAll = named(new QPushButton("All", shpBeacon), "cmdAll");
-  cmdClear = named(new QPushButton("Clear", shpBeacon), "cmdClear");
+  cmdAll = clickButton(shpBeacon, "All", "cmdAll", this, &frmDataAnalysis::allClicked);
+  cmdClear = clickButton(shpBeacon, "Clear", "cmdClear", this, &frmDataAnalysis::clearClicked);
   cmdAll->setEnabled(false);
   cmdClear->setEnabled(false);
   allClear->addWidget(cmdAll);
@@ -211,7 +213,7 @@ void frmDataAnalysis::buildUi() {
   prgbFlex = named(new QProgressBar(this), "prgbFlex");
   prgbFlex->hide();
   progress->addWidget(prgbFlex, 1);
-  cmdCancelLoad = named(new QPushButton("Cancel", this), "cmdCancelLoad");
+  cmdCancelLoad = clickButton(this, "Cancel", "cmdCancelLoad", this, &frmDataAnalysis::cancelLoad);
   cmdCancelLoad->setToolTip("Stop loading the log (Esc)");
   cmdCancelLoad->hide();
   progress->addWidget(cmdCancelLoad);
@@ -219,24 +221,15 @@ void frmDataAnalysis::buildUi() {
   m_poll = new QTimer(this);
   m_poll->setInterval(kPollMs);
   auto* buttons = new QHBoxLayout;
-  cmdSummarise = named(new QPushButton("Summarise", this), "cmdSummarise");
-  cmdSummarySave = named(new QPushButton("Save analysis to file", this), "cmdSummarySave");
-  cmdChart = named(new QPushButton("Graphic Display", this), "cmdChart");
-  cmdReset = named(new QPushButton("Reset", this), "cmdReset");
+  cmdSummarise = clickButton(this, "Summarise", "cmdSummarise", this, &frmDataAnalysis::summariseClicked);
+  cmdSummarySave = clickButton(this, "Save analysis to file", "cmdSummarySave", this, &frmDataAnalysis::saveClicked);
+  cmdChart = clickButton(this, "Graphic Display", "cmdChart", this, &frmDataAnalysis::chartClicked);
+  cmdReset = clickButton(this, "Reset", "cmdReset", this, &frmDataAnalysis::resetClicked);
   for (auto* b : {cmdSummarise, cmdSummarySave, cmdChart, cmdReset}) {
     b->setEnabled(false);
     buttons->addWidget(b);
   }
   right->addLayout(buttons);
-
-  connect(cmdOpenFile, &QPushButton::clicked, this, &frmDataAnalysis::openFileClicked);
-  connect(cmdAll, &QPushButton::clicked, this, &frmDataAnalysis::allClicked);
-  connect(cmdClear, &QPushButton::clicked, this, &frmDataAnalysis::clearClicked);
-  connect(cmdSummarise, &QPushButton::clicked, this, &frmDataAnalysis::summariseClicked);
-  connect(cmdSummarySave, &QPushButton::clicked, this, &frmDataAnalysis::saveClicked);
-  connect(cmdReset, &QPushButton::clicked, this, &frmDataAnalysis::resetClicked);
-  connect(cmdChart, &QPushButton::clicked, this, &frmDataAnalysis::chartClicked);
-  connect(cmdCancelLoad, &QPushButton::clicked, this, &frmDataAnalysis::cancelLoad);
   connect(m_poll, &QTimer::timeout, this, &frmDataAnalysis::pollLoad);
 }
 

@@ -6,7 +6,8 @@
 // A log loads on a thread of its own (LogLoadTask) while prgbFlex shows how much of the
 // file has been read; cmdCancelLoad stops it and leaves the window as it was before.
 // A summary runs in steps on the window's thread, each step a queued call. While the
-// window is open the host's clock is paused and logging suspended (AnalysisHost).
+// window is open the host's clock is paused and logging suspended (AnalysisHost), so
+// that the log being analysed is not written to.
 
 #include <QPointer>
 #include <QWidget>
@@ -14,7 +15,6 @@
 #include <memory>
 #include <vector>
 
-#include "analysis/AnalysisHost.h"
 #include "analysis/LogSummary.h"
 #include "common/PublicDecs.h"
 
@@ -33,6 +33,18 @@ namespace harkola {
 class LogGridModel;
 class frmChart;
 
+// What the window needs from the main window.
+class AnalysisHost {
+ public:
+  virtual ~AnalysisHost() = default;
+  // Clears ClockRunning, switches manual and automatic logging off through the main
+  // window's own menu handlers (remembering which were on) and closes the heard log.
+  virtual void pauseForAnalysis() = 0;
+  // Reopens the heard log for appending, sets ClockRunning and switches back on the
+  // logging modes that pauseForAnalysis() switched off.
+  virtual void resumeAfterAnalysis() = 0;
+};
+
 class frmDataAnalysis : public QWidget {
   Q_OBJECT
 
@@ -50,7 +62,7 @@ class frmDataAnalysis : public QWidget {
   bool loading() const { return m_task != nullptr; }
   const LogGridModel& grid() const { return *m_model; }
   // The chart made by the last summary (null before the first).
-  frmChart* chart() const { return m_chart; }
+  frmChart* chart() const;
   const QString& fileName() const { return m_fileName; }
 
   QPushButton* cmdOpenFile = nullptr;

@@ -23,7 +23,7 @@ frmAbout::frmAbout(const std::string& titleText, QWidget* parent) : QDialog(pare
   setWindowTitle(qs("About " + titleName(titleText)));
   setAttribute(Qt::WA_DeleteOnClose);
 
-  picIcon = named(new QLabel(this), "picIcon");
+  auto* picIcon = named(new QLabel(this), "picIcon");
   picIcon->setPixmap(QPixmap(":/icons/harkola-48.png"));
   picIcon->setFixedSize(56, 56);
   picIcon->setAlignment(Qt::AlignCenter);

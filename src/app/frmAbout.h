@@ -34,7 +34,6 @@ class frmAbout : public QDialog {
   QLabel* lblVersion = nullptr;
   QLabel* lblDescription = nullptr;
   QLabel* lblCopyright = nullptr;
-  QLabel* picIcon = nullptr;
   QPushButton* cmdOK = nullptr;
   QPushButton* cmdSysInfo = nullptr;
 

@@ -12,7 +12,7 @@
 #include <optional>
 
 #include "common/Notice.h"
-#include "analysis/AnalysisHost.h"
+#include "analysis/frmDataAnalysis.h"
 #include "common/PublicDecs.h"
 #include "audio/SensitiveDetector.h"
 #include "clock/BeaconClock.h"

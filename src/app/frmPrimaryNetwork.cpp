@@ -31,7 +31,7 @@ bool frmPrimary::applyNetworkSettings(const NetworkSettings& s, std::string& err
 
 void frmPrimary::startNetwork() {
   std::string error;
-  applyNetworkSettings(loadNetworkSettings(d.DataFolder), error);
+  applyNetworkSettings(kNetworkSettingsFile.load(d.DataFolder), error);
 }
 
 void frmPrimary::mnuNetwork_Click() {

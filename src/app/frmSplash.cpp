@@ -58,25 +58,17 @@ frmSplash::frmSplash(std::function<void()> showMain, QWidget* parent)
   lblCaption->setFont(font);
   lblCaption->setStyleSheet("color: rgb(0, 0, 128);");
 
-  imgGlobe = picture(this, "imgGlobe", ":/icons/globe.png");
-  imgAntenna = picture(this, "imgAntenna", ":/icons/antenna.png");
-
-  Line1 = decorativeLine(this, "Line1", QFrame::HLine);
-  Line2 = decorativeLine(this, "Line2", QFrame::HLine);
-  Line3 = decorativeLine(this, "Line3", QFrame::VLine);
-  Line4 = decorativeLine(this, "Line4", QFrame::VLine);
-
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(24, 20, 24, 20);
   grid->setHorizontalSpacing(14);
   grid->setVerticalSpacing(14);
-  grid->addWidget(Line1, 0, 0, 1, 5);
-  grid->addWidget(imgGlobe, 1, 0);
-  grid->addWidget(Line3, 1, 1);
+  grid->addWidget(decorativeLine(this, "Line1", QFrame::HLine), 0, 0, 1, 5);
+  grid->addWidget(picture(this, "imgGlobe", ":/icons/globe.png"), 1, 0);
+  grid->addWidget(decorativeLine(this, "Line3", QFrame::VLine), 1, 1);
   grid->addWidget(lblCaption, 1, 2);
-  grid->addWidget(Line4, 1, 3);
-  grid->addWidget(imgAntenna, 1, 4);
-  grid->addWidget(Line2, 2, 0, 1, 5);
+  grid->addWidget(decorativeLine(this, "Line4", QFrame::VLine), 1, 3);
+  grid->addWidget(picture(this, "imgAntenna", ":/icons/antenna.png"), 1, 4);
+  grid->addWidget(decorativeLine(this, "Line2", QFrame::HLine), 2, 0, 1, 5);
   grid->setColumnStretch(2, 1);
   lblCaption->setMinimumWidth(470);
 

@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <functional>
 
-class QFrame;
 class QLabel;
 class QTimer;
 
@@ -22,13 +21,9 @@ class frmSplash : public QDialog {
 
   static constexpr int kShowMs = 4000;
 
+  // The pictures and the decorative lines around the caption (imgGlobe, imgAntenna,
+  // Line1..Line4) are found by their object names.
   QLabel* lblCaption = nullptr;
-  QLabel* imgGlobe = nullptr;
-  QLabel* imgAntenna = nullptr;
-  QFrame* Line1 = nullptr;
-  QFrame* Line2 = nullptr;
-  QFrame* Line3 = nullptr;
-  QFrame* Line4 = nullptr;
   QTimer* Timer1 = nullptr;
 
  private slots:

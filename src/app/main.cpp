@@ -1,7 +1,7 @@
 // Harkola 5, the desktop program.
 //
-//   harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav] [--auto-log test|start]
-//           [--measure-slots N] [--detector classic|sensitive] [--propagation]
+//   harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav [--audio-start "YYYY-MM-DD HH:MM:SS"]]
+//           [--auto-log test|start] [--measure-slots N] [--detector classic|sensitive] [--propagation]
 //
 // --measure-slots N runs the window on the system clock until N new slots have
 // begun, prints how late after its true boundary each new-slot sequence ran
@@ -11,7 +11,11 @@
 // --xdg (the desktop launcher) in $XDG_DATA_HOME/harkola (~/.local/share/harkola),
 // created when missing. Logs go to $HARKOLA_LOG_FOLDER or ~/Harkola Log.
 // --audio-file replays a 16-bit PCM WAV recording, repeated, in real time as the
-// analyser's only sound input, in place of the sound card. --auto-log switches automatic
+// analyser's only sound input, in place of the sound card. With --audio-start (the UTC
+// time of the recording's first sample) it plays once, on its own schedule: the
+// program's clock shows the time each moment was recorded (from the start of the
+// playback on), so its slots line up and are logged as they were on the air; the clock
+// buttons then move that clock, not the computer's. --auto-log switches automatic
 // logging on at start and presses Test or Start logging (demonstrations, measurements).
 // --propagation opens the propagation window at start.
 // --receiver starts the receiver input (all five bands) as Receiver.dat says ("saved")
@@ -34,12 +38,14 @@
 #include "ui/ShellResources.h"
 #include "app/frmSplash.h"
 #include "app/frmPrimary.h"
+#include "receiver/IqFile.h"
 #include "receiver/ReceiverSettings.h"
 #include "audio/ClassicDetector.h"
 #include "audio/SensitiveDetector.h"
 #include "audio/QtAudioCapture.h"
 #include "audio/WavFileSource.h"
 #include "audio/frmAnalyser.h"
+#include "clock/RecordingClock.h"
 #include "clock/SystemTimeSource.h"
 #include "data/Beacons.h"
 #include "rig/MeterLevelDetector.h"
@@ -58,8 +64,8 @@ std::filesystem::path xdgDataFolder() {
 }
 
 const char* const kUsage =
-    "Usage: harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav] [--auto-log test|start]\n"
-    "               [--measure-slots N] [--detector classic|sensitive] [--propagation]\n"
+    "Usage: harkola [--data-folder DIR | --xdg] [--audio-file FILE.wav [--audio-start \"YYYY-MM-DD HH:MM:SS\"]]\n"
+    "               [--auto-log test|start] [--measure-slots N] [--detector classic|sensitive] [--propagation]\n"
     "               [--receiver saved|soapy:ARGS|rtl_tcp:HOST:PORT|kiwi:HOST[:PORT]|iq:FILE]\n";
 
 // The sensitive detector keyed from the beacon table as it stands at each new slot (the
@@ -86,6 +92,7 @@ struct Options {
   std::filesystem::path dataFolder;
   int measureSlots = 0;
   std::filesystem::path audioFile;
+  std::optional<harkola::SysTime> audioStart;  // UTC of the recording's first sample
   QString autoLog;  // "test", "start" or empty
   bool propagation = false;
   std::string receiverSpec;  // --receiver: the receiver input to start
@@ -105,6 +112,11 @@ std::optional<int> readOptions(const QStringList& args, Options& o) {
       if (o.measureSlots < 1) return usage("--measure-slots wants a number of slots");
     } else if (args[i] == "--audio-file" && hasValue) {
       o.audioFile = std::filesystem::absolute(args[++i].toStdString());
+    } else if (args[i] == "--audio-start" && hasValue) {
+      harkola::SysTime t;
+      if (!harkola::parseUtcText(args[++i].toStdString(), t))
+        return usage("--audio-start wants the UTC time of the recording's first sample as \"YYYY-MM-DD HH:MM:SS\"");
+      o.audioStart = t;
     } else if (args[i] == "--auto-log" && hasValue && (args[i + 1] == "test" || args[i + 1] == "start")) {
       o.autoLog = args[++i];
     } else if (args[i] == "--propagation") {
@@ -120,6 +132,7 @@ std::optional<int> readOptions(const QStringList& args, Options& o) {
       return usage(("unknown argument " + args[i].toStdString()).c_str());
     }
   }
+  if (o.audioStart && o.audioFile.empty()) return usage("--audio-start needs --audio-file");
   return std::nullopt;
 }
 
@@ -181,8 +194,15 @@ int main(int argc, char** argv) {
   std::unique_ptr<harkola::WavFileInputs> recording;
   if (!o.audioFile.empty()) {
     std::string error;
-    recording = harkola::WavFileInputs::fromFile(o.audioFile, error);
+    recording = harkola::WavFileInputs::fromFile(o.audioFile, error, !o.audioStart);
     if (!recording) return usage(("cannot replay " + o.audioFile.string() + ": " + error).c_str());
+  }
+  std::optional<harkola::RecordingClock> recordingClock;
+  if (o.audioStart) {
+    recordingClock.emplace(*o.audioStart);
+    recording->started = [&recordingClock, start = *o.audioStart](long long position) {
+      recordingClock->anchor(start + std::chrono::microseconds(position * 1000000LL / harkola::kSampleRate));
+    };
   }
   if (!prepareDataFolder(o.dataFolder)) return usage(("cannot use the data folder " + o.dataFolder.string()).c_str());
 
@@ -202,7 +222,7 @@ int main(int argc, char** argv) {
   harkola::MeterLevelDetector meterDetector(detector, [&rigChoice] { return rigChoice.meterLevel(); });
   harkola::SoundCardInputs soundCards;
   harkola::PrimaryServices services;
-  services.time = &clock;
+  services.time = recordingClock ? static_cast<harkola::TimeSource*>(&*recordingClock) : &clock;
   services.voice = &voice;
   services.detector = &meterDetector;
   services.sensitiveDetector = &sensitiveDetector;
@@ -228,7 +248,7 @@ int main(int argc, char** argv) {
     if (!o.receiverSpec.empty()) {
       std::string error;
       harkola::ReceiverSettings rs;
-      if (!harkola::receiverFromSpec(o.receiverSpec, harkola::loadReceiverSettings(shared.DataFolder), rs, error) ||
+      if (!harkola::receiverFromChoice(o.receiverSpec, harkola::loadReceiverSettings(shared.DataFolder), rs, error) ||
           !primary->startReceiver(rs, error))
         std::fprintf(stderr, "harkola: --receiver %s: %s\n", o.receiverSpec.c_str(), error.c_str());
       primary->mnuReceiver_Click();

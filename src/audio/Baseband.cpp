@@ -33,8 +33,7 @@ constexpr int kMixPeriod = 441;  // 800 / 11025 = 32 / 441
 
 // Stage 1: 11025 -> 2205 Hz, stage 2: 2205 -> 735 Hz.
 Baseband::Baseband()
-    : m_h1(lowPass(kTaps1, 1060.0, kInputRate, true)),
-      m_h2(lowPass(kTaps2, 345.0, kInputRate / 5.0, false)) {
+    : m_stage1(lowPass(kTaps1, 1060.0, kInputRate, true)), m_stage2(lowPass(kTaps2, 345.0, kInputRate / 5.0, false)) {
   m_mix.resize(kMixPeriod);
   for (int n = 0; n < kMixPeriod; ++n) {
     const double ph = -2.0 * M_PI * kMixHz * n / kInputRate;
@@ -44,10 +43,9 @@ Baseband::Baseband()
 }
 
 void Baseband::reset() {
-  m_hist1.assign(2 * kTaps1, Cf{});
-  m_hist2.assign(2 * kTaps2, Cf{});
-  m_pos1 = m_pos2 = 0;
-  m_n = m_n1 = 0;
+  m_stage1.reset();
+  m_stage2.reset();
+  m_n = 0;
 }
 
 double Baseband::centreOf(long long m) {
@@ -59,23 +57,9 @@ double Baseband::centreOf(long long m) {
 void Baseband::push(const std::int16_t* samples, std::size_t count, std::vector<Cf>& out) {
   for (std::size_t i = 0; i < count; ++i) {
     const Cf v = m_mix[m_n % kMixPeriod] * static_cast<float>(samples[i]);
-    // Each history is written twice (at p and p + taps) so a filter reads a straight run.
-    m_hist1[m_pos1] = m_hist1[m_pos1 + kTaps1] = v;
-    m_pos1 = (m_pos1 + 1) % kTaps1;
     ++m_n;
-    if (m_n % 5 != 0) continue;
-    // Newest sample at m_pos1 - 1; the run [m_pos1, m_pos1 + taps) is oldest..newest.
-    Cf acc{};
-    const Cf* run = &m_hist1[m_pos1];
-    for (int k = 0; k < kTaps1; ++k) acc += m_h1[kTaps1 - 1 - k] * run[k];
-    m_hist2[m_pos2] = m_hist2[m_pos2 + kTaps2] = acc;
-    m_pos2 = (m_pos2 + 1) % kTaps2;
-    ++m_n1;
-    if (m_n1 % 3 != 0) continue;
-    Cf acc2{};
-    const Cf* run2 = &m_hist2[m_pos2];
-    for (int k = 0; k < kTaps2; ++k) acc2 += m_h2[kTaps2 - 1 - k] * run2[k];
-    out.push_back(acc2);
+    Cf once, twice;
+    if (m_stage1.push(v, once) && m_stage2.push(once, twice)) out.push_back(twice);
   }
 }
 

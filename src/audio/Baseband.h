@@ -9,6 +9,7 @@
 #include <complex>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace harkola {
@@ -33,13 +34,41 @@ class Baseband {
   static double centreOf(long long m);
 
  private:
+  // One low-pass stage of `Taps` taps that keeps every `Factor`-th output. Sizes are
+  // compile-time constants: the filter loop is the detector's hottest.
+  template <int Taps, int Factor>
+  struct Decimator {
+    explicit Decimator(std::vector<float> taps) : h(std::move(taps)) {}
+    void reset() {
+      history.assign(2 * Taps, Cf{});
+      pos = 0;
+      count = 0;
+    }
+    // Takes one input; true with `out` set when it completes an output.
+    bool push(Cf v, Cf& out) {
+      // Each input is written twice (at pos and pos + Taps) so the filter reads a straight run.
+      history[pos] = history[pos + Taps] = v;
+      if (++pos == Taps) pos = 0;
+      if (++count % Factor != 0) return false;
+      // Newest input at pos - 1; the run [pos, pos + Taps) is oldest..newest.
+      Cf acc{};
+      const Cf* run = &history[pos];
+      for (int k = 0; k < Taps; ++k) acc += h[Taps - 1 - k] * run[k];
+      out = acc;
+      return true;
+    }
+
+    std::vector<float> h;
+    std::vector<Cf> history;
+    int pos = 0;
+    long long count = 0;  // inputs so far
+  };
+
   static constexpr int kTaps1 = 41, kTaps2 = 97;
-  std::vector<float> m_h1, m_h2;
-  std::vector<Cf> m_mix;           // e^{-j 2 pi 800 n / 11025}, period 441
-  std::vector<Cf> m_hist1, m_hist2;  // circular input histories of the two stages
-  int m_pos1 = 0, m_pos2 = 0;
-  long long m_n = 0;   // input samples so far
-  long long m_n1 = 0;  // first-stage outputs so far
+  std::vector<Cf> m_mix;  // e^{-j 2 pi 800 n / 11025}, period 441
+  Decimator<kTaps1, 5> m_stage1;
+  Decimator<kTaps2, 3> m_stage2;
+  long long m_n = 0;  // input samples so far
 };
 
 }  // namespace harkola

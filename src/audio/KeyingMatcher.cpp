@@ -438,4 +438,17 @@ MatchResult KeyingMatcher::match(const Cf* samples, std::size_t count, double fi
   return r;
 }
 
+const char* rejectionWord(Rejection r) {
+  switch (r) {
+    case Rejection::None: return "none";
+    case Rejection::WeakScore: return "weak";
+    case Rejection::KeyUpPower: return "keyup";
+    case Rejection::NoLadderStep: return "ladder";
+    case Rejection::NoDash: return "nodash";
+    case Rejection::StrongerNearby: return "nearby";
+    case Rejection::OtherCallsign: return "other";
+  }
+  return "unknown";
+}
+
 }  // namespace harkola

@@ -37,6 +37,13 @@ namespace harkola {
 // Why the best match was not taken as the beacon.
 enum class Rejection { None, WeakScore, KeyUpPower, NoLadderStep, NoDash, StrongerNearby, OtherCallsign };
 
+// Why the matcher did not take a slot's best match as the beacon, as one word for the
+// trace: weak (nothing there strong enough), keyup (power in the key-up gaps: a carrier
+// or other keying), ladder (the weak dashes as strong as the first), nodash (a callsign
+// with no dash after it), nearby (leakage of a stronger signal near the tone), other
+// (another beacon's keying fits better); none for a slot heard.
+const char* rejectionWord(Rejection r);
+
 struct MatchResult {
   bool heard = false;
   double score = 0.0;     // of the best match (before rejection)

@@ -26,6 +26,7 @@ bool WavFileSource::start(QString& error) {
   m_running = true;
   m_released = 0;
   resetBlocks();
+  if (started) started(static_cast<long long>(m_pos));
   if (m_realTime) {
     if (!m_timer) {
       m_timer = new QTimer(this);
@@ -74,7 +75,7 @@ int WavFileSource::deliverBlocks(int blocks) {
 }
 
 std::unique_ptr<WavFileInputs> WavFileInputs::fromFile(const std::filesystem::path& path,
-                                                       std::string& error) {
+                                                       std::string& error, bool loop) {
   WavAudio audio;
   if (!readWav(path, audio, error)) return nullptr;
   std::vector<std::int16_t> mono = toAnalyserFormat(audio);
@@ -83,7 +84,7 @@ std::unique_ptr<WavFileInputs> WavFileInputs::fromFile(const std::filesystem::pa
     return nullptr;
   }
   return std::make_unique<WavFileInputs>(
-      std::move(mono), QString::fromStdString("Recording: " + path.filename().string()));
+      std::move(mono), QString::fromStdString("Recording: " + path.filename().string()), loop);
 }
 
 std::vector<CaptureInput> WavFileInputs::inputs() { return {{QByteArray("wav"), m_name}}; }
@@ -91,6 +92,7 @@ std::vector<CaptureInput> WavFileInputs::inputs() { return {{QByteArray("wav"), 
 std::unique_ptr<CaptureSource> WavFileInputs::create(const QByteArray&) {
   auto s = std::make_unique<WavFileSource>(m_samples, m_loop);
   s->setRealTime(realTime);
+  s->started = started;
   lastCreated = s.get();
   return s;
 }

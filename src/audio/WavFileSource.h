@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ class WavFileSource : public CaptureSource {
   int deliverBlocks(int blocks);
   // When false, start() does not start the real-time timer (deliverBlocks drives it).
   void setRealTime(bool on) { m_realTime = on; }
+  // Called by start() with the position of the next sample to play (samples from the
+  // recording's start), before any block: a clock that follows the recording anchors
+  // itself there.
+  std::function<void(long long)> started;
 
  private:
   void pump();
@@ -54,13 +59,15 @@ class WavFileInputs : public CaptureProvider {
   // Reads a WAV file (any rate and channel count of 16-bit PCM) and converts it to the
   // analyser's format. Null with a message in `error` when it cannot be used.
   static std::unique_ptr<WavFileInputs> fromFile(const std::filesystem::path& path,
-                                                 std::string& error);
+                                                 std::string& error, bool loop = true);
 
   std::vector<CaptureInput> inputs() override;
   std::unique_ptr<CaptureSource> create(const QByteArray& id) override;
 
   // Sources made by create() release blocks only through deliverBlocks.
   bool realTime = true;
+  // Given to every source made by create() (see WavFileSource::started).
+  std::function<void(long long)> started;
   // The last source made by create() (for tests); owned by whoever called create().
   WavFileSource* lastCreated = nullptr;
 

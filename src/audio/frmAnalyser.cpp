@@ -19,6 +19,7 @@
 #include "audio/SoundcardUse.h"
 #include "audio/WavFileSource.h"
 #include "audio/frmAnalyserSetUp.h"
+#include "ui/BoxRows.h"
 #include "ui/Named.h"
 
 namespace harkola {
@@ -128,15 +129,7 @@ QLayout* frmAnalyser::buildScopeAndButtons() {
 
   auto* top = new QHBoxLayout;
   top->addWidget(Scope, 0, Qt::AlignTop);
-  auto* side = new QVBoxLayout;
-  side->addWidget(cmdTestButton);
-  side->addWidget(StartButton);
-  side->addWidget(StopButton);
-  side->addSpacing(6);
-  side->addWidget(lblAnalyser);
-  side->addStretch(1);
-  side->addWidget(cmdSetUp);
-  top->addLayout(side);
+  top->addLayout(column({cmdTestButton, StartButton, StopButton, gap(6), lblAnalyser, stretch(), cmdSetUp}));
   return top;
 }
 
@@ -166,16 +159,8 @@ QLayout* frmAnalyser::buildLiveNumbers() {
   lblMorseSettingCaption->setBuddy(lblMorseSetting);
   lblMorsePeakCaption = named(new QLabel("Signal number:", this), "lblMorsePeakCaption");
   lblMorsePeakCaption->setBuddy(lblMorsePeak);
-  auto* live = new QHBoxLayout;
-  live->addWidget(lblListen);
-  live->addWidget(lblCountDown);
-  live->addStretch(1);
-  live->addWidget(lblMorseSettingCaption);
-  live->addWidget(lblMorseSetting);
-  live->addSpacing(12);
-  live->addWidget(lblMorsePeakCaption);
-  live->addWidget(lblMorsePeak);
-  return live;
+  return row({lblListen, lblCountDown, stretch(), lblMorseSettingCaption, lblMorseSetting, gap(12),
+              lblMorsePeakCaption, lblMorsePeak});
 }
 
 QLayout* frmAnalyser::buildDetectorChoice() {
@@ -187,11 +172,7 @@ QLayout* frmAnalyser::buildDetectorChoice() {
   lblSensitiveResult = named(new QLabel(this), "lblSensitiveResult");
   lblSensitiveResult->setToolTip("The sensitive detector's last slot: callsign, SNR of the 100 W dash, "
                                  "dashes heard, tone from 800 Hz, start from the slot boundary");
-  auto* detectorRow = new QHBoxLayout;
-  detectorRow->addWidget(new QLabel("Detector:", this));
-  detectorRow->addWidget(optClassic);
-  detectorRow->addWidget(optSensitive);
-  detectorRow->addSpacing(12);
+  auto* detectorRow = row({new QLabel("Detector:", this), optClassic, optSensitive, gap(12)});
   detectorRow->addWidget(lblSensitiveResult, 1);
   return detectorRow;
 }
@@ -319,23 +300,18 @@ void frmAnalyser::setListening(const QString& listen, const QString& countDown) 
   if (lblCountDown->text() != countDown) lblCountDown->setText(countDown);
 }
 
-void frmAnalyser::cmdTestButton_Click() {
-  if (m_mode != AnalyserMode::Stopped) return;
-  tellLogging(AnalyserLogging::Test);
-  m_levelLine = true;
-  lblAnalyser->setText("Test mode - no logging");
-  startMode(AnalyserMode::Test);
-}
+void frmAnalyser::cmdTestButton_Click() { startMode(AnalyserMode::Test); }
 
-void frmAnalyser::StartButton_Click() {
-  if (m_mode != AnalyserMode::Stopped) return;
-  tellLogging(AnalyserLogging::Logging);
-  m_levelLine = false;
-  lblAnalyser->setText("Logging");
-  startMode(AnalyserMode::Logging);
-}
+void frmAnalyser::StartButton_Click() { startMode(AnalyserMode::Logging); }
 
+// Test shows the level line and logs nothing; Logging writes the log. Either starts only
+// from Stopped.
 void frmAnalyser::startMode(AnalyserMode mode) {
+  if (m_mode != AnalyserMode::Stopped) return;
+  const bool test = mode == AnalyserMode::Test;
+  tellLogging(test ? AnalyserLogging::Test : AnalyserLogging::Logging);
+  m_levelLine = test;
+  lblAnalyser->setText(test ? "Test mode - no logging" : "Logging");
   m_mode = mode;
   releaseSource();
   m_source = m_inputs.create(cboInput->currentData().toByteArray()).release();

@@ -43,11 +43,43 @@ std::string traceLine(const SlotTrace& t) {
 
 }  // namespace
 
-std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged) {
+void ExplainedDetector::beginSlot(const SlotRef& slot) {
+  m_detector.beginSlot(slot);
+  collect();
+}
+
+void ExplainedDetector::addBlock(const std::int16_t* samples, std::size_t count, SysTime end) {
+  m_detector.addBlock(samples, count, end);
+  collect();
+}
+
+SlotDecision ExplainedDetector::decide(SysTime now) {
+  const SlotDecision d = m_detector.decide(now);
+  collect();
+  return d;
+}
+
+void ExplainedDetector::collect() {
+  std::vector<SlotMeasurement> ms = m_detector.takeMeasurements();
+  for (std::size_t i = 0; i < ms.size(); ++i) {
+    std::optional<Rejection> why;
+    if (i + 1 == ms.size()) why = m_detector.lastMatch().rejection;
+    m_done.emplace_back(std::move(ms[i]), why);
+  }
+}
+
+std::vector<std::pair<SlotMeasurement, std::optional<Rejection>>> ExplainedDetector::take() {
+  collect();
+  std::vector<std::pair<SlotMeasurement, std::optional<Rejection>>> out;
+  out.swap(m_done);
+  return out;
+}
+
+std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged, std::optional<Rejection> why) {
   auto snr = [](const std::optional<double>& v) { return v ? printedNumber(*v, "%.1f") : Json(nullptr); };
   Json snrs = Json::array();
   for (const auto& v : m.dashSnrDb) snrs.push_back(snr(v));
-  return jsonLine({{"slot_start", timestampText(m.slot.startLocal)},
+  Json line = {{"slot_start", timestampText(m.slot.startLocal)},
                    {"band", bandMHz(m.slot.band)},
                    {"beacon", m.slot.beacon},
                    {"callsign", jsonText(m.callsign)},
@@ -59,7 +91,9 @@ std::string sensitiveTraceLine(const SlotMeasurement& m, bool logged) {
                    {"dashes", m.dashes},
                    {"tone_hz", m.heard ? printedNumber(m.toneHz, "%.1f") : Json(nullptr)},
                    {"offset_ms", m.heard ? printedNumber(m.offsetMs, "%.0f") : Json(nullptr)},
-                   {"score", printedNumber(m.score, "%.1f")}});
+                   {"score", printedNumber(m.score, "%.1f")}};
+  if (why) line["rejection"] = m.heard ? Json(nullptr) : Json(rejectionWord(*why));
+  return jsonLine(line);
 }
 
 namespace {
@@ -193,17 +227,17 @@ int runAnalyse(const Args& args, std::ostream& out, std::ostream& err) {
   SensitiveDetector sensitiveDetector(Beacons(d.BeaconTable).callsigns());
   sensitiveDetector.setSMeterOffset(o.settings.SMeterOffset);
 
-  ReplaySession session(d, o.settings, source, &results, trace, o.sensitive ? &sensitiveDetector : nullptr);
+  ExplainedDetector explained(sensitiveDetector);
+  ReplaySession session(d, o.settings, source, &results, trace, o.sensitive ? &explained : nullptr);
   session.run();
   if (o.sensitive) {
-    // A heard slot counts as logged when every heard-log record of the replay arrived.
-    if (o.trace)
-      results.addListener([&](const SlotMeasurement& m) {
-        err << sensitiveTraceLine(m, m.heard && results.heardFailures() == 0);
-      });
     if (publisher.enabled())
       results.addListener([&](const SlotMeasurement& m) { publisher.add(m, results.clockCheck()); });
-    for (const SlotMeasurement& m : sensitiveDetector.takeMeasurements()) results.add(m);
+    for (const auto& [m, why] : explained.take()) {
+      results.add(m);
+      // A heard slot counts as logged when every heard-log record of the replay arrived.
+      if (o.trace) err << sensitiveTraceLine(m, m.heard && results.heardFailures() == 0, why);
+    }
     err << results.clockCheck().text() << '\n';
     if (results.slotLogFailures() > 0) {
       err << results.slotLogFailures() << " slot-log record(s) could not be written.\n";

@@ -47,6 +47,16 @@ std::string collectorClientId(const std::string& store) {
   return "harkola-collector-" + std::to_string(std::hash<std::string>{}(store) % 1000000007u);
 }
 
+// The options of `command`, which takes no file names; false once the user has been told
+// what is wrong (and shown the usage).
+bool parseOptions(const Args& args, const char* command, const std::set<std::string>& withValue, const char* usage,
+                  ParsedArgs& p, std::ostream& err) {
+  std::string error;
+  if (p.parse(args, withValue, {}, error) && p.positional().empty()) return true;
+  err << (error.empty() ? std::string(command) + " takes no file names." : error) << '\n' << usage;
+  return false;
+}
+
 }  // namespace
 
 int runCollect(const Args& args, std::ostream& out, std::ostream& err) {
@@ -54,11 +64,8 @@ int runCollect(const Args& args, std::ostream& out, std::ostream& err) {
       "usage: harkola-cli collect --broker mqtt[s]://[USER[:PASSWORD]@]HOST[:PORT] --store FILE.sqlite|postgresql://... "
       "[--client-id ID] [--every SECONDS]\n";
   ParsedArgs p;
+  if (!parseOptions(args, "collect", {"--broker", "--store", "--client-id", "--every"}, usage, p, err)) return 2;
   std::string error;
-  if (!p.parse(args, {"--broker", "--store", "--client-id", "--every"}, {}, error) || !p.positional().empty()) {
-    err << (error.empty() ? "collect takes no file names." : error) << '\n' << usage;
-    return 2;
-  }
   MqttLink::Options o;
   if (!p.value("--broker") || !parseBrokerUrl(*p.value("--broker"), o.broker, error)) {
     err << (p.value("--broker") ? error : "collect needs --broker.") << '\n' << usage;
@@ -160,11 +167,8 @@ int runNetworkReport(const Args& args, std::ostream& out, std::ostream& err) {
       "usage: harkola-cli network-report --store FILE.sqlite|postgresql://... --from \"YYYY-MM-DD[ HH:MM:SS]\" "
       "--to \"YYYY-MM-DD[ HH:MM:SS]\" [--near LOCATOR --km N] [-o OUT.csv]   (times in UTC)\n";
   ParsedArgs p;
-  std::string error;
-  if (!p.parse(args, {"--store", "--from", "--to", "--near", "--km", "-o"}, {}, error) || !p.positional().empty()) {
-    err << (error.empty() ? "network-report takes no file names." : error) << '\n' << usage;
+  if (!parseOptions(args, "network-report", {"--store", "--from", "--to", "--near", "--km", "-o"}, usage, p, err))
     return 2;
-  }
   NetworkReportOptions o;
   const auto where = p.value("--store");
   if (!where) {
@@ -197,6 +201,7 @@ int runNetworkReport(const Args& args, std::ostream& out, std::ostream& err) {
     }
     o.km = km;
   }
+  std::string error;
   auto store = openSlotStore(*where, error);
   if (!store) {
     err << error << '\n';

@@ -13,6 +13,7 @@
 
 #include "clock/BeaconSchedule.h"
 #include "common/Bands.h"
+#include "common/Calendar.h"
 #include "common/TextFields.h"
 
 namespace harkola {
@@ -308,16 +309,8 @@ bool parseIsoUtc(std::string_view t, std::int64_t& out) {
     if (digitsAt(t, 0, 4, y) && digitsAt(t, 5, 2, mo) && digitsAt(t, 8, 2, d) && digitsAt(t, 11, 2, h) &&
         digitsAt(t, 14, 2, mi) && digitsAt(t, 17, 2, s) && mo >= 1 && mo <= 12 && d >= 1 && h <= 23 && mi <= 59 &&
         s <= 60) {
-      static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-      const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-      if (d > kDays[mo - 1] + (mo == 2 && leap)) return false;
-      // Days since 1970-01-01 of a Gregorian date.
-      const int yy = y - (mo <= 2);
-      const int era = yy / 400;  // years 0..9999: never negative
-      const int yoe = yy - era * 400;
-      const int doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-      const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-      const std::int64_t days = std::int64_t{era} * 146097 + doe - 719468;
+      if (d > daysInMonth(y, mo)) return false;
+      const std::int64_t days = daysSinceEpoch(y, mo, d);
       lastDate8 = date8;
       lastDate2 = date2;
       lastDays = days;

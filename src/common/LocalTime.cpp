@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <ctime>
 
+#include "common/Calendar.h"
+#include "common/TextFields.h"
+
 namespace harkola {
 
 namespace {
@@ -68,17 +71,6 @@ std::string clockText(const LocalTime& t) {
 
 namespace {
 
-// Reads 1..maxDigits decimal digits at pos (nothing else: no sign, blank or exponent).
-bool digitsAt(const std::string& s, std::size_t& pos, int maxDigits, int& value) {
-  value = 0;
-  int n = 0;
-  while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9' && n < maxDigits) {
-    value = value * 10 + (s[pos++] - '0');
-    ++n;
-  }
-  return n > 0 && !(pos < s.size() && s[pos] >= '0' && s[pos] <= '9');
-}
-
 bool charAt(const std::string& s, std::size_t& pos, char c) {
   if (pos >= s.size() || s[pos] != c) return false;
   ++pos;
@@ -92,10 +84,10 @@ bool parseLocalTime(const std::string& text, LocalTime& out) {
   // "0x1p5" or "5e1" as seconds.
   int y, mo, d, h, mi, s;
   std::size_t i = 0;
-  if (!digitsAt(text, i, 4, y) || !charAt(text, i, '-') || !digitsAt(text, i, 2, mo) ||
-      !charAt(text, i, '-') || !digitsAt(text, i, 2, d) || !charAt(text, i, ' ') ||
-      !digitsAt(text, i, 2, h) || !charAt(text, i, ':') || !digitsAt(text, i, 2, mi) ||
-      !charAt(text, i, ':') || !digitsAt(text, i, 2, s))
+  if (!readDigits(text, i, 4, y) || !charAt(text, i, '-') || !readDigits(text, i, 2, mo) ||
+      !charAt(text, i, '-') || !readDigits(text, i, 2, d) || !charAt(text, i, ' ') ||
+      !readDigits(text, i, 2, h) || !charAt(text, i, ':') || !readDigits(text, i, 2, mi) ||
+      !charAt(text, i, ':') || !readDigits(text, i, 2, s))
     return false;
   int ms = 0;
   if (charAt(text, i, '.')) {
@@ -117,9 +109,7 @@ bool parseLocalTime(const std::string& text, LocalTime& out) {
   }
   if (i != text.size()) return false;
   if (mo < 1 || mo > 12 || d < 1 || h > 23 || mi > 59 || s > 59) return false;
-  static constexpr int kDays[] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  if (d > kDays[mo] || (mo == 2 && d == 29 && !leap)) return false;
+  if (d > daysInMonth(y, mo)) return false;
   out = LocalTime{y, mo, d, h, mi, s, ms};
   return true;
 }

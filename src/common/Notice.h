@@ -3,6 +3,7 @@
 // message box (tests read the texts instead).
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace harkola {
@@ -19,6 +20,22 @@ struct Notice {
 };
 
 using Notices = std::vector<Notice>;
+
+// Sentences for the user that a component gathers as things happen, until its owner
+// takes them to show (in a status line or a log).
+class NoticeTexts {
+ public:
+  void add(std::string text) { m_texts.push_back(std::move(text)); }
+  // Takes over what another component gathered, after what is here.
+  void add(std::vector<std::string> more) {
+    for (auto& t : more) m_texts.push_back(std::move(t));
+  }
+  // Everything gathered, oldest first; nothing is kept.
+  std::vector<std::string> take() { return std::exchange(m_texts, {}); }
+
+ private:
+  std::vector<std::string> m_texts;
+};
 
 }  // namespace harkola
 

@@ -29,6 +29,15 @@ namespace harkola {
   return true;
 }
 
+// The 1..`most` decimal digits at `pos` as a number, `pos` moved past them. Returns how
+// many digits were read: 0 when there is none, or when more than `most` follow.
+inline std::size_t readDigits(std::string_view s, std::size_t& pos, std::size_t most, int& out) {
+  std::size_t n = 0;
+  out = 0;
+  for (; pos < s.size() && s[pos] >= '0' && s[pos] <= '9' && n < most; ++pos, ++n) out = out * 10 + (s[pos] - '0');
+  return pos < s.size() && s[pos] >= '0' && s[pos] <= '9' ? 0 : n;
+}
+
 // A whole number in an int: blanks around and a leading '+' allowed, nothing else.
 [[gnu::always_inline]] inline bool parseWholeNumber(std::string_view s, int& out) {
   s = trimField(s);

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
 #include <utility>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "data/DefaultData.h"
 #include "data/StartupChecks.h"
 #include "ui/HelpWindow.h"
 #include "ui/UserDialogs.h"
@@ -94,34 +96,102 @@ QLineEdit* DataEditorDialog::textBox(const char* name, int maxChars) {
   return edit;
 }
 
-QLineEdit* DataEditorDialog::angleBox(const char* name, AngleField kind, std::function<std::string()> stored) {
-  auto* edit = named(new QLineEdit, name);
-  edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("0000000") + 12);
-  watchAngleField(edit, kind, std::move(stored), this);
-  return edit;
-}
-
-QGridLayout* DataEditorDialog::positionGrid(QWidget* box, const PositionControls& c) {
-  for (auto [a, b] : {std::pair(c.north, c.south), std::pair(c.west, c.east)}) {
+PositionBox::PositionBox(const Names& names, std::function<std::string(int box)> stored, QWidget* editor)
+    : QGroupBox("Position") {
+  auto box = [&](const char* name, AngleField kind, int i) {
+    auto* edit = named(new QLineEdit, name);
+    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("0000000") + 12);
+    watchAngleField(edit, kind, [stored, i] { return stored(i); }, editor);
+    return edit;
+  };
+  latDeg = box(names.latDeg, AngleField::LatitudeDegrees, 0);
+  latMin = box(names.latMin, AngleField::Minutes, 1);
+  lonDeg = box(names.lonDeg, AngleField::LongitudeDegrees, 2);
+  lonMin = box(names.lonMin, AngleField::Minutes, 3);
+  auto option = [](const char* name, const char* caption) { return named(new QRadioButton(caption), name); };
+  north = option(names.north, "North");
+  south = option(names.south, "South");
+  west = option(names.west, "West");
+  east = option(names.east, "East");
+  for (auto [a, b] : {std::pair(north, south), std::pair(west, east)}) {
     auto* group = new QButtonGroup(this);
     group->addButton(a);
     group->addButton(b);
   }
-  auto* pos = new QGridLayout(box);
-  pos->addWidget(new QLabel("Degrees"), 0, 1);
-  pos->addWidget(new QLabel("Minutes"), 0, 2);
-  pos->addWidget(new QLabel("Latitude"), 1, 0);
-  pos->addWidget(c.latDeg, 1, 1);
-  pos->addWidget(c.latMin, 1, 2);
-  pos->addWidget(c.north, 1, 3);
-  pos->addWidget(c.south, 1, 4);
-  pos->addWidget(new QLabel("Longitude"), 2, 0);
-  pos->addWidget(c.lonDeg, 2, 1);
-  pos->addWidget(c.lonMin, 2, 2);
-  pos->addWidget(c.west, 2, 3);
-  pos->addWidget(c.east, 2, 4);
-  pos->setColumnStretch(5, 1);
-  return pos;
+  m_grid = new QGridLayout(this);
+  m_grid->addWidget(new QLabel("Degrees"), 0, 1);
+  m_grid->addWidget(new QLabel("Minutes"), 0, 2);
+  const struct {
+    const char* caption;
+    QWidget *degrees, *minutes, *a, *b;
+  } rows[] = {{"Latitude", latDeg, latMin, north, south}, {"Longitude", lonDeg, lonMin, west, east}};
+  for (int r = 0; r < 2; ++r) {
+    m_grid->addWidget(new QLabel(rows[r].caption), r + 1, 0);
+    int column = 1;
+    for (QWidget* w : {rows[r].degrees, rows[r].minutes, rows[r].a, rows[r].b}) m_grid->addWidget(w, r + 1, column++);
+  }
+  m_grid->setColumnStretch(5, 1);
+}
+
+void PositionBox::showTexts(const std::string& latDegrees, const std::string& latMinutes, bool isSouth,
+                            const std::string& lonDegrees, const std::string& lonMinutes, bool isWest) {
+  latDeg->setText(qs(latDegrees));
+  latMin->setText(qs(latMinutes));
+  lonDeg->setText(qs(lonDegrees));
+  lonMin->setText(qs(lonMinutes));
+  (isSouth ? south : north)->setChecked(true);
+  (isWest ? west : east)->setChecked(true);
+}
+
+void PositionBox::onChange(QObject* context, const std::function<void()>& f) {
+  for (QLineEdit* e : {latDeg, latMin, lonDeg, lonMin}) connect(e, &QLineEdit::textChanged, context, f);
+  for (QRadioButton* b : {north, south, west, east}) connect(b, &QRadioButton::toggled, context, f);
+}
+
+QLabel* DataEditorDialog::addFoot(QBoxLayout* root, const char* statusName, const char* hint, QPushButton* save,
+                                  QPushButton* restore, const char* exitTip) {
+  auto* status = named(new QLabel, statusName);
+  status->setWordWrap(true);
+  root->addWidget(status);
+  lblHint = named(new QLabel(hint), "lblHint");
+  root->addWidget(lblHint);
+  cmdExit = editorButton("Exit", "cmdExit", exitTip);
+  connect(cmdExit, &QPushButton::clicked, this, &QDialog::reject);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(save);
+  buttons->addWidget(restore);
+  buttons->addStretch(1);
+  buttons->addWidget(cmdExit);
+  root->addLayout(buttons);
+  return status;
+}
+
+bool DataEditorDialog::repairDamaged(bool valid, const std::function<void()>& restore) {
+  if (valid || m_repairing) return false;
+  showEditorMessage(this, kCorruptDataMessage);
+  m_repairing = true;
+  restore();
+  m_repairing = false;
+  return true;
+}
+
+bool DataEditorDialog::finishSave(bool written, const std::filesystem::path& file, const std::function<void()>& keep,
+                                  const char* savedMessage) {
+  if (!written) {
+    dialogs().message(this, Notice{saveFailedMessage(file), kAppTitle, NoticeIcon::Critical, NoticeButtons::Ok});
+    return false;
+  }
+  keep();
+  reload();
+  showEditorMessage(this, savedMessage);
+  return true;
+}
+
+void DataEditorDialog::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  if (m_shown) return;
+  m_shown = true;
+  firstShown();
 }
 
 void DataEditorDialog::reload() {

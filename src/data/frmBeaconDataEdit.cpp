@@ -27,6 +27,8 @@ namespace {
 
 constexpr std::array<const char*, kBandCount> kStatusNames = {
     "txtEditStatus14", "txtEditStatus18", "txtEditStatus21", "txtEditStatus24", "txtEditStatus28"};
+constexpr int kPositionFields[] = {beacon_field::kLatitudeDegrees, beacon_field::kLatitudeMinutes,
+                                   beacon_field::kLongitudeDegrees, beacon_field::kLongitudeMinutes};
 
 }  // namespace
 
@@ -71,42 +73,22 @@ void frmBeaconDataEdit::buildControls() {
             kStatusMaxChars, 2 + b);
   root->addWidget(textGroup);
 
-  auto* posBox = new QGroupBox("Position");
-  auto addAngle = [&](QLineEdit*& edit, const char* name, AngleField kind, int column) {
-    edit = angleBox(name, kind, [this, column] { return d.BeaconTable[m_beacon][column]; });
-  };
-  addAngle(txtEditLatDeg, "txtEditLatDeg", AngleField::LatitudeDegrees, beacon_field::kLatitudeDegrees);
-  addAngle(txtEditLatMin, "txtEditLatMin", AngleField::Minutes, beacon_field::kLatitudeMinutes);
-  addAngle(txtEditLongDeg, "txtEditLongDeg", AngleField::LongitudeDegrees, beacon_field::kLongitudeDegrees);
-  addAngle(txtEditLongMin, "txtEditLongMin", AngleField::Minutes, beacon_field::kLongitudeMinutes);
-  btnNorth = named(new QRadioButton("North"), "btnNorth");
-  btnSouth = named(new QRadioButton("South"), "btnSouth");
-  btnWest = named(new QRadioButton("West"), "btnWest");
-  btnEast = named(new QRadioButton("East"), "btnEast");
-  positionGrid(posBox, {txtEditLatDeg, txtEditLatMin, txtEditLongDeg, txtEditLongMin, btnNorth, btnSouth, btnWest,
-                        btnEast});
-  root->addWidget(posBox);
+  position = new PositionBox({"txtEditLatDeg", "txtEditLatMin", "txtEditLongDeg", "txtEditLongMin", "btnNorth",
+                              "btnSouth", "btnWest", "btnEast"},
+                             [this](int box) { return d.BeaconTable[m_beacon][kPositionFields[box]]; }, this);
+  root->addWidget(position);
 
-  lblDataStatus = named(new QLabel, "lblDataStatus");
-  lblDataStatus->setWordWrap(true);
-  root->addWidget(lblDataStatus);
-  lblHint = named(new QLabel("Use tab key or mouse to move between data entry boxes"), "lblHint");
-  root->addWidget(lblHint);
-
-  auto* buttons = new QHBoxLayout;
   cmdSaveBeaconData = editorButton("Save this entry", "cmdSaveBeaconData", "Saves what you see in this window");
   cmdDefault2 = editorButton("Defaults", "cmdDefault2", "Restores default information FOR ALL BEACONS");
-  cmdExit = editorButton("Exit", "cmdExit", "Press to exit without saving changes");
-  for (QPushButton* b : {cmdSaveBeaconData, cmdDefault2, cmdExit}) buttons->addWidget(b);
-  buttons->insertStretch(2, 1);
-  root->addLayout(buttons);
+  lblDataStatus = addFoot(root, "lblDataStatus", "Use tab key or mouse to move between data entry boxes",
+                          cmdSaveBeaconData, cmdDefault2, "Press to exit without saving changes");
 
   // The order of the original form; the country box, which it left out, comes last so
   // the keyboard still reaches it.
-  QWidget* order[] = {cboEditSlotChoose, txtEditCallsign, txtEditStatus[0], txtEditStatus[1],
-                      txtEditStatus[2],  txtEditStatus[3], txtEditStatus[4], txtEditLatDeg,
-                      txtEditLatMin,     btnNorth,         btnSouth,         txtEditLongDeg,
-                      txtEditLongMin,    btnWest,          btnEast,          txtEditCountry,
+  QWidget* order[] = {cboEditSlotChoose, txtEditCallsign,  txtEditStatus[0], txtEditStatus[1],
+                      txtEditStatus[2],  txtEditStatus[3], txtEditStatus[4], position->latDeg,
+                      position->latMin,  position->north,  position->south,  position->lonDeg,
+                      position->lonMin,  position->west,   position->east,   txtEditCountry,
                       cmdSaveBeaconData, cmdDefault2,      cmdExit};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
@@ -117,13 +99,9 @@ void frmBeaconDataEdit::buildControls() {
   });
   connect(cmdSaveBeaconData, &QPushButton::clicked, this, [this] { cmdSaveBeaconData_Click(); });
   connect(cmdDefault2, &QPushButton::clicked, this, [this] { cmdDefault2_Click(); });
-  connect(cmdExit, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void frmBeaconDataEdit::showEvent(QShowEvent* e) {
-  QDialog::showEvent(e);
-  if (m_activated) return;
-  m_activated = true;
+void frmBeaconDataEdit::firstShown() {
   cboEditSlotChoose->setEnabled(true);
   {
     const QSignalBlocker block(cboEditSlotChoose);
@@ -149,23 +127,12 @@ bool frmBeaconDataEdit::eventFilter(QObject* watched, QEvent* e) {
 void frmBeaconDataEdit::showBeacon(int n) {
   if (n < 1 || n > kBeaconCount) return;
   m_beacon = n;
-  if (!beaconHemispheresValid(d.BeaconTable, n) && !m_repairing) {
-    showEditorMessage(this, kCorruptDataMessage);
-    m_repairing = true;
-    restoreDefaults();  // shows the beacon again
-    m_repairing = false;
-    return;
-  }
+  if (repairDamaged(beaconHemispheresValid(d.BeaconTable, n), [this] { restoreDefaults(); })) return;
   const BeaconForm f = beaconForm(d.BeaconTable, n);
   txtEditCountry->setText(qs(f.country));
   txtEditCallsign->setText(qs(f.callsign));
   for (int b = 0; b < kBandCount; ++b) txtEditStatus[b]->setText(qs(f.status[static_cast<std::size_t>(b)]));
-  txtEditLongDeg->setText(qs(f.lonDeg));
-  txtEditLongMin->setText(qs(f.lonMin));
-  txtEditLatDeg->setText(qs(f.latDeg));
-  txtEditLatMin->setText(qs(f.latMin));
-  (f.west ? btnWest : btnEast)->setChecked(true);
-  (f.south ? btnSouth : btnNorth)->setChecked(true);
+  position->showForm(f);
   lblDataStatus->setText(qs(f.note + kHelpSuffix));
 }
 
@@ -174,12 +141,7 @@ BeaconForm frmBeaconDataEdit::form() const {
   f.country = txtEditCountry->text().toStdString();
   f.callsign = txtEditCallsign->text().toStdString();
   for (int b = 0; b < kBandCount; ++b) f.status[static_cast<std::size_t>(b)] = txtEditStatus[b]->text().toStdString();
-  f.latDeg = txtEditLatDeg->text().toStdString();
-  f.latMin = txtEditLatMin->text().toStdString();
-  f.lonDeg = txtEditLongDeg->text().toStdString();
-  f.lonMin = txtEditLongMin->text().toStdString();
-  f.south = btnSouth->isChecked();
-  f.west = btnWest->isChecked();
+  position->readForm(f);
   return f;
 }
 
@@ -194,15 +156,9 @@ void frmBeaconDataEdit::cmdSaveBeaconData_Click() {
   storeBeaconForm(f, table, n);
 
   const std::filesystem::path folder = d.DataFolder;
-  if (!saveBeaconFile(folder, table)) {
-    // The old file is still whole; the table keeps the data that matches it.
-    dialogs().message(this, Notice{saveFailedMessage(folder / kBeaconDataFile), kAppTitle,
-                                   NoticeIcon::Critical, NoticeButtons::Ok});
+  if (!finishSave(saveBeaconFile(folder, table), folder / kBeaconDataFile, [&] { d.BeaconTable = table; },
+                  kBeaconSavedMessage))
     return;
-  }
-  d.BeaconTable = table;
-  reload();
-  showEditorMessage(this, kBeaconSavedMessage);
   showBeacon(n);
   cboEditSlotChoose->setEnabled(true);
 }

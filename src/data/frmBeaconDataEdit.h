@@ -24,10 +24,8 @@ namespace harkola {
 class frmBeaconDataEdit : public DataEditorDialog {
   Q_OBJECT
  public:
-  // `reloadAndRecompute` reloads home and beacons from d.DataFolder and recomputes
-  // d.DistAzTable (the main window's reloadData); when empty the editor reloads itself.
-  frmBeaconDataEdit(PublicDecs& d, std::function<void()> reloadAndRecompute,
-                    QWidget* parent = nullptr);
+  // `reloadAndRecompute` as for every data editor (DataEditorDialog).
+  frmBeaconDataEdit(PublicDecs& d, std::function<void()> reloadAndRecompute, QWidget* parent = nullptr);
 
   // The beacon being edited, 1..18.
   int beacon() const { return m_beacon; }
@@ -43,23 +41,16 @@ class frmBeaconDataEdit : public DataEditorDialog {
   QLineEdit* txtEditCountry = nullptr;
   QLineEdit* txtEditCallsign = nullptr;
   std::array<QLineEdit*, kBandCount> txtEditStatus{};  // txtEditStatus14 .. txtEditStatus28
-  QLineEdit* txtEditLongDeg = nullptr;
-  QLineEdit* txtEditLongMin = nullptr;
-  QRadioButton* btnWest = nullptr;
-  QRadioButton* btnEast = nullptr;
-  QLineEdit* txtEditLatDeg = nullptr;
-  QLineEdit* txtEditLatMin = nullptr;
-  QRadioButton* btnNorth = nullptr;
-  QRadioButton* btnSouth = nullptr;
+  // txtEditLatDeg, txtEditLatMin, btnNorth, btnSouth, txtEditLongDeg, txtEditLongMin,
+  // btnWest, btnEast
+  PositionBox* position = nullptr;
   QLabel* lblDataStatus = nullptr;
   QLabel* lblWarning = nullptr;
-  QLabel* lblHint = nullptr;
   QPushButton* cmdSaveBeaconData = nullptr;
   QPushButton* cmdDefault2 = nullptr;
-  QPushButton* cmdExit = nullptr;
 
  protected:
-  void showEvent(QShowEvent* e) override;
+  void firstShown() override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
@@ -67,8 +58,6 @@ class frmBeaconDataEdit : public DataEditorDialog {
   void restoreDefaults();
 
   int m_beacon = 1;
-  bool m_activated = false;
-  bool m_repairing = false;
 };
 
 }  // namespace harkola

@@ -25,10 +25,8 @@ namespace harkola {
 class frmHomeDataEdit : public DataEditorDialog {
   Q_OBJECT
  public:
-  // `reloadAndRecompute` reloads home and beacons from d.DataFolder and recomputes
-  // d.DistAzTable (the main window's reloadData); when empty the editor reloads itself.
-  frmHomeDataEdit(PublicDecs& d, std::function<void()> reloadAndRecompute,
-                  QWidget* parent = nullptr);
+  // `reloadAndRecompute` as for every data editor (DataEditorDialog).
+  frmHomeDataEdit(PublicDecs& d, std::function<void()> reloadAndRecompute, QWidget* parent = nullptr);
 
   // Fills the window from d.Home (repairing a damaged record with the default).
   void showData();
@@ -41,33 +39,22 @@ class frmHomeDataEdit : public DataEditorDialog {
   void cmdUseLocator_Click();
 
   QLineEdit* txtName = nullptr;
-  QLineEdit* txtLatDeg = nullptr;
-  QLineEdit* txtLatMin = nullptr;
-  QRadioButton* optNorth = nullptr;
-  QRadioButton* optSouth = nullptr;
-  QLineEdit* txtLongDeg = nullptr;
-  QLineEdit* txtLongMin = nullptr;
-  QRadioButton* optWest = nullptr;
-  QRadioButton* optEast = nullptr;
+  // txtLatDeg, txtLatMin, optNorth, optSouth, txtLongDeg, txtLongMin, optWest, optEast
+  PositionBox* position = nullptr;
   std::array<QRadioButton*, 2> Units{};  // 0 miles, 1 kilometres
   QLineEdit* txtLocator = nullptr;
   QPushButton* cmdUseLocator = nullptr;
   QLabel* lblHomeDataStatus = nullptr;
-  QLabel* lblHint = nullptr;
   QPushButton* cmdSaveHomeData = nullptr;
   QPushButton* cmdDefault1 = nullptr;
-  QPushButton* cmdExit = nullptr;
 
  protected:
-  void showEvent(QShowEvent* e) override;
+  void firstShown() override;
 
  private:
   void buildControls();
   void restoreDefault();
   void refreshLocator();
-
-  bool m_activated = false;
-  bool m_repairing = false;
 };
 
 }  // namespace harkola

@@ -8,10 +8,10 @@
 // value gives the default, which is: nothing shared, nothing shown. It holds the
 // broker password, so it is written readable by its owner only.
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "data/SettingsFile.h"
 #include "network/SlotReport.h"
 #include "network/StationLink.h"
 
@@ -34,10 +34,8 @@ struct NetworkSettings {
 
 NetworkSettings parseNetworkSettings(std::string_view text);
 std::string formatNetworkSettings(const NetworkSettings& s);
-
-std::filesystem::path networkSettingsPath(const std::filesystem::path& dataFolder);
-NetworkSettings loadNetworkSettings(const std::filesystem::path& dataFolder);
-bool saveNetworkSettings(const std::filesystem::path& dataFolder, const NetworkSettings& s);
+inline constexpr SettingsFile<NetworkSettings> kNetworkSettingsFile{"Network.dat", parseNetworkSettings,
+                                                                    formatNetworkSettings, true};
 
 // What keeps the settings from working, in a sentence for the user; empty when they do.
 // Publishing needs a callsign and a locator; either use needs a broker URL. A double

@@ -47,7 +47,7 @@ bool NetworkStation::start(const NetworkSettings& s, const std::filesystem::path
     };
     m_link->subscribe(std::string(kSlotTopicFilter));
   }
-  for (auto& n : m_spool->takeNotices()) m_notices.push_back(std::move(n));
+  m_notices.add(m_spool->takeNotices());
   const auto now = std::chrono::duration_cast<std::chrono::seconds>(
                        std::chrono::system_clock::now().time_since_epoch()).count();
   m_pollUtc = now;
@@ -82,7 +82,7 @@ bool NetworkStation::poll(std::int64_t nowUtc) {
   if (m_publisher) {
     m_pollUtc = nowUtc;
     m_publisher->poll(nowUtc);
-    for (auto& n : m_publisher->takeNotices()) m_notices.push_back(std::move(n));
+    m_notices.add(m_publisher->takeNotices());
   }
   if (m_history.joinable() && m_historyDone) {
     m_history.join();
@@ -151,12 +151,6 @@ std::string NetworkStation::statusLine() const {
   if (m_settings.publish) t += ", " + std::to_string(waiting()) + " waiting";
   if (const auto r = refusedTotal()) t += ", " + std::to_string(r) + " refused";
   return t;
-}
-
-std::vector<std::string> NetworkStation::takeNotices() {
-  std::vector<std::string> out;
-  out.swap(m_notices);
-  return out;
 }
 
 }  // namespace harkola

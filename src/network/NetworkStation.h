@@ -23,6 +23,7 @@
 #include "network/Publisher.h"
 #include "network/SlotMessage.h"
 #include "network/Spool.h"
+#include "common/Notice.h"
 
 namespace harkola {
 
@@ -60,7 +61,7 @@ class NetworkStation {
   // "History: 1200 reports from store.sqlite", "History: the store cannot be read: ..."
   const std::string& historyText() const { return m_historyText; }
   // The spool's messages and link changes worth telling (for a status line, not a box).
-  std::vector<std::string> takeNotices();
+  std::vector<std::string> takeNotices() { return m_notices.take(); }
 
  private:
   void take(const std::string& topic, const std::string& payload, std::int64_t nowUtc);
@@ -79,7 +80,7 @@ class NetworkStation {
   std::array<std::uint64_t, kRefusalKinds> m_refused{};
   std::int64_t m_pollUtc = 0;  // the time of the last poll: incoming messages are checked against it
   std::int64_t m_pruneMinute = 0;
-  std::vector<std::string> m_notices;
+  NoticeTexts m_notices;
 
   // The store's reports, read on a thread of its own and merged by poll().
   std::thread m_history;

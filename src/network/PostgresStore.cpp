@@ -18,8 +18,7 @@ const char* kSchema =
     " tone_hz DOUBLE PRECISION, offset_ms DOUBLE PRECISION,"
     " detector TEXT NOT NULL, locator TEXT NOT NULL, version TEXT NOT NULL, clock_ms DOUBLE PRECISION,"
     " received BIGINT NOT NULL,"
-    " UNIQUE (station, slot_start, band));"
-    "CREATE INDEX IF NOT EXISTS slot_reports_start ON slot_reports (slot_start);";
+    " UNIQUE (slot_start, band, station));";
 
 constexpr int kColumns = 18;
 constexpr std::size_t kRowsPerStatement = 1000;
@@ -44,7 +43,7 @@ std::string insertSql(std::size_t rows) {
     }
     sql += ')';
   }
-  return sql + " ON CONFLICT (station, slot_start, band) DO NOTHING";
+  return sql + " ON CONFLICT (slot_start, band, station) DO NOTHING";
 }
 
 std::string connectionError(pg_conn* c) {

@@ -18,7 +18,6 @@ class PostgresStore : public SlotStore {
   long insert(const std::vector<SlotReport>& reports, std::int64_t receivedUtc) override;
   bool read(std::int64_t fromUtc, std::int64_t toUtc, const std::function<bool(const SlotReport&)>& each) override;
   long long count() override;
-  const std::string& error() const override { return m_error; }
   std::string description() const override;
 
  private:
@@ -27,7 +26,6 @@ class PostgresStore : public SlotStore {
   bool command(const char* sql);
 
   pg_conn* m_conn = nullptr;
-  std::string m_error;
 };
 
 }  // namespace harkola

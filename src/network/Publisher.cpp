@@ -29,7 +29,7 @@ void Publisher::poll(std::int64_t nowUtc, std::chrono::milliseconds wait) {
         break;
       case LinkEvent::Kind::State:
         if (e.state != m_state && (e.state == LinkState::Connected || m_state == LinkState::Connected))
-          m_notices.push_back("Network: " + e.text);
+          m_notices.add("Network: " + e.text);
         m_state = e.state;
         m_stateText = e.text;
         break;
@@ -53,10 +53,8 @@ std::string Publisher::statusLine() const {
 }
 
 std::vector<std::string> Publisher::takeNotices() {
-  std::vector<std::string> out;
-  out.swap(m_notices);
-  for (auto& n : m_spool.takeNotices()) out.push_back(std::move(n));
-  return out;
+  m_notices.add(m_spool.takeNotices());
+  return m_notices.take();
 }
 
 }  // namespace harkola

@@ -19,6 +19,7 @@
 
 #include "network/Spool.h"
 #include "network/StationLink.h"
+#include "common/Notice.h"
 
 namespace harkola {
 
@@ -58,7 +59,7 @@ class Publisher {
   std::uint64_t m_lastHanded = 0;
   std::uint64_t m_acknowledged = 0;
   std::int64_t m_lastPrune = 0;
-  std::vector<std::string> m_notices;
+  NoticeTexts m_notices;
 };
 
 }  // namespace harkola

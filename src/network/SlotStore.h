@@ -9,7 +9,11 @@
 //                snr_100w, snr_10w, snr_1w, snr_100mw, tone_hz, offset_ms, detector,
 //                locator, version, clock_ms, received)
 // slot_start and received in seconds since 1970-01-01 UTC, band in MHz, SNRs in dB,
-// empty (NULL) where unknown; id rises in the order of arrival.
+// empty (NULL) where unknown; id rises in the order of arrival. The key's index runs
+// (slot_start, band, station): reports arrive roughly in slot order, so new entries go
+// near its end and writing stays as fast at a million rows as at the first (keyed by
+// station first, each batch touched a thousand places of the index and the rate halved
+// by the millionth row); the same index serves reading by time.
 
 #include <cstdint>
 #include <functional>
@@ -32,8 +36,12 @@ class SlotStore {
   // order of arrival, until it returns false. False with error() when the store fails.
   virtual bool read(std::int64_t fromUtc, std::int64_t toUtc, const std::function<bool(const SlotReport&)>& each) = 0;
   virtual long long count() = 0;  // -1 on failure
-  virtual const std::string& error() const = 0;
   virtual std::string description() const = 0;  // "SQLite file x.sqlite", "PostgreSQL db on host:port"
+  // What the last failure was, in a sentence for the user.
+  const std::string& error() const { return m_error; }
+
+ protected:
+  std::string m_error;
 };
 
 // "postgresql://..." (or "postgres://...") opens a PostgreSQL database, anything else

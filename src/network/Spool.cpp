@@ -164,11 +164,11 @@ bool Spool::open(const std::filesystem::path& path, Limits limits) {
       close();
       return false;
     }
-    m_notices.push_back("The network spool ended in a line cut short (" + std::to_string(text.size() - pos) +
+    m_notices.add("The network spool ended in a line cut short (" + std::to_string(text.size() - pos) +
                         " bytes, written when the program stopped); it was removed.");
   }
   if (damaged > 0)
-    m_notices.push_back("The network spool held " + std::to_string(damaged) + " damaged line(s); they were skipped.");
+    m_notices.add("The network spool held " + std::to_string(damaged) + " damaged line(s); they were skipped.");
   m_leftLines += damaged;
   rewriteIfWorthIt();
   return true;
@@ -206,11 +206,11 @@ std::uint64_t Spool::append(std::int64_t slotStartUtc, const std::string& topic,
     ++dropped;
   }
   if (dropped > 0)
-    m_notices.push_back("The network spool is full (" + std::to_string(m_limits.maxBytes >> 20) + " MB): " +
+    m_notices.add("The network spool is full (" + std::to_string(m_limits.maxBytes >> 20) + " MB): " +
                         std::to_string(dropped) + " oldest report(s) were dropped unsent.");
   Entry e{m_nextSeq, slotStartUtc, topic, payload};
   if (!writeLine(recordLine(e))) {
-    m_notices.push_back(m_error);
+    m_notices.add(m_error);
     return 0;
   }
   ++m_nextSeq;
@@ -244,7 +244,7 @@ void Spool::prune(std::int64_t nowUtc) {
     if (e.slotStartUtc < nowUtc - m_limits.maxAgeSeconds) old.push_back(seq);
   for (auto seq : old) drop(seq);
   if (!old.empty()) {
-    m_notices.push_back(std::to_string(old.size()) + " report(s) waited longer than " +
+    m_notices.add(std::to_string(old.size()) + " report(s) waited longer than " +
                         ageText(m_limits.maxAgeSeconds) + " for the broker and left the network spool unsent.");
     rewriteIfWorthIt();
   }
@@ -290,12 +290,6 @@ bool Spool::rewrite() {
   m_fileBytes = text.size();
   m_leftLines = 0;
   return true;
-}
-
-std::vector<std::string> Spool::takeNotices() {
-  std::vector<std::string> out;
-  out.swap(m_notices);
-  return out;
 }
 
 }  // namespace harkola

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "network/SlotMessage.h"
+#include "common/Notice.h"
 
 namespace harkola {
 
@@ -73,7 +74,7 @@ class Spool {
 
   // Messages for the user since the last call (a repaired file, reports dropped by a
   // limit, a write that failed).
-  std::vector<std::string> takeNotices();
+  std::vector<std::string> takeNotices() { return m_notices.take(); }
   const std::string& error() const { return m_error; }
 
  private:
@@ -90,7 +91,7 @@ class Spool {
   std::map<std::uint64_t, Entry> m_entries;
   std::uint64_t m_bytes = 0;
   std::size_t m_leftLines = 0;  // lines in the file about reports that have left
-  std::vector<std::string> m_notices;
+  NoticeTexts m_notices;
   std::string m_error;
 };
 

@@ -17,8 +17,7 @@ const char* kSchema =
     " snr_100w REAL, snr_10w REAL, snr_1w REAL, snr_100mw REAL, tone_hz REAL, offset_ms REAL,"
     " detector TEXT NOT NULL, locator TEXT NOT NULL, version TEXT NOT NULL, clock_ms REAL,"
     " received INTEGER NOT NULL,"
-    " UNIQUE (station, slot_start, band));"
-    "CREATE INDEX IF NOT EXISTS slot_reports_start ON slot_reports (slot_start);";
+    " UNIQUE (slot_start, band, station));";
 
 const char* kInsert =
     "INSERT OR IGNORE INTO slot_reports (station, slot_start, band, beacon, beacon_call, heard, dashes,"

@@ -17,7 +17,6 @@ class SqliteStore : public SlotStore {
   long insert(const std::vector<SlotReport>& reports, std::int64_t receivedUtc) override;
   bool read(std::int64_t fromUtc, std::int64_t toUtc, const std::function<bool(const SlotReport&)>& each) override;
   long long count() override;
-  const std::string& error() const override { return m_error; }
   std::string description() const override { return "SQLite file " + m_path; }
 
  private:
@@ -28,7 +27,6 @@ class SqliteStore : public SlotStore {
   sqlite3* m_db = nullptr;
   sqlite3_stmt* m_insert = nullptr;
   std::string m_path;
-  std::string m_error;
 };
 
 }  // namespace harkola

@@ -86,7 +86,7 @@ frmNetworkSettings::frmNetworkSettings(const NetworkStation& station, std::files
   m_timer->setInterval(500);
   connect(m_timer, &QTimer::timeout, this, &frmNetworkSettings::refresh);
   m_timer->start();
-  show(loadNetworkSettings(m_dataFolder));
+  show(kNetworkSettingsFile.load(m_dataFolder));
 }
 
 void frmNetworkSettings::show(const NetworkSettings& s) {
@@ -123,8 +123,8 @@ void frmNetworkSettings::cmdSave_Click() {
     lblProblem->setText(qs(problem));
     return;
   }
-  if (!saveNetworkSettings(m_dataFolder, s)) {
-    lblProblem->setText(qs("The settings could not be written to " + networkSettingsPath(m_dataFolder).string() + "."));
+  if (!kNetworkSettingsFile.save(m_dataFolder, s)) {
+    lblProblem->setText(qs("The settings could not be written to " + kNetworkSettingsFile.path(m_dataFolder).string() + "."));
     return;
   }
   std::string error;

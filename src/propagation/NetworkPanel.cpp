@@ -16,6 +16,7 @@
 #include "propagation/BeaconSites.h"
 #include "propagation/NetworkMap.h"
 #include "propagation/PropagationGrid.h"
+#include "ui/WindowFrame.h"
 
 namespace harkola {
 
@@ -88,11 +89,7 @@ NetworkPanel::NetworkPanel(const PublicDecs& decs, NowUtc nowUtc, QWidget* paren
   left->addWidget(grdStations);
   left->setStretchFactor(0, 3);
   left->setStretchFactor(1, 1);
-  auto* split = new QSplitter(Qt::Horizontal, this);
-  split->addWidget(left);
-  split->addWidget(mapNetwork);
-  split->setStretchFactor(1, 1);
-  split->setChildrenCollapsible(false);
+  QSplitter* split = besideWide(left, mapNetwork, this);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -25,6 +25,7 @@
 #include "propagation/NetworkPanel.h"
 #include "propagation/PropagationMap.h"
 #include "ui/Named.h"
+#include "ui/WindowFrame.h"
 
 static void initMapResources() { Q_INIT_RESOURCE(map); }
 
@@ -127,11 +128,7 @@ frmPropagation::frmPropagation(const PublicDecs& decs, std::filesystem::path log
     }
   }
 
-  auto* split = new QSplitter(Qt::Horizontal, this);
-  split->addWidget(grdPropagation);
-  split->addWidget(m_map);
-  split->setStretchFactor(1, 1);
-  split->setChildrenCollapsible(false);
+  QSplitter* split = besideWide(grdPropagation, m_map, this);
 
   // This station's results on one tab, the network's on another.
   auto* own = new QWidget(this);

@@ -12,13 +12,6 @@ namespace {
 constexpr unsigned kResampSemiLength = 32;  // input samples each side
 constexpr unsigned kBandPassTaps = 127;
 constexpr double kPassLowHz = 100.0, kPassHighHz = 3000.0;
-constexpr double kTargetRms = 700.0;
-// The noise floor is the 5th percentile of 50 ms powers over the last 20 s: keyed
-// beacons leave enough gaps between their elements and slots, so the floor does not
-// follow them.
-constexpr int kFrame = 551;
-constexpr std::size_t kFrames = 400;
-constexpr std::size_t kFloorRank = kFrames / 20;
 constexpr double kGapSamples = 0.05 * kAudioRate;
 constexpr double kSteerSeconds = 5.0;  // the sample count follows the time over this
 }  // namespace
@@ -53,13 +46,10 @@ BandChannel::BandChannel(double inputRate, double carrierHz) : m_inRate(inputRat
     taps[i] = std::polar(low[i] / sum, static_cast<float>(2.0 * M_PI * centre * i / kAudioRate));
   m_dsp->bandPass = firfilt_cccf_create(taps.data(), kBandPassTaps);
   m_delayS = kResampSemiLength / inputRate + (kBandPassTaps - 1) / 2.0 / kAudioRate;
-  m_powers.assign(kFrames, 0.0);
 }
 
 BandChannel::~BandChannel() { delete m_dsp; }
 
-double BandChannel::noiseDbfs() const { return m_framesSeen ? 10.0 * std::log10(2.0 * m_floor + 1e-30) : -200.0; }
-double BandChannel::peakDbfs() const { return m_framesSeen ? 10.0 * std::log10(2.0 * m_peak + 1e-30) : -200.0; }
 
 SysTime BandChannel::push(const IqSample* in, std::size_t n, SysTime first, std::vector<std::int16_t>& audio) {
   using Seconds = std::chrono::duration<double>;
@@ -104,42 +94,9 @@ SysTime BandChannel::push(const IqSample* in, std::size_t n, SysTime first, std:
   std::size_t skip = std::min<std::size_t>(made, static_cast<std::size_t>(drop));
   m_real.resize(made - skip);
   for (std::size_t i = skip; i < made; ++i) m_real[i - skip] = m_filtered[i].real();
-  level(m_real.data(), m_real.size(), audio);
+  m_level.scale(m_real.data(), m_real.size(), audio);
   m_count += static_cast<long long>(m_real.size());
   return m_audioStart + std::chrono::duration_cast<SysTime::duration>(Seconds(m_count / kAudioRate));
-}
-
-void BandChannel::level(const float* a, std::size_t n, std::vector<std::int16_t>& audio) {
-  if (m_framesSeen == 0 && m_frameFill == 0 && n > 0) {
-    // A first gain from whatever came, until the first frame is complete.
-    double p = 0.0;
-    for (std::size_t i = 0; i < n; ++i) p += static_cast<double>(a[i]) * a[i];
-    if (p > 1e-20 * n) m_gain = kTargetRms / std::sqrt(p / n);
-  }
-  for (std::size_t i = 0; i < n; ++i) {
-    const double v = a[i];
-    m_frameSum += v * v;
-    if (++m_frameFill == kFrame) {
-      const double p = m_frameSum / kFrame;
-      m_frameSum = 0.0;
-      m_frameFill = 0;
-      m_powers[m_powerPos] = p;
-      m_powerPos = (m_powerPos + 1) % kFrames;
-      ++m_framesSeen;
-      const std::size_t have = std::min<std::size_t>(kFrames, static_cast<std::size_t>(m_framesSeen));
-      std::vector<double> sorted(m_powers.begin(), m_powers.begin() + static_cast<long>(have));
-      const std::size_t q = have * kFloorRank / kFrames;
-      std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(q), sorted.end());
-      m_floor = sorted[q];
-      m_peak = *std::max_element(sorted.begin(), sorted.end());
-      if (m_floor > 1e-20) {
-        const double want = kTargetRms / std::sqrt(m_floor);
-        // At once while the first second fills, then slowly (about 20 s).
-        m_gain = m_framesSeen <= 20 ? want : m_gain * std::pow(want / m_gain, 1.0 / kFrames);
-      }
-    }
-    audio.push_back(static_cast<std::int16_t>(std::clamp(std::lround(v * (m_fixedGain > 0 ? m_fixedGain : m_gain)), -32767L, 32767L)));
-  }
 }
 
 }  // namespace harkola

@@ -6,9 +6,8 @@
 // 11025 Hz, a complex band-pass keeps the upper sideband 100..3000 Hz, and the real part
 // is the audio.
 //
-// Level: a slow AGC holds the band's noise floor (a low percentile of 50 ms powers over
-// 20 s, adapting over about 20 s) at 700 sample units rms, so the S levels and the detector see the same kind of
-// audio as from a receiver whose volume is set right; strong beacons clip at 32767.
+// Level: a slow AGC (ChannelLevel) holds the band's noise floor at 700 sample units rms,
+// as a receiver whose volume is set right would; strong beacons clip at 32767.
 //
 // Time: every push says when its first input sample was taken; the audio's sample count
 // is kept on that time (the resampler's rate is steered by the difference, a gap of more
@@ -18,6 +17,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "receiver/ChannelLevel.h"
 #include "receiver/IqSource.h"
 
 namespace harkola {
@@ -39,19 +39,17 @@ class BandChannel {
   SysTime push(const IqSample* in, std::size_t n, SysTime first, std::vector<std::int16_t>& audio);
 
   // A fixed gain instead of the AGC (audio = real part * gain); 0 = AGC.
-  void setFixedGain(double gain) { m_fixedGain = gain; }
+  void setFixedGain(double gain) { m_level.setFixedGain(gain); }
 
   // The noise floor and the loudest 50 ms of the last 20 s, dB relative to a full-scale
   // carrier; -200 before any input.
-  double noiseDbfs() const;
-  double peakDbfs() const;
+  double noiseDbfs() const { return m_level.noiseDbfs(); }
+  double peakDbfs() const { return m_level.peakDbfs(); }
   // Audio samples made so far, silence for gaps included.
   long long audioCount() const { return m_count; }
   long gapsFilled() const { return m_gaps; }
 
  private:
-  void level(const float* a, std::size_t n, std::vector<std::int16_t>& audio);
-
   double m_inRate;
   double m_delayS;  // resampler and band-pass
   struct Dsp;
@@ -62,15 +60,7 @@ class BandChannel {
   SysTime m_audioStart{};  // instant of audio sample 0
   long long m_count = 0;
   long m_gaps = 0;
-  // AGC
-  double m_gain = 1.0;
-  double m_fixedGain = 0.0;
-  int m_framesSeen = 0;
-  double m_frameSum = 0.0;
-  int m_frameFill = 0;
-  std::vector<double> m_powers;  // ring of 0.1 s powers
-  std::size_t m_powerPos = 0;
-  double m_floor = 0.0, m_peak = 0.0;
+  ChannelLevel m_level;
 };
 
 }  // namespace harkola

@@ -27,7 +27,7 @@ int transformSizeFor(double rate) {
 
 struct FastChannelizer::Plans {
   IqSample* in = nullptr;    // N: the overlap-save buffer
-  IqSample* spec = nullptr;  // N: its transform
+  IqSample* spectrum = nullptr;  // N: its transform
   IqSample* bins = nullptr;  // kBins: one channel's bins
   IqSample* time = nullptr;  // kBins: their inverse transform
   fftwf_plan forward = nullptr, inverse = nullptr;
@@ -35,7 +35,7 @@ struct FastChannelizer::Plans {
     std::lock_guard lock(planMutex());
     if (forward) fftwf_destroy_plan(forward);
     if (inverse) fftwf_destroy_plan(inverse);
-    for (IqSample* p : {in, spec, bins, time}) fftwf_free(p);
+    for (IqSample* p : {in, spectrum, bins, time}) fftwf_free(p);
   }
 };
 
@@ -67,11 +67,11 @@ FastChannelizer::FastChannelizer(double rate, const std::vector<double>& offsets
     std::lock_guard lock(planMutex());
     Plans& p = *m_plans;
     p.in = static_cast<IqSample*>(fftwf_malloc(sizeof(IqSample) * m_n));
-    p.spec = static_cast<IqSample*>(fftwf_malloc(sizeof(IqSample) * m_n));
+    p.spectrum = static_cast<IqSample*>(fftwf_malloc(sizeof(IqSample) * m_n));
     p.bins = static_cast<IqSample*>(fftwf_malloc(sizeof(IqSample) * kBins));
     p.time = static_cast<IqSample*>(fftwf_malloc(sizeof(IqSample) * kBins));
     const unsigned flags = measure ? FFTW_MEASURE : FFTW_ESTIMATE;
-    p.forward = fftwf_plan_dft_1d(m_n, reinterpret_cast<fftwf_complex*>(p.in), reinterpret_cast<fftwf_complex*>(p.spec),
+    p.forward = fftwf_plan_dft_1d(m_n, reinterpret_cast<fftwf_complex*>(p.in), reinterpret_cast<fftwf_complex*>(p.spectrum),
                                   FFTW_FORWARD, flags);
     p.inverse = fftwf_plan_dft_1d(kBins, reinterpret_cast<fftwf_complex*>(p.bins),
                                   reinterpret_cast<fftwf_complex*>(p.time), FFTW_BACKWARD, flags);
@@ -110,7 +110,7 @@ void FastChannelizer::step(std::vector<std::vector<IqSample>>& out) {
     for (int j = -half; j < half; ++j) {
       const int src = ((ch.bin + j) % m_n + m_n) % m_n;
       const int dst = (j + kBins) % kBins;
-      p.bins[dst] = p.spec[src] * m_response[dst];
+      p.bins[dst] = p.spectrum[src] * m_response[dst];
     }
     fftwf_execute(p.inverse);
     // Turn the step's output to the phase of its place in the stream.

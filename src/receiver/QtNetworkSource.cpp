@@ -23,6 +23,18 @@ QtNetworkSource::QtNetworkSource(IqSink& sink, NetworkTiming timing, QObject* pa
   });
 }
 
+void QtNetworkSource::start() {
+  m_stopped = false;
+  reconnect();
+}
+
+void QtNetworkSource::stop() {
+  m_stopped = true;
+  m_stall.stop();
+  m_retry.stop();
+  closeLink();
+}
+
 void QtNetworkSource::deliver(IqBlock& block) {
   if (!m_clock || m_clock->nominalRate() != block.rate) m_clock = std::make_unique<BlockClock>(block.rate);
   block.index = m_index;
@@ -67,17 +79,7 @@ QtRtlTcpSource::QtRtlTcpSource(IqSink& sink, RtlTcpSettings s, NetworkTiming tim
 
 QtRtlTcpSource::~QtRtlTcpSource() { stop(); }
 
-void QtRtlTcpSource::start() {
-  m_stopped = false;
-  reconnect();
-}
-
-void QtRtlTcpSource::stop() {
-  m_stopped = true;
-  m_stall.stop();
-  m_retry.stop();
-  m_socket->abort();
-}
+void QtRtlTcpSource::closeLink() { m_socket->abort(); }
 
 void QtRtlTcpSource::reconnect() {
   m_socket->abort();
@@ -145,15 +147,7 @@ QtKiwiSource::~QtKiwiSource() {
   m_socket->abort();
 }
 
-void QtKiwiSource::start() {
-  m_stopped = false;
-  reconnect();
-}
-
-void QtKiwiSource::stop() {
-  m_stopped = true;
-  m_stall.stop();
-  m_retry.stop();
+void QtKiwiSource::closeLink() {
   m_keepAlive.stop();
   m_socket->close();
 }

@@ -30,8 +30,9 @@ class QtNetworkSource : public QObject {
   Q_OBJECT
  public:
   QtNetworkSource(IqSink& sink, NetworkTiming timing, QObject* parent = nullptr);
-  virtual void start() = 0;
-  virtual void stop() = 0;
+  // Connects, and keeps connecting again after losses until stop().
+  void start();
+  void stop();
   const SourceHealth& health() const { return m_health; }
   bool stopped() const { return m_stopped; }
 
@@ -41,6 +42,8 @@ class QtNetworkSource : public QObject {
   // Tells the sink and tries again later (or not at all when `final`).
   void lost(const std::string& words, bool final = false);
   virtual void reconnect() = 0;
+  // Ends the connection there is, at once (stop()).
+  virtual void closeLink() = 0;
 
   IqSink& m_sink;
   NetworkTiming m_timing;
@@ -69,13 +72,12 @@ class QtRtlTcpSource : public QtNetworkSource {
  public:
   QtRtlTcpSource(IqSink& sink, RtlTcpSettings s, NetworkTiming timing = {}, QObject* parent = nullptr);
   ~QtRtlTcpSource() override;
-  void start() override;
-  void stop() override;
   // The tuner the server named ("R820T").
   const std::string& tuner() const { return m_tuner; }
 
  private:
   void reconnect() override;
+  void closeLink() override;
   void onReadable();
 
   RtlTcpSettings m_s;
@@ -99,11 +101,10 @@ class QtKiwiSource : public QtNetworkSource {
  public:
   QtKiwiSource(IqSink& sink, KiwiSettings s, NetworkTiming timing = {}, QObject* parent = nullptr);
   ~QtKiwiSource() override;
-  void start() override;
-  void stop() override;
 
  private:
   void reconnect() override;
+  void closeLink() override;
   void onText(const QString& message);
   void onBinary(const QByteArray& message);
   void onMsg(std::string_view body);

@@ -1,36 +1,19 @@
 #include "receiver/ReceiverSettings.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 #include "common/Bands.h"
-#include "data/DataFile.h"
 #include "receiver/BandReceiver.h"
 
 namespace harkola {
 
 namespace {
-constexpr const char* kFileName = "Receiver.dat";
 constexpr std::pair<ReceiverKind, const char*> kKinds[] = {{ReceiverKind::SoundCard, "soundcard"},
                                                            {ReceiverKind::Soapy, "soapy"},
                                                            {ReceiverKind::RtlTcp, "rtl_tcp"},
                                                            {ReceiverKind::Kiwi, "kiwi"},
                                                            {ReceiverKind::IqFile, "iq"}};
-
-bool plainText(std::string_view v, std::size_t most) {
-  if (v.size() > most) return false;
-  for (char c : v)
-    if (static_cast<unsigned char>(c) < 0x20 || c == '"') return false;
-  return true;
-}
-
-bool numberIn(std::string_view v, double lo, double hi, double& out) {
-  double x = 0;
-  if (!parseNumber(v, x) || !std::isfinite(x) || x < lo || x > hi) return false;
-  out = x;
-  return true;
-}
 
 std::vector<int> parseBands(std::string_view v) {
   std::vector<int> out;
@@ -60,37 +43,34 @@ std::optional<ReceiverKind> receiverKindFromName(std::string_view name) {
 
 ReceiverSettings parseReceiverSettings(std::string_view text) {
   ReceiverSettings s;
-  const std::vector<std::string> f = readFields(text);
-  for (std::size_t i = 0; i + 1 < f.size(); i += 2) {
-    const std::string& k = f[i];
-    const std::string& v = f[i + 1];
+  for (const auto& [k, v] : readSettingPairs(text)) {
     double x = 0;
     if (k == "Source") {
       if (const auto kind = receiverKindFromName(v)) s.kind = *kind;
     } else if (k == "Bands") {
       if (auto b = parseBands(v); !b.empty()) s.bands = std::move(b);
-    } else if (k == "SoapyArgs" && plainText(v, 512)) {
+    } else if (k == "SoapyArgs" && plainSetting(v, 512)) {
       s.soapyArgs = v;
-    } else if (k == "Rate" && numberIn(v, 1000, 200e6, x)) {
+    } else if (k == "Rate" && numberSetting(v, 1000, 200e6, x)) {
       s.rate = x;
-    } else if (k == "Centre" && numberIn(v, 0, 10e9, x)) {
+    } else if (k == "Centre" && numberSetting(v, 0, 10e9, x)) {
       s.centreHz = x;
     } else if (k == "Gain") {
       if (v == "auto") s.gainDb.reset();
-      else if (numberIn(v, -50, 100, x)) s.gainDb = x;
+      else if (numberSetting(v, -50, 100, x)) s.gainDb = x;
     } else if (k == "DirectSampling") {
-      s.directSampling = v == "True";
-    } else if (k == "RtlHost" && !v.empty() && plainText(v, 253)) {
+      s.directSampling = flagSetting(v);
+    } else if (k == "RtlHost" && !v.empty() && plainSetting(v, 253)) {
       s.rtlHost = v;
-    } else if (k == "RtlPort" && numberIn(v, 1, 65535, x) && x == std::floor(x)) {
-      s.rtlPort = static_cast<int>(x);
-    } else if (k == "KiwiHost" && plainText(v, 253)) {
+    } else if (k == "RtlPort") {
+      portSetting(v, s.rtlPort);
+    } else if (k == "KiwiHost" && plainSetting(v, 253)) {
       s.kiwiHost = v;
-    } else if (k == "KiwiPort" && numberIn(v, 1, 65535, x) && x == std::floor(x)) {
-      s.kiwiPort = static_cast<int>(x);
-    } else if (k == "KiwiPassword" && plainText(v, 256)) {
+    } else if (k == "KiwiPort") {
+      portSetting(v, s.kiwiPort);
+    } else if (k == "KiwiPassword" && plainSetting(v, 256)) {
       s.kiwiPassword = v;
-    } else if (k == "IqFile" && plainText(v, 4096)) {
+    } else if (k == "IqFile" && plainSetting(v, 4096)) {
       s.iqFile = v;
     } else if (k == "IqFormat" && (v == "wav" || v == "cs16" || v == "cu8" || v == "cs8" || v == "cf32")) {
       s.iqFormat = v;
@@ -107,34 +87,22 @@ std::string formatReceiverSettings(const ReceiverSettings& s) {
     std::snprintf(buf, sizeof buf, "%.0f", v);
     return std::string(buf);
   };
-  std::string out;
-  out += formatRecord({"Source", receiverKindName(s.kind)});
-  out += formatRecord({"Bands", bands});
-  out += formatRecord({"SoapyArgs", s.soapyArgs});
-  out += formatRecord({"Rate", num(s.rate)});
-  out += formatRecord({"Centre", num(s.centreHz)});
-  out += formatRecord({"Gain", s.gainDb ? num(*s.gainDb) : "auto"});
-  out += formatRecord({"DirectSampling", s.directSampling ? "True" : "False"});
-  out += formatRecord({"RtlHost", s.rtlHost});
-  out += formatRecord({"RtlPort", std::to_string(s.rtlPort)});
-  out += formatRecord({"KiwiHost", s.kiwiHost});
-  out += formatRecord({"KiwiPort", std::to_string(s.kiwiPort)});
-  out += formatRecord({"KiwiPassword", s.kiwiPassword});
-  out += formatRecord({"IqFile", s.iqFile});
-  out += formatRecord({"IqFormat", s.iqFormat});
-  return out;
-}
-
-std::filesystem::path receiverSettingsPath(const std::filesystem::path& dataFolder) { return dataFolder / kFileName; }
-
-ReceiverSettings loadReceiverSettings(const std::filesystem::path& dataFolder) {
-  std::string text;
-  if (!readWholeFile(receiverSettingsPath(dataFolder), text)) return {};
-  return parseReceiverSettings(text);
-}
-
-bool saveReceiverSettings(const std::filesystem::path& dataFolder, const ReceiverSettings& s) {
-  return writeWholeFile(receiverSettingsPath(dataFolder), formatReceiverSettings(s));
+  return SettingsWriter()
+      .text("Source", receiverKindName(s.kind))
+      .text("Bands", bands)
+      .text("SoapyArgs", s.soapyArgs)
+      .text("Rate", num(s.rate))
+      .text("Centre", num(s.centreHz))
+      .text("Gain", s.gainDb ? num(*s.gainDb) : "auto")
+      .flag("DirectSampling", s.directSampling)
+      .text("RtlHost", s.rtlHost)
+      .text("RtlPort", std::to_string(s.rtlPort))
+      .text("KiwiHost", s.kiwiHost)
+      .text("KiwiPort", std::to_string(s.kiwiPort))
+      .text("KiwiPassword", s.kiwiPassword)
+      .text("IqFile", s.iqFile)
+      .text("IqFormat", s.iqFormat)
+      .result();
 }
 
 double centreFor(double rate, const std::vector<int>& bands) {
@@ -151,12 +119,12 @@ double centreFor(double rate, const std::vector<int>& bands) {
 
 namespace harkola {
 
-bool receiverFromSpec(const std::string& spec, const ReceiverSettings& saved, ReceiverSettings& out,
+bool receiverFromChoice(const std::string& choice, const ReceiverSettings& saved, ReceiverSettings& out,
                       std::string& error) {
   out = saved;
-  const std::size_t colon = spec.find(':');
-  const std::string kind = spec.substr(0, colon);
-  const std::string rest = colon == std::string::npos ? std::string() : spec.substr(colon + 1);
+  const std::size_t colon = choice.find(':');
+  const std::string kind = choice.substr(0, colon);
+  const std::string rest = colon == std::string::npos ? std::string() : choice.substr(colon + 1);
   // HOST[:PORT] into host and port.
   auto hostPort = [&](std::string& host, int& port) {
     const std::size_t c = rest.rfind(':');
@@ -166,13 +134,9 @@ bool receiverFromSpec(const std::string& spec, const ReceiverSettings& saved, Re
       p = rest.substr(c + 1);
     }
     if (!h.empty()) host = h;
-    if (!p.empty()) {
-      double x = 0;
-      if (!parseNumber(p, x) || x < 1 || x > 65535 || x != std::floor(x)) {
-        error = "the port must be a number from 1 to 65535";
-        return false;
-      }
-      port = static_cast<int>(x);
+    if (!p.empty() && !portSetting(p, port)) {
+      error = "the port must be a number from 1 to 65535";
+      return false;
     }
     return !host.empty() || (error = "it needs a host name", false);
   };

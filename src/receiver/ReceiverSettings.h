@@ -5,11 +5,12 @@
 // default (the sound card, as always); unknown keys are ignored. The KiwiSDR password
 // is kept as typed (the file is the user's own).
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "data/SettingsFile.h"
 
 namespace harkola {
 
@@ -39,9 +40,11 @@ struct ReceiverSettings {
 
 ReceiverSettings parseReceiverSettings(std::string_view text);
 std::string formatReceiverSettings(const ReceiverSettings& s);
-std::filesystem::path receiverSettingsPath(const std::filesystem::path& dataFolder);
-ReceiverSettings loadReceiverSettings(const std::filesystem::path& dataFolder);
-bool saveReceiverSettings(const std::filesystem::path& dataFolder, const ReceiverSettings& s);
+inline constexpr SettingsFile<ReceiverSettings> kReceiverSettingsFile{"Receiver.dat", parseReceiverSettings,
+                                                                      formatReceiverSettings};
+inline ReceiverSettings loadReceiverSettings(const std::filesystem::path& dataFolder) {
+  return kReceiverSettingsFile.load(dataFolder);
+}
 
 // "soundcard", "soapy", "rtl_tcp", "kiwi", "iq" and back.
 std::string receiverKindName(ReceiverKind k);
@@ -57,6 +60,6 @@ namespace harkola {
 // A receiver named on the command line: "saved" (as Receiver.dat says), "soapy:ARGS",
 // "rtl_tcp[:HOST[:PORT]]", "kiwi:HOST[:PORT]", "iq:FILE"; what the words do not say
 // comes from `saved`. False with the reason.
-bool receiverFromSpec(const std::string& spec, const ReceiverSettings& saved, ReceiverSettings& out,
+bool receiverFromChoice(const std::string& choice, const ReceiverSettings& saved, ReceiverSettings& out,
                       std::string& error);
 }  // namespace harkola

@@ -141,7 +141,7 @@ frmReceiver::frmReceiver(ReceiverRun& run, std::filesystem::path dataFolder, QWi
   m_timer->start(500);
 
   for (const SoapyDeviceInfo& d : findSoapyDevices()) cboDevice->addItem(QString::fromStdString(d.label), QString::fromStdString(d.args));
-  show(m_run.running() ? m_run.settings() : loadReceiverSettings(m_dataFolder));
+  show(m_run.running() ? m_run.settings() : kReceiverSettingsFile.load(m_dataFolder));
   refresh();
 }
 
@@ -207,7 +207,7 @@ void frmReceiver::cmdStart_Click() {
     lblStatus->setText("Choose at least one band.");
     return;
   }
-  saveReceiverSettings(m_dataFolder, s);
+  kReceiverSettingsFile.save(m_dataFolder, s);
   std::string error;
   if (!m_run.start(s, error)) lblStatus->setText(QString::fromStdString(error));
   else lblStatus->setText("Listening.");

@@ -6,7 +6,7 @@ RigChoice::RigChoice(PublicDecs& d, Rig& serial) : d_(d), serial_(serial) { relo
 
 void RigChoice::reload() {
   if (rigctld_ && rigctld_->sessionRunning()) return;
-  settings_ = loadRigLinkSettings(d_.DataFolder);
+  settings_ = kRigLinkFile.load(d_.DataFolder);
   if (settings_.kind == RigLinkKind::Rigctld)
     rigctld_ = std::make_unique<RigctldRig>(QString::fromStdString(settings_.host),
                                             static_cast<quint16>(settings_.port));

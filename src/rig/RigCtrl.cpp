@@ -4,6 +4,28 @@
 
 namespace harkola {
 
+namespace {
+
+// What the user can do about a port that failed.
+const char* portFaultHint(PortFault kind) {
+  switch (kind) {
+    case PortFault::NoDevice:
+      return "There is no such device. Check that the rig's cable is plugged in, and choose the device of this "
+             "port in Rig setup";
+    case PortFault::Busy:
+      return "Another program is using the serial port (a logging or digital-mode program, or rigctld). Close it, "
+             "or choose \"Hamlib rigctld (network)\" in Rig setup to share the rig through rigctld";
+    case PortFault::NoPermission:
+      return "You may not use this device: add yourself to the dialout group (sudo adduser $USER dialout), then "
+             "log out and in again";
+    case PortFault::Other:
+      break;
+  }
+  return "Check there is no other program using the serial port and that the settings you have used are correct";
+}
+
+}  // namespace
+
 RigCtrl::RigCtrl(PublicDecs& d, RigPort& port, Notifier notify)
     : d_(d), port_(port), notify_(std::move(notify)) {}
 
@@ -16,25 +38,8 @@ Notice RigCtrl::portErrorNotice(const std::string& title, const PortError& e, bo
   std::string text = whileWriting ? "There has been an error writing to the serial port. "
                                   : "There has been an error opening the serial port. ";
   text += "\n\nError report: " + std::to_string(e.number) + " " + e.description;
-  switch (e.kind) {
-    case PortFault::NoDevice:
-      text += "\n\nHint - There is no such device. Check that the rig's cable is plugged in, and choose the "
-              "device of this port in Rig setup";
-      break;
-    case PortFault::Busy:
-      text += "\n\nHint - Another program is using the serial port (a logging or digital-mode program, or "
-              "rigctld). Close it, or choose \"Hamlib rigctld (network)\" in Rig setup to share the rig "
-              "through rigctld";
-      break;
-    case PortFault::NoPermission:
-      text += "\n\nHint - You may not use this device: add yourself to the dialout group (sudo adduser "
-              "$USER dialout), then log out and in again";
-      break;
-    case PortFault::Other:
-      text += "\n\nHint - Check there is no other program using the serial port and that the "
-              "settings you have used are correct";
-      break;
-  }
+  text += "\n\nHint - ";
+  text += portFaultHint(e.kind);
   return Notice{text, title, NoticeIcon::Critical, NoticeButtons::Ok};
 }
 

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,42 +46,35 @@ RigLinkPanel::RigLinkPanel(const std::vector<SerialPortChoice>& ports, QWidget* 
   }
 
   auto* link = new QGroupBox("Link to the rig", this);
-  optLinkSerial = named(new QRadioButton("Serial port (command strings)", link), "optLinkSerial");
-  optLinkRigctld = named(new QRadioButton("Hamlib rigctld (network)", link), "optLinkRigctld");
-  optLinkRigctld->setToolTip("Reach the rig through a running rigctld, shared with other station programs");
-  txtRigctldHost = named(new QLineEdit(link), "txtRigctldHost");
-  txtRigctldPort = named(new QSpinBox(link), "txtRigctldPort");
+  optLink[kSerial] = named(new QRadioButton("Serial port (command strings)", link), "optLinkSerial");
+  optLink[kRigctld] = named(new QRadioButton("Hamlib rigctld (network)", link), "optLinkRigctld");
+  optLink[kRigctld]->setToolTip("Reach the rig through a running rigctld, shared with other station programs");
+  // What only the rigctld link uses, enabled with it.
+  m_rigctldOnly = new QWidget(link);
+  txtRigctldHost = named(new QLineEdit(m_rigctldOnly), "txtRigctldHost");
+  txtRigctldPort = named(new QSpinBox(m_rigctldOnly), "txtRigctldPort");
   txtRigctldPort->setRange(1, 65535);
-  chkSMeter = named(new QCheckBox("S level from the rig's S-meter", link), "chkSMeter");
+  chkSMeter = named(new QCheckBox("S level from the rig's S-meter", m_rigctldOnly), "chkSMeter");
   chkSMeter->setToolTip("Automatic logging reads the rig's S-meter during the beacon's 100 W dash");
-  auto* address = new QHBoxLayout;
-  address->addSpacing(20);
-  address->addWidget(new QLabel("Host", link));
-  address->addWidget(txtRigctldHost, 1);
-  address->addWidget(new QLabel("Port", link));
-  address->addWidget(txtRigctldPort);
-  auto* meter = new QHBoxLayout;
-  meter->addSpacing(20);
-  meter->addWidget(chkSMeter);
+  auto* rigctld = new QGridLayout(m_rigctldOnly);
+  rigctld->setContentsMargins(20, 0, 0, 0);
+  rigctld->addWidget(new QLabel("Host", m_rigctldOnly), 0, 0);
+  rigctld->addWidget(txtRigctldHost, 0, 1);
+  rigctld->addWidget(new QLabel("Port", m_rigctldOnly), 0, 2);
+  rigctld->addWidget(txtRigctldPort, 0, 3);
+  rigctld->addWidget(chkSMeter, 1, 0, 1, 4);
+  rigctld->setColumnStretch(1, 1);
   auto* box = new QVBoxLayout(link);
-  box->addWidget(optLinkSerial);
-  box->addWidget(optLinkRigctld);
-  box->addLayout(address);
-  box->addLayout(meter);
-  connect(optLinkRigctld, &QRadioButton::toggled, this, &RigLinkPanel::linkChanged);
+  box->addWidget(optLink[kSerial]);
+  box->addWidget(optLink[kRigctld]);
+  box->addWidget(m_rigctldOnly);
+  connect(optLink[kRigctld], &QRadioButton::toggled, m_rigctldOnly, &QWidget::setEnabled);
 
   auto* top = new QVBoxLayout(this);
   top->setContentsMargins(0, 0, 0, 0);
   top->addWidget(link);
   top->addWidget(devices);
   showSettings(RigLinkSettings{});
-}
-
-void RigLinkPanel::linkChanged() {
-  const bool rigctld = optLinkRigctld->isChecked();
-  txtRigctldHost->setEnabled(rigctld);
-  txtRigctldPort->setEnabled(rigctld);
-  chkSMeter->setEnabled(rigctld);
 }
 
 void RigLinkPanel::showSettings(const RigLinkSettings& s) {
@@ -96,11 +90,11 @@ void RigLinkPanel::showSettings(const RigLinkSettings& s) {
       c->setEditText(device);
     }
   }
-  (s.kind == RigLinkKind::Rigctld ? optLinkRigctld : optLinkSerial)->setChecked(true);
+  optLink[s.kind == RigLinkKind::Rigctld ? kRigctld : kSerial]->setChecked(true);
   txtRigctldHost->setText(QString::fromStdString(s.host));
   txtRigctldPort->setValue(s.port);
   chkSMeter->setChecked(s.sLevelFromMeter);
-  linkChanged();
+  m_rigctldOnly->setEnabled(s.kind == RigLinkKind::Rigctld);
 }
 
 RigLinkSettings RigLinkPanel::settings() const {
@@ -116,7 +110,7 @@ RigLinkSettings RigLinkPanel::settings() const {
     }
     s.devices[static_cast<std::size_t>(n - 1)] = device.toStdString();
   }
-  s.kind = optLinkRigctld->isChecked() ? RigLinkKind::Rigctld : RigLinkKind::Serial;
+  s.kind = optLink[kRigctld]->isChecked() ? RigLinkKind::Rigctld : RigLinkKind::Serial;
   const std::string host = txtRigctldHost->text().trimmed().toStdString();
   s.host = validRigctldHost(host) ? host : "localhost";
   s.port = txtRigctldPort->value();

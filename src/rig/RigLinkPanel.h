@@ -41,15 +41,15 @@ class RigLinkPanel : public QWidget {
   RigLinkSettings settings() const;
 
   std::array<QComboBox*, 5> cboPortDevice{};  // [1..4]
-  QRadioButton* optLinkSerial = nullptr;
-  QRadioButton* optLinkRigctld = nullptr;
+  static constexpr std::size_t kSerial = 0, kRigctld = 1;
+  std::array<QRadioButton*, 2> optLink{};  // [kSerial] optLinkSerial, [kRigctld] optLinkRigctld
   QLineEdit* txtRigctldHost = nullptr;
   QSpinBox* txtRigctldPort = nullptr;
   QCheckBox* chkSMeter = nullptr;
 
  private:
-  void linkChanged();
-  RigLinkSettings shown_;  // keeps what the controls cannot show
+  QWidget* m_rigctldOnly = nullptr;  // host, port and S-meter: enabled with the rigctld link
+  RigLinkSettings shown_;            // keeps what the controls cannot show
 };
 
 }  // namespace harkola

@@ -1,19 +1,13 @@
 #include "rig/RigLinkSettings.h"
 
-#include "data/DataFile.h"
-
 namespace harkola {
 
 namespace {
-constexpr const char* kFileName = "RigLink.dat";
 constexpr const char* kSerial = "Serial";
 constexpr const char* kRigctld = "rigctld";
 
 bool validDevice(std::string_view path) {
-  if (path.empty() || path.size() > 4096 || path.front() != '/') return false;
-  for (char c : path)
-    if (static_cast<unsigned char>(c) < 0x20 || c == '"') return false;
-  return true;
+  return !path.empty() && path.front() == '/' && plainSetting(path, 4096);
 }
 }  // namespace
 
@@ -34,10 +28,7 @@ bool validRigctldHost(std::string_view host) {
 
 RigLinkSettings parseRigLinkSettings(std::string_view text) {
   RigLinkSettings s;
-  const std::vector<std::string> f = readFields(text);
-  for (std::size_t i = 0; i + 1 < f.size(); i += 2) {
-    const std::string& key = f[i];
-    const std::string& value = f[i + 1];
+  for (const auto& [key, value] : readSettingPairs(text)) {
     if (key.size() == 7 && key.rfind("Device", 0) == 0 && key[6] >= '1' && key[6] <= '4') {
       if (validDevice(value)) s.devices[static_cast<std::size_t>(key[6] - '1')] = value;
     } else if (key == "Link") {
@@ -45,36 +36,22 @@ RigLinkSettings parseRigLinkSettings(std::string_view text) {
     } else if (key == "Host") {
       if (validRigctldHost(value)) s.host = value;
     } else if (key == "Port") {
-      double p = 0;
-      if (parseNumber(value, p) && p >= 1 && p <= 65535 && p == static_cast<int>(p)) s.port = static_cast<int>(p);
+      portSetting(value, s.port);
     } else if (key == "SMeter") {
-      s.sLevelFromMeter = value == "True";
+      s.sLevelFromMeter = flagSetting(value);
     }
   }
   return s;
 }
 
 std::string formatRigLinkSettings(const RigLinkSettings& s) {
-  std::string out;
-  for (int i = 0; i < 4; ++i)
-    out += formatRecord({"Device" + std::to_string(i + 1), s.devices[static_cast<std::size_t>(i)]});
-  out += formatRecord({"Link", s.kind == RigLinkKind::Rigctld ? kRigctld : kSerial});
-  out += formatRecord({"Host", s.host});
-  out += formatRecord({"Port", std::to_string(s.port)});
-  out += formatRecord({"SMeter", s.sLevelFromMeter ? "True" : "False"});
-  return out;
-}
-
-std::filesystem::path rigLinkPath(const std::filesystem::path& dataFolder) { return dataFolder / kFileName; }
-
-RigLinkSettings loadRigLinkSettings(const std::filesystem::path& dataFolder) {
-  std::string text;
-  if (!readWholeFile(rigLinkPath(dataFolder), text)) return {};
-  return parseRigLinkSettings(text);
-}
-
-bool saveRigLinkSettings(const std::filesystem::path& dataFolder, const RigLinkSettings& s) {
-  return writeWholeFile(rigLinkPath(dataFolder), formatRigLinkSettings(s));
+  SettingsWriter out;
+  for (int i = 0; i < 4; ++i) out.text("Device" + std::to_string(i + 1), s.devices[static_cast<std::size_t>(i)]);
+  return out.text("Link", s.kind == RigLinkKind::Rigctld ? kRigctld : kSerial)
+      .text("Host", s.host)
+      .text("Port", std::to_string(s.port))
+      .flag("SMeter", s.sLevelFromMeter)
+      .result();
 }
 
 }  // namespace harkola

@@ -10,9 +10,10 @@
 // are ignored.
 
 #include <array>
-#include <filesystem>
 #include <string>
 #include <string_view>
+
+#include "data/SettingsFile.h"
 
 namespace harkola {
 
@@ -34,11 +35,7 @@ struct RigLinkSettings {
 
 RigLinkSettings parseRigLinkSettings(std::string_view text);
 std::string formatRigLinkSettings(const RigLinkSettings& s);
-
-std::filesystem::path rigLinkPath(const std::filesystem::path& dataFolder);
-// Defaults when the file is missing or unreadable.
-RigLinkSettings loadRigLinkSettings(const std::filesystem::path& dataFolder);
-bool saveRigLinkSettings(const std::filesystem::path& dataFolder, const RigLinkSettings& s);
+inline constexpr SettingsFile<RigLinkSettings> kRigLinkFile{"RigLink.dat", parseRigLinkSettings, formatRigLinkSettings};
 
 // A typed rigctld host: letters, digits, '.', '-', ':' (IPv6) only, 1..253 characters.
 bool validRigctldHost(std::string_view host);

@@ -149,7 +149,7 @@ SerialRig::SerialRig(PublicDecs& d, QWidget* dialogParent)
   // The device chosen in Rig setup (RigLink.dat, read at every opening so a change
   // there counts at once), else the usual rule.
   port_.setDeviceResolver([&d](const std::string& number) {
-    const std::string chosen = loadRigLinkSettings(d.DataFolder).deviceFor(number);
+    const std::string chosen = kRigLinkFile.load(d.DataFolder).deviceFor(number);
     return chosen.empty() ? serialDevicePath(number) : chosen;
   });
 }

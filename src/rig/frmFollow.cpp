@@ -24,7 +24,8 @@ const QString kVoiceOff = QStringLiteral("Voice off");
 const QString kVoiceOn = QStringLiteral("Voice on");
 }  // namespace
 
-frmFollow::frmFollow(PublicDecs& shared, QWidget* parent) : QWidget(parent, Qt::Window), d(shared) {
+frmFollow::frmFollow(PublicDecs& shared, QWidget* parent)
+    : BeaconChoiceWindow(shared, " - Activate follow a single beacon mode", parent) {
   setObjectName(QStringLiteral("frmFollow"));
   m_group = new QButtonGroup(this);
   m_group->setExclusive(true);
@@ -86,16 +87,8 @@ frmFollow::frmFollow(PublicDecs& shared, QWidget* parent) : QWidget(parent, Qt::
   entryChosen(kNoBeaconEntry);
 }
 
-void frmFollow::showEvent(QShowEvent* event) {
-  if (!m_loaded) load();
-  QWidget::showEvent(event);
-}
-
-void frmFollow::load() {
-  m_loaded = true;
-  setWindowTitle(qs(d.TitleText + " - Activate follow a single beacon mode"));
-  const Beacons beacons(d.BeaconTable);
-  for (int i = 0; i < kBeaconCount; ++i) m_picker->setBeacon(i, qs(beacons.callsign(i + 1)), qs(beacons.country(i + 1)));
+void frmFollow::fill() {
+  m_picker->showBeacons(Beacons(d.BeaconTable));
   cmdVoiceFollow->setText(kVoiceOff);
   // Following starts from 14 MHz: the band step waits for the chosen beacon there.
   if (onSelectBand) onSelectBand(0);
@@ -104,7 +97,7 @@ void frmFollow::load() {
 
 void frmFollow::selectEntry(int entry) {
   if (entry < 0 || entry > kNoBeaconEntry) return;
-  if (!m_loaded) load();
+  load();
   opgFollowBeID[static_cast<std::size_t>(entry)]->setChecked(true);
   entryChosen(entry);
 }
@@ -145,7 +138,7 @@ void frmFollow::cmdVoiceFollow_Click() {
 }
 
 void frmFollow::closeEvent(QCloseEvent* event) {
-  m_loaded = false;
+  unload();
   QWidget::closeEvent(event);
   if (onClosed) onClosed();
 }

@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "common/PublicDecs.h"
+#include "ui/BeaconChoiceWindow.h"
 #include "rig/FollowChoice.h"
 
 class QButtonGroup;
@@ -24,9 +25,7 @@ class QRadioButton;
 
 namespace harkola {
 
-class BeaconPicker;
-
-class frmFollow : public QWidget {
+class frmFollow : public BeaconChoiceWindow {
   Q_OBJECT
 
  public:
@@ -44,7 +43,6 @@ class frmFollow : public QWidget {
   // outside 0..18 are ignored.
   void selectEntry(int entry);
   int chosenEntry() const { return m_entry; }
-  bool isLoaded() const { return m_loaded; }
 
   void cmdActivate_Click();
   void cmdClear_Click();
@@ -60,19 +58,15 @@ class frmFollow : public QWidget {
   QPushButton* cmdVoiceFollow = nullptr;
 
  protected:
-  void showEvent(QShowEvent* event) override;
+  void fill() override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void load();
   void entryChosen(int entry);
 
-  PublicDecs& d;
-  BeaconPicker* m_picker = nullptr;
   QButtonGroup* m_group = nullptr;
   int m_entry = kNoBeaconEntry;
-  bool m_loaded = false;
 };
 
 }  // namespace harkola

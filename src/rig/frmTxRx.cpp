@@ -178,7 +178,7 @@ bool frmTxRx::load() {
   setWindowTitle(qs(d_.TitleText + "  Rig Control"));
   d_.RigTested = false;
   d_.RigStartPending = false;
-  linkPanel->showSettings(loadRigLinkSettings(d_.DataFolder));
+  linkPanel->showSettings(kRigLinkFile.load(d_.DataFolder));
   return showData();
 }
 
@@ -341,7 +341,7 @@ void frmTxRx::done(int result) {
             ".  Your settings are kept for this session only.",
         NoticeIcon::Critical, NoticeButtons::Ok);
   }
-  if (!saveRigLinkSettings(d_.DataFolder, linkPanel->settings())) {
+  if (!kRigLinkFile.save(d_.DataFolder, linkPanel->settings())) {
     ask("The file RigLink.dat could not be written in " + d_.DataFolder +
             ".  The rig link and port devices stay as they were.",
         NoticeIcon::Critical, NoticeButtons::Ok);

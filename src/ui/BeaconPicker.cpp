@@ -47,10 +47,4 @@ BeaconPicker::BeaconPicker(Choice choice, const QString& buttonName, const QStri
   grid->setColumnMinimumWidth(3, 24);  // gap between the two halves
 }
 
-void BeaconPicker::setBeacon(int index, const QString& callsign, const QString& country) {
-  if (index < 0 || index >= kBeaconCount) return;
-  callsigns[static_cast<std::size_t>(index)]->setText(callsign);
-  countries[static_cast<std::size_t>(index)]->setText(country);
-}
-
 }  // namespace harkola

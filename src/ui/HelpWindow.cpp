@@ -11,6 +11,7 @@
 
 #include "common/PublicDecs.h"
 #include "ui/ShellResources.h"
+#include "ui/BoxRows.h"
 #include "ui/Named.h"
 
 namespace harkola {
@@ -29,31 +30,20 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent, Qt::Window) {
   txtHelp->setOpenExternalLinks(true);
   txtHelp->document()->setDocumentMargin(14);
 
-  cmdContents = named(new QPushButton("&Contents", this), "cmdContents");
-  cmdBack = named(new QPushButton("< &Back", this), "cmdBack");
+  auto* cmdContents = clickButton(this, "&Contents", "cmdContents", this, &HelpWindow::showContents);
+  auto* cmdBack = clickButton(this, "< &Back", "cmdBack", txtHelp, &QTextBrowser::backward);
+  auto* cmdForward = clickButton(this, "&Forward >", "cmdForward", txtHelp, &QTextBrowser::forward);
+  auto* cmdClose = clickButton(this, "Close", "cmdClose", this, &QDialog::close);
+  // Back and Forward are there only when the browser has somewhere to go.
   cmdBack->setEnabled(false);
-  cmdForward = named(new QPushButton("&Forward >", this), "cmdForward");
   cmdForward->setEnabled(false);
-  cmdClose = named(new QPushButton("Close", this), "cmdClose");
-
-  auto* bar = new QHBoxLayout;
-  bar->addWidget(cmdContents);
-  bar->addWidget(cmdBack);
-  bar->addWidget(cmdForward);
-  bar->addStretch(1);
-  bar->addWidget(cmdClose);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(bar);
-  layout->addWidget(txtHelp, 1);
-  resize(820, 720);
-
-  connect(cmdContents, &QPushButton::clicked, this, &HelpWindow::showContents);
-  connect(cmdBack, &QPushButton::clicked, txtHelp, &QTextBrowser::backward);
-  connect(cmdForward, &QPushButton::clicked, txtHelp, &QTextBrowser::forward);
-  connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
   connect(txtHelp, &QTextBrowser::backwardAvailable, cmdBack, &QPushButton::setEnabled);
   connect(txtHelp, &QTextBrowser::forwardAvailable, cmdForward, &QPushButton::setEnabled);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(row({cmdContents, cmdBack, cmdForward, stretch(), cmdClose}));
+  layout->addWidget(txtHelp, 1);
+  resize(820, 720);
 
   // The document is HTML whatever its extension says.
   txtHelp->setSource(helpFileUrl(), QTextDocument::HtmlResource);

@@ -4,7 +4,6 @@
 
 #include <QDialog>
 
-class QPushButton;
 class QTextBrowser;
 
 namespace harkola {
@@ -23,11 +22,8 @@ class HelpWindow : public QDialog {
   // Shows the contents page at the top of the document.
   void showContents();
 
+  // Above it the buttons cmdContents, cmdBack, cmdForward and cmdClose.
   QTextBrowser* txtHelp = nullptr;
-  QPushButton* cmdContents = nullptr;
-  QPushButton* cmdBack = nullptr;
-  QPushButton* cmdForward = nullptr;
-  QPushButton* cmdClose = nullptr;
 };
 
 // Opens the help window (creating it on first use, modeless, owned by `parent` when

@@ -1,5 +1,7 @@
 #include "ui/WindowFrame.h"
 
+#include <QSplitter>
+
 #include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
@@ -43,5 +45,14 @@ int captionWidth(QWidget* window) {
 }
 
 void fixToContents(QWidget* window) { window->installEventFilter(new FrameKeeper(window)); }
+
+QSplitter* besideWide(QWidget* narrow, QWidget* wide, QWidget* parent) {
+  auto* split = new QSplitter(Qt::Horizontal, parent);
+  split->addWidget(narrow);
+  split->addWidget(wide);
+  split->setStretchFactor(1, 1);
+  split->setChildrenCollapsible(false);
+  return split;
+}
 
 }  // namespace harkola

@@ -1,5 +1,7 @@
 #include "ui/WindowPlacement.h"
 
+#include <algorithm>
+
 namespace harkola {
 namespace {
 
@@ -18,6 +20,13 @@ ScreenRect keptInside(const ScreenRect& window, const ScreenRect& screen) {
   r.x = keptStart(window.x, window.width, screen.x, screen.width);
   r.y = keptStart(window.y, window.height, screen.y, screen.height);
   return r;
+}
+
+ScreenRect fittedInside(const ScreenRect& window, const ScreenRect& screen, int leastWidth, int leastHeight) {
+  ScreenRect r = window;
+  r.width = std::max(std::min(window.width, screen.width), std::min(window.width, leastWidth));
+  r.height = std::max(std::min(window.height, screen.height), std::min(window.height, leastHeight));
+  return keptInside(r, screen);
 }
 
 }  // namespace harkola

@@ -16,8 +16,7 @@
 namespace harkola {
 
 frmVoiceSel::frmVoiceSel(PublicDecs& shared, IndicatorCallback onIndicator, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      d(shared),
+    : BeaconChoiceWindow(shared, " - Voice announcement activation", parent),
       m_onIndicator(std::move(onIndicator)),
       m_selection(shared.VoiceSelected) {
   setObjectName(QStringLiteral("frmVoiceSel"));
@@ -58,16 +57,8 @@ frmVoiceSel::frmVoiceSel(PublicDecs& shared, IndicatorCallback onIndicator, QWid
   top->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void frmVoiceSel::showEvent(QShowEvent* event) {
-  if (!m_loaded) load();
-  QWidget::showEvent(event);
-}
-
-void frmVoiceSel::load() {
-  m_loaded = true;
-  setWindowTitle(qs(d.TitleText + " - Voice announcement activation"));
-  const Beacons beacons(d.BeaconTable);
-  for (int i = 0; i < kBeaconCount; ++i) m_picker->setBeacon(i, qs(beacons.callsign(i + 1)), qs(beacons.country(i + 1)));
+void frmVoiceSel::fill() {
+  m_picker->showBeacons(Beacons(d.BeaconTable));
   // Boxes start cleared as on a fresh window; setting a box from the selection then
   // runs its click handler, which brings the indicator and the count up to date.
   for (QCheckBox* chk : chkVoiceBeID) {
@@ -95,9 +86,9 @@ void frmVoiceSel::report(const VoiceIndicator& indicator) {
 }
 
 void frmVoiceSel::closeEvent(QCloseEvent* event) {
-  if (m_loaded) {
+  if (isLoaded()) {
     if (auto warning = m_selection.unload(d.TitleText)) dialogs().message(this, *warning);
-    m_loaded = false;
+    unload();
   }
   QWidget::closeEvent(event);
 }

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "common/PublicDecs.h"
+#include "ui/BeaconChoiceWindow.h"
 #include "voice/VoiceSelection.h"
 
 class QCheckBox;
@@ -22,9 +23,7 @@ class QPushButton;
 
 namespace harkola {
 
-class BeaconPicker;
-
-class frmVoiceSel : public QWidget {
+class frmVoiceSel : public BeaconChoiceWindow {
   Q_OBJECT
 
  public:
@@ -44,20 +43,16 @@ class frmVoiceSel : public QWidget {
   const VoiceSelection& selection() const { return m_selection; }
 
  protected:
-  void showEvent(QShowEvent* event) override;
+  void fill() override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void load();
   void boxClicked(int index, bool checked);
   void allClicked(bool on);
   void report(const VoiceIndicator& indicator);
 
-  PublicDecs& d;
-  BeaconPicker* m_picker = nullptr;
   IndicatorCallback m_onIndicator;
   VoiceSelection m_selection;
-  bool m_loaded = false;
 };
 
 }  // namespace harkola

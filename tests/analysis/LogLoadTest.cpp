@@ -3,7 +3,6 @@
 #include <set>
 
 #include "analysis/LogRecords.h"
-#include "data/DefaultData.h"
 #include "LogTestData.h"
 
 namespace harkola {
@@ -91,15 +90,6 @@ TEST(LogLoad, SortsNumericallyAndKeepsTheFileOrderOfEqualKeys) {
   std::vector<std::string> calls;
   for (const auto& row : r) calls.push_back(row[3]);
   EXPECT_EQ(calls, (std::vector<std::string>{"FIRST", "SECOND", "THIRD", "NINE28", "TEN", "LATER"}));
-}
-
-// The shipped default chart sample, as written into a new log folder.
-TEST(LogLoad, ShippedChartSample) {
-  LogData d;
-  ASSERT_TRUE(loadLog(std::string(defaultChartSample()), d));
-  const auto first = d.cells(0);
-  EXPECT_EQ(first[0] + " " + first[1] + " " + first[2], "20/08/01 9 14");
-  EXPECT_EQ(d.months(), std::vector<int>{8});
 }
 
 TEST(LogLoad, UnquotedFieldsLoadLikeQuotedOnes) {
@@ -212,6 +202,12 @@ INSTANTIATE_TEST_SUITE_P(
                    logImage({{"20/08/01", "9", "14", "ZL6B", "1"}, {"32/08/01", "9", "14", "ZL6B", "1"}}), 2,
                    "\"32/08/01\",\"9\",\"14\",\"ZL6B\",\"1\""},
         BadLogCase{"AfterBlankLinesAndBareCRs", "20/08/01,9,14,ZL6B,1\r\n\r\n\r  \n\r20/08/01,9\n", 6, "20/08/01,9"},
+        // A record appended onto a torn one (before logs were repaired at open): the line
+        // where the failing record starts is named, not "unsuitable" for the whole log.
+        BadLogCase{"RecordAppendedOntoATornOne",
+                   logImage({{"07-Dec-26", "8", "14", "A", "5"}}) + "\"07-Dec-26\",\"8\",\"1" +
+                       logImage({{"07-Dec-26", "8", "18", "VE8AT", "3"}}),
+                   2, "\"VE8AT\",\"3\""},
         BadLogCase{"EndsInsideARecord",
                    logImage({{"20/08/01", "9", "14", "ZL6B", "1"}}) + "\"21/08/01\",\"9\"\r\n", 2,
                    "\"21/08/01\",\"9\""},

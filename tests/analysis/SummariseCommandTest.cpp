@@ -7,6 +7,7 @@
 #include "analysis/LogSummary.h"
 #include "cli/Commands.h"
 #include "LogTestData.h"
+#include "support/Files.h"
 #include "support/TempFolder.h"
 
 namespace harkola {
@@ -24,10 +25,6 @@ class SummariseCommand : public ::testing::Test {
   void SetUp() override {
     log = (dir / "log.csv").string();
     std::ofstream(log, std::ios::binary) << kLog;
-  }
-  static std::string read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
   int run(cli::Args args) {
@@ -71,8 +68,7 @@ TEST_F(SummariseCommand, ByBandToFileWithDefaults) {
   req.callsign = "ZL6B";
   req.bands = {0, 1, 2, 3, 4};
   req.months.fill(true);
-  std::ifstream in(o, std::ios::binary);
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), windowFile(req));
+  EXPECT_EQ(test::fileText(o), windowFile(req));
 }
 
 struct BadArgsCase {
@@ -120,7 +116,7 @@ TEST_F(SummariseCommand, RefusesToWriteOverItsOwnLogOrTheLiveOne) {
   const std::string sameFile = (dir / "." / "log.csv").string();
   EXPECT_EQ(run({log, "--by-band", "--beacon", "ZL6B", "-o", sameFile}), 2);
   EXPECT_NE(err.str().find("would overwrite its own heard log"), std::string::npos) << err.str();
-  EXPECT_EQ(read(log), kLog);
+  EXPECT_EQ(test::fileText(log), kLog);
 
   const char* before = std::getenv("HARKOLA_LOG_FOLDER");
   const std::string saved = before ? before : "";
@@ -132,7 +128,7 @@ TEST_F(SummariseCommand, RefusesToWriteOverItsOwnLogOrTheLiveOne) {
   EXPECT_EQ(status, 2);
   EXPECT_EQ(err.str(), "The summary would overwrite the heard log " + live.string() +
                            " that the program logs to; choose another output file.\n");
-  EXPECT_EQ(read(live), kLog);
+  EXPECT_EQ(test::fileText(live), kLog);
 }
 
 TEST_F(SummariseCommand, ASaveReplacesAnOldFileAndAFailedOneWritesNothing) {
@@ -140,7 +136,7 @@ TEST_F(SummariseCommand, ASaveReplacesAnOldFileAndAFailedOneWritesNothing) {
   std::ofstream(file, std::ios::binary) << "an old summary, longer than the new one will be" << std::string(5000, 'x');
   ASSERT_EQ(run({log, "--by-beacon", "--band", "14", "-o", file.string()}), 0) << err.str();
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);  // no temporary left
-  const std::string saved = read(file);
+  const std::string saved = test::fileText(file);
   ASSERT_EQ(run({log, "--by-beacon", "--band", "14"}), 0);
   EXPECT_EQ(saved, out.str());
 

@@ -5,12 +5,11 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "app/frmPrimary.h"
 #include "audio/WavFileSource.h"
+#include "support/Files.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestDevices.h"
 #include "support/TempFolder.h"
@@ -51,13 +50,7 @@ class PrimaryFixture : public ::testing::Test {
     QKeyEvent e(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c)));
     QApplication::sendEvent(win.get(), &e);
   }
-  static std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  std::string heardLog() const { return slurp(d.LogFilePath); }
+  std::string heardLog() const { return fileText(d.LogFilePath); }
 
   TempFolder dir{"harkola-main"};
   PublicDecs d;

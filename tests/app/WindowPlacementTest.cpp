@@ -32,5 +32,30 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"TallerThanTheScreenKeepsItsTitleBarVisible", {2000, 300, 500, 1200}, {2000, 0, 500, 1200}}),
     test::rowName);
 
+struct FitCase {
+  const char* name;
+  ScreenRect window;
+  int leastWidth, leastHeight;
+  ScreenRect expected;
+};
+
+class Fitting : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(Fitting, WindowShrinksOnlyWhenItCannotFit) {
+  const FitCase& c = GetParam();
+  EXPECT_EQ(fittedInside(c.window, kScreen, c.leastWidth, c.leastHeight), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Fitting,
+    ::testing::Values(FitCase{"FitsAndKeepsItsSize", {2000, 870, 500, 400}, 200, 200, {2000, 600, 500, 400}},
+                      FitCase{"TallerThanTheScreenShrinks", {2000, 300, 500, 1200}, 200, 600, {2000, 0, 500, 1000}},
+                      FitCase{"WiderThanTheScreenShrinks", {1800, 100, 1700, 400}, 900, 200, {1920, 100, 1600, 400}},
+                      FitCase{"ContentsTallerThanTheScreenKeepTheTitleBarOnIt", {2000, 300, 500, 1200}, 200, 1100,
+                              {2000, 0, 500, 1100}},
+                      FitCase{"SmallerThanItsLeastSizeIsNotGrown", {2000, 100, 100, 100}, 300, 300,
+                              {2000, 100, 100, 100}}),
+    test::rowName);
+
 }  // namespace
 }  // namespace harkola

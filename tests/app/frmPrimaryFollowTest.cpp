@@ -1,9 +1,6 @@
 // Follow mode driven through the main window, its menu and the follow window, with a
 // simulated clock and real files in temp folders.
-#include <algorithm>
-
 #include <QAction>
-#include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -12,14 +9,9 @@
 #include "PrimaryFixture.h"
 #include "clock/frmGraph.h"
 #include "rig/frmFollow.h"
-#include "voice/frmVoiceSel.h"
 
 namespace harkola {
 namespace {
-
-const char* const kVox =
-    "Please check your radio does not have voice activated switching (vox) active, to avoid "
-    "transmitting the beacon announcements!  Thanks.";
 
 class FollowMode : public test::PrimaryFixture {
  protected:
@@ -48,86 +40,17 @@ class FollowMode : public test::PrimaryFixture {
     for (auto* l : win->separatorLines)
       EXPECT_EQ(l->styleSheet(), following ? "background-color: rgb(255,0,0);" : "background-color: rgb(0,0,255);");
   }
-  long vox() const {
-    const auto t = dialogs.texts();
-    return std::count(t.begin(), t.end(), kVox);
-  }
 };
 
 // The stepping itself is the clock's (checked there for every slot); here the window
-// shows it: the band buttons and the labels follow beacon 3 up from 14 MHz.
-TEST_F(FollowMode, TheChosenBeaconIsFollowedOnTheBandButtonsAndLabels) {
+// shows it: the band buttons and the labels follow beacon 3 up from 14 MHz, the follow
+// graph names it; unchecking the entry ends logging and returns to 14 MHz.
+TEST_F(FollowMode, TheChosenBeaconIsFollowedUntilTheEntryIsUnchecked) {
   start();  // slot 1
   follow(3);
   EXPECT_EQ(d.FollowedBeacon, 3);
   EXPECT_FALSE(win->followWindow()->isVisible());
   EXPECT_TRUE(win->mnuFollowBeacon->isChecked());
-  const long now = (time.current.minute * 60L + time.current.second) * 1000L + time.current.millisecond;
-  tick(30000 - 100 - now);
-  EXPECT_EQ(win->clock().SelectedBand, 0);
-  tick();  // the first tick of slot 4: beacon 3 has moved up to 18 MHz
-  EXPECT_EQ(win->clock().SelectedBand, 1);
-  tick(5000);
-  EXPECT_EQ(checkedBand(), 1);
-  EXPECT_EQ(win->lblCallsign->text(), "W6WX");
-  expectFollowDisplay(true);
-}
-
-TEST_F(FollowMode, ActivateWithNoBeaconChosenLeavesFollowingOff) {
-  start();
-  win->mnuFollowBeacon_Click();
-  frmFollow* f = win->followWindow();
-  EXPECT_FALSE(f->cmdActivate->isEnabled());
-  f->cmdActivate_Click();
-  EXPECT_FALSE(d.FollowMode);
-  EXPECT_FALSE(f->isVisible());
-  // Nothing is followed, so the entry opens the window again at the next click.
-  EXPECT_FALSE(win->mnuFollowBeacon->isChecked());
-  expectFollowDisplay(false);
-  tick(30000);
-  EXPECT_EQ(win->clock().SelectedBand, 0);
-}
-
-TEST_F(FollowMode, VoiceButtonAnnouncesOnlyTheChosenBeaconWithOneWarningAndClearSilencesAll) {
-  start();
-  win->mnuVoiceActivate_Click();
-  win->voiceWindow()->cmdAllOn->click();
-  EXPECT_EQ(win->lblVInd->text(), "ON");
-  win->mnuVoiceActivate_Click();  // left open while the follow window works on it
-  dialogs.messages.clear();
-
-  win->mnuFollowBeacon_Click();
-  frmFollow* f = win->followWindow();
-  f->opgFollowBeID[4]->click();
-  f->cmdVoiceFollow->click();
-  for (int i = 0; i < kBeaconCount; ++i) {
-    EXPECT_EQ(d.VoiceSelected[i], i == 4) << i;
-    EXPECT_EQ(win->voiceWindow()->chkVoiceBeID[i]->isChecked(), i == 4) << i;
-  }
-  EXPECT_EQ(win->lblVInd->text(), "(ON)");
-  EXPECT_EQ(f->cmdVoiceFollow->text(), "Voice on");
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0], (Notice{kVox, "Harkola 5 ", NoticeIcon::Exclamation, dialogs.messages[0].buttons}));
-  f->cmdVoiceFollow->click();
-  EXPECT_EQ(f->cmdVoiceFollow->text(), "Voice off");
-  EXPECT_EQ(win->lblVInd->text(), "OFF");
-
-  win->voiceWindow()->cmdAllOn->click();
-  d.FollowMode = true;  // as if a beacon were being followed
-  win->activate();
-  f->cmdClear->click();
-  EXPECT_FALSE(d.FollowMode);
-  EXPECT_FALSE(win->mnuFollowBeacon->isChecked());
-  EXPECT_FALSE(f->isVisible());
-  for (bool on : d.VoiceSelected) EXPECT_FALSE(on);
-  EXPECT_EQ(win->lblVInd->text(), "OFF");
-  EXPECT_EQ(vox(), 1);
-  expectFollowDisplay(false);
-}
-
-TEST_F(FollowMode, UncheckingTheEntryEndsLoggingAndReturnsToFourteen) {
-  start();
-  follow(3);
   win->mnuLogManual_Click();
   frmGraphFollow* g = win->followGraphWindow();
   EXPECT_TRUE(g->isVisible());
@@ -135,8 +58,10 @@ TEST_F(FollowMode, UncheckingTheEntryEndsLoggingAndReturnsToFourteen) {
   EXPECT_EQ(g->windowTitle(), "Harkola 5   Logged S meter readings for W6WX, USA");
   EXPECT_TRUE(g->Label1[2]->styleSheet().contains("rgb(255,0,0)"));
   EXPECT_FALSE(g->Label1[3]->styleSheet().contains("rgb(255,0,0)"));
-  tick(40000);  // slot 5: 21 MHz
-  ASSERT_EQ(win->clock().SelectedBand, 2);
+  tick(30000);  // slot 4: beacon 3 has moved up to 18 MHz
+  EXPECT_EQ(checkedBand(), 1);
+  EXPECT_EQ(win->lblCallsign->text(), "W6WX");
+  expectFollowDisplay(true);
 
   win->mnuFollowBeacon->trigger();
   EXPECT_FALSE(win->mnuFollowBeacon->isChecked());
@@ -146,9 +71,17 @@ TEST_F(FollowMode, UncheckingTheEntryEndsLoggingAndReturnsToFourteen) {
   EXPECT_FALSE(g->isVisible());
   EXPECT_EQ(checkedBand(), 0);
   expectFollowDisplay(false);
-  tick(10000);  // slot 6 stays on 14 MHz: beacon 6
-  EXPECT_EQ(win->clock().SelectedBand, 0);
-  EXPECT_EQ(win->lblCallsign->text(), "VK6RBP");
+  tick(10000);  // slot 5 stays on 14 MHz: beacon 5
+  EXPECT_EQ(win->lblCallsign->text(), "ZL6B");
+
+  // Clear ends following and every announcement at once.
+  follow(7);
+  d.VoiceSelected.fill(true);
+  win->followWindow()->cmdClear->click();
+  EXPECT_FALSE(d.FollowMode || win->mnuFollowBeacon->isChecked() || win->followWindow()->isVisible());
+  EXPECT_EQ(std::count(d.VoiceSelected.begin(), d.VoiceSelected.end(), true), 0);
+  EXPECT_EQ(win->lblVInd->text(), "OFF");
+  expectFollowDisplay(false);
 }
 
 }  // namespace

@@ -75,10 +75,12 @@ int brightPixels(QWidget* w) {
 }
 
 // While automatic logging runs the S buttons keep their red but take no click: their
-// digits fade, so they cannot pass for the red buttons of manual logging.
-TEST_F(MainWindowStates, DisabledSButtonsLookDisabled) {
+// digits fade, so they cannot pass for the red buttons of manual logging. The window is
+// fixed to its contents: a window manager then draws no empty resize strip under it.
+TEST_F(MainWindowStates, DisabledSButtonsLookDisabledAndTheFrameIsFixed) {
   running();
   win->show();
+  EXPECT_EQ(win->minimumSize(), win->maximumSize());
   win->mnuLogManual_Click();
   ASSERT_TRUE(win->opgS[5]->isEnabled());
   const int enabled = brightPixels(win->opgS[5]);
@@ -87,13 +89,6 @@ TEST_F(MainWindowStates, DisabledSButtonsLookDisabled) {
   ASSERT_TRUE(win->opgS[5]->styleSheet().contains("background-color: rgb(255,0,0)"));
   EXPECT_GT(enabled, 10);
   EXPECT_LT(brightPixels(win->opgS[5]) * 2, enabled);
-}
-
-// Fixed to its contents: a window manager then draws no empty resize strip under it.
-TEST_F(MainWindowStates, IsFixedToItsContents) {
-  running();
-  win->show();
-  EXPECT_EQ(win->minimumSize(), win->maximumSize());
 }
 
 }  // namespace

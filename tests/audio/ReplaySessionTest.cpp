@@ -74,11 +74,10 @@ TEST_P(ReplayBands, WritesExactlyTheSlotsThatCarryTheTone) {
   ASSERT_EQ(r.traces.size(), c.traces);
   for (int i = 0; i < static_cast<int>(c.traces); ++i) {
     const bool tone = c.toneSlots.count(i) > 0;
-    EXPECT_EQ(r.traces[i].logged, tone) << "slot " << i;
-    EXPECT_EQ(r.traces[i].slotStart.second, (c.startSecond / 10 * 10 + i * 10) % 60) << "slot " << i;
-    EXPECT_EQ(r.traces[i].slotStart.millisecond, 0) << "slot " << i;
-    EXPECT_EQ(r.traces[i].hits > 55, tone) << "slot " << i;
-    EXPECT_EQ(r.traces[i].sLevel > 0, tone) << "slot " << i;
+    const SlotTrace& t = r.traces[i];
+    EXPECT_EQ(std::tuple(t.logged, t.hits > 55, t.sLevel > 0), std::tuple(tone, tone, tone)) << "slot " << i;
+    EXPECT_EQ(std::pair(t.slotStart.second, t.slotStart.millisecond),
+              std::pair((c.startSecond / 10 * 10 + i * 10) % 60, 0)) << "slot " << i;
   }
 }
 

@@ -7,6 +7,7 @@
 #include "audio/SignalGenerator.h"
 #include "audio/WavFile.h"
 #include "support/TempFolder.h"
+#include "support/WavImage.h"
 #include "support/Tables.h"
 
 namespace harkola {
@@ -42,29 +43,17 @@ TEST_F(WavFileTest, RoundTripKeepsEverySample) {
   EXPECT_EQ(fs::file_size(dir / "a.wav"), 44u + 16u);
 }
 
-std::string header(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
-                   std::uint16_t bits, std::uint32_t dataBytes) {
-  auto u32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
-  auto u16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
-  return "RIFF" + u32(36 + dataBytes) + "WAVEfmt " + u32(16) + u16(tag) + u16(channels) +
-         u32(rate) + u32(rate * channels * bits / 8) + u16(channels * bits / 8) + u16(bits) +
-         "data" + u32(dataBytes);
-}
+using test::wavImage;
 
 // A header whose format description claims `fmtBytes` (only 16 follow).
 std::string claimingFormat(std::uint32_t fmtBytes) {
-  std::string h = header(1, 1, 11025, 16, 0);
+  std::string h = wavImage(1, 1, 11025, 16, "");
   for (int i = 0; i < 4; ++i) h[16 + i] = char(fmtBytes >> (8 * i));
   return h;
 }
 
 // A LIST chunk claiming `bytes` before the data chunk.
-std::string claimingList(std::uint32_t bytes) {
-  const std::string h = header(1, 1, 11025, 16, 0);
-  std::string list = "LIST";
-  for (int i = 0; i < 4; ++i) list += char(bytes >> (8 * i));
-  return h.substr(0, 36) + list + "INFO" + h.substr(36);
-}
+std::string claimingList(std::uint32_t bytes) { return wavImage(1, 1, 11025, 16, "", "LIST" + test::le32(bytes) + "INFO"); }
 
 struct BadFile {
   const char* name;
@@ -87,23 +76,23 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadFile{"text", "hello, this is not audio", "is not a WAV file"},
         BadFile{"empty", "", "is not a WAV file"},
-        BadFile{"float", header(3, 1, 11025, 32, 4) + std::string(4, '\0'), "not 16-bit PCM"},
-        BadFile{"eight_bit", header(1, 1, 11025, 8, 2) + "ab", "not 16-bit PCM"},
-        BadFile{"cut_in_format", header(1, 1, 11025, 16, 0).substr(0, 30), "cut short"},
-        BadFile{"cut_before_data", header(1, 1, 11025, 16, 0).substr(0, 36), "no audio data"},
-        BadFile{"no_channels", header(1, 0, 11025, 16, 0), "impossible"},
+        BadFile{"float", wavImage(3, 1, 11025, 32, std::string(4, '\0')), "not 16-bit PCM"},
+        BadFile{"eight_bit", wavImage(1, 1, 11025, 8, "ab"), "not 16-bit PCM"},
+        BadFile{"cut_in_format", wavImage(1, 1, 11025, 16, "").substr(0, 30), "cut short"},
+        BadFile{"cut_before_data", wavImage(1, 1, 11025, 16, "").substr(0, 36), "no audio data"},
+        BadFile{"no_channels", wavImage(1, 0, 11025, 16, ""), "impossible"},
         // Sizes are checked against the file before anything is allocated.
         BadFile{"format_claims_4_GB", claimingFormat(0xFFFFFFF0u), "claims 4294967280 bytes, more than the file holds"},
         BadFile{"list_claims_past_the_end", claimingList(1000), "chunk claims 1000 bytes, more than the file holds"},
         // Rates are refused outside what sound cards use: a damaged one would make the
         // resampling cost unbounded.
-        BadFile{"rate_1_Hz", header(1, 1, 1, 16, 2) + "ab", "sample rate of 1 Hz"},
-        BadFile{"rate_3999_Hz", header(1, 1, 3999, 16, 2) + "ab", "from 4000 to 384000 Hz"},
-        BadFile{"rate_999983_Hz", header(1, 1, 999983, 16, 2) + "ab", "sample rate of 999983 Hz"}),
+        BadFile{"rate_1_Hz", wavImage(1, 1, 1, 16, "ab"), "sample rate of 1 Hz"},
+        BadFile{"rate_3999_Hz", wavImage(1, 1, 3999, 16, "ab"), "from 4000 to 384000 Hz"},
+        BadFile{"rate_999983_Hz", wavImage(1, 1, 999983, 16, "ab"), "sample rate of 999983 Hz"}),
     test::rowName);
 
 TEST_F(WavFileTest, CutOffDataIsReadAsFarAsItGoesWithAWarning) {
-  const fs::path p = write("cut.wav", header(1, 1, 11025, 16, 100) + std::string("\x01\x00\x02\x00\x03", 5));
+  const fs::path p = write("cut.wav", wavImage(1, 1, 11025, 16, std::string("\x01\x00\x02\x00\x03", 5), "", 100));
   WavAudio a;
   std::string err, warning;
   ASSERT_TRUE(readWav(p, a, err, &warning)) << err;
@@ -111,7 +100,7 @@ TEST_F(WavFileTest, CutOffDataIsReadAsFarAsItGoesWithAWarning) {
   EXPECT_NE(warning.find("5 of 100 bytes"), std::string::npos) << warning;
 
   // A damaged size of nearly 4 GB reads what is there instead of reserving 4 GB.
-  const fs::path huge = write("huge.wav", header(1, 1, 11025, 16, 0xFFFFFFF0u) + std::string(6, '\0'));
+  const fs::path huge = write("huge.wav", wavImage(1, 1, 11025, 16, std::string(6, '\0'), "", 0xFFFFFFF0u));
   ASSERT_TRUE(readWav(huge, a, err, &warning)) << err;
   EXPECT_EQ(a.samples.size(), 3u);
 }

@@ -71,6 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // A prime rate: thousands of filter phases, computed as used.
                       StreamCase{"prime_rate_383987", 383987, 1, 100000, 512},
                       StreamCase{"shorter_than_the_filter", 96000, 1, 40, 1},
+                      // The edges of the accepted range.
+                      StreamCase{"lowest_rate", kMinRecordingRate, 1, 20000, 512},
+                      StreamCase{"highest_rate", kMaxRecordingRate, 1, 100000, 512},
                       StreamCase{"single_sample_reads", 22050, 2, 5000, 1}),
     test::rowName);
 
@@ -104,20 +107,6 @@ TEST(WavSampleSourceReading, ReadsOnlyALittleAheadOfTheBlockAnalysed) {
   std::vector<std::int16_t> block(kBlockSamples);
   ASSERT_EQ(source.read(block.data(), block.size()), block.size());
   EXPECT_LT(static_cast<long long>(in->tellg()), 300'000);
-}
-
-TEST(WavReaderRates, TheEdgesOfTheAcceptedRangeAreRead) {
-  test::TempFolder dir{"harkola-wavstream"};
-  for (int rate : {kMinRecordingRate, kMaxRecordingRate}) {
-    WavAudio a;
-    a.sampleRate = rate;
-    a.samples.assign(1000, 100);
-    std::string err;
-    ASSERT_TRUE(writeWav(dir / "r.wav", a, err)) << err;
-    WavReader reader;
-    ASSERT_TRUE(reader.open(dir / "r.wav", err)) << rate << ": " << err;
-    EXPECT_EQ(reader.sampleRate(), rate);
-  }
 }
 
 }  // namespace

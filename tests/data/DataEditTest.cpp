@@ -114,12 +114,9 @@ TEST(EditForms, BeaconAndHomeRoundTripAndUnknownWords) {
   f.latDeg = "60";
   f.west = true;
   storeBeaconForm(f, table, 4);
-  BeaconForm back = beaconForm(table, 4);
-  EXPECT_EQ(back.status, f.status);
-  EXPECT_EQ(back.latDeg, "60");
-  EXPECT_TRUE(back.west);
-  EXPECT_FALSE(back.south);
-  EXPECT_EQ(back.note, kCustomisedNote);
+  const BeaconForm back = beaconForm(table, 4);
+  EXPECT_EQ(std::tuple(back.status, back.latDeg, back.west, back.south, back.note),
+            std::tuple(f.status, "60", true, false, kCustomisedNote));
   EXPECT_EQ(Beacons(table).status(4, 4), "Off air");
   EXPECT_LT(Beacons(table).position(4).longitude, 0);
 

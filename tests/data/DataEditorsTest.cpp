@@ -22,7 +22,6 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "support/TestDevices.h"
-#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -64,45 +63,32 @@ class EditorTest : public ::testing::Test {
   int reloads = 0;
 };
 
-// A box of the home editor or of the beacon editor (beacon 1) typed into: its text before
-// the last key, the key, the message expected ("" for none) and the text afterwards.
-struct Typing {
-  const char *name;
-  bool home;
-  const char *box, *before;
-  Qt::Key key;
-  const char *message, *after;
-};
-
-class TypingTest : public EditorTest, public ::testing::WithParamInterface<Typing> {};
-
-TEST_P(TypingTest, BadEntryIsRefusedWithItsMessage) {
-  const Typing& t = GetParam();
-  auto w = open(t.home);
-  auto* box = w->findChild<QLineEdit*>(t.box);
-  ASSERT_NE(box, nullptr);
-  box->setText(t.before);
-  typeKey(box, t.key);
-  EXPECT_EQ(box->text().toStdString(), t.after);
-  EXPECT_EQ(dialogs.texts(), *t.message ? std::vector<std::string>{t.message} : std::vector<std::string>{});
+// A key typed into a box of the home editor or of the beacon editor (beacon 1, at 40 45
+// North; home at 52 25 North) after `before`: out of range or emptied restores the stored
+// value, a double quote (it would end the field early in the file) never gets in. Which
+// values are refused is the core's; here each box brings its message.
+TEST_F(EditorTest, BadEntryIsRefusedWithItsMessage) {
+  constexpr const char* kLat = "Value must be between 0 and 90 degrees";
+  const struct {
+    bool home;
+    const char *box, *before;
+    Qt::Key key;
+    const char *message, *after;
+  } rows[] = {{false, "txtEditCallsign", "ABCDEFGHIJK", Qt::Key_L, "Too long, maximum 11 characters", "ABCDEFGHIJKL"},
+              {false, "txtEditLatDeg", "9", Qt::Key_5, kLat, "40"},
+              {false, "txtEditLatDeg", "4", Qt::Key_Backspace, kLat, "40"},
+              {true, "txtLatMin", "6", Qt::Key_0, "Value must be between 0 and 59 minutes", "25"},
+              {true, "txtName", "Ab", Qt::Key_QuoteDbl, kQuoteRefusedMessage, "Ab"}};
+  for (const auto& r : rows) {
+    auto w = open(r.home);
+    auto* box = w->findChild<QLineEdit*>(r.box);
+    box->setText(r.before);
+    typeKey(box, r.key);
+    EXPECT_EQ(box->text().toStdString(), r.after) << r.box;
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{r.message}) << r.box;
+    dialogs.messages.clear();
+  }
 }
-
-constexpr const char* kLat = "Value must be between 0 and 90 degrees";
-constexpr const char* kMin = "Value must be between 0 and 59 minutes";
-
-// Out of range or emptied restores the stored value (which values are refused is checked
-// in the core): beacon 1 is at 40 45 North, home at 52 25 North. A double quote would end the field early in
-// the file, so it never gets into a box.
-INSTANTIATE_TEST_SUITE_P(
-    Table, TypingTest,
-    ::testing::Values(
-        Typing{"TwelfthCallsignChar", false, "txtEditCallsign", "ABCDEFGHIJK", Qt::Key_L,
-               "Too long, maximum 11 characters", "ABCDEFGHIJKL"},
-        Typing{"BeaconLatDeg95", false, "txtEditLatDeg", "9", Qt::Key_5, kLat, "40"},
-        Typing{"BeaconLatDegEmptied", false, "txtEditLatDeg", "4", Qt::Key_Backspace, kLat, "40"},
-        Typing{"HomeLatMin60", true, "txtLatMin", "6", Qt::Key_0, kMin, "25"},
-        Typing{"QuoteInHomeName", true, "txtName", "Ab", Qt::Key_QuoteDbl, kQuoteRefusedMessage, "Ab"}),
-    test::rowName);
 
 // The editors wired to the main window as the menu does: the files are rewritten and
 // what was saved shows at once.
@@ -125,8 +111,8 @@ TEST_F(EditorTest, SavedDataReachesTheFilesAndTheMainWindowAtOnce) {
   beacon.show();
   beacon.cboEditSlotChoose->setCurrentIndex(4);
   beacon.txtEditCallsign->setText("ZL6BX");
-  beacon.txtEditLatDeg->setText("35");
-  beacon.btnNorth->setChecked(true);
+  beacon.position->latDeg->setText("35");
+  beacon.position->north->setChecked(true);
   QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason), tab(QEvent::FocusOut, Qt::TabFocusReason);
   QApplication::sendEvent(beacon.cboEditSlotChoose, &popup);
   EXPECT_TRUE(beacon.cboEditSlotChoose->isEnabled());  // only leaving the chooser locks it
@@ -158,44 +144,33 @@ TEST_F(EditorTest, SavedDataReachesTheFilesAndTheMainWindowAtOnce) {
   EXPECT_EQ(main.lblHome->text() + " " + main.lblDistanceUnits->text(), "Leeds Km");
 }
 
-// An unknown word in a home field or in a column of beacon 1.
-struct CorruptCase {
-  const char *name;
-  bool home;
-  int field;
-  const char* text;
-};
-
-class CorruptTest : public EditorTest, public ::testing::WithParamInterface<CorruptCase> {};
-
-TEST_P(CorruptTest, UnknownWordBringsTheCorruptMessageAndTheDefaults) {
-  const CorruptCase& c = GetParam();
-  HomeRecord home = d.Home;
-  BeaconGrid table = d.BeaconTable;
-  (c.home ? home.fields[c.field] : table[1][c.field]) = c.text;
-  ASSERT_TRUE(c.home ? saveHomeFile(dir.path, home) : saveBeaconFile(dir.path, table));
-  ASSERT_TRUE(loadHomeAndBeacons(d).empty());  // the loader itself takes any word
-  auto w = open(c.home);
-
-  ASSERT_EQ(dialogs.messages.size(), 2u);
-  EXPECT_EQ(dialogs.messages[0], (Notice{kCorruptDataMessage, "Harkola", NoticeIcon::None, NoticeButtons::Ok}));
-  EXPECT_EQ(dialogs.messages[1].text,
-            c.home ? "Default home data written to file" : "Default beacon data written to file");
-  EXPECT_EQ(file(c.home ? kHomeDataFile : kBeaconDataFile), c.home ? defaultHomeData() : defaultBeaconData());
-  EXPECT_EQ(reloads, 1);
-  EXPECT_TRUE(w->findChild<QRadioButton*>(c.home ? "optNorth" : "btnWest")->isChecked());
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, CorruptTest,
-                         ::testing::Values(CorruptCase{"HomeNorthSouth", true, 4, "Nord"},
-                                           CorruptCase{"BeaconWestEast", false, 11, "Westward"}),
-                         test::rowName);
-
-TEST_F(EditorTest, UnmendableFileIsShownWithoutLooping) {
+// An unknown word in a home field or in a column of beacon 1 brings the corrupt message
+// and the defaults (the loader itself takes any word); a file the reload cannot mend is
+// shown once, without looping.
+TEST_F(EditorTest, UnknownWordBringsTheCorruptMessageAndTheDefaults) {
+  for (bool isHome : {true, false}) {
+    HomeRecord home = d.Home;
+    BeaconGrid table = d.BeaconTable;
+    (isHome ? home.fields[4] : table[1][11]) = "Nord";
+    ASSERT_TRUE(isHome ? saveHomeFile(dir.path, home) : saveBeaconFile(dir.path, table));
+    ASSERT_TRUE(loadHomeAndBeacons(d).empty());
+    reloads = 0;
+    dialogs.messages.clear();
+    auto w = open(isHome);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0], (Notice{kCorruptDataMessage, "Harkola", NoticeIcon::None, NoticeButtons::Ok}));
+    EXPECT_EQ(dialogs.messages[1].text,
+              isHome ? "Default home data written to file" : "Default beacon data written to file");
+    EXPECT_EQ(file(isHome ? kHomeDataFile : kBeaconDataFile), isHome ? defaultHomeData() : defaultBeaconData());
+    EXPECT_EQ(reloads, 1);
+    EXPECT_TRUE(w->findChild<QRadioButton*>(isHome ? "optNorth" : "btnWest")->isChecked());
+  }
   HomeRecord broken = d.Home;
   broken.fields[4] = "Nord";
   ASSERT_TRUE(saveHomeFile(dir.path, broken));
   loadHomeAndBeacons(d);
+  reloads = 0;
+  dialogs.messages.clear();
   frmHomeDataEdit w(d, [this] { ++reloads; });  // the reload finds the damaged word again
   w.show();
   EXPECT_EQ(std::pair(reloads, dialogs.messages.size()), std::pair(1, std::size_t{2}));
@@ -206,53 +181,38 @@ TEST_F(EditorTest, UnmendableFileIsShownWithoutLooping) {
 TEST_F(EditorTest, LocatorFollowsThePositionAndSetsIt) {
   frmHomeDataEdit& w = home();
   EXPECT_EQ(w.txtLocator->text(), "IO92xk");  // 52 25 N, 0 2 W
-  w.optSouth->setChecked(true);
+  w.position->south->setChecked(true);
   EXPECT_EQ(w.txtLocator->text(), "ID97xo");
   w.txtLocator->setText("ZZ99");
   w.cmdUseLocator->click();
   EXPECT_EQ(dialogs.texts(), std::vector<std::string>{kBadLocatorMessage});
-  EXPECT_EQ(w.txtLatDeg->text(), "52");
-  EXPECT_EQ(w.txtLocator->text(), "ID97xo");
+  EXPECT_EQ(w.txtLocator->text() + w.position->latDeg->text(), "ID97xo52");
   w.txtLocator->setText("qf56");
   typeKey(w.txtLocator, Qt::Key_Return);
-  EXPECT_EQ(QStringList({w.txtLatDeg->text(), w.txtLatMin->text(), w.optSouth->isChecked() ? "S" : "N",
-                         w.txtLongDeg->text(), w.txtLongMin->text(), w.optWest->isChecked() ? "W" : "E",
-                         w.txtLocator->text()})
-                .join(' '),
-            "33 30 S 151 0 E QF56mm");
-  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(w.position->latDeg->text() + w.position->lonDeg->text() + w.txtLocator->text(), "33151QF56mm");
+  EXPECT_TRUE(w.isVisible() && w.position->south->isChecked() && !w.position->west->isChecked());
 }
 
 // A value the typing check cannot see (minutes beyond the pole or the date line) is
 // refused on saving: the message, and no file written.
-struct RefusedSave {
-  const char *name;
-  bool home;
-  std::vector<std::pair<const char*, const char*>> boxes;  // box name, text put in
-  const char* message;
-};
-
-class RefusedSaveTest : public EditorTest, public ::testing::WithParamInterface<RefusedSave> {};
-
-TEST_P(RefusedSaveTest, NothingIsWritten) {
-  const RefusedSave& c = GetParam();
-  const std::string before = file(c.home ? kHomeDataFile : kBeaconDataFile);
-  auto w = open(c.home);
-  for (const auto& [box, text] : c.boxes) w->findChild<QLineEdit*>(box)->setText(text);
-  w->findChild<QPushButton*>(c.home ? "cmdSaveHomeData" : "cmdSaveBeaconData")->click();
-  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{c.message});
-  EXPECT_EQ(file(c.home ? kHomeDataFile : kBeaconDataFile), before);
-  EXPECT_EQ(reloads, 0);
+TEST_F(EditorTest, ARefusedSaveWritesNothing) {
+  const struct {
+    bool home;
+    const char *deg, *min, *degText, *message;
+  } rows[] = {{false, "txtEditLatDeg", "txtEditLatMin", "90", "At 90 degrees latitude the minutes must be 0"},
+              {true, "txtLongDeg", "txtLongMin", "180", "At 180 degrees longitude the minutes must be 0"}};
+  for (const auto& r : rows) {
+    const std::string before = file(r.home ? kHomeDataFile : kBeaconDataFile);
+    auto w = open(r.home);
+    w->findChild<QLineEdit*>(r.deg)->setText(r.degText);
+    w->findChild<QLineEdit*>(r.min)->setText("1");
+    w->findChild<QPushButton*>(r.home ? "cmdSaveHomeData" : "cmdSaveBeaconData")->click();
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{r.message});
+    EXPECT_EQ(file(r.home ? kHomeDataFile : kBeaconDataFile), before);
+    EXPECT_EQ(reloads, 0);
+    dialogs.messages.clear();
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, RefusedSaveTest,
-    ::testing::Values(
-        RefusedSave{"BeaconPastThePole", false, {{"txtEditLatDeg", "90"}, {"txtEditLatMin", "1"}},
-                    "At 90 degrees latitude the minutes must be 0"},
-        RefusedSave{"HomePastDateLine", true, {{"txtLongDeg", "180"}, {"txtLongMin", "1"}},
-                    "At 180 degrees longitude the minutes must be 0"}),
-    test::rowName);
 
 TEST_F(EditorTest, DefaultsReplaceAllBeaconsOnlyWhenTheUserSaysYes) {
   BeaconGrid table = d.BeaconTable;

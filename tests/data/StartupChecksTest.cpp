@@ -141,9 +141,8 @@ TEST_P(CorruptFile, IsReportedReplacedAndLoadedAsDefault) {
                            n[0].icon, NoticeButtons::Ok}));
   EXPECT_EQ(n[1].text, home ? "Default home data written to file" : "Default beacon data written to file");
   EXPECT_EQ(file(dir / c.file), home ? defaultHomeData() : defaultBeaconData());
-  EXPECT_EQ(d.Home.name(), "London");
-  EXPECT_EQ(d.BeaconTable[18][3], "YV5B");
-  EXPECT_EQ(std::pair(d.DistAzTable[18].distance, d.DistAzTable[18].azimuth), std::pair(4665L, 257));
+  EXPECT_EQ(std::tuple(d.Home.name(), d.BeaconTable[18][3], d.DistAzTable[18].distance, d.DistAzTable[18].azimuth),
+            std::tuple("London", "YV5B", 4665L, 257));
 }
 
 // The default beacon file with its last `dropped` fields removed, or one record repeated.
@@ -182,8 +181,7 @@ TEST_F(DataFolderTest, UnwritableFoldersAreReportedAndTheDefaultsStillLoad) {
   const Notices n = loadHomeAndBeacons(d);
   ASSERT_EQ(n.size(), 4u);
   EXPECT_EQ(n[1].icon, NoticeIcon::Critical);
-  EXPECT_EQ(d.Home.name(), "London");
-  EXPECT_EQ(d.DistAzTable[1].distance, 3432);
+  EXPECT_EQ(std::tuple(d.Home.name(), d.DistAzTable[1].distance), std::tuple("London", 3432));
 
   put("blocker", "a file where the log folder should go");
   const Notices s = runStartupChecks(dir.path, dir / "blocker/logs");

@@ -4,17 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLabel>
 #include <QMediaDevices>
 #include <QProcess>
-#include <QTimer>
-#include <functional>
 
 #include "audio/QtAudioCapture.h"
 #include "audio/frmAnalyser.h"
 #include "support/ScriptedDialogs.h"
+#include "support/WaitFor.h"
 
 namespace harkola {
 namespace {
@@ -24,18 +21,6 @@ QString pactl(const QStringList& args, bool* ok) {
   p.start("pactl", args);
   *ok = p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
   return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// Runs the event loop until `done` holds or `ms` pass.
-bool waitFor(const std::function<bool()>& done, int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) {
-    QEventLoop loop;
-    QTimer::singleShot(20, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-  return done();
 }
 
 TEST(AnalyserCaptureLost, AnInputThatVanishesStopsCaptureWithAMessage) {
@@ -53,7 +38,7 @@ TEST(AnalyserCaptureLost, AnInputThatVanishesStopsCaptureWithAMessage) {
 
   SoundCardInputs cards;
   int index = -1;
-  waitFor(
+  test::waitFor(
       [&] {
         const auto list = cards.inputs();
         for (std::size_t i = 0; i < list.size(); ++i)
@@ -73,10 +58,10 @@ TEST(AnalyserCaptureLost, AnInputThatVanishesStopsCaptureWithAMessage) {
   w.cboInput->setCurrentIndex(w.cboInput->findData(name.toUtf8()));
   w.StartButton_Click();
   ASSERT_TRUE(d.AnalyserRunning) << ::testing::PrintToString(dialogs.texts());
-  ASSERT_TRUE(waitFor([&] { return w.source() && w.source()->samplesDelivered() > 0; }, 5000));
+  ASSERT_TRUE(test::waitFor([&] { return w.source() && w.source()->samplesDelivered() > 0; }, 5000));
 
   ASSERT_TRUE(unload());
-  EXPECT_TRUE(waitFor([&] { return w.mode() == AnalyserMode::Stopped; }, 8000));
+  EXPECT_TRUE(test::waitFor([&] { return w.mode() == AnalyserMode::Stopped; }, 8000));
   EXPECT_FALSE(d.AnalyserRunning);
   EXPECT_EQ(w.lblAnalyser->text(), "Stopped");
   ASSERT_EQ(dialogs.messages.size(), 1u);

@@ -20,12 +20,6 @@ class RigctldLink : public ::testing::Test {
       GTEST_SKIP() << "rigctld is not installed (Debian package libhamlib-utils)";
     ASSERT_TRUE(server_.start());
   }
-  void startServer() { ASSERT_TRUE(server_.start()); }
-  void stopServer() { server_.stop(); }
-  QStringList ask(const QString& command) { return server_.ask(command); }
-  QString frequency() { return server_.frequency(); }
-  QString mode() { return server_.mode(); }
-
   // The link under test, with every line it writes kept.
   std::unique_ptr<RigctldRig> link(int timeoutMs = 3000) {
     auto r = std::make_unique<RigctldRig>("localhost", server_.port(), timeoutMs);
@@ -47,22 +41,22 @@ class RigctldLink : public ::testing::Test {
 };
 
 TEST_F(RigctldLink, SessionTunesEveryBandReadsTheMeterAndPutsTheRigBack) {
-  ask("F 7050000");
-  ask("M USB 2400");
-  ASSERT_EQ(frequency(), "7050000");
-  ASSERT_EQ(mode(), "USB 2400");
+  server_.ask("F 7050000");
+  server_.ask("M USB 2400");
+  ASSERT_EQ(server_.frequency(), "7050000");
+  ASSERT_EQ(server_.mode(), "USB 2400");
 
   auto rig = link();
   const RigResult started = rig->startSession(2);
   ASSERT_TRUE(started) << started.message;
-  EXPECT_EQ(frequency(), "21150000");
-  EXPECT_TRUE(mode().startsWith("CW ")) << mode().toStdString();
+  EXPECT_EQ(server_.frequency(), "21150000");
+  EXPECT_TRUE(server_.mode().startsWith("CW ")) << server_.mode().toStdString();
 
   const char* hz[] = {"14100000", "18110000", "21150000", "24930000", "28200000"};
   for (int band = 0; band < 5; ++band) {
     const RigResult r = rig->changeBand(band);
     EXPECT_TRUE(r) << r.message;
-    EXPECT_EQ(frequency(), hz[band]) << "band " << band;
+    EXPECT_EQ(server_.frequency(), hz[band]) << "band " << band;
   }
   const SMeterReading s = rig->readSLevel();
   EXPECT_TRUE(s.result) << s.result.message;
@@ -71,8 +65,8 @@ TEST_F(RigctldLink, SessionTunesEveryBandReadsTheMeterAndPutsTheRigBack) {
 
   const RigResult finished = rig->finishSession();
   EXPECT_TRUE(finished) << finished.message;
-  EXPECT_EQ(frequency(), "7050000");
-  EXPECT_EQ(mode(), "USB 2400");
+  EXPECT_EQ(server_.frequency(), "7050000");
+  EXPECT_EQ(server_.mode(), "USB 2400");
   EXPECT_FALSE(rig->sessionRunning());
   expectOnlyFrequencyModeAndLevelReads();
 }
@@ -80,7 +74,7 @@ TEST_F(RigctldLink, SessionTunesEveryBandReadsTheMeterAndPutsTheRigBack) {
 TEST_F(RigctldLink, LostServerGivesOneFailureWithoutHangingAndAStartReconnects) {
   auto rig = link(2000);
   ASSERT_TRUE(rig->startSession(0));
-  stopServer();
+  server_.stop();
 
   QElapsedTimer t;
   t.start();
@@ -98,16 +92,16 @@ TEST_F(RigctldLink, LostServerGivesOneFailureWithoutHangingAndAStartReconnects) 
     EXPECT_EQ(r.message, "");
   }
 
-  startServer();
+  ASSERT_TRUE(server_.start());
   const RigResult restarted = rig->startSession(3);
   EXPECT_TRUE(restarted) << restarted.message;
-  EXPECT_EQ(frequency(), "24930000");
+  EXPECT_EQ(server_.frequency(), "24930000");
   EXPECT_TRUE(rig->finishSession());
   expectOnlyFrequencyModeAndLevelReads();
 }
 
 TEST_F(RigctldLink, NoServerIsExplainedAndNothingIsLeftRunning) {
-  stopServer();
+  server_.stop();
   auto rig = link(1000);
   QElapsedTimer t;
   t.start();

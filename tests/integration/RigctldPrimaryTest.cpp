@@ -2,7 +2,6 @@
 // real rigctld with the dummy rig. Skipped when rigctld is not installed.
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QRadioButton>
 
 #include "app/PrimaryFixture.h"
@@ -22,7 +21,7 @@ class RigctldMainWindow : public test::PrimaryFixture {
     RigLinkSettings s;
     s.kind = RigLinkKind::Rigctld;
     s.port = server.port();
-    ASSERT_TRUE(saveRigLinkSettings(dir / "data", s));
+    ASSERT_TRUE(kRigLinkFile.save(dir / "data", s));
     adjustServices = [this](PrimaryServices& services) {
       choice = std::make_unique<RigChoice>(d, *services.rig);
       services.rigChoice = choice.get();
@@ -37,9 +36,8 @@ class RigctldMainWindow : public test::PrimaryFixture {
 };
 
 // No setup test is asked for over rigctld; the session tunes every band change and
-// puts the rig back; a server that dies ends rig control with one message and no
-// hang; switching on again reconnects.
-TEST_F(RigctldMainWindow, DrivesTheRigAndALostServerEndsRigControlOnce) {
+// puts the rig back (a lost server is the link's, checked in RigctldLinkTest).
+TEST_F(RigctldMainWindow, DrivesTheRigAndPutsItBack) {
   server.ask("F 7050000");
   server.ask("M USB 2400");
   win->mnuRigCtrlActivate_Click();
@@ -53,41 +51,16 @@ TEST_F(RigctldMainWindow, DrivesTheRigAndALostServerEndsRigControlOnce) {
   EXPECT_EQ(server.frequency(), "21150000");
 
   win->mnuRigCtrlActivate_Click();
-  EXPECT_FALSE(win->mnuRigCtrlActivate->isChecked());
-  EXPECT_EQ(server.frequency(), "7050000");
-  EXPECT_EQ(server.mode(), "USB 2400");
-
-  win->mnuRigCtrlActivate_Click();
-  ASSERT_TRUE(win->mnuRigCtrlActivate->isChecked());
-  server.stop();
-  dialogs.messages.clear();
-  QElapsedTimer t;
-  t.start();
-  win->opgBandSelect_Click(4);
-  tick(1000);
-  win->opgBandSelect_Click(1);
-  EXPECT_LT(t.elapsed(), 4000);
-  ASSERT_EQ(dialogs.messages.size(), 1u) << dialogs.texts().back();
-  EXPECT_NE(dialogs.messages[0].text.find("Rig control has stopped"), std::string::npos);
-  EXPECT_FALSE(win->mnuRigCtrlActivate->isChecked());
-  EXPECT_FALSE(redBands());
-
-  ASSERT_TRUE(server.start());
-  dialogs.messages.clear();
-  win->mnuRigCtrlActivate_Click();
-  EXPECT_TRUE(win->mnuRigCtrlActivate->isChecked());
-  EXPECT_EQ(server.frequency(), "18110000");
-  win->mnuRigCtrlActivate_Click();
-  EXPECT_EQ(dialogs.messages.size(), 1u);  // the transmit warning only
+  EXPECT_EQ(server.frequency(), "7050000");  // put back
 }
 
 // With the S-meter ticked, the meter reads as an S level during a session; a server
 // lost during a reading on the clock's tick is reported once, on the tick, and rig
 // control ends.
 TEST_F(RigctldMainWindow, MeterReadingsAndALinkLostDuringOne) {
-  RigLinkSettings s = loadRigLinkSettings(dir / "data");
+  RigLinkSettings s = kRigLinkFile.load(dir / "data");
   s.sLevelFromMeter = true;
-  ASSERT_TRUE(saveRigLinkSettings(dir / "data", s));
+  ASSERT_TRUE(kRigLinkFile.save(dir / "data", s));
   EXPECT_EQ(choice->meterLevel(), std::nullopt) << "no session yet";
   win->mnuRigCtrlActivate_Click();
   ASSERT_TRUE(win->mnuRigCtrlActivate->isChecked());

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <fstream>
 
 #include "BeaconAudio.h"
 #include "audio/WavFile.h"
@@ -12,6 +11,7 @@
 #include "network/MqttLink.h"
 #include "network/NetworkServers.h"
 #include "network/Reports.h"
+#include "support/Files.h"
 
 namespace harkola {
 namespace {
@@ -25,11 +25,6 @@ std::string localText(std::int64_t utc) {
   char buf[32];
   std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
   return buf;
-}
-
-std::string fileText(const std::filesystem::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
 class AnalysePublish : public ::testing::Test {
@@ -79,7 +74,7 @@ class AnalysePublish : public ::testing::Test {
       }
   }
   std::vector<SlotMeasurement> slotLog(const std::string& name) {
-    return readSlotLog(fileText(dir / name)).records;
+    return readSlotLog(test::fileText(dir / name)).records;
   }
 
   test::TempFolder dir;
@@ -92,13 +87,13 @@ TEST_F(AnalysePublish, EveryRecordOfTheSlotLogReachesTheBroker) {
   if (!broker.start()) GTEST_SKIP() << "mosquitto cannot be started here";
   listen();
   const std::int64_t base = test::recentBaseUtc();
-  ASSERT_EQ(analyse(base, "slots.csv", "30"), 0) << fileText(dir / "cli.log");
+  ASSERT_EQ(analyse(base, "slots.csv", "30"), 0) << test::fileText(dir / "cli.log");
   const auto records = slotLog("slots.csv");
   ASSERT_GE(records.size(), 3u);
-  EXPECT_NE(fileText(dir / "cli.log").find("Published " + std::to_string(records.size()) + " report(s); the broker acknowledged " +
+  EXPECT_NE(test::fileText(dir / "cli.log").find("Published " + std::to_string(records.size()) + " report(s); the broker acknowledged " +
                                            std::to_string(records.size()) + "."),
             std::string::npos)
-      << fileText(dir / "cli.log");
+      << test::fileText(dir / "cli.log");
   ASSERT_TRUE(test::waitUntil([&] { take(); return received.size() >= records.size(); }, 5000));
   ASSERT_EQ(received.size(), records.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
@@ -119,12 +114,12 @@ TEST_F(AnalysePublish, WithoutABrokerTheRecordsWaitAndGoFirstNextTime) {
   ASSERT_EQ(analyse(base, "first.csv", "1"), 1);
   const std::size_t first = slotLog("first.csv").size();
   ASSERT_GE(first, 3u);
-  EXPECT_NE(fileText(dir / "cli.log").find(std::to_string(first) + " report(s) wait in the spool"), std::string::npos)
-      << fileText(dir / "cli.log");
+  EXPECT_NE(test::fileText(dir / "cli.log").find(std::to_string(first) + " report(s) wait in the spool"), std::string::npos)
+      << test::fileText(dir / "cli.log");
 
   if (!broker.start()) GTEST_SKIP() << "mosquitto cannot be started here";
   listen();
-  ASSERT_EQ(analyse(base + 180, "second.csv", "30"), 0) << fileText(dir / "cli.log");
+  ASSERT_EQ(analyse(base + 180, "second.csv", "30"), 0) << test::fileText(dir / "cli.log");
   const std::size_t second = slotLog("second.csv").size();
   ASSERT_TRUE(test::waitUntil([&] { take(); return received.size() >= first + second; }, 5000));
   ASSERT_EQ(received.size(), first + second);

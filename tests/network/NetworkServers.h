@@ -75,14 +75,9 @@ class Child {
   }
   // Sends `sig` and waits for the end; the exit status (-1 when killed by a signal).
   int stop(int sig = SIGTERM) {
-    if (m_pid <= 0) return -1;
-    ::kill(m_pid, sig);
-    int status = 0;
-    ::waitpid(m_pid, &status, 0);
-    m_pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (m_pid > 0) ::kill(m_pid, sig);
+    return wait();
   }
-  // Waits for the end; the exit status (-1 when killed by a signal).
   int wait() {
     if (m_pid <= 0) return -1;
     int status = 0;
@@ -90,9 +85,6 @@ class Child {
     m_pid = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
-  bool running() const { return m_pid > 0; }
-  pid_t pid() const { return m_pid; }
-
  private:
   pid_t m_pid = -1;
 };

@@ -28,14 +28,14 @@ SlotReport at(const std::string& station, const std::string& locator, std::int64
 
 TEST(NetworkSettings, KeptInAFileOfItsOwnReadableByItsOwnerOnly) {
   test::TempFolder dir;
-  EXPECT_EQ(loadNetworkSettings(dir.path), NetworkSettings{});  // no file: nothing shared
+  EXPECT_EQ(kNetworkSettingsFile.load(dir.path), NetworkSettings{});  // no file: nothing shared
   EXPECT_FALSE(NetworkSettings{}.linkWanted());
   NetworkSettings s{true, true, "mqtts://broker.example.org", "oh2xyz", "p,a'ss w", "OH2XYZ/P", "KP20lb", true,
                     "postgresql://collector/harkola"};
-  ASSERT_TRUE(saveNetworkSettings(dir.path, s));
-  EXPECT_EQ(loadNetworkSettings(dir.path), s);
+  ASSERT_TRUE(kNetworkSettingsFile.save(dir.path, s));
+  EXPECT_EQ(kNetworkSettingsFile.load(dir.path), s);
   struct stat st {};
-  ASSERT_EQ(::stat(networkSettingsPath(dir.path).c_str(), &st), 0);
+  ASSERT_EQ(::stat(kNetworkSettingsFile.path(dir.path).c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   // Unknown keys and damaged values give way to the defaults.
   const NetworkSettings odd = parseNetworkSettings("\"Publish\",\"yes\"\r\n\"Colour\",\"red\"\r\n\"Broker\"");
@@ -207,9 +207,7 @@ TEST_F(Station, PublishesThroughTheSpoolAndMergesWhatArrives) {
   link->arrive(slotTopic(other), encodeSlotReport(other));
   link->arrive(slotTopic(other), "{\"schema\":1");
   EXPECT_TRUE(station.poll(base + 20));
-  EXPECT_EQ(station.waiting(), 0u);
-  EXPECT_EQ(station.picture().size(), 2u);
-  EXPECT_EQ(station.refusedTotal(), 1u);
+  EXPECT_EQ(std::tuple(station.waiting(), station.picture().size(), station.refusedTotal()), std::tuple(0u, 2u, 1u));
   EXPECT_EQ(station.statusLine(), "Network: connected, 0 waiting, 1 refused");
   EXPECT_FALSE(station.poll(base + 21));  // nothing new
 }

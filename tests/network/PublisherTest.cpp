@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "network/FakeLink.h"
 #include "network/Publisher.h"
 #include "network/Reports.h"
@@ -11,12 +13,25 @@ namespace {
 using test::kBaseUtc;
 using test::reportAt;
 
-TEST(Publisher, SpoolsWhileOfflineSendsInOrderAndLetsGoOnlyWhenAcknowledged) {
-  test::TempFolder dir;
+// A publisher on a spool in a temp folder and a fake link.
+struct Station {
+  explicit Station(const test::TempFolder& dir) : opened(spool.open(dir / kSpoolFileName)) {}
   Spool spool;
-  ASSERT_TRUE(spool.open(dir / kSpoolFileName));
+  bool opened;
   test::FakeLink link;
-  Publisher pub(spool, link);
+  Publisher pub{spool, link};
+};
+
+class Publishing : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(station->opened); }
+  test::TempFolder dir;
+  std::optional<Station> station{dir};
+  test::FakeLink& link = station->link;
+  Publisher& pub = station->pub;
+};
+
+TEST_F(Publishing, SpoolsWhileOfflineSendsInOrderAndLetsGoOnlyWhenAcknowledged) {
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(pub.add(reportAt("OH2XYZ", kBaseUtc + 10 * i)));
   pub.poll(kBaseUtc);
   EXPECT_TRUE(link.sent.empty());
@@ -45,19 +60,13 @@ TEST(Publisher, SpoolsWhileOfflineSendsInOrderAndLetsGoOnlyWhenAcknowledged) {
   EXPECT_EQ(link.sent[3].payload, encodeSlotReport(reportAt("OH2XYZ", kBaseUtc + 30)));
 }
 
-TEST(Publisher, ARestartSendsWhatAnEarlierRunLeftFirstAndKeepsAWindow) {
-  test::TempFolder dir;
-  {
-    Spool spool;
-    ASSERT_TRUE(spool.open(dir / kSpoolFileName));
-    test::FakeLink link;
-    Publisher pub(spool, link);
-    for (std::size_t i = 0; i < Publisher::kWindow + 10; ++i) pub.add(reportAt("OH2XYZ", kBaseUtc + 10 * static_cast<int>(i)));
-  }
-  Spool spool;
-  ASSERT_TRUE(spool.open(dir / kSpoolFileName));
-  test::FakeLink link;
-  Publisher pub(spool, link);
+TEST_F(Publishing, ARestartSendsWhatAnEarlierRunLeftFirstAndKeepsAWindow) {
+  for (std::size_t i = 0; i < Publisher::kWindow + 10; ++i) pub.add(reportAt("OH2XYZ", kBaseUtc + 10 * static_cast<int>(i)));
+  station.reset();
+  Station again(dir);
+  ASSERT_TRUE(again.opened);
+  test::FakeLink& link = again.link;
+  Publisher& pub = again.pub;
   link.setState(LinkState::Connected);
   pub.add(reportAt("OH2XYZ", kBaseUtc + 100000));
   pub.poll(kBaseUtc);
@@ -67,19 +76,6 @@ TEST(Publisher, ARestartSendsWhatAnEarlierRunLeftFirstAndKeepsAWindow) {
   pub.poll(kBaseUtc);
   ASSERT_EQ(link.sent.size(), Publisher::kWindow + 11);
   EXPECT_EQ(link.sent.back().payload, encodeSlotReport(reportAt("OH2XYZ", kBaseUtc + 100000)));
-}
-
-TEST(Publisher, HandsOverOtherStationsMessages) {
-  test::TempFolder dir;
-  Spool spool;
-  ASSERT_TRUE(spool.open(dir / kSpoolFileName));
-  test::FakeLink link;
-  Publisher pub(spool, link);
-  std::vector<std::string> got;
-  pub.onMessage = [&](const std::string& t, const std::string&) { got.push_back(t); };
-  link.arrive("harkola/v1/slot/14/X/Y", "{}");
-  pub.poll(kBaseUtc);
-  EXPECT_EQ(got, std::vector<std::string>{"harkola/v1/slot/14/X/Y"});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // Reports for the tests: a plausible report of `station` for the slot starting at
 // `startUtc` on `band`, with the beacon the schedule puts there.
 #include <chrono>
+#include <tuple>
 
 #include "clock/BeaconSchedule.h"
 #include "network/SlotMessage.h"
@@ -38,6 +39,15 @@ inline SlotReport reportAt(const std::string& station, std::int64_t startUtc, in
   r.version = "5.0.0";
   r.clockAheadMs = 12;
   return r;
+}
+
+// Every field alike: what a round trip through the wire or a store must keep.
+inline bool sameReport(const SlotReport& a, const SlotReport& b) {
+  const auto fields = [](const SlotReport& r) {
+    return std::tie(r.slotStartUtc, r.band, r.beacon, r.beaconCall, r.heard, r.dashes, r.dashSnrDb, r.toneHz,
+                    r.offsetMs, r.detector, r.station, r.locator, r.version, r.clockAheadMs);
+  };
+  return fields(a) == fields(b);
 }
 
 }  // namespace harkola::test

@@ -21,13 +21,7 @@ TEST(SlotMessage, WhatIsSentComesBackAsItWas) {
     const std::string topic = slotTopic(r);
     const DecodeResult d = decodeSlotMessage(topic, encodeSlotReport(r), kNow);
     ASSERT_TRUE(d.ok()) << refusalText(d.refusal) << ": " << d.detail;
-    EXPECT_TRUE(d.report.sameKey(r));
-    EXPECT_EQ(d.report.beacon, r.beacon);
-    EXPECT_EQ(d.report.heard, r.heard);
-    EXPECT_EQ(d.report.dashSnrDb, r.dashSnrDb);
-    EXPECT_EQ(d.report.toneHz, r.toneHz);
-    EXPECT_EQ(d.report.locator, r.locator);
-    EXPECT_EQ(d.report.clockAheadMs, r.clockAheadMs);
+    EXPECT_TRUE(test::sameReport(d.report, r));
   }
   EXPECT_EQ(slotTopic(notHeard), "harkola/v1/slot/28/BCN" + std::to_string(notHeard.beacon) + "/DL_OH2XYZ_P");
   // What a subscriber sees: the documented field names.

@@ -7,15 +7,11 @@
 #include <unistd.h>
 
 #include "network/Spool.h"
+#include "support/Files.h"
 #include "support/TempFolder.h"
 
 namespace harkola {
 namespace {
-
-std::string fileText(const std::filesystem::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), {});
-}
 
 std::vector<std::uint64_t> seqs(const Spool& s) {
   std::vector<std::uint64_t> v;
@@ -23,9 +19,13 @@ std::vector<std::uint64_t> seqs(const Spool& s) {
   return v;
 }
 
-TEST(Spool, KeepsWhatWaitsAcrossRestartsAndForgetsWhatWasAcknowledged) {
+class Spooling : public ::testing::Test {
+ protected:
   test::TempFolder dir;
-  const auto path = dir / kSpoolFileName;
+  const std::filesystem::path path = dir / kSpoolFileName;
+};
+
+TEST_F(Spooling, KeepsWhatWaitsAcrossRestartsAndForgetsWhatWasAcknowledged) {
   {
     Spool s;
     ASSERT_TRUE(s.open(path)) << s.error();
@@ -41,17 +41,14 @@ TEST(Spool, KeepsWhatWaitsAcrossRestartsAndForgetsWhatWasAcknowledged) {
   Spool s;
   ASSERT_TRUE(s.open(path));
   EXPECT_EQ(seqs(s), (std::vector<std::uint64_t>{1, 3, 5}));
-  EXPECT_EQ(s.entries().at(3).topic, "t/2");
-  EXPECT_EQ(s.entries().at(3).payload, "{\"i\":2}");
-  EXPECT_EQ(s.entries().at(3).slotStartUtc, 1002);
+  const auto& third = s.entries().at(3);
+  EXPECT_EQ(std::tuple(third.topic, third.payload, third.slotStartUtc), std::tuple("t/2", "{\"i\":2}", 1002));
   EXPECT_TRUE(s.takeNotices().empty());
   // Numbers go on rising after a restart.
   EXPECT_EQ(s.append(2000, "t/x", "{}"), 6u);
 }
 
-TEST(Spool, RewritesItselfSmallAndKeepsNumbering) {
-  test::TempFolder dir;
-  const auto path = dir / kSpoolFileName;
+TEST_F(Spooling, RewritesItselfSmallAndKeepsNumbering) {
   Spool s;
   ASSERT_TRUE(s.open(path));
   const std::string payload(300, 'p');
@@ -68,9 +65,7 @@ TEST(Spool, RewritesItselfSmallAndKeepsNumbering) {
   EXPECT_EQ(s.append(0, "t", "{}"), 6001u);
 }
 
-TEST(Spool, ALineCutShortByACrashIsRemovedAndDamageIsSkipped) {
-  test::TempFolder dir;
-  const auto path = dir / kSpoolFileName;
+TEST_F(Spooling, ALineCutShortByACrashIsRemovedAndDamageIsSkipped) {
   {
     Spool s;
     ASSERT_TRUE(s.open(path));
@@ -78,7 +73,7 @@ TEST(Spool, ALineCutShortByACrashIsRemovedAndDamageIsSkipped) {
     s.append(2, "t/b", "{\"b\":2}");
     s.append(3, "t/c", "{\"c\":3}");
   }
-  std::string text = fileText(path);
+  std::string text = test::fileText(path);
   const auto second = text.find("R 2 ");
   text[text.find("\"b\"", second) + 1] = 'x';  // a bit flipped in the second record
   text += "R 4 4 0badc0de t/d {\"d\"";          // and a torn last line
@@ -98,10 +93,9 @@ TEST(Spool, ALineCutShortByACrashIsRemovedAndDamageIsSkipped) {
   EXPECT_EQ(seqs(s), (std::vector<std::uint64_t>{1, 3, 4}));
 }
 
-TEST(Spool, AgeAndSizeLimitsDropTheOldestWithANotice) {
-  test::TempFolder dir;
+TEST_F(Spooling, AgeAndSizeLimitsDropTheOldestWithANotice) {
   Spool s;
-  ASSERT_TRUE(s.open(dir / kSpoolFileName, SpoolLimits{3600, 1000}));
+  ASSERT_TRUE(s.open(path, SpoolLimits{3600, 1000}));
   for (int i = 0; i < 5; ++i) s.append(10000 + i * 1000, "t", std::string(196, 'x'));  // 197 bytes each
   EXPECT_EQ(s.waiting(), 5u);
   s.append(20000, "t", std::string(196, 'x'));
@@ -116,9 +110,7 @@ TEST(Spool, AgeAndSizeLimitsDropTheOldestWithANotice) {
   EXPECT_NE(notices[0].find("3 report(s) waited longer than 1 hour "), std::string::npos);
 }
 
-TEST(Spool, KilledWhileWritingLosesNothingItHadWritten) {
-  test::TempFolder dir;
-  const auto path = dir / kSpoolFileName;
+TEST_F(Spooling, KilledWhileWritingLosesNothingItHadWritten) {
   for (int round = 0; round < 3; ++round) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);

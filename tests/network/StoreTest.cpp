@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <fstream>
 
 #include "network/NetworkServers.h"
@@ -61,15 +63,7 @@ TEST_P(Store, KeepsEachReportOnceInTheOrderOfArrival) {
     return true;
   }));
   ASSERT_EQ(back.size(), 31u);
-  for (int i = 0; i < 30; ++i) {
-    ASSERT_TRUE(back[static_cast<std::size_t>(i)].sameKey(batch[static_cast<std::size_t>(i)])) << i;
-    EXPECT_EQ(back[i].beacon, batch[i].beacon);
-    EXPECT_EQ(back[i].heard, batch[i].heard);
-    EXPECT_EQ(back[i].dashSnrDb, batch[i].dashSnrDb);
-    EXPECT_EQ(back[i].toneHz, batch[i].toneHz);
-    EXPECT_EQ(back[i].beaconCall, batch[i].beaconCall);
-    EXPECT_EQ(back[i].clockAheadMs, batch[i].clockAheadMs);
-  }
+  for (std::size_t i = 0; i < 30; ++i) EXPECT_TRUE(test::sameReport(back[i], batch[i])) << i;
   // A range is a range; and reading can stop early.
   int n = 0;
   ASSERT_TRUE(store->read(kBaseUtc + 100, kBaseUtc + 150, [&](const SlotReport& r) {
@@ -116,6 +110,50 @@ TEST_P(Store, GivesTheNetworkReport) {
   r = writeNetworkReport(*store, o, out);
   EXPECT_EQ(r.farAway, 4u);
   EXPECT_EQ(r.rows, 1u);
+}
+
+// A store made before its key ran by slot start (key led by the station, a separate time
+// index) opens, takes new reports once each and gives them back.
+TEST_P(Store, WorksWithAStoreOfTheEarlierLayout) {
+  const bool pg = std::string(GetParam()) == "PostgreSQL";
+  const std::string table =
+      pg ? "id BIGSERIAL PRIMARY KEY, station TEXT NOT NULL, slot_start BIGINT NOT NULL, band SMALLINT NOT NULL,"
+           " beacon SMALLINT NOT NULL, beacon_call TEXT NOT NULL, heard BOOLEAN NOT NULL, dashes SMALLINT NOT NULL,"
+           " snr_100w DOUBLE PRECISION, snr_10w DOUBLE PRECISION, snr_1w DOUBLE PRECISION,"
+           " snr_100mw DOUBLE PRECISION, tone_hz DOUBLE PRECISION, offset_ms DOUBLE PRECISION,"
+           " detector TEXT NOT NULL, locator TEXT NOT NULL, version TEXT NOT NULL, clock_ms DOUBLE PRECISION,"
+           " received BIGINT NOT NULL"
+         : "id INTEGER PRIMARY KEY, station TEXT NOT NULL, slot_start INTEGER NOT NULL, band INTEGER NOT NULL,"
+           " beacon INTEGER NOT NULL, beacon_call TEXT NOT NULL, heard INTEGER NOT NULL, dashes INTEGER NOT NULL,"
+           " snr_100w REAL, snr_10w REAL, snr_1w REAL, snr_100mw REAL, tone_hz REAL, offset_ms REAL,"
+           " detector TEXT NOT NULL, locator TEXT NOT NULL, version TEXT NOT NULL, clock_ms REAL,"
+           " received INTEGER NOT NULL";
+  const std::string old = "DROP TABLE slot_reports; CREATE TABLE slot_reports (" + table +
+                          ", UNIQUE (station, slot_start, band));"
+                          " CREATE INDEX slot_reports_start ON slot_reports (slot_start);";
+  store.reset();
+  if (pg) {
+    ASSERT_EQ(std::system(("psql -q '" + location + "' -c '" + old + "' >/dev/null").c_str()), 0);
+  } else {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(location.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, old.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+  }
+  store = openSlotStore(location, error);
+  ASSERT_TRUE(store) << error;
+  std::vector<SlotReport> batch;
+  for (int i = 0; i < 6; ++i) batch.push_back(reportAt(i % 2 ? "OH2XYZ" : "G4ABC", kBaseUtc + 10 * i, i % 5));
+  batch.push_back(batch[2]);
+  EXPECT_EQ(store->insert(batch, kBaseUtc + 100), 6);
+  EXPECT_EQ(store->insert({batch[0]}, kBaseUtc + 101), 0);
+  std::vector<SlotReport> back;
+  ASSERT_TRUE(store->read(kBaseUtc, kBaseUtc + 100, [&](const SlotReport& r) {
+    back.push_back(r);
+    return true;
+  }));
+  ASSERT_EQ(back.size(), 6u);
+  for (std::size_t i = 0; i < 6; ++i) EXPECT_TRUE(test::sameReport(back[i], batch[i])) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, Store, ::testing::Values("SQLite", "PostgreSQL"),

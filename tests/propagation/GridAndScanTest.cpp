@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -14,18 +13,15 @@
 #include "propagation/BandScan.h"
 #include "propagation/Coastlines.h"
 #include "propagation/ResultLogReader.h"
+#include "support/Files.h"
 #include "support/TempFolder.h"
-#include <tuple>
 
 namespace harkola {
 namespace {
 
 namespace fs = std::filesystem;
 
-void append(const fs::path& p, const std::string& text) {
-  std::ofstream o(p, std::ios::binary | std::ios::app);
-  o << text;
-}
+using test::appendFile;
 
 std::int64_t at(const char* iso) {
   std::int64_t t = 0;
@@ -40,46 +36,23 @@ const std::string kHeard =
 const std::string kNotHeard =
     "\"2026-12-07T04:33:10Z\",\"14\",\"4\",\"KH6WO\",\"0\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"2.1\",\"\"\r\n";
 
-// The slot log's lines are read by the slot log's own reader (checked with it); here
-// what the grid takes of a line.
-TEST(SlotLogLine, GivesTheGridItsResult) {
-  SlotResult r;
-  ASSERT_TRUE(parseSlotLogLine(kHeard.substr(0, kHeard.size() - 2), r));
-  EXPECT_EQ(std::tuple(r.startUtc, r.band, r.beacon, r.heard, r.dashes, r.sLevel),
-            std::tuple(at("2026-12-07 04:30:10"), 0, 4, true, 3, 5));
-  EXPECT_FLOAT_EQ(r.dashSnrDb[2], -22.9f);
-  EXPECT_TRUE(std::isnan(r.dashSnrDb[3]));
-  EXPECT_FLOAT_EQ(r.toneHz, 812.f);
-  EXPECT_FALSE(parseSlotLogLine(R"("2026-12-07T04:30:10Z","14","19","X","1","3","-3","","","","800","0","9","5")", r));
-}
-
-TEST(ResultLog, FirstStartWithoutALogThenTheLogAppears) {
-  test::TempFolder dir{"harkola-prop"};
-  PropagationGrid grid;
-  ResultLogReader reader(dir / "Harkola 5 Slot Log.csv", ResultLogReader::Format::SlotLog);
-  EXPECT_FALSE(reader.step(grid, 100));
-  EXPECT_FALSE(reader.fileFound());
-  EXPECT_EQ(grid.view(4, 0, GridPeriod::Latest, at("2026-12-07T04:31:00Z")).kind, CellView::Kind::Empty);
-
-  append(dir / "Harkola 5 Slot Log.csv", kHeard);
-  EXPECT_FALSE(reader.step(grid, 100));
-  EXPECT_TRUE(reader.fileFound());
-  EXPECT_EQ(reader.records(), 1u);
-}
-
+// A first start finds no log yet; the log appears, grows in steps and is followed.
 TEST(ResultLog, FillsTheGridInStepsAndFollowsTheFile) {
   test::TempFolder dir{"harkola-prop"};
   const fs::path log = dir / "Harkola 5 Slot Log.csv";
-  // A heard slot, a malformed line, a blank line, the same cell not heard three
-  // minutes later, a slot on 28 MHz, and a record still being written.
-  append(log, kHeard + "\"garbage\"\r\n\r\n" + kNotHeard +
-                  "\"2026-12-07T04:30:10Z\",\"28\",\"18\",\"CS3B\",\"1\",\"4\",\"12.0\",\"2.4\",\"-7.5\",\"-17.1\","
-                  "\"790\",\"-15\",\"40\",\"9\"\r\n\"2026-12-07T04:3");
   PropagationGrid grid;
   ResultLogReader reader(log, ResultLogReader::Format::SlotLog);
+  EXPECT_FALSE(reader.step(grid, 100));
+  EXPECT_FALSE(reader.fileFound());
+  // A heard slot, a malformed line, a blank line, the same cell not heard three
+  // minutes later, a slot on 28 MHz, and a record still being written.
+  appendFile(log, kHeard + "\"garbage\"\r\n\r\n" + kNotHeard +
+                  "\"2026-12-07T04:30:10Z\",\"28\",\"18\",\"CS3B\",\"1\",\"4\",\"12.0\",\"2.4\",\"-7.5\",\"-17.1\","
+                  "\"790\",\"-15\",\"40\",\"9\"\r\n\"2026-12-07T04:3");
   int steps = 0;
   while (reader.step(grid, 2)) ++steps;
   EXPECT_GE(steps, 2);  // two lines at a time: more than one step
+  EXPECT_TRUE(reader.fileFound());
   EXPECT_EQ(reader.records(), 3u);
   EXPECT_EQ(reader.malformed(), 1u);
   EXPECT_LT(reader.bytesRead(), reader.totalBytes());  // the unfinished record waits
@@ -99,7 +72,7 @@ TEST(ResultLog, FillsTheGridInStepsAndFollowsTheFile) {
   EXPECT_EQ(grid.view(4, 0, GridPeriod::Minutes15, now + 3600).kind, CellView::Kind::Empty);
 
   // The writer finishes the record: the next step picks it up with what follows.
-  append(log, "6:10Z\",\"14\",\"4\",\"KH6WO\",\"1\",\"1\",\"-19.0\",\"\",\"\",\"\",\"805\",\"5\",\"6\",\"1\"\r\n");
+  appendFile(log, "6:10Z\",\"14\",\"4\",\"KH6WO\",\"1\",\"1\",\"-19.0\",\"\",\"\",\"\",\"805\",\"5\",\"6\",\"1\"\r\n");
   reader.step(grid, 100);
   EXPECT_EQ(reader.records(), 4u);
   EXPECT_EQ(reader.bytesRead(), reader.totalBytes());
@@ -111,7 +84,7 @@ TEST(ResultLog, HeardLogGivesSLevelsAndCounts) {
   test::TempFolder dir{"harkola-prop"};
   setenv("TZ", "UTC", 1);
   const fs::path log = dir / "Harkola 5 Heard Log.csv";
-  append(log, "\"07-Dec-26\",\"4\",\"21\",\"kh6wo\",\"7\"\r\n\"07-Dec-26\",\"4\",\"21\",\"KH6WO\",\"5\"\r\n"
+  appendFile(log, "\"07-Dec-26\",\"4\",\"21\",\"kh6wo\",\"7\"\r\n\"07-Dec-26\",\"4\",\"21\",\"KH6WO\",\"5\"\r\n"
               "\"07-Dec-26\",\"4\",\"21\",\"NOBODY\",\"5\"\r\n\"07-Dec-26\",\"4\",\"10\",\"KH6WO\",\"5\"\r\n");
   std::vector<std::string> calls(18, "X");
   calls[3] = "KH6WO";
@@ -128,7 +101,7 @@ TEST(ResultLog, HeardLogGivesSLevelsAndCounts) {
 
   // Followed live, a record of the running hour belongs to the slot running now.
   reader.setArrivalSlot(at("2026-12-07T04:31:40Z"));
-  append(log, "\"07-Dec-26\",\"4\",\"21\",\"KH6WO\",\"8\"\r\n\"07-Dec-26\",\"3\",\"24\",\"KH6WO\",\"2\"\r\n");
+  appendFile(log, "\"07-Dec-26\",\"4\",\"21\",\"KH6WO\",\"8\"\r\n\"07-Dec-26\",\"3\",\"24\",\"KH6WO\",\"2\"\r\n");
   reader.step(grid, 100);
   EXPECT_EQ(grid.latest(4, 2)->startUtc, at("2026-12-07T04:31:40Z"));
   EXPECT_EQ(grid.latest(4, 3)->startUtc, at("2026-12-07T03:00:00Z"));  // an older hour stays

@@ -109,12 +109,12 @@ TEST_F(NetworkView, SettingsWindowChecksSavesAndApplies) {
   w.cmdSave->click();
   EXPECT_TRUE(w.lblProblem->text().startsWith("Give the station's callsign")) << w.lblProblem->text().toStdString();
   EXPECT_EQ(applied, 0);
-  EXPECT_FALSE(std::filesystem::exists(networkSettingsPath(dir.path)));
+  EXPECT_FALSE(std::filesystem::exists(kNetworkSettingsFile.path(dir.path)));
   w.txtStation->setText("g4abc");
   w.cmdSave->click();
   EXPECT_EQ(applied, 1);
   EXPECT_TRUE(w.lblProblem->text().isEmpty());
-  EXPECT_EQ(loadNetworkSettings(dir.path).station, "g4abc");
+  EXPECT_EQ(kNetworkSettingsFile.load(dir.path).station, "g4abc");
   EXPECT_TRUE(w.lblLink->text().startsWith("Network: connected"));
 }
 

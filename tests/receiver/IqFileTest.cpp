@@ -6,28 +6,21 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "TempFolder.h"
 #include "clock/SlotLog.h"
 #include "receiver/IqFile.h"
 #include "receiver/IqReplay.h"
 #include "support/BeaconAudio.h"
+#include "support/WavImage.h"
 
 namespace harkola {
 namespace {
 
-std::string le16(int v) { return {static_cast<char>(v & 0xff), static_cast<char>((v >> 8) & 0xff)}; }
-std::string le32(std::uint32_t v) { return le16(static_cast<int>(v & 0xffff)) + le16(static_cast<int>(v >> 16)); }
-
-// A WAV file: format tag, channels, rate, bits; then optional extra chunks and the data.
-std::string wav(int tag, int channels, std::uint32_t rate, int bits, const std::string& data,
-                const std::string& extra = "", std::uint32_t dataSize = 0xFFFFFFFE) {
-  const int align = channels * bits / 8;
-  std::string fmt = le16(tag) + le16(channels) + le32(rate) + le32(rate * align) + le16(align) + le16(bits);
-  std::string body = "WAVE" + std::string("fmt ") + le32(16) + fmt + extra + "data" +
-                     le32(dataSize == 0xFFFFFFFE ? static_cast<std::uint32_t>(data.size()) : dataSize) + data;
-  return "RIFF" + le32(static_cast<std::uint32_t>(body.size())) + body;
-}
+using test::le16;
+using test::le32;
+using test::wavImage;
 
 std::string auxi(int year, int month, int day, int hour, int minute, int second, std::uint32_t centre) {
   std::string t = le16(year) + le16(month) + le16(0) + le16(day) + le16(hour) + le16(minute) + le16(second) + le16(0);
@@ -65,11 +58,9 @@ TEST(IqFile, WavHeaderGivesFormatRateAndTheRecordersCentreAndStart) {
   const std::string data = le16(1000) + le16(-1000) + le16(2000) + le16(-2000) + "x";  // and a torn sample
   IqFileSource src;
   std::string error;
-  ASSERT_TRUE(openBytes(src, wav(1, 2, 48000, 16, data, auxi(2024, 3, 1, 12, 0, 5, 14100000)), {}, error)) << error;
-  EXPECT_EQ(src.rate(), 48000);
-  EXPECT_EQ(src.centreHz(), 14100000);
-  EXPECT_EQ(src.sampleCount(), 2u);
-  EXPECT_EQ(isoUtc(src.start()), "2024-03-01T12:00:05Z");
+  ASSERT_TRUE(openBytes(src, wavImage(1, 2, 48000, 16, data, auxi(2024, 3, 1, 12, 0, 5, 14100000)), {}, error)) << error;
+  EXPECT_EQ(std::tuple(src.rate(), src.centreHz(), src.sampleCount(), isoUtc(src.start())),
+            std::tuple(48000, 14100000, 2u, "2024-03-01T12:00:05Z"));
   IqBlock b;
   ASSERT_EQ(src.read(b), ReadStatus::Block);
   ASSERT_EQ(b.samples.size(), 2u);
@@ -79,9 +70,8 @@ TEST(IqFile, WavHeaderGivesFormatRateAndTheRecordersCentreAndStart) {
   // The command line wins over the header's centre.
   IqFileInfo given;
   given.centreHz = 18.1e6;
-  ASSERT_TRUE(openBytes(src, wav(3, 2, 2400000, 32, std::string(16, '\0')), given, error)) << error;
-  EXPECT_EQ(src.format(), IqFormat::CF32);
-  EXPECT_EQ(src.centreHz(), 18.1e6);
+  ASSERT_TRUE(openBytes(src, wavImage(3, 2, 2400000, 32, std::string(16, '\0')), given, error)) << error;
+  EXPECT_EQ(std::pair(src.format(), src.centreHz()), std::pair(IqFormat::CF32, 18.1e6));
 }
 
 struct BadWav {
@@ -103,12 +93,12 @@ TEST_P(WavRefused, WithAReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     IqFile, WavRefused,
-    ::testing::Values(BadWav{"mono", wav(1, 1, 48000, 16, "abcd"), "1 channel(s)"},
-                      BadWav{"bits24", wav(1, 2, 48000, 24, "abcdef"), "24-bit"},
-                      BadWav{"rate_zero", wav(1, 2, 0, 16, "abcd"), "sample rate 0"},
+    ::testing::Values(BadWav{"mono", wavImage(1, 1, 48000, 16, "abcd"), "1 channel(s)"},
+                      BadWav{"bits24", wavImage(1, 2, 48000, 24, "abcdef"), "24-bit"},
+                      BadWav{"rate_zero", wavImage(1, 2, 0, 16, "abcd"), "sample rate 0"},
                       BadWav{"not_riff", "RIFX....WAVE", "not a WAV"},
-                      BadWav{"chunk_past_end", wav(1, 2, 48000, 16, "", "LIST" + le32(1000000)), "longer than the file"},
-                      BadWav{"no_data", wav(1, 2, 48000, 16, "").substr(0, 36), "no audio data"}),
+                      BadWav{"chunk_past_end", wavImage(1, 2, 48000, 16, "", "LIST" + le32(1000000)), "longer than the file"},
+                      BadWav{"no_data", wavImage(1, 2, 48000, 16, "").substr(0, 36), "no audio data"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(IqFile, ShortDataChunkIsReadAsFarAsItGoes) {
@@ -116,7 +106,7 @@ TEST(IqFile, ShortDataChunkIsReadAsFarAsItGoes) {
   std::string error;
   IqFileInfo given;
   given.centreHz = 14.1e6;
-  ASSERT_TRUE(openBytes(src, wav(1, 2, 48000, 16, std::string(8, '\0'), "", 4000), given, error));
+  ASSERT_TRUE(openBytes(src, wavImage(1, 2, 48000, 16, std::string(8, '\0'), "", 4000), given, error));
   EXPECT_EQ(src.sampleCount(), 2u);
   EXPECT_NE(src.warning().find("8 of 4000 bytes"), std::string::npos);
 }
@@ -153,10 +143,8 @@ TEST(IqFile, SigMFDescriptionBesideTheData) {
   IqFileSource src;
   std::string error;
   ASSERT_TRUE(src.open(dir / "rec.sigmf-meta", {}, error)) << error;
-  EXPECT_EQ(src.format(), IqFormat::CU8);
-  EXPECT_EQ(src.rate(), 2400000);
-  EXPECT_EQ(src.centreHz(), 24.9e6);
-  EXPECT_EQ(src.sampleCount(), 500u);
+  EXPECT_EQ(std::tuple(src.format(), src.rate(), src.centreHz(), src.sampleCount()),
+            std::tuple(IqFormat::CU8, 2400000, 24.9e6, 500u));
   SysTime expected;
   ASSERT_TRUE(parseUtcText("2024-05-01 10:00:00.250", expected));
   EXPECT_EQ(src.start(), expected);

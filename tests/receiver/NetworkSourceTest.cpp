@@ -109,9 +109,8 @@ TEST(Kiwi, AuthenticatesSetsIqChannelAndKeepsAlive) {
   EXPECT_TRUE(kiwi.path.endsWith("/SND"));
   EXPECT_EQ(kiwi.received.value(0), "SET auth t=kiwi p=two%20words");
   EXPECT_TRUE(kiwi.received.contains("SET mod=iq low_cut=-5000 high_cut=5000 freq=24930.000"));
-  EXPECT_EQ(sink.last.rate, 12001.135);
-  EXPECT_EQ(sink.last.centreHz, 24.93e6);
-  EXPECT_EQ(sink.last.samples[0], IqSample(0.5f, -0.5f));
+  EXPECT_EQ(std::tuple(sink.last.rate, sink.last.centreHz, sink.last.samples[0]),
+            std::tuple(12001.135, 24.93e6, IqSample(0.5f, -0.5f)));
   src.stop();
 }
 

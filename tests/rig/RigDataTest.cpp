@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "RigTestSupport.h"
+#include "support/Files.h"
 #include "support/TempFolder.h"
 
 namespace harkola {
@@ -45,10 +46,7 @@ class RigDataFile : public ::testing::Test {
  protected:
   RigDataFile() { d.DataFolder = dir_.path.string(); }
   void writeFile(const RigGrid& g) { std::ofstream(dir_ / "RigData.dat", std::ios::binary) << formatRigData(g); }
-  std::string readFile() {
-    std::ifstream in(dir_ / "RigData.dat", std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  std::string readFile() { return test::fileText(dir_ / "RigData.dat"); }
   test::TempFolder dir_{"harkola-rigdata"};
   PublicDecs d;
 };
@@ -65,8 +63,7 @@ TEST_F(RigDataFile, SavesAndLoadsTheShippedFilesByteForByte) {
     loaded.RigTested = true;
     ASSERT_TRUE(LoadRigData(loaded));
     EXPECT_EQ(loaded.RigTable, rigDefaults(maker)) << maker;
-    EXPECT_EQ(loaded.RigMakerCode, maker);
-    EXPECT_FALSE(loaded.RigTested);
+    EXPECT_TRUE(loaded.RigMakerCode == maker && !loaded.RigTested) << maker;
   }
 }
 
@@ -102,11 +99,7 @@ TEST(RigDataParse, ReadsFieldByFieldWhateverTheLineEnds) {
   RigGrid g;
   // LF only, a field without its closing quote, an unquoted field, a blank line.
   EXPECT_EQ(parseRigData("\"Com\",\"2\n\n\"Baud\",  4800 \r\n\"Parity\",\"Odd\"", g), 6u);
-  EXPECT_EQ(g[0][1], "2");
-  EXPECT_EQ(g[1][1], "4800");
-  EXPECT_EQ(g[2][0], "Parity");
-  EXPECT_EQ(g[2][1], "Odd");
-  EXPECT_EQ(g[21][1], "");
+  EXPECT_EQ(std::tuple(g[0][1], g[1][1], g[2][0], g[2][1], g[21][1]), std::tuple("2", "4800", "Parity", "Odd", ""));
 }
 
 TEST(RigDataCheck, FindsTheFirstUnlistedValue) {

@@ -59,13 +59,51 @@ void addKeyed(std::vector<double>& out, const std::vector<KeyedSpan>& spans, dou
       env = std::max(env, edge(t, spans[k].start, spans[k].length) * spans[k].amplitude);
     if (env == 0.0) continue;
     double fade = 1.0;
-    if (pathEffects && ch.qsbDepthDb > 0)
-      fade = std::pow(10.0, ch.qsbDepthDb / 40.0 * std::sin(2.0 * M_PI * ch.qsbHz * t + qsbPhase));
+    if (pathEffects && ch.qsbDepthDb > 0) {
+      const double swing = std::sin(2.0 * M_PI * ch.qsbHz * t + qsbPhase);
+      fade = ch.qsbBelowNominal ? std::pow(10.0, -ch.qsbDepthDb / 40.0 * (1.0 + swing))
+                                : std::pow(10.0, ch.qsbDepthDb / 40.0 * swing);
+    }
     out[i] += env * fade * std::sin(phase);
   }
 }
 
+void addBeacon(std::vector<double>& out, const Beacon& b, const Channel& ch, double amplitude, double leadS,
+               std::mt19937& rng) {
+  std::vector<KeyedSpan> spans = beaconSpans(b);
+  for (KeyedSpan& k : spans) k.start += leadS + b.startS, k.amplitude *= amplitude;
+  addKeyed(out, spans, b.toneHz, ch, true, rng);
+}
+
 }  // namespace
+
+std::vector<KeyedSpan> beaconSpans(const Beacon& b) {
+  const double e = b.elementS;
+  std::vector<KeyedSpan> spans;
+  double t = 0.0;
+  auto key = [&](double length, double amplitude, double spaceAfter) {
+    spans.push_back({t, length + b.keyDownExtraS, amplitude});
+    t += length + spaceAfter;
+  };
+  bool first = true;
+  for (char c : b.callsign) {
+    const std::string code = morseOf(c);
+    if (code.empty()) continue;
+    if (!first) t += 2 * e;  // a letter space is 3: 1 already follows the last element
+    first = false;
+    for (char el : code) key((el == '-' ? 3 : 1) * e, 1.0, e);
+  }
+  if (!first) t += 6 * e;  // word space 7
+  for (int dash = 0; dash < 4; ++dash) key(1.0, std::pow(10.0, -dash / 2.0), 3 * e);
+  return spans;
+}
+
+std::vector<double> beaconSignal(const Scene& scene, double amplitude, double leadS, double lengthS) {
+  std::vector<double> x(static_cast<std::size_t>(std::lround(lengthS * kRate)), 0.0);
+  std::mt19937 rng(scene.seed);
+  if (scene.beacon) addBeacon(x, *scene.beacon, scene.channel, amplitude, leadS, rng);
+  return x;
+}
 
 double amplitudeForSnr(double snrDb, double noiseRms) {
   const double noiseIn2500 = noiseRms * noiseRms * 2500.0 / (kRate / 2.0);
@@ -115,16 +153,7 @@ std::vector<std::int16_t> render(const Scene& scene, double leadS, double length
         x[i] += peak * std::exp(-static_cast<double>(i - first) / kRate / decay) * gauss(rng);
     }
   }
-  if (scene.beacon) {
-    const Beacon& b = *scene.beacon;
-    const double a = amplitudeForSnr(b.snrDb, ch.noiseRms);
-    std::vector<KeyedSpan> spans;
-    for (const KeyInterval& k : beaconKeying(b.callsign).on) {
-      const double step = k.dash <= 0 ? 1.0 : std::pow(10.0, -k.dash / 2.0);  // 10 dB per step
-      spans.push_back({leadS + b.startS + k.start, k.length, a * step});
-    }
-    addKeyed(x, spans, b.toneHz, ch, true, rng);
-  }
+  if (scene.beacon) addBeacon(x, *scene.beacon, ch, amplitudeForSnr(scene.beacon->snrDb, ch.noiseRms), leadS, rng);
   for (const Carrier& c : scene.carriers)
     addKeyed(x, {{0.0, lengthS + 1.0, amplitudeForSnr(c.snrDb, ch.noiseRms)}}, c.hz, ch, false, rng);
   for (const Chatter& c : scene.chatter) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/BeaconKeying.h"
 #include "audio/SensitiveDetector.h"
 
 namespace harkola::testaudio {
@@ -19,19 +20,30 @@ constexpr int kRate = 11025;
 
 struct Channel {
   double noiseRms = 1000.0;     // Gaussian white noise, sample units
-  double qsbDepthDb = 0.0;      // peak-to-peak depth of a sinusoidal fade
+  double qsbDepthDb = 0.0;      // peak-to-peak depth of a sinusoidal fade, dB
   double qsbHz = 0.1;           // fade rate
+  // Off: the fade swings qsbDepthDb/2 above and below the nominal level. On: it takes
+  // the level from the nominal one down to qsbDepthDb below it and back, so the
+  // nominal SNR is the unfaded peak (as a listener quotes it).
+  bool qsbBelowNominal = false;
   double spreadHz = 0.0;        // rms wander of the tone's frequency (correlation 1 s)
   double driftHzPerS = 0.0;     // steady drift of the tone
   double crashesPerSecond = 0.0;
   double crashDb = 20.0;        // crash peak over the noise rms (each crash 0..-10 dB of it)
 };
 
+// A beacon keyed as its controller keys it, on this file's own timetable (not the
+// detector's): a dash is 3 elements, the space inside a character 1, between letters
+// 3; the callsign, a word space (7), then four one-second dashes at 100, 10, 1 and
+// 0.1 W with letter spaces between them. The element is the program's kDitSeconds
+// unless a scene sets its own (a controller that runs off, the published 54 ms).
 struct Beacon {
   std::string callsign;
   double snrDb = 0.0;    // of the 100 W keying, in 2.5 kHz
   double toneHz = 800.0;
   double startS = 0.0;   // first key-down, seconds from the slot boundary
+  double elementS = kDitSeconds;
+  double keyDownExtraS = 0.0;  // added to every key-down, taken from the key-up after it (rig keying)
 };
 
 struct Carrier {
@@ -61,11 +73,20 @@ double amplitudeForSnr(double snrDb, double noiseRms);
 // The samples of [slot boundary - leadS, slot boundary - leadS + lengthS).
 std::vector<std::int16_t> render(const Scene& scene, double leadS, double lengthS);
 
+// The scene's beacon alone (no noise), its 100 W key-down at peak `amplitude`, with the
+// channel's fading, wander and drift, over the same span as render(); for mixing into
+// other audio. Empty samples (zeros) when the scene has no beacon.
+std::vector<double> beaconSignal(const Scene& scene, double amplitude, double leadS, double lengthS);
+
 // Adds a keyed tone: `on` intervals (seconds from the buffer's start) with 5 ms raised
 // cosine edges, each at its own peak amplitude.
 struct KeyedSpan {
   double start = 0.0, length = 0.0, amplitude = 0.0;
 };
+
+// The key-down spans of `b` (seconds from its first key-down; amplitudes 1, 0.316, 0.1,
+// 0.0316 for the callsign and 100 W dash, 10 W, 1 W, 0.1 W).
+std::vector<KeyedSpan> beaconSpans(const Beacon& b);
 
 // Random plain-text morse (letters, digits, word gaps) at `wpm`, as key-down spans
 // filling `lengthS` seconds from `startS`; amplitudes 1.

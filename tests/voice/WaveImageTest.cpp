@@ -6,6 +6,7 @@
 #include <iterator>
 #include <vector>
 
+#include "support/WavImage.h"
 #include "voice/VoicePlayer.h"
 
 namespace harkola {
@@ -16,30 +17,9 @@ using Bytes = std::vector<std::uint8_t>;
 // An 8-bit mono 11025 Hz RIFF WAVE image of `samples` samples, optionally with an
 // odd-sized chunk (3 bytes + pad) before "fmt ".
 Bytes wave(std::uint32_t samples, bool extraChunk = false) {
-  Bytes b;
-  auto put = [&b](std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b.push_back(std::uint8_t(v >> (8 * i)));
-  };
-  auto tag = [&b](const char* t) {
-    for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(t[i]));
-  };
-  tag("RIFF");
-  put(0, 4);
-  tag("WAVE");
-  if (extraChunk) {
-    tag("LIST");
-    put(3, 4);
-    put(0x00030201, 4);
-  }
-  tag("fmt ");
-  put(16, 4);
-  put(1, 2), put(1, 2), put(11025, 4), put(11025, 4), put(1, 2), put(8, 2);  // PCM mono 11025 Hz 8-bit
-  tag("data");
-  put(samples, 4);
-  b.resize(b.size() + samples, 0x80);
-  const auto riff = std::uint32_t(b.size() - 8);
-  for (int i = 0; i < 4; ++i) b[4 + i] = std::uint8_t(riff >> (8 * i));
-  return b;
+  const std::string odd = "LIST" + test::le32(3) + std::string("\x01\x02\x03\x00", 4);
+  const std::string s = test::wavImage(1, 1, 11025, 8, std::string(samples, '\x80'), "", {}, extraChunk ? odd : "");
+  return Bytes(s.begin(), s.end());
 }
 
 // An odd-sized chunk is skipped with its pad byte; a data chunk claiming more than is
