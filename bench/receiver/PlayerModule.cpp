@@ -13,7 +13,9 @@
 // the clock (a player that cannot keep up would hide overflows, not cause them).
 //
 // Device arguments: seconds=N (beacons for N s from the start, default 120; noise
-// after), snr=A,B,C,D,E (dB in 2.5 kHz per band, default -15,-5,0,10,20), buffers=N.
+// after), snr=A,B,C,D,E (dB in 2.5 kHz per band, default -15,-5,0,10,20), buffers=N,
+// counts=FILE (once a second the line "SECONDS_PLAYED OVERFLOWS SAMPLES_LOST", replaced
+// whole, so that a bench can take the counts over a stretch of the run).
 #include <pthread.h>
 
 #include <SoapySDR/Errors.hpp>
@@ -25,6 +27,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <cstdio>
 #include <deque>
 #include <mutex>
 #include <sstream>
@@ -50,6 +53,7 @@ class RealTimePlayer : public PlayerDevice {
     };
     if (const std::string s = get("seconds"); !s.empty()) m_seconds = std::max(10.0, std::stod(s));
     if (const std::string s = get("buffers"); !s.empty()) m_buffers = std::max<std::size_t>(2, std::stoul(s));
+    m_countsFile = get("counts");
     if (const std::string s = get("snr"); !s.empty()) {
       std::stringstream in(s);
       std::string t;
@@ -147,7 +151,12 @@ class RealTimePlayer : public PlayerDevice {
   void produce() {
     std::vector<IqSample> next(kMtu);
     long long index = 0;
+    auto countsDue = Steady::now();
     while (!m_quit) {
+      if (!m_countsFile.empty() && Steady::now() >= countsDue) {
+        countsDue += std::chrono::seconds(1);
+        writeCounts();
+      }
       m_synth->produce(next.data(), next.size());
       const auto due = m_start + std::chrono::duration_cast<Steady::duration>(
                                      Seconds(static_cast<double>(index + static_cast<long long>(kMtu)) / m_set.rate));
@@ -179,6 +188,21 @@ class RealTimePlayer : public PlayerDevice {
     }
   }
 
+  void writeCounts() {
+    long long played, overflows, lost;
+    {
+      std::lock_guard lock(m_lock);
+      played = m_played;
+      overflows = m_overflows;
+      lost = m_lost;
+    }
+    const std::string part = m_countsFile + ".part";
+    if (std::FILE* f = std::fopen(part.c_str(), "w")) {
+      std::fprintf(f, "%.3f %lld %lld\n", static_cast<double>(played) / m_set.rate, overflows, lost);
+      if (std::fclose(f) == 0) std::rename(part.c_str(), m_countsFile.c_str());
+    }
+  }
+
   void stop() {
     if (!m_thread.joinable()) return;
     {
@@ -196,6 +220,7 @@ class RealTimePlayer : public PlayerDevice {
 
   double m_seconds = 120.0;
   std::size_t m_buffers = 16;
+  std::string m_countsFile;
   double m_snr[kBandCount] = {-15, -5, 0, 10, 20};
   std::unique_ptr<WideSynth> m_synth;
   Steady::time_point m_start{};
