@@ -132,7 +132,7 @@ class RealTimePlayer : public PlayerDevice {
     }
     // The stream starts a little after now, once the synthesizer is built: cut the
     // audio there.
-    const auto start = wall + std::chrono::seconds(3);
+    const auto start = wall + std::chrono::seconds(5);
     const double lead = Seconds(start - std::chrono::system_clock::time_point(std::chrono::seconds(first))).count();
     const auto cut = static_cast<long>(lead * kRate);
     for (auto& a : scene.audio) a.erase(a.begin(), a.begin() + std::min<long>(cut, static_cast<long>(a.size())));

@@ -6,7 +6,8 @@
 # processor time (the player's own thread left out), the overflows the player counted,
 # and a screenshot of the screen with the Receiver window in front.
 #   bench/receiver/desktop-20msps.sh [BUILD_DIR=build] [OUT=BUILD_DIR/receiver-desktop]
-# RATE (default 20000000 samples/s), RUN (seconds measured, default 60).
+# RATE (default 20000000 samples/s), RUN (seconds measured, default 60), PLAYER (more
+# device arguments, e.g. buffers=32).
 # Needs: xvfb-run, openbox, xdotool, wmctrl, ImageMagick, PulseAudio, and the benchmarks
 # built (cmake -DHARKOLA_BUILD_BENCH=ON; targets harkola and harkolaPlayer).
 set -euo pipefail
@@ -45,8 +46,8 @@ cp resources/defaults/BeaconData.dat resources/defaults/HomeData.dat "$DIR/data/
 cp resources/defaults/RigData-Kenwood.dat "$DIR/data/RigData.dat"
 cp "resources/defaults/Chart Sample.csv" "$DIR/log/"  # else the first start writes it and says so
 # Beacons for the whole run (and the start-up before it), then noise.
-printf '"Source","soapy"\r\n"Bands","14,18,21,24,28"\r\n"SoapyArgs","driver=harkolaplay,seconds=%d,counts=%s"\r\n"Rate","%d"\r\n"Centre","0"\r\n"Gain","auto"\r\n' \
-  $((RUN + 60)) "$DIR/counts" "$RATE" > "$DIR/data/Receiver.dat"
+printf '"Source","soapy"\r\n"Bands","14,18,21,24,28"\r\n"SoapyArgs","driver=harkolaplay,seconds=%d,counts=%s%s"\r\n"Rate","%d"\r\n"Centre","0"\r\n"Gain","auto"\r\n' \
+  $((RUN + 60)) "$DIR/counts" "${PLAYER:+,$PLAYER}" "$RATE" > "$DIR/data/Receiver.dat"
 
 openbox > /dev/null 2>&1 & pids+=($!)
 sleep 1
@@ -77,7 +78,11 @@ sleep "$RUN"
 all1=$(ticks /proc/$app/stat); play1=$(ticks /proc/$app/task/$player/stat); t1=$(date +%s.%N); c1=$(cat "$DIR/counts")
 load1=$(cut -d' ' -f1-3 /proc/loadavg)
 
-for w in $(xdotool search --name '^Receiver$' 2>/dev/null); do xdotool windowactivate --sync "$w" 2>/dev/null || true; done
+for w in $(xdotool search --name '^Harkola 5 $' 2>/dev/null); do wmctrl -i -r "$w" -e 0,560,0,-1,-1; done
+for w in $(xdotool search --name '^Receiver$' 2>/dev/null); do
+  wmctrl -i -r "$w" -e 0,0,0,-1,-1
+  xdotool windowactivate --sync "$w" 2>/dev/null || true
+done
 sleep 1
 import -window root "$OUT/desktop-receiver.png"
 
