@@ -78,9 +78,9 @@ sleep "$RUN"
 all1=$(ticks /proc/$app/stat); play1=$(ticks /proc/$app/task/$player/stat); t1=$(date +%s.%N); c1=$(cat "$DIR/counts")
 load1=$(cut -d' ' -f1-3 /proc/loadavg)
 
-for w in $(xdotool search --name '^Harkola 5 $' 2>/dev/null); do wmctrl -i -r "$w" -e 0,560,0,-1,-1; done
+for w in $(xdotool search --name '^Harkola 5 $' 2>/dev/null); do wmctrl -i -r "$w" -e 0,620,30,-1,-1; done
 for w in $(xdotool search --name '^Receiver$' 2>/dev/null); do
-  wmctrl -i -r "$w" -e 0,0,0,-1,-1
+  wmctrl -i -r "$w" -e 0,0,30,-1,-1
   xdotool windowactivate --sync "$w" 2>/dev/null || true
 done
 sleep 1
