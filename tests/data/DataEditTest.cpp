@@ -6,6 +6,7 @@
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
 #include "data/StartupChecks.h"
+#include "support/Files.h"
 #include "support/TempFolder.h"
 
 namespace harkola {
@@ -91,11 +92,8 @@ TEST(EditFiles, AFailedSaveLeavesTheOldFileWhole) {
   EXPECT_FALSE(saveBeaconFile(dir.path, BeaconGrid{}));
   EXPECT_FALSE(saveHomeFile(dir.path, HomeRecord{}));
   EXPECT_FALSE(saveHomeFile(dir / "missing", HomeRecord{}));
-  std::string after;
-  ASSERT_TRUE(readWholeFile(dir / kBeaconDataFile, after));
-  EXPECT_EQ(after, defaultBeaconData());
-  ASSERT_TRUE(readWholeFile(dir / kHomeDataFile, after));
-  EXPECT_EQ(after, defaultHomeData());
+  EXPECT_EQ(test::fileText(dir / kBeaconDataFile), defaultBeaconData());
+  EXPECT_EQ(test::fileText(dir / kHomeDataFile), defaultHomeData());
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "data/frmBeaconDataEdit.h"
 #include "data/frmHomeDataEdit.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Files.h"
 #include "support/TempFolder.h"
 #include "support/TestDevices.h"
 
@@ -50,11 +51,7 @@ class EditorTest : public ::testing::Test {
     return w;
   }
   frmHomeDataEdit& home() { return *static_cast<frmHomeDataEdit*>((w = open(true)).get()); }
-  std::string file(const char* name) const {
-    std::string bytes;
-    EXPECT_TRUE(readWholeFile(dir / name, bytes)) << name;
-    return bytes;
-  }
+  std::string file(const char* name) const { return test::fileText(dir / name); }
 
   test::TempFolder dir{"harkola-editors"};
   PublicDecs d;

@@ -4,6 +4,7 @@
 
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
+#include "support/Files.h"
 #include "support/TempFolder.h"
 #include "support/Tables.h"
 
@@ -18,11 +19,6 @@ class DataFolderTest : public ::testing::Test {
   DataFolderTest() {
     d.DataFolder = dir.path.string();
     d.LogFolder = m_log.string();
-  }
-  std::string file(const fs::path& p) const {
-    std::string bytes;
-    EXPECT_TRUE(readWholeFile(p, bytes)) << p;
-    return bytes;
   }
   void put(const char* name, std::string_view bytes) { ASSERT_TRUE(writeWholeFile(dir / name, bytes)); }
   Notices checks() { return runStartupChecks(dir.path, m_log); }
@@ -54,8 +50,8 @@ TEST_F(DataFolderTest, FirstStartWritesEveryDefaultWithItsNoticeAndTheSecondIsSi
     EXPECT_EQ(n[i].buttons, i == 2 ? NoticeButtons::Ok : NoticeButtons::OkCancel) << i;
     EXPECT_EQ(n[i].title, "Harkola") << i;
   }
-  EXPECT_EQ(file(dir / "HomeData.dat") + file(dir / "BeaconData.dat") + file(dir / "RigData.dat") +
-                file(m_log / "Chart Sample.csv"),
+  EXPECT_EQ(test::fileText(dir / "HomeData.dat") + test::fileText(dir / "BeaconData.dat") +
+                test::fileText(dir / "RigData.dat") + test::fileText(m_log / "Chart Sample.csv"),
             std::string(defaultHomeData()) + std::string(defaultBeaconData()) +
                 std::string(defaultRigData(kRigKenwood)) + std::string(defaultChartSample()));
   EXPECT_TRUE(checks().empty());
@@ -72,7 +68,7 @@ TEST_F(DataFolderTest, OnlyARigFileOfTwentyTwoPairsIsKept) {
     const bool kept = fields == 44;
     EXPECT_EQ(texts(checks()), kept ? std::vector<std::string>{}
                                     : std::vector<std::string>{"Default rig control data written to file"});
-    EXPECT_EQ(file(dir / "RigData.dat"), kept ? rig : std::string(defaultRigData(kRigKenwood))) << fields;
+    EXPECT_EQ(test::fileText(dir / "RigData.dat"), kept ? rig : std::string(defaultRigData(kRigKenwood))) << fields;
   }
 }
 
@@ -91,7 +87,7 @@ TEST_P(TolerableFile, IsKeptAndRead) {
   put(c.file, c.bytes);
   checks();
   EXPECT_TRUE(loadHomeAndBeacons(d).empty());
-  EXPECT_EQ(file(dir / c.file), c.bytes);
+  EXPECT_EQ(test::fileText(dir / c.file), c.bytes);
   EXPECT_EQ(c.shown(d), c.expected);
 }
 
@@ -140,7 +136,7 @@ TEST_P(CorruptFile, IsReportedReplacedAndLoadedAsDefault) {
   EXPECT_EQ(n[0], (Notice{"The data file is corrupt, Harkola will now create a new default file", "Harkola",
                            n[0].icon, NoticeButtons::Ok}));
   EXPECT_EQ(n[1].text, home ? "Default home data written to file" : "Default beacon data written to file");
-  EXPECT_EQ(file(dir / c.file), home ? defaultHomeData() : defaultBeaconData());
+  EXPECT_EQ(test::fileText(dir / c.file), home ? defaultHomeData() : defaultBeaconData());
   EXPECT_EQ(std::tuple(d.Home.name(), d.BeaconTable[18][3], d.DistAzTable[18].distance, d.DistAzTable[18].azimuth),
             std::tuple("London", "YV5B", 4665L, 257));
 }
