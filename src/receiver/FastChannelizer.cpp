@@ -83,6 +83,8 @@ FastChannelizer::FastChannelizer(double rate, const std::vector<double>& offsets
 
 FastChannelizer::~FastChannelizer() = default;
 
+void FastChannelizer::planAhead(double rate) { [[maybe_unused]] const FastChannelizer measured(rate, {}, true); }
+
 double FastChannelizer::residualHz(std::size_t c) const {
   const int b = m_chan[c].bin;
   const double binHz = (b <= m_n / 2 ? b : b - m_n) * m_rate / m_n;

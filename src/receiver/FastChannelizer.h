@@ -32,6 +32,9 @@ class FastChannelizer {
   // `measure`: let FFTW measure the fastest transform (a second or so at start) rather
   // than guess.
   FastChannelizer(double rate, const std::vector<double>& offsetsHz, bool measure = false);
+  // Measures the transforms for `rate` now: FFTW keeps what it measured for the whole
+  // program, so a channelizer made later at that rate with `measure` is ready at once.
+  static void planAhead(double rate);
   ~FastChannelizer();
   FastChannelizer(const FastChannelizer&) = delete;
   FastChannelizer& operator=(const FastChannelizer&) = delete;

@@ -3,6 +3,8 @@
 #include <QMetaObject>
 
 #include "clock/SlotLog.h"
+#include "receiver/BandReceiver.h"
+#include "receiver/FastChannelizer.h"
 #include "receiver/IqFile.h"
 #include "receiver/QtNetworkSource.h"
 #include "receiver/SoapySource.h"
@@ -89,6 +91,9 @@ bool ReceiverRun::start(const ReceiverSettings& s, std::string& error) {
     case ReceiverKind::Soapy: {
       auto src = std::make_unique<SoapySource>();
       SoapySettings set{s.soapyArgs, s.rate, centre, s.gainDb, s.directSampling};
+      // The transforms are measured before the device streams, not on its first block,
+      // or the first second or two of samples would be lost to an overflow.
+      if (s.rate >= kWideRate) FastChannelizer::planAhead(s.rate);
       if (!src->open(set)) {
         error = src->error();
         return false;

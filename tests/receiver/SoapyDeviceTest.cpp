@@ -3,12 +3,12 @@
 // 20 MS/s, with hardware time, a timeout and an overflow (samples dropped) on the way.
 #include <gtest/gtest.h>
 
-#include <SoapySDR/Device.hpp>
 #include <SoapySDR/Errors.hpp>
 #include <SoapySDR/Formats.hpp>
 #include <SoapySDR/Registry.hpp>
 
 #include "BeaconAudio.h"
+#include "PlayerDevice.h"
 #include "TempFolder.h"
 #include "WideIq.h"
 #include "clock/BeaconSchedule.h"
@@ -22,41 +22,19 @@ using namespace testaudio;
 
 struct Played {
   std::unique_ptr<testiq::WideSynth> synth;
-  double rate = 0, centre = 0, gain = -1;
-  std::string directSampling;
+  const testiq::PlayerDevice* device = nullptr;
   long long index = 0;
   int reads = 0;
   SysTime t0{};
+  double rate() const { return device->settings().rate; }
   SysTime now() const {
-    return t0 + std::chrono::duration_cast<SysTime::duration>(std::chrono::duration<double>(index / rate + 0.005));
+    return t0 + std::chrono::duration_cast<SysTime::duration>(std::chrono::duration<double>(index / rate() + 0.005));
   }
 } played;
 
-class TestDevice : public SoapySDR::Device {
+class TestDevice : public testiq::PlayerDevice {
  public:
-  std::string getDriverKey() const override { return "harkolatest"; }
-  std::string getHardwareKey() const override { return "five-band player"; }
-  void setSampleRate(int, size_t, double r) override { played.rate = r; }
-  double getSampleRate(int, size_t) const override { return played.rate; }
-  void setFrequency(int, size_t, double f, const SoapySDR::Kwargs&) override { played.centre = f; }
-  double getFrequency(int, size_t) const override { return played.centre; }
-  bool hasGainMode(int, size_t) const override { return true; }
-  void setGain(int, size_t, double g) override { played.gain = g; }
-  SoapySDR::ArgInfoList getSettingInfo() const override {
-    SoapySDR::ArgInfo a;
-    a.key = "direct_samp";
-    return {a};
-  }
-  void writeSetting(const std::string& k, const std::string& v) override {
-    if (k == "direct_samp") played.directSampling = v;
-  }
-  SoapySDR::Stream* setupStream(int, const std::string& format, const std::vector<size_t>&,
-                                const SoapySDR::Kwargs&) override {
-    if (format != SOAPY_SDR_CF32) throw std::runtime_error("CF32 only");
-    return reinterpret_cast<SoapySDR::Stream*>(this);
-  }
-  void closeStream(SoapySDR::Stream*) override {}
-  size_t getStreamMTU(SoapySDR::Stream*) const override { return 1 << 17; }
+  TestDevice() : PlayerDevice("harkolatest") {}
   int readStream(SoapySDR::Stream*, void* const* buffs, size_t n, int& flags, long long& timeNs,
                  long) override {
     ++played.reads;
@@ -69,18 +47,20 @@ class TestDevice : public SoapySDR::Device {
     }
     played.synth->produce(static_cast<IqSample*>(buffs[0]), n);
     flags = SOAPY_SDR_HAS_TIME;
-    timeNs = static_cast<long long>(static_cast<double>(played.index) * 1e9 / played.rate);
+    timeNs = static_cast<long long>(static_cast<double>(played.index) * 1e9 / played.rate());
     played.index += static_cast<long long>(n);
     return static_cast<int>(n);
   }
 };
 
 SoapySDR::KwargsList findTest(const SoapySDR::Kwargs& args) {
-  const auto d = args.find("driver");
-  if (d != args.end() && d->second != "harkolatest") return {};
-  return {{{"driver", "harkolatest"}, {"label", "Harkola test player"}}};
+  return testiq::findPlayer(args, "harkolatest", "Harkola test player");
 }
-SoapySDR::Device* makeTest(const SoapySDR::Kwargs&) { return new TestDevice; }
+SoapySDR::Device* makeTest(const SoapySDR::Kwargs&) {
+  auto* d = new TestDevice;
+  played.device = d;
+  return d;
+}
 SoapySDR::Registry registerTest("harkolatest", &findTest, &makeTest, SOAPY_SDR_ABI_VERSION);
 
 TEST(SoapyDevice, FoundAndPlayedThroughTheLibraryFiveBeaconsHeard) {
@@ -111,8 +91,8 @@ TEST(SoapyDevice, FoundAndPlayedThroughTheLibraryFiveBeaconsHeard) {
   SoapySource src;
   src.setClock([] { return played.now(); });
   ASSERT_TRUE(src.open(set)) << src.error();
-  EXPECT_EQ(played.gain, 30);
-  EXPECT_EQ(played.directSampling, "2");
+  EXPECT_EQ(played.device->settings().gainDb, 30);
+  EXPECT_EQ(played.device->settings().directSampling, "2");
 
   BandReceiver rx({0, 1, 2, 3, 4});
   FiveBandDetector det(calls);
