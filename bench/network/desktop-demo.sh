@@ -89,7 +89,8 @@ arrange() {  # main windows side by side at the top, B's propagation window belo
   wmctrl -i -r "${mains[0]}" -e 0,0,0,-1,-1
   wmctrl -i -r "${mains[1]}" -e 0,800,0,-1,-1
   for w in $(windows '^Receiver$'); do wmctrl -i -r "$w" -b add,hidden 2>/dev/null || xdotool windowminimize "$w"; done
-  for w in "${props[@]}"; do wmctrl -i -r "$w" -e 0,0,300,1600,680; done
+  # wmctrl sizes the window but openbox keeps it where Qt centred it; xdotool moves it.
+  for w in "${props[@]}"; do wmctrl -i -r "$w" -e 0,0,300,1600,680; xdotool windowmove "$w" 0 300; done
   xdotool windowactivate --sync "${props[-1]}" 2>/dev/null || true
   sleep 1
 }
