@@ -29,19 +29,30 @@ std::optional<SlotMeasurement> timed(SensitiveDetector& det, const Scene& s, int
 }
 
 // Realistic: tone 650..950 Hz, clock offset +-0.5 s, mild fading; `path` adds a
-// wandering (0.2 Hz rms, 1 s correlation) and drifting (up to 0.1 Hz/s) tone.
-Scene beaconScene(double snr, bool path, int beacon, std::uint32_t seed, const std::vector<std::string>& calls) {
+// wandering (0.2 Hz rms, 1 s correlation) and drifting (up to 0.1 Hz/s) tone; `deep`
+// fades the beacon from its nominal level down by 6..25 dB at 0.05..0.5 Hz, with a
+// steady carrier 200 Hz away at the nominal level.
+enum class Kind { Realistic, Path, Deep };
+const char* kindName(Kind k) { return k == Kind::Realistic ? "realistic" : k == Kind::Path ? "path" : "deep QSB"; }
+
+Scene beaconScene(double snr, Kind kind, int beacon, std::uint32_t seed, const std::vector<std::string>& calls) {
   std::mt19937 rng(seed * 7919u + 17u);
   std::uniform_real_distribution<double> u(0.0, 1.0);
   Scene s;
   s.seed = seed;
   s.channel.qsbDepthDb = 6.0;
   s.channel.qsbHz = 0.03 + 0.47 * u(rng);
-  if (path) {
+  if (kind == Kind::Path) {
     s.channel.spreadHz = 0.2;
     s.channel.driftHzPerS = -0.1 + 0.2 * u(rng);
   }
   s.beacon = Beacon{calls[beacon - 1], snr, 650.0 + 300.0 * u(rng), -0.5 + u(rng)};
+  if (kind == Kind::Deep) {
+    s.channel.qsbBelowNominal = true;
+    s.channel.qsbDepthDb = 6.0 + 19.0 * u(rng);
+    s.channel.qsbHz = 0.05 + 0.45 * u(rng);
+    if (!std::getenv("STATS_NO_CARRIER")) s.carriers.push_back({s.beacon->toneHz + (s.beacon->toneHz < 800.0 ? 200.0 : -200.0), snr});
+  }
   return s;
 }
 
@@ -51,13 +62,15 @@ void detection(int n, const std::vector<std::string>& calls) {
   SensitiveDetector det(calls);
   std::vector<double> snrs = {-26.0, -23.0, -20.0, -18.0, -16.0, -10.0, 0.0, 10.0, 20.0};
   if (const char* only = std::getenv("STATS_SNR")) snrs = {std::atof(only)};
-  for (bool path : {false, true})
+  std::vector<Kind> kinds = {Kind::Realistic, Kind::Path};
+  if (std::getenv("STATS_DEEP")) kinds.push_back(Kind::Deep);
+  for (Kind kind : kinds)
     for (double snr : snrs) {
       int heard = 0;
       std::map<std::string, int> why;
       for (int i = 0; i < n; ++i) {
         const int beacon = 1 + i % 18;
-        const Scene scene = beaconScene(snr, path, beacon, 1000 + i, calls);
+        const Scene scene = beaconScene(snr, kind, beacon, 1000 + i, calls);
         auto m = timed(det, scene, beacon);
         if (m && m->heard) ++heard;
         else if (m) ++why[rejectionWord(det.lastMatch().rejection)];
@@ -68,7 +81,7 @@ void detection(int n, const std::vector<std::string>& calls) {
       }
       std::string whyText;
       for (auto& [k, v] : why) whyText += k + "=" + std::to_string(v) + " ";
-      std::printf("%-10s %8.0f %8.1f  %s\n", path ? "path" : "realistic", snr, 100.0 * heard / n, whyText.c_str());
+      std::printf("%-10s %8.0f %8.1f  %s\n", kindName(kind), snr, 100.0 * heard / n, whyText.c_str());
       std::fflush(stdout);
     }
 }

@@ -25,7 +25,6 @@ constexpr double kOutsideShare = 0.1;
 // (kLadderScore) at kLadderShare of it or more is a carrier or chatter, not the ladder.
 constexpr double kLadderScore = 6.0;
 constexpr double kLadderShare = 0.2;
-constexpr double kInvertedShare = 0.03;
 
 // The callsign and the 100 W dash are sent at the same power. Fading may part them by
 // 10..15 dB, not by kPartsApart (20 dB): a strong "dash" under a callsign that is not
@@ -69,16 +68,10 @@ bool outsideFilled(const KeyingEvidence& e) {
 }
 
 bool ladderBroken(const KeyingEvidence& e) {
-  auto standsUp = [&](int d) {
-    const SpanSums& x = e.dash[d];
-    if (x.score() <= kLadderScore) return false;
-    if (x.ratio() > kLadderShare * e.dash[0].ratio()) return true;
-    // Stronger than the dash before it, which is sent 10 dB stronger, and within
-    // kInvertedShare of the 100 W one: a fade would have to take the dash before it
-    // 10 dB deeper than this one in a second, and leave the first standing.
-    return x.ratio() > e.dash[d - 1].ratio() && x.ratio() > kInvertedShare * e.dash[0].ratio();
+  auto standsUp = [&](const SpanSums& d) {
+    return d.score() > kLadderScore && d.ratio() > kLadderShare * e.dash[0].ratio();
   };
-  return standsUp(2) || standsUp(3);
+  return standsUp(e.dash[2]) || standsUp(e.dash[3]);
 }
 
 bool partsApart(const KeyingEvidence& e) {
