@@ -1,5 +1,7 @@
 #include "audio/Baseband.h"
 
+#include <liquid/liquid.h>
+
 #include <cmath>
 
 namespace harkola {
@@ -31,9 +33,49 @@ constexpr int kMixPeriod = 441;  // 800 / 11025 = 32 / 441
 
 }  // namespace
 
+Baseband::Decimator::Decimator(const std::vector<float>& taps, int factor)
+    : m_filter(firdecim_crcf_create(static_cast<unsigned>(factor), const_cast<float*>(taps.data()),
+                                    static_cast<unsigned>(taps.size()))),
+      m_factor(factor) {
+  reset();
+}
+
+Baseband::Decimator::~Decimator() { firdecim_crcf_destroy(m_filter); }
+
+// The library computes a block's output when the block's first input comes in. A
+// leading zero (one more of the zeros the filter starts with) in the first block puts
+// the inputs behind it, so every later block begins with input factor*k - 1, the one
+// that completes output k; the first block's own output (of the zeros) is dropped.
+void Baseband::Decimator::reset() {
+  firdecim_crcf_reset(m_filter);
+  m_pending.assign(1, Cf{});
+  m_dropNext = true;
+}
+
+void Baseband::Decimator::block(const Cf* in, std::vector<Cf>& out) {
+  Cf y;
+  firdecim_crcf_execute(m_filter, const_cast<Cf*>(in), &y);
+  if (m_dropNext) m_dropNext = false;
+  else out.push_back(y);
+}
+
+void Baseband::Decimator::push(const Cf* in, std::size_t count, std::vector<Cf>& out) {
+  const std::size_t m = static_cast<std::size_t>(m_factor);
+  std::size_t i = 0;
+  if (!m_pending.empty()) {
+    while (i < count && m_pending.size() < m) m_pending.push_back(in[i++]);
+    if (m_pending.size() < m) return;
+    block(m_pending.data(), out);
+    m_pending.clear();
+  }
+  for (; i + m <= count; i += m) block(in + i, out);
+  m_pending.assign(in + i, in + count);
+}
+
 // Stage 1: 11025 -> 2205 Hz, stage 2: 2205 -> 735 Hz.
 Baseband::Baseband()
-    : m_stage1(lowPass(kTaps1, 1060.0, kInputRate, true)), m_stage2(lowPass(kTaps2, 345.0, kInputRate / 5.0, false)) {
+    : m_stage1(lowPass(kTaps1, 1060.0, kInputRate, true), 5),
+      m_stage2(lowPass(kTaps2, 345.0, kInputRate / 5.0, false), 3) {
   m_mix.resize(kMixPeriod);
   for (int n = 0; n < kMixPeriod; ++n) {
     const double ph = -2.0 * M_PI * kMixHz * n / kInputRate;
@@ -55,12 +97,14 @@ double Baseband::centreOf(long long m) {
 }
 
 void Baseband::push(const std::int16_t* samples, std::size_t count, std::vector<Cf>& out) {
+  m_mixed.resize(count);
   for (std::size_t i = 0; i < count; ++i) {
-    const Cf v = m_mix[m_n % kMixPeriod] * static_cast<float>(samples[i]);
+    m_mixed[i] = m_mix[m_n % kMixPeriod] * static_cast<float>(samples[i]);
     ++m_n;
-    Cf once, twice;
-    if (m_stage1.push(v, once) && m_stage2.push(once, twice)) out.push_back(twice);
   }
+  m_between.clear();
+  m_stage1.push(m_mixed.data(), count, m_between);
+  m_stage2.push(m_between.data(), m_between.size(), out);
 }
 
 }  // namespace harkola

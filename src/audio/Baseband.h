@@ -9,8 +9,9 @@
 #include <complex>
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <vector>
+
+struct firdecim_crcf_s;  // liquid-dsp's decimating FIR filter
 
 namespace harkola {
 
@@ -24,7 +25,8 @@ using Cf = std::complex<float>;
 class Baseband {
  public:
   Baseband();
-  // Appends the baseband samples the new input completes to `out`.
+  // Appends the baseband samples the new input completes to `out`; each comes once the
+  // filters' next block has begun, at most 14 input samples (1.3 ms) after it is complete.
   void push(const std::int16_t* samples, std::size_t count, std::vector<Cf>& out);
   // Forgets all input (a new stream starts at input sample 0).
   void reset();
@@ -34,41 +36,32 @@ class Baseband {
   static double centreOf(long long m);
 
  private:
-  // One low-pass stage of `Taps` taps that keeps every `Factor`-th output. Sizes are
-  // compile-time constants: the filter loop is the detector's hottest.
-  template <int Taps, int Factor>
-  struct Decimator {
-    explicit Decimator(std::vector<float> taps) : h(std::move(taps)) {}
-    void reset() {
-      history.assign(2 * Taps, Cf{});
-      pos = 0;
-      count = 0;
-    }
-    // Takes one input; true with `out` set when it completes an output.
-    bool push(Cf v, Cf& out) {
-      // Each input is written twice (at pos and pos + Taps) so the filter reads a straight run.
-      history[pos] = history[pos + Taps] = v;
-      if (++pos == Taps) pos = 0;
-      if (++count % Factor != 0) return false;
-      // Newest input at pos - 1; the run [pos, pos + Taps) is oldest..newest.
-      Cf acc{};
-      const Cf* run = &history[pos];
-      for (int k = 0; k < Taps; ++k) acc += h[Taps - 1 - k] * run[k];
-      out = acc;
-      return true;
-    }
+  // One low-pass stage (liquid-dsp's decimating FIR filter) that keeps every
+  // `factor`-th output: the one completed by input factor*k - 1.
+  class Decimator {
+   public:
+    Decimator(const std::vector<float>& taps, int factor);
+    ~Decimator();
+    Decimator(const Decimator&) = delete;
+    Decimator& operator=(const Decimator&) = delete;
+    void reset();
+    // Appends the outputs the new inputs complete.
+    void push(const Cf* in, std::size_t count, std::vector<Cf>& out);
 
-    std::vector<float> h;
-    std::vector<Cf> history;
-    int pos = 0;
-    long long count = 0;  // inputs so far
+   private:
+    void block(const Cf* in, std::vector<Cf>& out);
+    firdecim_crcf_s* m_filter;
+    int m_factor;
+    std::vector<Cf> m_pending;  // inputs not yet making a whole block
+    bool m_dropNext = true;
   };
 
   static constexpr int kTaps1 = 41, kTaps2 = 97;
   std::vector<Cf> m_mix;  // e^{-j 2 pi 800 n / 11025}, period 441
-  Decimator<kTaps1, 5> m_stage1;
-  Decimator<kTaps2, 3> m_stage2;
+  Decimator m_stage1;
+  Decimator m_stage2;
   long long m_n = 0;  // input samples so far
+  std::vector<Cf> m_mixed, m_between;  // scratch: mixed input, stage-1 output
 };
 
 }  // namespace harkola

@@ -309,6 +309,10 @@ TEST(Baseband, GainFrequencyAndTiming) {
   Baseband bb;
   std::vector<Cf> y;
   bb.push(x.data(), x.size(), y);
+  // An output is appended once the filters' next block has come in: at most 14 inputs late.
+  ASSERT_EQ(y.size(), x.size() / 15 - 1);
+  const std::vector<std::int16_t> more(14, 0);
+  bb.push(more.data(), more.size(), y);
   ASSERT_EQ(y.size(), x.size() / 15);
   long firstHalf = -1;
   for (std::size_t m = 0; m < y.size(); ++m)
