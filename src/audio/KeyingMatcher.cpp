@@ -412,7 +412,6 @@ MatchResult SlotSearch::result(const Hit& h, const KeyingEvidence& e, double per
   m.score = h.score;
   m.toneHz = kMixHz + h.hz;
   m.offsetS = m_firstTime + h.b / kBasebandRate;
-  m.callSnrDb = snrDb(e.call.ratio());
   m.toneAmplitude = 2.0 * std::sqrt(std::max(on.power(), 0.0));
   // Baseband noise per sample is the audio's noise power times 735 / 11025.
   m.noiseRms = std::sqrt(perSample * kDecimation);
@@ -422,10 +421,6 @@ MatchResult SlotSearch::result(const Hit& h, const KeyingEvidence& e, double per
   m.keyDownExtraMs = t.keyDownExtraMs;
   m.nearby = e.nearby;
   m.keyUpShare = e.gapShare;
-  const double ref = std::max(on.power(), 1e-12);
-  m.beforeShare = e.before.power() / ref;
-  m.afterShare = e.after.power() / ref;
-  m.antiShare = e.antiShare;
   if (!m.heard) return m;
   for (int d = 0; d < kLadderSteps; ++d) {
     if (!dashMeasured(e.dash[d])) continue;

@@ -61,7 +61,6 @@ struct MatchResult {
   double offsetS = 0.0;   // first key-down minus slot boundary, seconds
   int dashes = 0;
   std::array<std::optional<double>, 4> dashSnrDb{};
-  double callSnrDb = 0.0;      // of the callsign (100 W), for diagnostics
   double toneAmplitude = 0.0;  // peak amplitude of the 100 W tone, sample units
   double noiseRms = 0.0;       // of the white noise the audio carries, sample units
   Rejection rejection = Rejection::WeakScore;
@@ -70,13 +69,9 @@ struct MatchResult {
   double elementMs = 0.0;
   double keyDownExtraMs = 0.0;
   // Diagnostics: the best score of the keying 15..100 Hz off the tone, as a share of
-  // `score`; the key-up power as a share of the neighbouring key-down power; the power
-  // before the first key-down and after the last dash as shares of the 100 W power;
-  // the strongest tone near by keyed against the match (see KeyingEvidence).
+  // `score`; the key-up power as a share of the neighbouring key-down power.
   double nearby = 0.0;
   double keyUpShare = 0.0;
-  double beforeShare = 0.0, afterShare = 0.0;
-  double antiShare = 0.0;
 };
 
 class KeyingMatcher {
