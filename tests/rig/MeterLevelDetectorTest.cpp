@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <memory>
 
 namespace harkola {
 namespace {
