@@ -77,8 +77,7 @@ TEST_F(RigSetupWindow, OpeningAndClosingAtOnceSavesFalse) {
   useFile(kRigKenwood, kRigRowTested, "True");
   d.RigStartPending = true;
   open();
-  EXPECT_FALSE(d.RigTested);
-  EXPECT_FALSE(d.RigStartPending);
+  EXPECT_FALSE(d.RigTested || d.RigStartPending);
   // Fixed to its contents: a window manager then draws no empty resize strip under it.
   EXPECT_EQ(w->minimumSize(), w->maximumSize());
   EXPECT_EQ(w->findChild<QLabel*>("lblRigCtrlString_11")->text(), "FA00021150000;");
@@ -116,9 +115,8 @@ TEST_F(RigSetupWindow, ChoosingIcomAnswersYesThenNo) {
   open();
   dialogs.answers = {Answer::No};
   w->lstRigCtrlString->setCurrentRow(1);
-  EXPECT_EQ(d.RigTable[kRigRowMaker][1], "Icom");
-  EXPECT_EQ(d.RigMakerCode, kRigIcom);
-  EXPECT_EQ(d.RigTable[7][1], "MD3;");
+  EXPECT_EQ(std::tuple(d.RigTable[kRigRowMaker][1], d.RigMakerCode, d.RigTable[7][1]),
+            std::tuple("Icom", kRigIcom, "MD3;"));
 }
 
 // One double click on line 1 (its label or its code) and the answers to the prompts.
