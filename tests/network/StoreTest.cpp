@@ -16,8 +16,7 @@ using test::kBaseUtc;
 using test::reportAt;
 
 // One PostgreSQL cluster for the whole test program, made on first use and stopped
-// when the program ends.
-// (The tests skip, saying why, when it cannot be made.)
+// when the program ends; the tests skip, saying why, when it cannot be made.
 test::PostgresCluster& cluster() {
   static test::PostgresCluster c;
   [[maybe_unused]] static const bool started = c.start();
