@@ -174,20 +174,6 @@ TEST_F(MainWindow, RigControlColoursMenusAndItsFinishAtExit) {
   EXPECT_EQ(rig.calls, (std::vector<std::string>{"start 14", "band 21", "finish", "start 24", "finish"}));
 }
 
-TEST_F(MainWindow, AutoLoggingWarnsAndPaintsTheButtonsRed) {
-  running();
-  win->mnuLogAuto_Click();
-  EXPECT_TRUE(win->mnuLogAuto->isChecked());
-  EXPECT_TRUE(win->mnuDisplayGraph->isChecked());
-  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{
-                                 "Please note that Harkola AutoLog is designed for attended operation only.\r\n\r\n"
-                                 "It must not be used or left running while unattended"});
-  key('5');  // the keys log nothing under automatic logging
-  EXPECT_EQ(heardLog(), "");
-  win->mnuLogAuto_Click();
-  EXPECT_TRUE(win->opgS[1]->styleSheet().contains("background-color: rgb(192,192,192)"));
-}
-
 TEST_F(MainWindow, LogAnalysisPausesTheClockAndLoggingUntilItCloses) {
   running();
   win->mnuLogManual_Click();
