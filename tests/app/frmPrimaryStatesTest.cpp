@@ -15,10 +15,7 @@ namespace {
 
 class MainWindowStates : public test::PrimaryFixture {
  protected:
-  void running() {
-    ASSERT_TRUE(start({2026, 12, 6, 22, 30, 5, 2}));
-    tick(200);
-  }
+  void running() { PrimaryFixture::running({2026, 12, 6, 22, 30, 5, 2}); }
 };
 
 // A zone five hours behind UTC (a POSIX rule: no zone database needed), for one test.
@@ -51,7 +48,6 @@ TEST_F(MainWindowStates, LogButtonsShowWhichLoggingIsOn) {
   EXPECT_EQ(state(), std::pair(false, false));
   win->cmdMLog->click();
   EXPECT_EQ(state(), std::pair(false, true));
-  dialogs.messages.clear();
   win->cmdALog->click();  // automatic takes over from manual
   EXPECT_EQ(state(), std::pair(true, false));
   EXPECT_TRUE(win->mnuDisplayGraph->isChecked());

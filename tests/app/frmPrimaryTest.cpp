@@ -15,12 +15,6 @@ namespace {
 class MainWindow : public test::PrimaryFixture {
  protected:
   void start(bool sound = true) { loaded = PrimaryFixture::start({2026, 12, 6, 10, 0, 5, 2}, sound); }
-  // Started and ticked once, with the start-up notices forgotten.
-  void running() {
-    start();
-    tick();
-    dialogs.messages.clear();
-  }
   bool loaded = false;
 };
 
