@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QThread>
 #include <filesystem>
 
 #include "rig/RigTestSupport.h"
@@ -19,6 +18,7 @@
 #include "rig/SerialRigPort.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
+#include "support/WaitFor.h"
 
 namespace harkola {
 namespace {
@@ -34,11 +34,8 @@ class RigOverPty : public ::testing::Test {
     socat_.start(socat, {"-d", "-d", QString::fromStdString("pty,raw,echo=0,link=" + rigEnd),
                          QString::fromStdString("pty,raw,echo=0,link=" + farEnd)});
     ASSERT_TRUE(socat_.waitForStarted(3000));
-    QElapsedTimer t;
-    t.start();
-    while (!(std::filesystem::exists(rigEnd) && std::filesystem::exists(farEnd)) && t.elapsed() < 5000)
-      QThread::msleep(20);
-    ASSERT_TRUE(std::filesystem::exists(farEnd)) << "socat made no pty pair";
+    const auto made = [&] { return std::filesystem::exists(rigEnd) && std::filesystem::exists(farEnd); };
+    ASSERT_TRUE(test::waitFor(made, 5000)) << "socat made no pty pair";
     far_ = ::open(farEnd.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(far_, 0);
     port.setDeviceResolver([rigEnd](const std::string&) { return rigEnd; });
