@@ -272,9 +272,6 @@ TEST(SummaryChart, OneRowIsOneSeriesOf23PointsWithTooltipsTitleAnd3DBar) {
 
   c.pointSelected(1, 7);
   EXPECT_EQ(c.MSChart1->toolTip(), "Signal strength: 7, Time: 7hrs");
-  c.chartActivated();
-  EXPECT_EQ(c.MSChart1->toolTip(),
-            "Press CTRL and use mouse left button to rotate.  Press mouse right button for options");
   dialogs.inputs.push_back(QString("Evening paths"));
   c.mnuPopUpEditTitle->trigger();
   EXPECT_EQ(c.chartTitle() + dialogs.inputPrompts.back(), "Evening pathsEnter your title text");
