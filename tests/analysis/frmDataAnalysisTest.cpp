@@ -164,9 +164,8 @@ TEST_F(DataAnalysisWindow, CancelEmptyNameAndFormatErrorLoadNothing) {
   EXPECT_EQ(dialogs.messages[0], (Notice{"No file opened", "Harkola 5 Open data file for analysis",
                                          NoticeIcon::Information}));
   EXPECT_EQ(dialogs.messages[1], (Notice{"Please select a file or click cancel", "Harkola 5 ", NoticeIcon::Exclamation}));
-  EXPECT_EQ(dialogs.messages[2], (Notice{"The input data file format is unsuitable.\n\nLine 2 could not be read "
-                                         "as a heard-log record:\n\"x\",\"9\",\"14\",\"B\",\"1\"",
-                                         "Harkola 5 Open data file for analysis", NoticeIcon::Information}));
+  EXPECT_EQ(dialogs.messages[2].title, "Harkola 5 Open data file for analysis");
+  EXPECT_NE(dialogs.messages[2].text.find("Line 2 could not be read"), std::string::npos);  // the loader's words
   EXPECT_TRUE(w->grid().rowCount() == 1 && cell(0, 0) == "");  // the empty set-up grid
   EXPECT_TRUE(w->cmdOpenFile->isEnabled() && !w->chkSelFunction[0]->isEnabled());
 
@@ -272,9 +271,6 @@ TEST(SummaryChart, OneRowIsOneSeriesOf23PointsWithTooltipsTitleAnd3DBar) {
 
   c.pointSelected(1, 7);
   EXPECT_EQ(c.MSChart1->toolTip(), "Signal strength: 7, Time: 7hrs");
-  c.chartActivated();
-  EXPECT_EQ(c.MSChart1->toolTip(),
-            "Press CTRL and use mouse left button to rotate.  Press mouse right button for options");
   dialogs.inputs.push_back(QString("Evening paths"));
   c.mnuPopUpEditTitle->trigger();
   EXPECT_EQ(c.chartTitle() + dialogs.inputPrompts.back(), "Evening pathsEnter your title text");

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QRadioButton>
 #include <functional>
 
 #include "app/frmPrimary.h"
@@ -38,6 +39,19 @@ class PrimaryFixture : public ::testing::Test {
     const bool loaded = win->load();
     if (loaded) win->activate();
     return loaded;
+  }
+  // Started at `t` and ticked once, with the start-up notices forgotten.
+  void running(LocalTime t = {2026, 12, 6, 10, 0, 5, 2}) {
+    ASSERT_TRUE(start(t));
+    tick();
+    dialogs.messages.clear();
+  }
+  // The one checked band button; -1 for none, -2 for several.
+  int checkedBand() const {
+    int checked = -1;
+    for (int b = 0; b < kBandCount; ++b)
+      if (win->opgBandSelect[b]->isChecked()) checked = checked == -1 ? b : -2;
+    return checked;
   }
   // Ticks every 100 ms for `ms` milliseconds.
   void tick(long ms = 100) {

@@ -15,25 +15,12 @@ namespace {
 
 class FollowMode : public test::PrimaryFixture {
  protected:
-  // Started in slot 1 on 14 MHz unless told otherwise, start-up notices forgotten.
-  void start(LocalTime t = {2026, 12, 6, 10, 0, 5, 0}) {
-    ASSERT_TRUE(PrimaryFixture::start(t));
-    tick();
-    dialogs.messages.clear();
-  }
   // Opens the follow window from the menu, chooses beacon `number` and activates it.
   void follow(int number) {
     win->mnuFollowBeacon->trigger();
     ASSERT_TRUE(win->followWindow() && win->followWindow()->isVisible());
     win->followWindow()->opgFollowBeID[number - 1]->click();
     win->followWindow()->cmdActivate->click();
-  }
-  // The one checked band button; -1 for none, -2 for several.
-  int checkedBand() const {
-    int checked = -1;
-    for (int b = 0; b < kBandCount; ++b)
-      if (win->opgBandSelect[b]->isChecked()) checked = checked == -1 ? b : -2;
-    return checked;
   }
   void expectFollowDisplay(bool following) {
     for (auto* b : win->opgBandSelect) EXPECT_EQ(b->isEnabled(), !following);
@@ -46,7 +33,7 @@ class FollowMode : public test::PrimaryFixture {
 // shows it: the band buttons and the labels follow beacon 3 up from 14 MHz, the follow
 // graph names it; unchecking the entry ends logging and returns to 14 MHz.
 TEST_F(FollowMode, TheChosenBeaconIsFollowedUntilTheEntryIsUnchecked) {
-  start();  // slot 1
+  running();  // slot 1 on 14 MHz
   follow(3);
   EXPECT_EQ(d.FollowedBeacon, 3);
   EXPECT_FALSE(win->followWindow()->isVisible());

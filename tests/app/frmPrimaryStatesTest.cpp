@@ -1,5 +1,6 @@
 // What the main window shows at a glance: UTC beside the local time, which logging is
 // on, which S buttons take a click, and a frame without an empty strip.
+#include <QAction>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -14,26 +15,20 @@ namespace {
 
 class MainWindowStates : public test::PrimaryFixture {
  protected:
-  void running() {
-    ASSERT_TRUE(start({2026, 12, 6, 22, 30, 5, 2}));
-    tick(200);
-  }
+  void running() { PrimaryFixture::running({2026, 12, 6, 22, 30, 5, 2}); }
 };
 
 // A zone five hours behind UTC (a POSIX rule: no zone database needed), for one test.
 class ZoneFiveHoursWest {
  public:
-  ZoneFiveHoursWest() {
-    if (const char* tz = std::getenv("TZ")) m_old = tz;
-    setenv("TZ", "EST5", 1);
-    tzset();
-  }
-  ~ZoneFiveHoursWest() {
-    m_old.empty() ? unsetenv("TZ") : setenv("TZ", m_old.c_str(), 1);
-    tzset();
-  }
+  ZoneFiveHoursWest() : m_old(std::getenv("TZ") ? std::getenv("TZ") : "") { setZone("EST5"); }
+  ~ZoneFiveHoursWest() { setZone(m_old); }
 
  private:
+  static void setZone(const std::string& tz) {
+    tz.empty() ? unsetenv("TZ") : setenv("TZ", tz.c_str(), 1);
+    tzset();
+  }
   std::string m_old;
 };
 
@@ -45,7 +40,8 @@ TEST_F(MainWindowStates, ShowsUtcBesideTheLocalTime) {
 }
 
 // The log buttons are checked exactly while their logging runs, whether switched from
-// the button or the menu, and a refused start leaves the button unchecked.
+// the button or the menu. Automatic logging comes with its warning and the session graph,
+// and the keys log nothing while it runs; after it the S buttons are grey.
 TEST_F(MainWindowStates, LogButtonsShowWhichLoggingIsOn) {
   running();
   auto state = [this] { return std::pair(win->cmdALog->isChecked(), win->cmdMLog->isChecked()); };
@@ -54,8 +50,15 @@ TEST_F(MainWindowStates, LogButtonsShowWhichLoggingIsOn) {
   EXPECT_EQ(state(), std::pair(false, true));
   win->cmdALog->click();  // automatic takes over from manual
   EXPECT_EQ(state(), std::pair(true, false));
+  EXPECT_TRUE(win->mnuDisplayGraph->isChecked());
+  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{
+                                 "Please note that Harkola AutoLog is designed for attended operation only.\r\n\r\n"
+                                 "It must not be used or left running while unattended"});
+  key('5');
+  EXPECT_EQ(heardLog(), "");
   win->mnuLogAuto->trigger();
   EXPECT_EQ(state(), std::pair(false, false));
+  EXPECT_TRUE(win->opgS[1]->styleSheet().contains("background-color: rgb(192,192,192)"));
   win->mnuLogManual->trigger();
   EXPECT_EQ(state(), std::pair(false, true));
   win->cmdMLog->click();

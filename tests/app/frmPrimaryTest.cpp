@@ -15,12 +15,6 @@ namespace {
 class MainWindow : public test::PrimaryFixture {
  protected:
   void start(bool sound = true) { loaded = PrimaryFixture::start({2026, 12, 6, 10, 0, 5, 2}, sound); }
-  // Started and ticked once, with the start-up notices forgotten.
-  void running() {
-    start();
-    tick();
-    dialogs.messages.clear();
-  }
   bool loaded = false;
 };
 
@@ -172,20 +166,6 @@ TEST_F(MainWindow, RigControlColoursMenusAndItsFinishAtExit) {
   EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Please check and ensure your rig cannot transmit - see help files"});
   win->close();
   EXPECT_EQ(rig.calls, (std::vector<std::string>{"start 14", "band 21", "finish", "start 24", "finish"}));
-}
-
-TEST_F(MainWindow, AutoLoggingWarnsAndPaintsTheButtonsRed) {
-  running();
-  win->mnuLogAuto_Click();
-  EXPECT_TRUE(win->mnuLogAuto->isChecked());
-  EXPECT_TRUE(win->mnuDisplayGraph->isChecked());
-  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{
-                                 "Please note that Harkola AutoLog is designed for attended operation only.\r\n\r\n"
-                                 "It must not be used or left running while unattended"});
-  key('5');  // the keys log nothing under automatic logging
-  EXPECT_EQ(heardLog(), "");
-  win->mnuLogAuto_Click();
-  EXPECT_TRUE(win->opgS[1]->styleSheet().contains("background-color: rgb(192,192,192)"));
 }
 
 TEST_F(MainWindow, LogAnalysisPausesTheClockAndLoggingUntilItCloses) {

@@ -3,7 +3,6 @@
 // slot log, the trace, and the clock check.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -11,6 +10,7 @@
 #include "audio/WavFile.h"
 #include "clock/SlotLog.h"
 #include "cli/Commands.h"
+#include "support/Files.h"
 #include "support/TempFolder.h"
 
 namespace harkola {
@@ -43,10 +43,7 @@ TEST(AnalyseSensitive, RecordsSlotLogTraceAndClockCheck) {
   for (int b = 0; b < 3; ++b)
     EXPECT_NE(records.find("\"07-Dec-26\",\"8\",\"14\",\"" + calls[b] + "\""), std::string::npos) << records;
 
-  std::ifstream in(tmp / "slots.csv", std::ios::binary);
-  std::stringstream slotText;
-  slotText << in.rdbuf();
-  const SlotLogContents log = readSlotLog(slotText.str());
+  const SlotLogContents log = readSlotLog(test::fileText(tmp / "slots.csv"));
   EXPECT_TRUE(log.badLines.empty());
   ASSERT_GE(log.records.size(), 3u);
   for (int b = 0; b < 3; ++b) {

@@ -45,8 +45,8 @@ class ClockFixture : public ::testing::Test {
 
 TEST_F(ClockFixture, NewSlotSequenceRunsOncePerSlotAndANewCycleClearsTheGraph) {
   startAt(10, 0, 5);
-  EXPECT_EQ(clock.newSlotCount, 1);   // the first tick announces the slot in progress
-  EXPECT_EQ(clock.SlotProgress, 50);  // the true position, not 0
+  // The first tick announces the slot in progress, at its true position (not 0).
+  EXPECT_EQ(std::pair(clock.newSlotCount, clock.SlotProgress), std::pair(1L, 50));
   clock.graph.setLevel(0, 5);
   run(4900);  // up to 10:00:09.902
   EXPECT_EQ(clock.newSlotCount, 1);
@@ -55,9 +55,8 @@ TEST_F(ClockFixture, NewSlotSequenceRunsOncePerSlotAndANewCycleClearsTheGraph) {
   run(169'900);  // 10:02:59.902: the cycle's bars stay
   EXPECT_EQ(clock.graph.bars[0], 5);
   run(100);  // 10:03:00.002: beacon 1 again, a new cycle
-  EXPECT_EQ(clock.newSlotCount, 19);
-  EXPECT_EQ(clock.graph.bars[0], 0);
-  EXPECT_EQ(clock.graph.indicators[1], Indicator::ButtonFace);
+  EXPECT_EQ(std::tuple(clock.newSlotCount, clock.graph.bars[0], clock.graph.indicators[1]),
+            std::tuple(19L, 0, Indicator::ButtonFace));
   run(9'000);
   time.advanceMs(-1000);  // the user set the clock back a second
   run(3'000);
@@ -71,9 +70,7 @@ TEST_F(ClockFixture, BandChangeInMidSlotRunsTheSequenceForTheNewBeacon) {
   clock.selectBand(1);  // 18 MHz: beacon 18 in slot 1
   EXPECT_EQ(clock.graph.bars[0], 0);  // a band change clears the graph at once
   run(100);
-  EXPECT_EQ(clock.newSlotCount, 2);
-  EXPECT_EQ(clock.StationNumber, 18);
-  EXPECT_EQ(clock.SlotProgress, 40);
+  EXPECT_EQ(std::tuple(clock.newSlotCount, clock.StationNumber, clock.SlotProgress), std::tuple(2L, 18, 40));
   EXPECT_EQ(hooks.clips, std::vector<int>{18});
 
   clock.selectBand(2);  // rig control off: no command

@@ -11,18 +11,10 @@ namespace harkola {
 namespace {
 
 SlotMeasurement heardOne() {
-  SlotMeasurement m;
+  // Two dashes, tone 842.4 Hz, keyed 310.6 ms early, score 12.34, S4.
+  SlotMeasurement m{{}, "4U1UN", true, 2, {-17.46, -27.04, std::nullopt, std::nullopt}, 842.4, -310.6, 12.34, 4};
   EXPECT_TRUE(parseIsoUtc("2026-12-07T08:00:10Z", m.slot.start));
-  m.slot.band = 0;
   m.slot.beacon = 2;
-  m.callsign = "4U1UN";
-  m.heard = true;
-  m.dashes = 2;
-  m.dashSnrDb = {-17.46, -27.04, std::nullopt, std::nullopt};
-  m.toneHz = 842.4;
-  m.offsetMs = -310.6;
-  m.score = 12.34;
-  m.sLevel = 4;
   return m;
 }
 
@@ -32,14 +24,7 @@ TEST(SlotLog, RecordText) {
             "\"2026-12-07T08:00:10Z\",\"14\",\"2\",\"4U1UN\",\"1\",\"2\",\"-17.5\",\"-27.0\",\"\",\"\",\"842\","
             "\"-311\",\"12.3\",\"4\"\r\n");
   // Not heard: no dash figures, no tone or offset, S level 0; the score stays.
-  SlotMeasurement n;
-  n.slot = m.slot;
-  n.slot.band = 4;
-  n.slot.beacon = 18;
-  n.callsign = "CS3B";
-  n.toneHz = 700.0;
-  n.offsetMs = 900.0;
-  n.score = 3.04;
+  const SlotMeasurement n{{m.slot.start, {}, 4, 18}, "CS3B", false, 0, {}, 700.0, 900.0, 3.04, 0};
   EXPECT_EQ(slotRecord(n),
             "\"2026-12-07T08:00:10Z\",\"28\",\"18\",\"CS3B\",\"0\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"3.0\",\"0\"\r\n");
 }
@@ -133,13 +118,7 @@ TEST(ClockCheck, MedianOfTheLastTwentyHeardSlots) {
 }
 
 TEST(SlotLog, ResultLine) {
-  SlotMeasurement m;
-  m.callsign = "VK6RBP";
-  m.heard = true;
-  m.dashes = 3;
-  m.dashSnrDb = {-17.46, -27.0, -37.2, std::nullopt};
-  m.toneHz = 842.2;
-  m.offsetMs = 310.4;
+  SlotMeasurement m{{}, "VK6RBP", true, 3, {-17.46, -27.0, -37.2, {}}, 842.2, 310.4, 0.0, 0};
   EXPECT_EQ(resultLine(m), "VK6RBP  -17.5 dB  3 dashes  +42 Hz  +310 ms");
   m.dashes = 1;
   m.toneHz = 760.0;

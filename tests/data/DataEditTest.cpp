@@ -96,12 +96,6 @@ TEST(EditFiles, AFailedSaveLeavesTheOldFileWhole) {
   EXPECT_EQ(test::fileText(dir / kHomeDataFile), defaultHomeData());
 }
 
-}  // namespace
-}  // namespace harkola
-
-namespace harkola {
-namespace {
-
 // The editors' forms put every box back into its own field, and read the hemisphere
 // and unit words as the rest of the program does.
 TEST(EditForms, BeaconAndHomeRoundTripAndUnknownWords) {

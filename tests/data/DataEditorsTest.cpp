@@ -11,8 +11,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include "clock/TimeSource.h"
-#include "app/frmPrimary.h"
+#include "app/PrimaryFixture.h"
 #include "data/DataEdit.h"
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
@@ -22,7 +21,6 @@
 #include "support/ScriptedDialogs.h"
 #include "support/Files.h"
 #include "support/TempFolder.h"
-#include "support/TestDevices.h"
 
 namespace harkola {
 namespace {
@@ -89,20 +87,16 @@ TEST_F(EditorTest, BadEntryIsRefusedWithItsMessage) {
 
 // The editors wired to the main window as the menu does: the files are rewritten and
 // what was saved shows at once.
-TEST_F(EditorTest, SavedDataReachesTheFilesAndTheMainWindowAtOnce) {
-  ManualTimeSource time(LocalTime{2024, 3, 1, 12, 0, 45, 0});  // beacon 5 on 14 MHz
-  PrimaryServices services;
-  services.time = &time;
-  test::TestDevices devices(d);
-  devices.fill(services);
-  services.soundCardTest = [] { return true; };
-  services.showClosingWindow = services.startTicker = false;
-  frmPrimary main(d, services);
-  main.activate();
-  main.onTick();
+class EditorsOfTheMainWindow : public test::PrimaryFixture {};
+
+TEST_F(EditorsOfTheMainWindow, SavedDataReachesTheFilesAndTheMainWindowAtOnce) {
+  running({2024, 3, 1, 12, 0, 45, 0});  // beacon 5 on 14 MHz
+  frmPrimary& main = *win;
   ASSERT_EQ(main.lblCallsign->text(), "ZL6B");
   const long milesDistance = d.DistAzTable[1].distance;
+  int reloads = 0;
   auto reload = [&] { ++reloads, main.reloadData(); };
+  auto file = [this](const char* name) { return test::fileText(dir / "data" / name); };
 
   frmBeaconDataEdit beacon(d, reload, &main);
   beacon.show();

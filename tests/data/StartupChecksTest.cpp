@@ -2,21 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
 #include "support/Files.h"
 #include "support/TempFolder.h"
-#include "support/Tables.h"
 
 namespace fs = std::filesystem;
 
 namespace harkola {
 namespace {
 
-// A fresh, empty data folder for each test; the log folder inside it does not exist yet.
-class DataFolderTest : public ::testing::Test {
- protected:
-  DataFolderTest() {
+// A fresh, empty data folder; the log folder inside it does not exist yet.
+struct DataFolder {
+  DataFolder() {
     d.DataFolder = dir.path.string();
     d.LogFolder = m_log.string();
   }
@@ -32,6 +33,7 @@ class DataFolderTest : public ::testing::Test {
   fs::path m_log = dir / "Harkola Log";
   PublicDecs d;
 };
+class DataFolderTest : public ::testing::Test, public DataFolder {};
 
 TEST_F(DataFolderTest, FirstStartWritesEveryDefaultWithItsNoticeAndTheSecondIsSilent) {
   const fs::path cwd = fs::current_path();
@@ -72,73 +74,13 @@ TEST_F(DataFolderTest, OnlyARigFileOfTwentyTwoPairsIsKept) {
   }
 }
 
-// Files the user wrote or an older version left behind: kept as they are and read.
-struct TolerableCase {
-  const char *name, *file;
-  std::string bytes;
-  std::string (*shown)(const PublicDecs&);  // what the loaded data makes of it
-  std::string expected;
-};
-
-class TolerableFile : public DataFolderTest, public ::testing::WithParamInterface<TolerableCase> {};
-
-TEST_P(TolerableFile, IsKeptAndRead) {
-  const TolerableCase& c = GetParam();
-  put(c.file, c.bytes);
-  checks();
-  EXPECT_TRUE(loadHomeAndBeacons(d).empty());
-  EXPECT_EQ(test::fileText(dir / c.file), c.bytes);
-  EXPECT_EQ(c.shown(d), c.expected);
-}
-
 // The default beacon file with a line break after every `perLine` fields.
 std::string beaconLines(std::size_t perLine) {
   const auto fields = readFields(defaultBeaconData());
   std::string text;
-  for (std::size_t k = 0; k < fields.size(); ++k) text += "\"" + fields[k] + "\"" + ((k + 1) % perLine ? "," : "\r\n");
+  for (std::size_t k = 0; k < fields.size(); ++k)
+    text += "\"" + fields[k] + "\"" + ((k + 1) % perLine ? "," : "\r\n");
   return text;
-}
-
-std::string lastCallsign(const PublicDecs& d) { return d.BeaconTable[18][3]; }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TolerableFile,
-    ::testing::Values(
-        TolerableCase{"LowerCaseMilesMeansKm", "HomeData.dat",
-                      "\"Leeds\",\"53\",\"48\",\"North\",\"1\",\"33\",\"West\",\"miles\",\"mine\"\r\n",
-                      [](const PublicDecs& d) { return d.Home.name() + " " + d.Home.unitText(); }, "Leeds Km"},
-        // beacon 1 then counts as east of Greenwich
-        TolerableCase{"OddHemisphereWord", "BeaconData.dat",
-                      std::string(defaultBeaconData()).replace(defaultBeaconData().find("\"West\""), 6, "\"west\""),
-                      [](const PublicDecs& d) { return d.BeaconTable[1][11] + (d.DistAzTable[1].azimuth == 287 ? " W" : " E"); },
-                      "west E"},
-        TolerableCase{"OneFieldPerLine", "BeaconData.dat", beaconLines(1), lastCallsign, "YV5B"},
-        TolerableCase{"ZeroPaddedRig", "RigData.dat", std::string(defaultRigData(kRigIcom)) + std::string(3, '\0'),
-                      lastCallsign, "YV5B"}),
-    test::rowName);
-
-// One row per kind of damage.
-struct CorruptCase {
-  const char* name;
-  const char* file;
-  std::string bytes;  // "<missing>": the file is deleted
-};
-
-class CorruptFile : public DataFolderTest, public ::testing::WithParamInterface<CorruptCase> {};
-
-TEST_P(CorruptFile, IsReportedReplacedAndLoadedAsDefault) {
-  checks();
-  const CorruptCase& c = GetParam();
-  c.bytes == "<missing>" ? void(fs::remove(dir / c.file)) : put(c.file, c.bytes);
-  const Notices n = loadHomeAndBeacons(d);
-  const bool home = std::string(c.file) == "HomeData.dat";
-  ASSERT_EQ(n.size(), 2u);
-  EXPECT_EQ(n[0], (Notice{"The data file is corrupt, Harkola will now create a new default file", "Harkola",
-                           n[0].icon, NoticeButtons::Ok}));
-  EXPECT_EQ(n[1].text, home ? "Default home data written to file" : "Default beacon data written to file");
-  EXPECT_EQ(test::fileText(dir / c.file), home ? defaultHomeData() : defaultBeaconData());
-  EXPECT_EQ(std::tuple(d.Home.name(), d.BeaconTable[18][3], d.DistAzTable[18].distance, d.DistAzTable[18].azimuth),
-            std::tuple("London", "YV5B", 4665L, 257));
 }
 
 // The default beacon file with its last `dropped` fields removed, or one record repeated.
@@ -151,26 +93,71 @@ std::string beaconFields(int dropped, bool extraRecord = false) {
   return text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CorruptFile,
-    ::testing::Values(
-        CorruptCase{"HomeTenFields", "HomeData.dat",
-                    "\"London\",\"52\",\"25\",\"North\",\"0\",\"2\",\"West\",\"Miles\",\"n\",\"extra\"\r\n"},
-        CorruptCase{"HomeLatitudeNotNumber", "HomeData.dat",
-                    "\"London\",\"fifty\",\"25\",\"North\",\"0\",\"2\",\"West\",\"Miles\",\"n\"\r\n"},
-        CorruptCase{"HomeMissing", "HomeData.dat", "<missing>"},
-        CorruptCase{"BeaconsNineteenRecords", "BeaconData.dat", beaconFields(0, true)},
-        CorruptCase{"BeaconsShortLastRecord", "BeaconData.dat", beaconFields(2)},
-        CorruptCase{"BeaconMinutesNotNumber", "BeaconData.dat",
-                    std::string(defaultBeaconData()).replace(defaultBeaconData().find("\"58\""), 4, "\"5B\"")},
-        // Numbers beyond any angle: a 309-digit value once gave a distance of -2^63.
-        CorruptCase{"HomeDegrees309Digits", "HomeData.dat",
-                    "\"London\",\"" + std::string(309, '9') + "\",\"25\",\"North\",\"0\",\"2\",\"West\",\"Miles\",\"n\"\r\n"},
-        CorruptCase{"BeaconDegreesBeyondATurn", "BeaconData.dat",
-                    std::string(defaultBeaconData()).replace(defaultBeaconData().find("\"73\""), 4, "\"361\"")},
-        // Far larger than any real data file: refused before it is parsed.
-        CorruptCase{"HomeTenMegabytesOfCommas", "HomeData.dat", std::string(10 << 20, ',')}),
-    test::rowName);
+std::string withWord(const char* word, const char* replacement) {
+  std::string text(defaultBeaconData());
+  return text.replace(text.find(word), std::strlen(word), replacement);
+}
+
+// Files the user wrote or an older version left behind: kept as they are and read.
+TEST(TolerableFile, IsKeptAndRead) {
+  const auto callsign18 = [](const PublicDecs& d) { return d.BeaconTable[18][3]; };
+  const struct {
+    const char* file;
+    std::string bytes;
+    std::function<std::string(const PublicDecs&)> shown;  // what the loaded data makes of it
+    std::string expected;
+  } rows[] = {{"HomeData.dat", "\"Leeds\",\"53\",\"48\",\"North\",\"1\",\"33\",\"West\",\"miles\",\"x\"\r\n",
+               [](const PublicDecs& d) { return d.Home.name() + " " + d.Home.unitText(); }, "Leeds Km"},
+              // beacon 1 then counts as east of Greenwich
+              {"BeaconData.dat", withWord("\"West\"", "\"west\""),
+               [](const PublicDecs& d) {
+                 return d.BeaconTable[1][11] + (d.DistAzTable[1].azimuth == 287 ? " W" : " E");
+               },
+               "west E"},
+              {"BeaconData.dat", beaconLines(1), callsign18, "YV5B"},
+              {"RigData.dat", std::string(defaultRigData(kRigIcom)) + std::string(3, '\0'), callsign18, "YV5B"}};
+  for (const auto& r : rows) {
+    DataFolder f;
+    f.put(r.file, r.bytes);
+    f.checks();
+    EXPECT_TRUE(loadHomeAndBeacons(f.d).empty()) << r.expected;
+    EXPECT_EQ(test::fileText(f.dir / r.file), r.bytes) << r.expected;
+    EXPECT_EQ(r.shown(f.d), r.expected);
+  }
+}
+
+// One row per kind of damage: reported, replaced and loaded as the default.
+TEST(CorruptFile, IsReportedReplacedAndLoadedAsDefault) {
+  const std::pair<const char*, std::string> rows[] = {
+      {"HomeData.dat", "\"London\",\"52\",\"25\",\"North\",\"0\",\"2\",\"West\",\"Miles\",\"n\",\"x\"\r\n"},
+      {"HomeData.dat", "\"London\",\"fifty\",\"25\",\"North\",\"0\",\"2\",\"West\",\"Miles\",\"n\"\r\n"},
+      {"HomeData.dat", "<missing>"},  // the file is deleted
+      {"BeaconData.dat", beaconFields(0, true)},
+      {"BeaconData.dat", beaconFields(2)},
+      {"BeaconData.dat", withWord("\"58\"", "\"5B\"")},
+      // Numbers beyond any angle: a 309-digit value once gave a distance of -2^63.
+      {"HomeData.dat",
+       "\"London\",\"" + std::string(309, '9') + "\",\"25\",\"North\",\"0\",\"2\",\"West\",\"Miles\",\"n\"\r\n"},
+      {"BeaconData.dat", withWord("\"73\"", "\"361\"")},
+      // Far larger than any real data file: refused before it is parsed.
+      {"HomeData.dat", std::string(10 << 20, ',')}};
+  for (const auto& [file, bytes] : rows) {
+    SCOPED_TRACE(bytes.substr(0, 60));
+    DataFolder f;
+    f.checks();
+    bytes == "<missing>" ? void(fs::remove(f.dir / file)) : f.put(file, bytes);
+    const Notices n = loadHomeAndBeacons(f.d);
+    const bool home = std::string(file) == "HomeData.dat";
+    ASSERT_EQ(n.size(), 2u);
+    EXPECT_EQ(n[0], (Notice{"The data file is corrupt, Harkola will now create a new default file", "Harkola",
+                             n[0].icon, NoticeButtons::Ok}));
+    EXPECT_EQ(n[1].text, home ? "Default home data written to file" : "Default beacon data written to file");
+    EXPECT_EQ(test::fileText(f.dir / file), home ? defaultHomeData() : defaultBeaconData());
+    EXPECT_EQ(std::tuple(f.d.Home.name(), f.d.BeaconTable[18][3], f.d.DistAzTable[18].distance,
+                         f.d.DistAzTable[18].azimuth),
+              std::tuple("London", "YV5B", 4665L, 257));
+  }
+}
 
 TEST_F(DataFolderTest, UnwritableFoldersAreReportedAndTheDefaultsStillLoad) {
   d.DataFolder = (dir / "no/such/folder").string();

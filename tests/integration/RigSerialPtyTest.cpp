@@ -7,10 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QThread>
 #include <filesystem>
 
 #include "rig/RigTestSupport.h"
@@ -19,6 +17,7 @@
 #include "rig/SerialRigPort.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
+#include "support/WaitFor.h"
 
 namespace harkola {
 namespace {
@@ -34,11 +33,8 @@ class RigOverPty : public ::testing::Test {
     socat_.start(socat, {"-d", "-d", QString::fromStdString("pty,raw,echo=0,link=" + rigEnd),
                          QString::fromStdString("pty,raw,echo=0,link=" + farEnd)});
     ASSERT_TRUE(socat_.waitForStarted(3000));
-    QElapsedTimer t;
-    t.start();
-    while (!(std::filesystem::exists(rigEnd) && std::filesystem::exists(farEnd)) && t.elapsed() < 5000)
-      QThread::msleep(20);
-    ASSERT_TRUE(std::filesystem::exists(farEnd)) << "socat made no pty pair";
+    const auto made = [&] { return std::filesystem::exists(rigEnd) && std::filesystem::exists(farEnd); };
+    ASSERT_TRUE(test::waitFor(made, 5000)) << "socat made no pty pair";
     far_ = ::open(farEnd.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(far_, 0);
     port.setDeviceResolver([rigEnd](const std::string&) { return rigEnd; });
@@ -61,16 +57,13 @@ class RigOverPty : public ::testing::Test {
   // What reached the far end, waiting up to 3 s for `count` bytes.
   std::string readFar(std::size_t count) {
     std::string got;
-    QElapsedTimer t;
-    t.start();
-    while (got.size() < count && t.elapsed() < 3000) {
-      pollfd p{far_, POLLIN, 0};
+    test::waitFor([&] {
       char buf[256];
-      if (::poll(&p, 1, 50) > 0 && (p.revents & POLLIN)) {
-        const ssize_t n = ::read(far_, buf, sizeof buf);
-        if (n > 0) got.append(buf, static_cast<std::size_t>(n));
-      }
-    }
+      pollfd p{far_, POLLIN, 0};
+      const ssize_t n = ::poll(&p, 1, 50) > 0 && (p.revents & POLLIN) ? ::read(far_, buf, sizeof buf) : 0;
+      if (n > 0) got.append(buf, static_cast<std::size_t>(n));
+      return got.size() >= count;
+    }, 3000);
     return got;
   }
 

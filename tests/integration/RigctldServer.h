@@ -10,7 +10,8 @@
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QThread>
+
+#include "support/WaitFor.h"
 
 namespace harkola::test {
 
@@ -30,22 +31,13 @@ class RigctldServer {
   // Starts it and waits until it listens; false (with a test failure) when it does not.
   bool start() {
     process_.start(executable(), {"-m", "1", "-T", "127.0.0.1", "-t", QString::number(port_)});
-    if (!process_.waitForStarted(3000)) {
-      ADD_FAILURE() << "rigctld did not start";
-      return false;
-    }
-    QElapsedTimer t;
-    t.start();
-    for (;;) {
+    const bool up = process_.waitForStarted(3000) && waitFor([this] {
       QTcpSocket s;
       s.connectToHost(QHostAddress::LocalHost, port_);
-      if (s.waitForConnected(200)) return true;
-      if (t.elapsed() > 5000) {
-        ADD_FAILURE() << "rigctld does not listen on port " << port_;
-        return false;
-      }
-      QThread::msleep(50);
-    }
+      return s.waitForConnected(200);
+    }, 5000);
+    if (!up) ADD_FAILURE() << "rigctld does not start and listen on port " << port_;
+    return up;
   }
   // Kills it as a crash would.
   void stop() {

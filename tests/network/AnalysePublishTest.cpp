@@ -57,11 +57,7 @@ class AnalysePublish : public ::testing::Test {
 
   // A subscriber on the station's topics: what arrived, in order.
   void listen() {
-    MqttLink::Options o;
-    std::string error;
-    ASSERT_TRUE(parseBrokerUrl(broker.url(), o.broker, error));
-    subscriber = std::make_unique<MqttLink>(o);
-    ASSERT_TRUE(subscriber->start(error));
+    subscriber = test::startedLink(broker.url());
     subscriber->subscribe("harkola/v1/slot/#");
     ASSERT_TRUE(test::waitUntil([&] { take(); return subscriber->state() == LinkState::Connected; }, 5000));
   }
@@ -73,6 +69,7 @@ class AnalysePublish : public ::testing::Test {
         received.push_back(d.report);
       }
   }
+  std::string cliLog() const { return test::fileText(dir / "cli.log"); }
   std::vector<SlotMeasurement> slotLog(const std::string& name) {
     return readSlotLog(test::fileText(dir / name)).records;
   }
@@ -87,22 +84,20 @@ TEST_F(AnalysePublish, EveryRecordOfTheSlotLogReachesTheBroker) {
   if (!broker.start()) GTEST_SKIP() << "mosquitto cannot be started here";
   listen();
   const std::int64_t base = test::recentBaseUtc();
-  ASSERT_EQ(analyse(base, "slots.csv", "30"), 0) << test::fileText(dir / "cli.log");
+  ASSERT_EQ(analyse(base, "slots.csv", "30"), 0) << cliLog();
   const auto records = slotLog("slots.csv");
   ASSERT_GE(records.size(), 3u);
-  EXPECT_NE(test::fileText(dir / "cli.log").find("Published " + std::to_string(records.size()) + " report(s); the broker acknowledged " +
-                                           std::to_string(records.size()) + "."),
-            std::string::npos)
-      << test::fileText(dir / "cli.log");
+  const std::string n = std::to_string(records.size());
+  EXPECT_NE(cliLog().find("Published " + n + " report(s); the broker acknowledged " + n + "."), std::string::npos)
+      << cliLog();
   ASSERT_TRUE(test::waitUntil([&] { take(); return received.size() >= records.size(); }, 5000));
   ASSERT_EQ(received.size(), records.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(received[i].slotStartUtc, std::chrono::duration_cast<std::chrono::seconds>(records[i].slot.start.time_since_epoch()).count());
-    EXPECT_EQ(received[i].beacon, records[i].slot.beacon);
-    EXPECT_EQ(received[i].heard, records[i].heard);
-    EXPECT_EQ(received[i].station, "OH2XYZ");
-    EXPECT_EQ(received[i].locator, "KP20");  // four characters unless chosen otherwise
+    const SlotReport& r = received[i];
+    const auto start = std::chrono::duration_cast<std::chrono::seconds>(records[i].slot.start.time_since_epoch());
+    // The locator has four characters unless chosen otherwise.
+    EXPECT_EQ(std::tuple(r.slotStartUtc, r.beacon, r.heard, r.station, r.locator),
+              std::tuple(start.count(), records[i].slot.beacon, records[i].heard, "OH2XYZ", "KP20")) << i;
   }
   EXPECT_TRUE(received[0].heard);
   EXPECT_FALSE(received.back().heard);  // the empty slot is news too
@@ -114,12 +109,11 @@ TEST_F(AnalysePublish, WithoutABrokerTheRecordsWaitAndGoFirstNextTime) {
   ASSERT_EQ(analyse(base, "first.csv", "1"), 1);
   const std::size_t first = slotLog("first.csv").size();
   ASSERT_GE(first, 3u);
-  EXPECT_NE(test::fileText(dir / "cli.log").find(std::to_string(first) + " report(s) wait in the spool"), std::string::npos)
-      << test::fileText(dir / "cli.log");
+  EXPECT_NE(cliLog().find(std::to_string(first) + " report(s) wait in the spool"), std::string::npos) << cliLog();
 
   if (!broker.start()) GTEST_SKIP() << "mosquitto cannot be started here";
   listen();
-  ASSERT_EQ(analyse(base + 180, "second.csv", "30"), 0) << test::fileText(dir / "cli.log");
+  ASSERT_EQ(analyse(base + 180, "second.csv", "30"), 0) << cliLog();
   const std::size_t second = slotLog("second.csv").size();
   ASSERT_TRUE(test::waitUntil([&] { take(); return received.size() >= first + second; }, 5000));
   ASSERT_EQ(received.size(), first + second);

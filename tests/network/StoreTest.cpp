@@ -15,34 +15,37 @@ namespace {
 using test::kBaseUtc;
 using test::reportAt;
 
-// One PostgreSQL cluster for the whole test program, made on first use.
-test::PostgresCluster* cluster() {
-  static test::PostgresCluster* c = [] {
-    auto* p = new test::PostgresCluster;
-    if (!p->start()) std::cerr << "PostgreSQL tests skip: " << p->why() << "\n";
-    return p;
-  }();
+// One PostgreSQL cluster for the whole test program, made on first use and stopped
+// when the program ends; the tests skip, saying why, when it cannot be made.
+test::PostgresCluster& cluster() {
+  static test::PostgresCluster c;
+  [[maybe_unused]] static const bool started = c.start();
   return c;
 }
-struct StopCluster : ::testing::Environment {
-  void TearDown() override { cluster()->stop(); }
-};
-const auto* g_env = ::testing::AddGlobalTestEnvironment(new StopCluster);
 
 class Store : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     std::string where = (dir / "store.sqlite").string();
     if (std::string(GetParam()) == "PostgreSQL") {
-      if (!cluster()->why().empty()) GTEST_SKIP() << cluster()->why();
+      if (!cluster().why().empty()) GTEST_SKIP() << cluster().why();
       static int n = 0;
       const std::string db = "t" + std::to_string(++n);
-      ASSERT_EQ(std::system(("psql -q '" + cluster()->url() + "' -c 'CREATE DATABASE " + db + "' >/dev/null").c_str()), 0);
-      where = cluster()->url(db);
+      ASSERT_EQ(std::system(("psql -q '" + cluster().url() + "' -c 'CREATE DATABASE " + db + "' >/dev/null").c_str()), 0);
+      where = cluster().url(db);
     }
     location = where;
     store = openSlotStore(where, error);
     ASSERT_TRUE(store) << error;
+  }
+  // The reports of slots in [from, to), in the order the store gives them.
+  std::vector<SlotReport> readAll(std::int64_t from, std::int64_t to) {
+    std::vector<SlotReport> back;
+    EXPECT_TRUE(store->read(from, to, [&](const SlotReport& r) {
+      back.push_back(r);
+      return true;
+    }));
+    return back;
   }
   test::TempFolder dir;
   std::string location, error;
@@ -57,11 +60,7 @@ TEST_P(Store, KeepsEachReportOnceInTheOrderOfArrival) {
   EXPECT_EQ(store->insert({batch[0], batch[7], reportAt("OH2XYZ", kBaseUtc + 9990)}, kBaseUtc + 1001), 1);
   EXPECT_EQ(store->count(), 31);
 
-  std::vector<SlotReport> back;
-  ASSERT_TRUE(store->read(kBaseUtc, kBaseUtc + 10000, [&](const SlotReport& r) {
-    back.push_back(r);
-    return true;
-  }));
+  const std::vector<SlotReport> back = readAll(kBaseUtc, kBaseUtc + 10000);
   ASSERT_EQ(back.size(), 31u);
   for (std::size_t i = 0; i < 30; ++i) EXPECT_TRUE(test::sameReport(back[i], batch[i])) << i;
   // A range is a range; and reading can stop early.
@@ -116,21 +115,16 @@ TEST_P(Store, GivesTheNetworkReport) {
 // index) opens, takes new reports once each and gives them back.
 TEST_P(Store, WorksWithAStoreOfTheEarlierLayout) {
   const bool pg = std::string(GetParam()) == "PostgreSQL";
-  const std::string table =
-      pg ? "id BIGSERIAL PRIMARY KEY, station TEXT NOT NULL, slot_start BIGINT NOT NULL, band SMALLINT NOT NULL,"
-           " beacon SMALLINT NOT NULL, beacon_call TEXT NOT NULL, heard BOOLEAN NOT NULL, dashes SMALLINT NOT NULL,"
-           " snr_100w DOUBLE PRECISION, snr_10w DOUBLE PRECISION, snr_1w DOUBLE PRECISION,"
-           " snr_100mw DOUBLE PRECISION, tone_hz DOUBLE PRECISION, offset_ms DOUBLE PRECISION,"
-           " detector TEXT NOT NULL, locator TEXT NOT NULL, version TEXT NOT NULL, clock_ms DOUBLE PRECISION,"
-           " received BIGINT NOT NULL"
-         : "id INTEGER PRIMARY KEY, station TEXT NOT NULL, slot_start INTEGER NOT NULL, band INTEGER NOT NULL,"
-           " beacon INTEGER NOT NULL, beacon_call TEXT NOT NULL, heard INTEGER NOT NULL, dashes INTEGER NOT NULL,"
-           " snr_100w REAL, snr_10w REAL, snr_1w REAL, snr_100mw REAL, tone_hz REAL, offset_ms REAL,"
-           " detector TEXT NOT NULL, locator TEXT NOT NULL, version TEXT NOT NULL, clock_ms REAL,"
-           " received INTEGER NOT NULL";
-  const std::string old = "DROP TABLE slot_reports; CREATE TABLE slot_reports (" + table +
-                          ", UNIQUE (station, slot_start, band));"
-                          " CREATE INDEX slot_reports_start ON slot_reports (slot_start);";
+  // The columns as both stores made them; SQLite gives these types the same storage.
+  const std::string old =
+      std::string("DROP TABLE slot_reports; CREATE TABLE slot_reports (id ") + (pg ? "BIGSERIAL" : "INTEGER") +
+      " PRIMARY KEY, station TEXT NOT NULL, slot_start BIGINT NOT NULL, band SMALLINT NOT NULL,"
+      " beacon SMALLINT NOT NULL, beacon_call TEXT NOT NULL, heard BOOLEAN NOT NULL, dashes SMALLINT NOT NULL,"
+      " snr_100w DOUBLE PRECISION, snr_10w DOUBLE PRECISION, snr_1w DOUBLE PRECISION,"
+      " snr_100mw DOUBLE PRECISION, tone_hz DOUBLE PRECISION, offset_ms DOUBLE PRECISION,"
+      " detector TEXT NOT NULL, locator TEXT NOT NULL, version TEXT NOT NULL, clock_ms DOUBLE PRECISION,"
+      " received BIGINT NOT NULL, UNIQUE (station, slot_start, band));"
+      " CREATE INDEX slot_reports_start ON slot_reports (slot_start);";
   store.reset();
   if (pg) {
     ASSERT_EQ(std::system(("psql -q '" + location + "' -c '" + old + "' >/dev/null").c_str()), 0);
@@ -147,11 +141,7 @@ TEST_P(Store, WorksWithAStoreOfTheEarlierLayout) {
   batch.push_back(batch[2]);
   EXPECT_EQ(store->insert(batch, kBaseUtc + 100), 6);
   EXPECT_EQ(store->insert({batch[0]}, kBaseUtc + 101), 0);
-  std::vector<SlotReport> back;
-  ASSERT_TRUE(store->read(kBaseUtc, kBaseUtc + 100, [&](const SlotReport& r) {
-    back.push_back(r);
-    return true;
-  }));
+  const std::vector<SlotReport> back = readAll(kBaseUtc, kBaseUtc + 100);
   ASSERT_EQ(back.size(), 6u);
   for (std::size_t i = 0; i < 6; ++i) EXPECT_TRUE(test::sameReport(back[i], batch[i])) << i;
 }

@@ -24,11 +24,6 @@ class ScanBands : public test::PrimaryFixture {
     ASSERT_TRUE(start({2026, 12, 7, 10, 1, 55, 0}));
     tick();
   }
-  int checkedBand() const {
-    for (int b = 0; b < kBandCount; ++b)
-      if (win->opgBandSelect[b]->isChecked()) return b;
-    return -1;
-  }
   test::RecordingRig rig;
 };
 

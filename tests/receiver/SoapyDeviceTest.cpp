@@ -1,6 +1,8 @@
-// A SoapySDR device of this test's own, registered with the library and found by its
-// enumeration as a user's device: it plays one slot of five beacons at known SNRs over
-// 20 MS/s, with hardware time, a timeout and an overflow (samples dropped) on the way.
+// All five bands of one slot from one wide-band stream, played by a SoapySDR device of
+// this test's own, registered with the library and found by its enumeration as a user's
+// device, with hardware time, a timeout and an overflow (samples dropped) on the way:
+// each band's beacon is heard and measured as on audio, and a band that carries nothing
+// hears nothing although its neighbours are loud.
 #include <gtest/gtest.h>
 
 #include <SoapySDR/Errors.hpp>
@@ -63,7 +65,12 @@ SoapySDR::Device* makeTest(const SoapySDR::Kwargs&) {
 }
 SoapySDR::Registry registerTest("harkolatest", &findTest, &makeTest, SOAPY_SDR_ABI_VERSION);
 
-TEST(SoapyDevice, FoundAndPlayedThroughTheLibraryFiveBeaconsHeard) {
+struct BandScene {
+  bool on;
+  double snrDb, toneHz, startS;
+};
+
+TEST(SoapyDevice, FoundAndPlayedThroughTheLibraryEachBandHearsItsOwnBeacon) {
   test::TempFolder noModules("harkola-soapy");
   setenv("SOAPY_SDR_ROOT", noModules.path.c_str(), 1);  // the system's modules stay out
   const std::vector<SoapyDeviceInfo> found = findSoapyDevices();
@@ -71,13 +78,15 @@ TEST(SoapyDevice, FoundAndPlayedThroughTheLibraryFiveBeaconsHeard) {
   EXPECT_EQ(found[0].label, "Harkola test player");
 
   const std::vector<std::string> calls = shippedCallsigns();
-  const double snr[kBandCount] = {-15, -5, 0, 10, 20};
+  const BandScene scenes[kBandCount] = {
+      {true, -15, 760, 0.12}, {true, 25, 840, -0.20}, {true, -15, 900, 0.31}, {false, 0, 0, 0}, {true, 5, 700, 0.05}};
   testiq::WideScene wide;
   for (int b = 0; b < kBandCount; ++b) {
     Scene s;
-    s.seed = 70 + static_cast<std::uint32_t>(b);
-    s.beacon = Beacon{calls[beaconOnBand(2, b) - 1], snr[b], 700.0 + 50 * b, 0.1};
-    wide.audio.push_back(render(s, 2.0, 14.0));
+    s.seed = 40 + static_cast<std::uint32_t>(b);
+    const BandScene& on = scenes[b];
+    if (on.on) s.beacon = Beacon{calls[beaconOnBand(2, b) - 1], on.snrDb, on.toneHz, on.startS};
+    wide.audio.push_back(on.on ? render(s, 2.0, 14.0) : std::vector<std::int16_t>{});
   }
   SoapySettings set;
   set.args = found[0].args;
@@ -109,8 +118,15 @@ TEST(SoapyDevice, FoundAndPlayedThroughTheLibraryFiveBeaconsHeard) {
   EXPECT_EQ(src.health().overflows, 1);
   ASSERT_EQ(got.size(), 5u);
   for (const SlotMeasurement& m : got) {
-    EXPECT_TRUE(m.heard) << "band " << bandMHz(m.slot.band);
-    EXPECT_NEAR(m.offsetMs, 100.0, 20.0) << "band " << bandMHz(m.slot.band);  // on the grid after the gap
+    const BandScene& scene = scenes[m.slot.band];
+    SCOPED_TRACE("band " + std::to_string(bandMHz(m.slot.band)));
+    EXPECT_EQ(m.callsign, calls[beaconOnBand(2, m.slot.band) - 1]);
+    EXPECT_EQ(m.heard, scene.on) << "score " << m.score;
+    if (!scene.on || !m.heard) continue;
+    ASSERT_TRUE(m.dashSnrDb[0]);
+    EXPECT_NEAR(*m.dashSnrDb[0], scene.snrDb, 1.5);
+    EXPECT_NEAR(m.toneHz, scene.toneHz, 2.0);
+    EXPECT_NEAR(m.offsetMs, scene.startS * 1000, 20.0);  // on the grid after the gap
   }
 }
 

@@ -9,44 +9,36 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "ui/UserDialogs.h"
-#include "support/Tables.h"
 
 namespace harkola {
 namespace {
 
-struct ChoiceCase {
-  const char* name;
-  bool pathMustExist, fileMustExist, extensionDifferent;
-  const char* file;  // below the temp folder; "missing/" is a folder that does not exist
-  const char* problemStart;  // "" when the name is accepted
-};
-
-class FileChoice : public ::testing::TestWithParam<ChoiceCase> {};
-
-TEST_P(FileChoice, FlagsDecideWhichNamesPass) {
-  const ChoiceCase& c = GetParam();
+// The request's flags decide which names pass ("missing/" is a folder that does not exist).
+TEST(FileChoice, FlagsDecideWhichNamesPass) {
   test::TempFolder dir("harkola-choice");
-  { std::ofstream((dir / "there.csv").string()) << "x"; }
-  FileDialogRequest r;
-  r.pathMustExist = c.pathMustExist;
-  r.fileMustExist = c.fileMustExist;
-  r.extensionDifferent = c.extensionDifferent;
-  const std::string problem = fileChoiceProblem(r, (dir / c.file).string());
-  EXPECT_EQ(problem.substr(0, std::string(c.problemStart).size()), c.problemStart) << problem;
-  EXPECT_EQ(problem.empty(), std::string(c.problemStart).empty()) << problem;
+  std::ofstream((dir / "there.csv").string()) << "x";
+  const struct {
+    bool pathMustExist, fileMustExist, extensionDifferent;
+    const char* file;
+    const char* problemStart;  // "" when the name is accepted
+  } rows[] = {{true, false, false, "new.csv", ""},
+              {true, false, false, "missing/new.csv", "The folder "},
+              {false, false, false, "missing/new.csv", ""},
+              {true, true, false, "there.csv", ""},
+              {true, true, false, "gone.csv", "The file "},
+              {false, false, false, "notes.txt", "The file name must end in .csv"},
+              {false, false, true, "notes.txt", ""},
+              {false, false, false, "plain", ""}};  // no extension: the default one is added
+  for (const auto& r : rows) {
+    FileDialogRequest req;
+    req.pathMustExist = r.pathMustExist;
+    req.fileMustExist = r.fileMustExist;
+    req.extensionDifferent = r.extensionDifferent;
+    const std::string problem = fileChoiceProblem(req, (dir / r.file).string());
+    EXPECT_EQ(problem.substr(0, std::string(r.problemStart).size()), r.problemStart) << r.file << ": " << problem;
+    EXPECT_EQ(problem.empty(), std::string(r.problemStart).empty()) << r.file << ": " << problem;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rules, FileChoice,
-    ::testing::Values(ChoiceCase{"NewFileInExistingFolder", true, false, false, "new.csv", ""},
-                      ChoiceCase{"FolderMissing", true, false, false, "missing/new.csv", "The folder "},
-                      ChoiceCase{"FolderMissingButNotRequired", false, false, false, "missing/new.csv", ""},
-                      ChoiceCase{"FileMustExistAndDoes", true, true, false, "there.csv", ""},
-                      ChoiceCase{"FileMustExistAndDoesNot", true, true, false, "gone.csv", "The file "},
-                      ChoiceCase{"OtherExtensionRefused", false, false, false, "notes.txt", "The file name must end in .csv"},
-                      ChoiceCase{"OtherExtensionAccepted", false, false, true, "notes.txt", ""},
-                      ChoiceCase{"NoExtensionGetsTheDefault", false, false, false, "plain", ""}),
-    test::rowName);
 
 // A backup into a folder that does not exist is refused inside the dialog, which stays
 // open; a good name then closes it.

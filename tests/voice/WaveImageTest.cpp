@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
+#include "support/Files.h"
 #include "support/WavImage.h"
 #include "voice/VoicePlayer.h"
 
@@ -64,9 +63,8 @@ TEST(WaveImage, RefusesDamagedImages) {
 TEST(WaveImage, EveryCommittedClipIsAnAnnouncementClip) {
   for (int beacon = 1; beacon <= kBeaconCount; ++beacon) {
     const std::string path = std::string(HARKOLA_SOURCE_DIR) + "/resources/voice/" + voiceClipFileName(beacon);
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in) << path;
-    const Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = test::fileText(path);
+    const Bytes b(bytes.begin(), bytes.end());
     const WaveInfo w = readWaveInfo(b);
     ASSERT_TRUE(w.valid) << path << ": " << w.error;
     EXPECT_TRUE(w.isClipFormat()) << path;

@@ -50,25 +50,20 @@ TEST_F(VoiceSelWindow, LoadShowsTheSelectionAndClicksEditIt) {
   EXPECT_EQ(shown, (std::vector<std::string>{"(ON)", "OFF", "(ON)"}));
 }
 
-// The bulk buttons close the window and report the indicator once, at the end.
+// The bulk buttons close the window and report the indicator once, at the end; All on
+// warns about vox once.
 TEST_F(VoiceSelWindow, AllOnClosesWithOneVoxWarningAllOffWithout) {
-  win->show();
-  shown.clear();
-  win->cmdAllOn->click();
-  EXPECT_FALSE(win->isVisible());
-  ASSERT_EQ(dialogs.texts(), std::vector<std::string>{kVox});
-  EXPECT_EQ(dialogs.messages[0].icon, NoticeIcon::Exclamation);
-  for (bool v : d.VoiceSelected) EXPECT_TRUE(v);
-  EXPECT_EQ(shown, std::vector<std::string>{"ON"});
-
-  win->show();
-  shown.clear();
-  dialogs.messages.clear();
-  win->cmdAllOff->click();
-  EXPECT_FALSE(win->isVisible());
-  EXPECT_TRUE(dialogs.messages.empty());
-  for (bool v : d.VoiceSelected) EXPECT_FALSE(v);
-  EXPECT_EQ(shown, std::vector<std::string>{"OFF"});
+  for (bool on : {true, false}) {
+    win->show();
+    shown.clear();
+    dialogs.messages.clear();
+    (on ? win->cmdAllOn : win->cmdAllOff)->click();
+    EXPECT_FALSE(win->isVisible());
+    EXPECT_EQ(dialogs.texts(), on ? std::vector<std::string>{kVox} : std::vector<std::string>{});
+    EXPECT_TRUE(!on || dialogs.messages.at(0).icon == NoticeIcon::Exclamation);
+    for (bool v : d.VoiceSelected) EXPECT_EQ(v, on);
+    EXPECT_EQ(shown, std::vector<std::string>{on ? "ON" : "OFF"});
+  }
 }
 
 TEST_F(VoiceSelWindow, CloseBoxWarnsOnceAndAgainAfterReopeningWhileBeaconsStaySelected) {
