@@ -22,7 +22,8 @@ constexpr double kOutsideScore = 5.0;
 constexpr double kOutsideShare = 0.1;
 
 // The 1 W and 0.1 W dashes stand 20 and 30 dB under the 100 W one: either standing out
-// (kLadderScore) at kLadderShare of it or more is a carrier or chatter, not the ladder.
+// (kLadderScore) at kLadderShare of it (or of the callsign, if stronger) or more is a
+// carrier or chatter, not the ladder.
 constexpr double kLadderScore = 6.0;
 constexpr double kLadderShare = 0.2;
 
@@ -68,9 +69,10 @@ bool outsideFilled(const KeyingEvidence& e) {
 }
 
 bool ladderBroken(const KeyingEvidence& e) {
-  auto standsUp = [&](const SpanSums& d) {
-    return d.score() > kLadderScore && d.ratio() > kLadderShare * e.dash[0].ratio();
-  };
+  // Against the stronger of the 100 W dash and the callsign (sent at the same power): a
+  // fade may take the 100 W dash alone down.
+  const double top = std::max(e.dash[0].ratio(), e.call.ratio());
+  auto standsUp = [&](const SpanSums& d) { return d.score() > kLadderScore && d.ratio() > kLadderShare * top; };
   return standsUp(e.dash[2]) || standsUp(e.dash[3]);
 }
 
@@ -84,6 +86,10 @@ bool partsApart(const KeyingEvidence& e) {
 }
 
 }  // namespace
+
+bool gapsStandOut(const SpanSums& gaps, const SpanSums& keyed) {
+  return gaps.score() > kGapScore && gaps.power() > kGapShare * std::max(keyed.power(), 0.0);
+}
 
 Rejection judgeShape(const KeyingEvidence& e, double threshold) {
   if (e.score < threshold) return Rejection::WeakScore;

@@ -69,6 +69,10 @@ constexpr double kAntiScore = 6.0;
 constexpr double kAntiContrast = 0.4;
 inline bool keyedAgainst(double contrast, double gapScore) { return gapScore > kAntiScore && contrast > kAntiContrast; }
 
+// Key-up gaps standing out of the noise with a share of the key-down power next to them
+// that a beacon's gaps never carry (kGapScore, kGapShare in KeyingJudge.cpp).
+bool gapsStandOut(const SpanSums& gaps, const SpanSums& keyed);
+
 // A dash counts as measured when it stands out of the noise by this much.
 constexpr double kDashScore = 4.0;
 inline bool dashMeasured(const SpanSums& d) { return d.score() > kDashScore && d.ratio() > 0.0; }

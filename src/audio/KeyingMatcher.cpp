@@ -202,7 +202,8 @@ class SlotSearch {
   void outside(int from, int to, double perSample, SpanSums& s) const;
   KeyingEvidence shape(const Hit& h, double perSample) const;
   void neighbourhood(const Hit& h, double perSample, KeyingEvidence& e);
-  void others(const Hit& h, KeyingEvidence& e);
+  bool filledFit(const Template& t, int b, double perSample, bool callOnly) const;
+  void others(const Hit& h, double perSample, KeyingEvidence& e);
   MatchResult result(const Hit& h, const KeyingEvidence& e, double perSample, Rejection why) const;
 
   const Cf* m_x;
@@ -381,13 +382,32 @@ void SlotSearch::neighbourhood(const Hit& h, double perSample, KeyingEvidence& e
   }
 }
 
-void SlotSearch::others(const Hit& h, KeyingEvidence& e) {
+// Whether another keying's fit of `t` at `b` has its own key-up gaps filled (of the
+// callsign alone, or of the whole transmission): a strong signal keyed otherwise scores
+// highly under any template that overlaps it, so only a fit as clean as a beacon's own
+// says the audio is that keying.
+bool SlotSearch::filledFit(const Template& t, int b, double perSample, bool callOnly) const {
+  SpanSums gaps, keyed;
+  for (const Piece& p : t.all) {
+    if (p.group == KeyingMatcher::kGapGroup) {
+      const bool inCall = t.all[p.before].group == KeyingMatcher::kCallGroup &&
+                          t.all[p.after].group == KeyingMatcher::kCallGroup;
+      if (inCall || !callOnly) gaps.add(spanSums(p, b, perSample));
+    } else if (p.group == KeyingMatcher::kCallGroup || (!callOnly && p.group == 1)) {
+      keyed.add(spanSums(p, b, perSample));
+    }
+  }
+  return gapsStandOut(gaps, keyed);
+}
+
+void SlotSearch::others(const Hit& h, double perSample, KeyingEvidence& e) {
   m_P.build(m_x, m_count, h.hz);
   for (std::size_t o = 0; o < m_all.size(); ++o) {
     if (static_cast<int>(o) == m_beacon - 1) continue;
     const Template& t = m_all[o].front();
     if (lastStart(t) < m_bFirst) continue;
-    e.other = std::max(e.other, bestStart(t, m_bFirst, lastStart(t), kSearchStep).first);
+    const auto [z, b] = bestStart(t, m_bFirst, lastStart(t), kSearchStep);
+    if (z > e.other && !filledFit(t, b, perSample, false)) e.other = z;
   }
   // Each other callsign in front of the ladder found: the dashes are the same for every
   // beacon, so the callsigns alone, at the same place, say whose transmission it is.
@@ -398,8 +418,10 @@ void SlotSearch::others(const Hit& h, KeyingEvidence& e) {
     if (static_cast<int>(o) == m_beacon - 1) continue;
     const Template& t = m_all[o].front();
     const int at = h.b + mine.ladderStart - t.ladderStart;
-    for (int b = std::max(at - kAnchorReach, kTaperReach + 1); b <= at + kAnchorReach; ++b)
-      e.otherCall = std::max(e.otherCall, callScoreAt(t, b));
+    for (int b = std::max(at - kAnchorReach, kTaperReach + 1); b <= at + kAnchorReach; ++b) {
+      const double z = callScoreAt(t, b);
+      if (z > e.otherCall && !filledFit(t, b, perSample, true)) e.otherCall = z;
+    }
   }
 }
 
@@ -436,7 +458,7 @@ MatchResult SlotSearch::judged(const Hit& h, Rejection& why) {
   KeyingEvidence e = shape(h, perSample);
   why = judgeShape(e, KeyingMatcher::kScoreThreshold);
   if (why == Rejection::None) neighbourhood(h, perSample, e), why = judgeNeighbourhood(e);
-  if (why == Rejection::None) others(h, e), why = judgeOthers(e);
+  if (why == Rejection::None) others(h, perSample, e), why = judgeOthers(e);
 
   return result(h, e, perSample, why);
 }

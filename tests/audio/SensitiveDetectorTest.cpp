@@ -177,6 +177,23 @@ TEST(SensitiveDetector, DashesHeardFollowTheLadder) {
   ASSERT_TRUE(weak && weak->heard);
   EXPECT_LE(weak->dashes, 2);
   EXPECT_FALSE(weak->dashSnrDb[3]);
+
+  // A deep fade on the 100 W dash alone (25 dB down at its middle, the callsign near the
+  // nominal level): the weaker dashes now stand as high as the first, and it is still the
+  // beacon, with a steady carrier 200 Hz away as well.
+  s.beacon->snrDb = 20.0;
+  s.carriers.push_back({1000.0, 20.0});
+  s.channel.qsbBelowNominal = true;
+  s.channel.qsbDepthDb = 25.0;
+  s.channel.qsbHz = 0.3;
+  const std::vector<KeyedSpan> spans = beaconSpans(*s.beacon);
+  const KeyedSpan& dash = spans[spans.size() - 4];
+  const double middle = 2.0 + s.beacon->startS + dash.start + dash.length / 2;  // detectSlot's 2 s lead
+  s.channel.qsbPhase = std::fmod(M_PI / 2 - 2 * M_PI * s.channel.qsbHz * middle + 4 * M_PI, 2 * M_PI);
+  ASSERT_NEAR(fadeDb(s.channel, middle), -25.0, 0.01);
+  const auto faded = detectSlot(det, s, 1);
+  ASSERT_TRUE(faded);
+  EXPECT_TRUE(faded->heard) << rejectionWord(det.lastMatch().rejection);
 }
 
 // Strong beacons get the S level the classic detector gives them, within one.

@@ -31,6 +31,11 @@ double edge(double t, double start, double length) {
   return m >= kRise ? 1.0 : 0.5 - 0.5 * std::cos(M_PI * m / kRise);
 }
 
+double fadeAt(const Channel& ch, double phase, double t) {
+  const double swing = std::sin(2.0 * M_PI * ch.qsbHz * t + phase);
+  return ch.qsbBelowNominal ? -ch.qsbDepthDb / 2.0 * (1.0 + swing) : ch.qsbDepthDb / 2.0 * swing;
+}
+
 // Keyed tone over spans (seconds on the buffer's own time axis), with the channel's
 // wander, drift and fade, added into `out`.
 void addKeyed(std::vector<double>& out, const std::vector<KeyedSpan>& spans, double hz, const Channel& ch,
@@ -39,7 +44,8 @@ void addKeyed(std::vector<double>& out, const std::vector<KeyedSpan>& spans, dou
   std::normal_distribution<double> gauss(0.0, 1.0);
   std::uniform_real_distribution<double> uni(0.0, 1.0);
   double phase = 2.0 * M_PI * uni(rng);
-  const double qsbPhase = 2.0 * M_PI * uni(rng);
+  const double drawn = 2.0 * M_PI * uni(rng);  // drawn either way: the same noise follows
+  const double qsbPhase = ch.qsbPhase >= 0.0 ? ch.qsbPhase : drawn;
   double wander = pathEffects ? ch.spreadHz * gauss(rng) : 0.0;
   const double dt = 1.0 / kRate;
   const double tau = 1.0;  // correlation time of the wander, s
@@ -62,11 +68,7 @@ void addKeyed(std::vector<double>& out, const std::vector<KeyedSpan>& spans, dou
       env = std::max(env, edge(t, spans[k].start, spans[k].length) * spans[k].amplitude);
     if (env == 0.0) continue;
     double fade = 1.0;
-    if (pathEffects && ch.qsbDepthDb > 0) {
-      const double swing = std::sin(2.0 * M_PI * ch.qsbHz * t + qsbPhase);
-      fade = ch.qsbBelowNominal ? std::pow(10.0, -ch.qsbDepthDb / 40.0 * (1.0 + swing))
-                                : std::pow(10.0, ch.qsbDepthDb / 40.0 * swing);
-    }
+    if (pathEffects && ch.qsbDepthDb > 0) fade = std::pow(10.0, fadeAt(ch, qsbPhase, t) / 20.0);
     out[i] += env * fade * std::sin(phase);
   }
 }
@@ -110,6 +112,8 @@ void addFsk(std::vector<double>& out, const Fsk& f, double amplitude, double lea
 }
 
 }  // namespace
+
+double fadeDb(const Channel& ch, double t) { return ch.qsbDepthDb > 0 ? fadeAt(ch, ch.qsbPhase, t) : 0.0; }
 
 double passbandGain(const Channel& ch, double hz) {
   if (ch.passHighHz <= 0.0) return 1.0;

@@ -22,6 +22,7 @@ struct Channel {
   double noiseRms = 1000.0;     // Gaussian white noise, sample units
   double qsbDepthDb = 0.0;      // peak-to-peak depth of a sinusoidal fade, dB
   double qsbHz = 0.1;           // fade rate
+  double qsbPhase = -1.0;       // of the fade's sine at the buffer's start, radians; random when negative
   // Off: the fade swings qsbDepthDb/2 above and below the nominal level. On: it takes
   // the level from the nominal one down to qsbDepthDb below it and back, so the
   // nominal SNR is the unfaded peak (as a listener quotes it).
@@ -38,6 +39,10 @@ struct Channel {
   // The sound card's input clipped at this peak (sample units); none when 0.
   double clipPeak = 0.0;
 };
+
+// The channel's fade of a beacon's tone at `t` seconds from the buffer's start, dB (0 or
+// below when qsbBelowNominal); the channel's qsbPhase must be set.
+double fadeDb(const Channel& ch, double t);
 
 // The gain of the channel's receiver filter at a tone (1 without one).
 double passbandGain(const Channel& ch, double hz);
