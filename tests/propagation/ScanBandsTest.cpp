@@ -41,8 +41,7 @@ TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithIt) {
   EXPECT_EQ(rig.calls, (std::vector<std::string>{"start 14", "band 18", "band 21", "band 24", "band 28"}));
 
   win->mnuRigCtrlActivate->trigger();  // finishing rig control ends the scan
-  EXPECT_FALSE(win->bandScanActive());
-  EXPECT_FALSE(win->mnuScanBands->isChecked());
+  EXPECT_FALSE(win->bandScanActive() || win->mnuScanBands->isChecked());
   tick(3 * 60'000);
   EXPECT_EQ(checkedBand(), 4);
   EXPECT_EQ(rig.calls.back(), "finish");
@@ -57,21 +56,18 @@ TEST_F(ScanBands, FollowModeAndScanningEndEachOther) {
   win->followWindow()->opgFollowBeID[2]->click();
   win->followWindow()->cmdActivate->click();
   EXPECT_TRUE(d.FollowMode);
-  EXPECT_FALSE(win->bandScanActive());
-  EXPECT_FALSE(win->mnuScanBands->isChecked());
+  EXPECT_FALSE(win->bandScanActive() || win->mnuScanBands->isChecked());
 
   win->mnuScanBands->trigger();
   EXPECT_TRUE(win->bandScanActive());
-  EXPECT_FALSE(d.FollowMode);
-  EXPECT_FALSE(win->mnuFollowBeacon->isChecked());
+  EXPECT_FALSE(d.FollowMode || win->mnuFollowBeacon->isChecked());
 }
 
 TEST_F(ScanBands, PropagationWindowTunesOnlyWithRigControl) {
   win->mnuPropagation->trigger();
   frmPropagation* w = win->propagationWindow();
   ASSERT_TRUE(w);
-  EXPECT_TRUE(w->isWindow());
-  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(w->isWindow() && w->isVisible());
   emit w->bandRequested(3);
   EXPECT_EQ(checkedBand(), 0);
   win->mnuRigCtrlActivate->trigger();
