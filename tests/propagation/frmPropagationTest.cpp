@@ -1,6 +1,8 @@
 // The propagation window on a slot log written here, with a clock the test sets; its
 // Network view and the Network window, on a network station whose link is a fake the
-// test feeds with other stations' reports.
+// test feeds with other stations' reports; band scanning and the window driven through
+// the main window's menus, with a rig that records what it is told.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,11 +10,13 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
+#include "app/PrimaryFixture.h"
 #include "clock/SlotLog.h"
 #include "network/FakeLink.h"
 #include "network/NetworkStation.h"
@@ -22,7 +26,9 @@
 #include "propagation/NetworkPanel.h"
 #include "propagation/PropagationMap.h"
 #include "propagation/frmPropagation.h"
+#include "rig/frmFollow.h"
 #include "support/Files.h"
+#include "support/RecordingRig.h"
 #include "support/ShippedData.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
@@ -219,6 +225,75 @@ TEST_F(NetworkView, SettingsWindowChecksSavesAndApplies) {
   EXPECT_TRUE(w.lblProblem->text().isEmpty());
   EXPECT_EQ(kNetworkSettingsFile.load(dir.path).station, "g4abc");
   EXPECT_TRUE(w.lblLink->text().startsWith("Network: connected"));
+}
+
+class ScanBands : public test::PrimaryFixture {
+ protected:
+  ~ScanBands() override { win.reset(); }  // the window goes before the rig it borrows
+  void SetUp() override {
+    adjustServices = [this](PrimaryServices& s) {
+      s.rig = &rig;
+      s.rigNeedsTest = false;
+    };
+    // 5 s before the 10:02 slot, 65 s before a cycle
+    ASSERT_TRUE(start({2026, 12, 7, 10, 1, 55, 0}));
+    tick();
+  }
+  test::RecordingRig rig;
+};
+
+TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithIt) {
+  EXPECT_FALSE(win->mnuScanBands->isEnabled());
+  win->mnuRigCtrlActivate->trigger();
+  tick();
+  ASSERT_TRUE(win->mnuScanBands->isEnabled());
+  win->mnuScanBands->trigger();
+  EXPECT_TRUE(win->mnuScanBands->isChecked());
+  EXPECT_TRUE(win->opgBandSelect[0]->toolTip().startsWith("Scanning bands"));
+
+  tick(64'900 + 9 * 60'000);  // 10:03:00 and three more cycles (when exactly is the scan's)
+  EXPECT_EQ(checkedBand(), 4);
+  EXPECT_EQ(rig.calls, (std::vector<std::string>{"start 14", "band 18", "band 21", "band 24", "band 28"}));
+
+  win->mnuRigCtrlActivate->trigger();  // finishing rig control ends the scan
+  EXPECT_FALSE(win->bandScanActive() || win->mnuScanBands->isChecked());
+  tick(3 * 60'000);
+  EXPECT_EQ(checkedBand(), 4);
+  EXPECT_EQ(rig.calls.back(), "finish");
+}
+
+TEST_F(ScanBands, FollowModeAndScanningEndEachOther) {
+  win->mnuRigCtrlActivate->trigger();
+  win->mnuScanBands->trigger();
+  ASSERT_TRUE(win->bandScanActive());
+  win->mnuFollowBeacon->trigger();  // the follow window
+  ASSERT_TRUE(win->followWindow());
+  win->followWindow()->opgFollowBeID[2]->click();
+  win->followWindow()->cmdActivate->click();
+  EXPECT_TRUE(d.FollowMode);
+  EXPECT_FALSE(win->bandScanActive() || win->mnuScanBands->isChecked());
+
+  win->mnuScanBands->trigger();
+  EXPECT_TRUE(win->bandScanActive());
+  EXPECT_FALSE(d.FollowMode || win->mnuFollowBeacon->isChecked());
+}
+
+TEST_F(ScanBands, PropagationWindowTunesOnlyWithRigControl) {
+  win->mnuPropagation->trigger();
+  frmPropagation* w = win->propagationWindow();
+  ASSERT_TRUE(w);
+  EXPECT_TRUE(w->isWindow() && w->isVisible());
+  emit w->bandRequested(3);
+  EXPECT_EQ(checkedBand(), 0);
+  win->mnuRigCtrlActivate->trigger();
+  emit w->bandRequested(3);
+  EXPECT_EQ(checkedBand(), 3);
+  EXPECT_EQ(rig.calls.back(), "band 24");
+  // The menu brings the same window back.
+  w->hide();
+  win->mnuPropagation->trigger();
+  EXPECT_EQ(win->propagationWindow(), w);
+  EXPECT_TRUE(w->isVisible());
 }
 
 }  // namespace
