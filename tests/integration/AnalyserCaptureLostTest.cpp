@@ -37,16 +37,11 @@ TEST(AnalyserCaptureLost, AnInputThatVanishesStopsCaptureWithAMessage) {
   };
 
   SoundCardInputs cards;
-  int index = -1;
-  test::waitFor(
-      [&] {
-        const auto list = cards.inputs();
-        for (std::size_t i = 0; i < list.size(); ++i)
-          if (list[i].id == name.toUtf8()) index = static_cast<int>(i);
-        return index >= 0;
-      },
-      3000);
-  if (index < 0) {
+  const auto listed = [&] {
+    const auto list = cards.inputs();
+    return std::any_of(list.begin(), list.end(), [&](const auto& input) { return input.id == name.toUtf8(); });
+  };
+  if (!test::waitFor(listed, 3000)) {
     unload();
     GTEST_SKIP() << "the new input did not show up";
   }

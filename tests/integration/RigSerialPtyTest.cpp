@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <filesystem>
@@ -58,16 +57,13 @@ class RigOverPty : public ::testing::Test {
   // What reached the far end, waiting up to 3 s for `count` bytes.
   std::string readFar(std::size_t count) {
     std::string got;
-    QElapsedTimer t;
-    t.start();
-    while (got.size() < count && t.elapsed() < 3000) {
-      pollfd p{far_, POLLIN, 0};
+    test::waitFor([&] {
       char buf[256];
-      if (::poll(&p, 1, 50) > 0 && (p.revents & POLLIN)) {
-        const ssize_t n = ::read(far_, buf, sizeof buf);
-        if (n > 0) got.append(buf, static_cast<std::size_t>(n));
-      }
-    }
+      pollfd p{far_, POLLIN, 0};
+      const ssize_t n = ::poll(&p, 1, 50) > 0 && (p.revents & POLLIN) ? ::read(far_, buf, sizeof buf) : 0;
+      if (n > 0) got.append(buf, static_cast<std::size_t>(n));
+      return got.size() >= count;
+    }, 3000);
     return got;
   }
 

@@ -57,11 +57,7 @@ class AnalysePublish : public ::testing::Test {
 
   // A subscriber on the station's topics: what arrived, in order.
   void listen() {
-    MqttLink::Options o;
-    std::string error;
-    ASSERT_TRUE(parseBrokerUrl(broker.url(), o.broker, error));
-    subscriber = std::make_unique<MqttLink>(o);
-    ASSERT_TRUE(subscriber->start(error));
+    subscriber = test::startedLink(broker.url());
     subscriber->subscribe("harkola/v1/slot/#");
     ASSERT_TRUE(test::waitUntil([&] { take(); return subscriber->state() == LinkState::Connected; }, 5000));
   }

@@ -16,21 +16,13 @@ namespace harkola {
 namespace {
 
 using namespace std::chrono_literals;
+using test::nowUtc;
 using test::reportAt;
-
-std::int64_t nowUtc() {
-  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
 
 // A station: its spool, its link, its publisher.
 struct Station {
-  Station(const std::filesystem::path& spoolPath, const std::string& url) {
+  Station(const std::filesystem::path& spoolPath, const std::string& url) : link(test::startedLink(url)) {
     EXPECT_TRUE(spool.open(spoolPath)) << spool.error();
-    MqttLink::Options o;
-    std::string error;
-    EXPECT_TRUE(parseBrokerUrl(url, o.broker, error)) << error;
-    link = std::make_unique<MqttLink>(o);
-    EXPECT_TRUE(link->start(error)) << error;
     pub = std::make_unique<Publisher>(spool, *link);
   }
   Spool spool;
@@ -156,12 +148,8 @@ TEST_F(NetworkFault, AStationKilledWhileSpoolingSendsEverythingItWroteOnce) {
 
 TEST_F(NetworkFault, BadInputFromAnotherClientIsRefusedCountedAndNotStored) {
   const std::int64_t base = test::recentBaseUtc();
-  MqttLink::Options o;
-  std::string error;
-  ASSERT_TRUE(parseBrokerUrl(broker.url(), o.broker, error));
-  MqttLink rogue(o);
-  ASSERT_TRUE(rogue.start(error));
-  ASSERT_TRUE(test::waitUntil([&] { rogue.poll(10ms); return rogue.state() == LinkState::Connected; }, 5000));
+  const auto rogue = test::startedLink(broker.url());
+  ASSERT_TRUE(test::waitUntil([&] { rogue->poll(10ms); return rogue->state() == LinkState::Connected; }, 5000));
 
   const SlotReport good = reportAt("OH2XYZ", base, 0);
   const std::string topic = slotTopic(good), payload = encodeSlotReport(good);
@@ -180,11 +168,11 @@ TEST_F(NetworkFault, BadInputFromAnotherClientIsRefusedCountedAndNotStored) {
       {topic + "X", payload},                                        // topic disagrees
   };
   std::uint64_t tag = 0;
-  for (const auto& [t, p] : bad) ASSERT_TRUE(rogue.publish(t, p, ++tag));
-  ASSERT_TRUE(rogue.publish(topic, payload, ++tag));
+  for (const auto& [t, p] : bad) ASSERT_TRUE(rogue->publish(t, p, ++tag));
+  ASSERT_TRUE(rogue->publish(topic, payload, ++tag));
   std::size_t acked = 0;
   ASSERT_TRUE(test::waitUntil([&] {
-    for (const auto& e : rogue.poll(10ms)) acked += e.kind == LinkEvent::Kind::Acknowledged;
+    for (const auto& e : rogue->poll(10ms)) acked += e.kind == LinkEvent::Kind::Acknowledged;
     return acked == tag;
   }, 5000));
   ASSERT_TRUE(test::waitUntil([&] { return storedCount() == 1; }, 5000));

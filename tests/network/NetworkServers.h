@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "network/MqttLink.h"
 #include "support/TempFolder.h"
 
 extern char** environ;
@@ -96,6 +97,16 @@ bool waitUntil(Pred done, int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return done();
+}
+
+// A started MQTT link to the broker at `url`.
+inline std::unique_ptr<MqttLink> startedLink(const std::string& url) {
+  MqttLink::Options o;
+  std::string error;
+  EXPECT_TRUE(parseBrokerUrl(url, o.broker, error)) << error;
+  auto link = std::make_unique<MqttLink>(o);
+  EXPECT_TRUE(link->start(error)) << error;
+  return link;
 }
 
 class Broker {

@@ -2,7 +2,6 @@
 // every station's reports, and the station that publishes and listens (on a fake link).
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sys/stat.h>
 
 #include "network/FakeLink.h"
@@ -117,17 +116,13 @@ TEST_F(Picture, AStationWhoseClockIsOffIsMarkedAndNotMerged) {
   ASSERT_TRUE(pic.add(at("W1AW", "FN31", kBaseUtc + 10, 0, true, 2001)));
   ASSERT_TRUE(pic.add(at("K1ZZ", "FN42", kBaseUtc, 0, true, 1999)));  // within the tolerance
   const NetworkSummary s = summary();
-  EXPECT_EQ(s.cell(1, 0).heardBy, 2);
-  EXPECT_EQ(s.cell(1, 0).listenedBy, 2);
-  EXPECT_EQ(s.clockOffStations, 1);
-  EXPECT_EQ(s.clockOffReports, 2u);
+  EXPECT_EQ(std::tuple(s.cell(1, 0).heardBy, s.cell(1, 0).listenedBy, s.clockOffStations, s.clockOffReports),
+            std::tuple(2, 2, 1, 2u));
   const auto w1 = std::find_if(s.stations.begin(), s.stations.end(), [](auto& v) { return v.callsign == "W1AW"; });
   ASSERT_NE(w1, s.stations.end());  // listed ...
-  EXPECT_TRUE(w1->clockOff);
-  EXPECT_TRUE(w1->paths.empty());  // ... without paths
-  EXPECT_NE(networkStationText(*w1, false).find("clock 2.0 s ahead of the beacons: results not merged"),
-            std::string::npos)
-      << networkStationText(*w1, false);
+  EXPECT_TRUE(w1->clockOff && w1->paths.empty());  // ... without paths
+  const std::string text = networkStationText(*w1, false);
+  EXPECT_NE(text.find("clock 2.0 s ahead of the beacons: results not merged"), std::string::npos) << text;
 }
 
 TEST_F(Picture, PeriodDistanceAndAgeDecideWhatCounts) {
@@ -139,11 +134,9 @@ TEST_F(Picture, PeriodDistanceAndAgeDecideWhatCounts) {
   EXPECT_EQ(summary(900).reports, 4u);
   EXPECT_EQ(summary(3600).reports, 5u);
   const NetworkSummary near = summary(900, 2000);
-  EXPECT_EQ(near.stations.size(), 2u);
-  EXPECT_EQ(near.farStations, 1);
+  EXPECT_EQ(std::pair(near.stations.size(), near.farStations), std::pair(std::size_t{2}, 1));
   pic.prune(kBaseUtc + 86400 + 50);  // a day on: only the newest reports are left
-  EXPECT_EQ(pic.size(), 1u);
-  EXPECT_EQ(pic.stationCount(), 1u);
+  EXPECT_EQ(std::pair(pic.size(), pic.stationCount()), std::pair(std::size_t{1}, std::size_t{1}));
 }
 
 // --- the station ------------------------------------------------------------------------
@@ -151,14 +144,13 @@ TEST_F(Picture, PeriodDistanceAndAgeDecideWhatCounts) {
 class Station : public ::testing::Test {
  protected:
   Station()
-      : station([this](const BrokerAddress& b) {
-          broker = b;
+      : station([this](const BrokerAddress&) {
           auto l = std::make_unique<test::FakeLink>();
           link = l.get();
           return l;
         }) {}
-  NetworkSettings settings(bool publish, bool show) {
-    return NetworkSettings{publish, show, "mqtt://club:1883", "", "", "oh2xyz", "KP20lb", false, ""};
+  bool start(bool publish, bool show, const std::string& broker = "mqtt://club:1883") {
+    return station.start({publish, show, broker, "", "", "oh2xyz", "KP20lb", false, ""}, dir.path, "5.0.0", error);
   }
   SlotMeasurement measured(std::int64_t start) {
     SlotMeasurement m;
@@ -172,15 +164,14 @@ class Station : public ::testing::Test {
   }
   test::TempFolder dir;
   test::FakeLink* link = nullptr;
-  BrokerAddress broker;
+  std::string error;
   NetworkStation station;
   ClockCheck check;
 };
 
 TEST_F(Station, PublishesThroughTheSpoolAndMergesWhatArrives) {
-  std::string error;
   const std::int64_t base = test::recentBaseUtc();
-  ASSERT_TRUE(station.start(settings(true, true), dir.path, "5.0.0", error)) << error;
+  ASSERT_TRUE(start(true, true)) << error;
   EXPECT_EQ(link->filters, std::vector<std::string>{"harkola/v1/slot/#"});
   station.add(measured(base), check);  // offline: it waits
   station.poll(base + 20);
@@ -203,20 +194,18 @@ TEST_F(Station, PublishesThroughTheSpoolAndMergesWhatArrives) {
 }
 
 TEST_F(Station, WatchingOnlyPublishesNothingAndPublishingOnlySubscribesToNothing) {
-  std::string error;
-  ASSERT_TRUE(station.start(settings(false, true), dir.path, "5.0.0", error)) << error;
+  ASSERT_TRUE(start(false, true)) << error;
   link->setState(LinkState::Connected);
   station.add(measured(test::recentBaseUtc()), check);
   station.poll(test::recentBaseUtc());
   EXPECT_TRUE(link->sent.empty());
   EXPECT_EQ(station.statusLine(), "Network: connected");
-  ASSERT_TRUE(station.start(settings(true, false), dir.path, "5.0.0", error)) << error;
+  ASSERT_TRUE(start(true, false)) << error;
   EXPECT_TRUE(link->filters.empty());
-  ASSERT_TRUE(station.start(NetworkSettings{}, dir.path, "5.0.0", error));
+  ASSERT_TRUE(start(false, false));
   EXPECT_FALSE(station.running());
   EXPECT_EQ(station.statusLine(), "Network: off");
-  EXPECT_FALSE(station.start(settings(true, false) = NetworkSettings{true, false, "", "", "", "", "", false, ""},
-                             dir.path, "5.0.0", error));
+  EXPECT_FALSE(start(true, false, ""));
   EXPECT_NE(error.find("broker"), std::string::npos);
 }
 

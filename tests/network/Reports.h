@@ -12,10 +12,13 @@ namespace harkola::test {
 // 2026-12-07 08:00:00 UTC: a cycle start.
 inline constexpr std::int64_t kBaseUtc = 1796630400;
 
+inline std::int64_t nowUtc() {
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
 // A cycle start a day before now: reports of it are neither too old nor in the future.
 inline std::int64_t recentBaseUtc() {
-  const auto now = std::chrono::duration_cast<std::chrono::seconds>(
-                       std::chrono::system_clock::now().time_since_epoch()).count();
+  const std::int64_t now = nowUtc();
   return now - 86400 - now % 180;
 }
 

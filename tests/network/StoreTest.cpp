@@ -15,30 +15,24 @@ namespace {
 using test::kBaseUtc;
 using test::reportAt;
 
-// One PostgreSQL cluster for the whole test program, made on first use.
-test::PostgresCluster* cluster() {
-  static test::PostgresCluster* c = [] {
-    auto* p = new test::PostgresCluster;
-    if (!p->start()) std::cerr << "PostgreSQL tests skip: " << p->why() << "\n";
-    return p;
-  }();
+// One PostgreSQL cluster for the whole test program, made on first use and stopped
+// when the program ends; the tests skip, saying why, when it cannot be made.
+test::PostgresCluster& cluster() {
+  static test::PostgresCluster c;
+  [[maybe_unused]] static const bool started = c.start();
   return c;
 }
-struct StopCluster : ::testing::Environment {
-  void TearDown() override { cluster()->stop(); }
-};
-const auto* g_env = ::testing::AddGlobalTestEnvironment(new StopCluster);
 
 class Store : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     std::string where = (dir / "store.sqlite").string();
     if (std::string(GetParam()) == "PostgreSQL") {
-      if (!cluster()->why().empty()) GTEST_SKIP() << cluster()->why();
+      if (!cluster().why().empty()) GTEST_SKIP() << cluster().why();
       static int n = 0;
       const std::string db = "t" + std::to_string(++n);
-      ASSERT_EQ(std::system(("psql -q '" + cluster()->url() + "' -c 'CREATE DATABASE " + db + "' >/dev/null").c_str()), 0);
-      where = cluster()->url(db);
+      ASSERT_EQ(std::system(("psql -q '" + cluster().url() + "' -c 'CREATE DATABASE " + db + "' >/dev/null").c_str()), 0);
+      where = cluster().url(db);
     }
     location = where;
     store = openSlotStore(where, error);

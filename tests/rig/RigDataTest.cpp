@@ -78,8 +78,7 @@ TEST_F(RigDataFile, TestedFlagAndMakerAreReadFromTheirRows) {
     d.RigTested = !tested;
     d.RigMakerCode = kRigYaesu;
     ASSERT_TRUE(LoadRigData(d));
-    EXPECT_EQ(d.RigTested, tested) << word;
-    EXPECT_EQ(d.RigMakerCode, kRigYaesu);
+    EXPECT_TRUE(d.RigTested == tested && d.RigMakerCode == kRigYaesu) << word;
   }
 }
 

@@ -7,7 +7,7 @@ namespace {
 
 // --- commands: only well-formed frequency and mode values go out ---------------------
 
-TEST(RigctldCommand, BuildsOneWordModesAndRefusesAnythingElse) {
+TEST(RigctldCommand, BuildsOneWordModesAndFrequenciesInRangeAndRefusesAnythingElse) {
   const struct {
     const char* mode;
     std::int64_t passband;
@@ -19,9 +19,6 @@ TEST(RigctldCommand, BuildsOneWordModesAndRefusesAnythingElse) {
     const auto cmd = RigctldCommand::setMode(r.mode, r.passband);
     EXPECT_EQ(cmd ? cmd->line() : "refused", r.line ? r.line : "refused") << r.mode << " " << r.passband;
   }
-}
-
-TEST(RigctldCommand, FrequencyInRangeOnly) {
   EXPECT_EQ(RigctldCommand::setFrequency(14'100'000)->line(), "+F 14100000\n");
   EXPECT_EQ(RigctldCommand::setFrequency(14'100'000)->description(), "set_freq 14100000");
   EXPECT_FALSE(RigctldCommand::setFrequency(0));
@@ -88,9 +85,7 @@ TEST(RigctldSLevel, SixDecibelsPerUnitFromS9Clamped) {
 TEST(RigctldMessages, SayWhatWentWrongWithWhichCommand) {
   EXPECT_EQ(rprtMessage(*RigctldCommand::setFrequency(14'100'000), -1),
             "rigctld could not do set_freq 14100000: Invalid parameter (RPRT -1)");
-  EXPECT_EQ(rprtMeaning(-9), "Command rejected by the rig");
-  EXPECT_EQ(rprtMeaning(-20), "The rig is not powered on");
-  EXPECT_EQ(rprtMeaning(-77), "error 77");
+  EXPECT_EQ(rprtMeaning(-77), "error 77");  // a code of a later rigctld
 }
 
 }  // namespace

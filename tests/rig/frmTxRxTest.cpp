@@ -77,8 +77,7 @@ TEST_F(RigSetupWindow, OpeningAndClosingAtOnceSavesFalse) {
   useFile(kRigKenwood, kRigRowTested, "True");
   d.RigStartPending = true;
   open();
-  EXPECT_FALSE(d.RigTested);
-  EXPECT_FALSE(d.RigStartPending);
+  EXPECT_FALSE(d.RigTested || d.RigStartPending);
   // Fixed to its contents: a window manager then draws no empty resize strip under it.
   EXPECT_EQ(w->minimumSize(), w->maximumSize());
   EXPECT_EQ(w->findChild<QLabel*>("lblRigCtrlString_11")->text(), "FA00021150000;");
@@ -116,9 +115,8 @@ TEST_F(RigSetupWindow, ChoosingIcomAnswersYesThenNo) {
   open();
   dialogs.answers = {Answer::No};
   w->lstRigCtrlString->setCurrentRow(1);
-  EXPECT_EQ(d.RigTable[kRigRowMaker][1], "Icom");
-  EXPECT_EQ(d.RigMakerCode, kRigIcom);
-  EXPECT_EQ(d.RigTable[7][1], "MD3;");
+  EXPECT_EQ(std::tuple(d.RigTable[kRigRowMaker][1], d.RigMakerCode, d.RigTable[7][1]),
+            std::tuple("Icom", kRigIcom, "MD3;"));
 }
 
 // One double click on line 1 (its label or its code) and the answers to the prompts.
@@ -189,9 +187,8 @@ TEST_F(RigSetupWindow, TestAnsweredNoLeavesFalseAndACompletedTestIsSaved) {
   EXPECT_EQ(yellowAtQuestion, (std::vector<int>{1, 1, 2, 1, 2, 3, 1, 2, 3, 4, 1, 2, 3, 4, 5}));
   EXPECT_EQ(port.writes, (Texts{"MD3;", "FW0500;", "EX0380001;", "MD1;"}));
   EXPECT_EQ(dialogs.texts().back(), "Testing complete");
-  EXPECT_FALSE(d.RigTested);
+  EXPECT_FALSE(d.RigTested || port.isOpen());
   for (int i = 1; i <= frmTxRx::kLines; ++i) EXPECT_EQ(codeColour(i), QColor(255, 255, 255)) << i;
-  EXPECT_FALSE(port.isOpen());
   dialogs.messages.clear();
   dialogs.answers = {Answer::No};
   w->cmdSave->click();
@@ -217,8 +214,7 @@ TEST_F(RigSetupWindow, TestAnsweredNoLeavesFalseAndACompletedTestIsSaved) {
 TEST_F(RigSetupWindow, LinkAndDevicesAreKeptBesideTheRigFile) {
   open();
   auto* host = w->findChild<QLineEdit*>("txtRigctldHost");
-  EXPECT_TRUE(w->findChild<QRadioButton*>("optLinkSerial")->isChecked());
-  EXPECT_FALSE(host->isEnabled());
+  EXPECT_TRUE(w->findChild<QRadioButton*>("optLinkSerial")->isChecked() && !host->isEnabled());
   w->findChild<QRadioButton*>("optLinkRigctld")->setChecked(true);
   EXPECT_TRUE(host->isEnabled());
   host->setText("shack-pi");
@@ -226,8 +222,7 @@ TEST_F(RigSetupWindow, LinkAndDevicesAreKeptBesideTheRigFile) {
   w->close();
 
   const RigLinkSettings saved = kRigLinkFile.load(d.DataFolder);
-  EXPECT_EQ(saved.kind, RigLinkKind::Rigctld);
-  EXPECT_EQ(saved.host, "shack-pi");
+  EXPECT_EQ(std::pair(saved.kind, saved.host), std::pair(RigLinkKind::Rigctld, std::string("shack-pi")));
   EXPECT_EQ(saved.devices, (std::array<std::string, 4>{"", "/dev/ttyUSB5", "", ""}));
   const std::string rigFile = fileText();
   EXPECT_EQ(std::count(rigFile.begin(), rigFile.end(), '\n'), 22);
