@@ -45,6 +45,7 @@
 #include "audio/ReplaySession.h"
 #include "audio/SensitiveDetector.h"
 #include "audio/WavFile.h"
+#include "cli/AnalyseOutput.h"
 #include "clock/BeaconSchedule.h"
 #include "data/DefaultData.h"
 #include "data/StartupChecks.h"
@@ -144,17 +145,19 @@ struct Timer {
   ~Timer() { cpuSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(); }
 };
 
-// Every slot the sensitive detector measured.
-std::vector<SlotMeasurement> replaySensitive(const std::vector<std::int16_t>& samples, SysTime first,
-                                             const std::vector<std::string>& calls, PublicDecs& d) {
+// Every slot the sensitive detector measured, with the matcher's findings where known.
+std::vector<std::pair<SlotMeasurement, std::optional<MatchResult>>> replaySensitive(
+    const std::vector<std::int16_t>& samples, SysTime first, const std::vector<std::string>& calls,
+    PublicDecs& d) {
   Timer timer;
   audioSeconds += static_cast<double>(samples.size()) / kRate;
   SensitiveDetector det(calls);
+  cli::ExplainedDetector explained(det);
   VectorSampleSource source(samples);
   CountingSink sink;
-  ReplaySession session(d, settingsAt(first), source, &sink, {}, &det);
+  ReplaySession session(d, settingsAt(first), source, &sink, {}, &explained);
   session.run();
-  return det.takeMeasurements();
+  return explained.take();
 }
 
 struct ClassicSlot {
@@ -219,7 +222,7 @@ void realAudio(const std::vector<Recording>& recs, const Options& o, const std::
       const auto ms = replaySensitive(r.samples, first, calls, d);
       const auto cs = replayClassic(r.samples, first, d);
       long s = 0, c = 0;
-      for (const SlotMeasurement& m : ms)
+      for (const auto& [m, why] : ms)
         if (m.heard) {
           ++s;
           char buf[256];
@@ -291,6 +294,7 @@ void mixed(const std::vector<Recording>& recs, const Options& o, const std::vect
   const std::size_t lead = static_cast<std::size_t>(1.5 * kRate);
   struct Row {
     long beacons = 0, sensHeard = 0, classicHeard = 0, empty = 0, sensFa = 0, classicFa = 0;
+    std::map<std::string, long> missedBecause;  // the matcher's rejection of beacons not heard
   };
   std::map<std::string, std::vector<Row>> perFile;
   std::vector<Row> rows(o.snrs.size());
@@ -335,12 +339,13 @@ void mixed(const std::vector<Recording>& recs, const Options& o, const std::vect
       auto keyOf = [](SysTime t) {
         return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
       };
-      for (const SlotMeasurement& m : replaySensitive(mix, first, calls, d)) {
+      for (const auto& [m, why] : replaySensitive(mix, first, calls, d)) {
         const auto it = carries.find(keyOf(m.slot.start));
         if (it == carries.end()) continue;
         if (it->second) {
           ++row.beacons, ++fileRow.beacons;
           if (m.heard) ++row.sensHeard, ++fileRow.sensHeard;
+          else ++row.missedBecause[why ? rejectionWord(why->rejection) : "unknown"];
         } else {
           ++row.empty, ++fileRow.empty;
           if (m.heard) {
@@ -368,6 +373,12 @@ void mixed(const std::vector<Recording>& recs, const Options& o, const std::vect
     const Row& r = rows[si];
     std::printf("| %g | %ld | %.0f %% | %.0f %% | %ld | %ld | %ld |\n", o.snrs[si], r.beacons,
                 pct(r.sensHeard, r.beacons), pct(r.classicHeard, r.beacons), r.empty, r.sensFa, r.classicFa);
+  }
+  std::printf("\nBeacons the sensitive detector did not hear, by the matcher's reason:\n\n");
+  for (std::size_t si = 0; si < o.snrs.size(); ++si) {
+    std::printf("- %g dB:", o.snrs[si]);
+    for (const auto& [why, n] : rows[si].missedBecause) std::printf(" %s %ld", why.c_str(), n);
+    std::printf("\n");
   }
   if (!o.quiet) {
     std::printf("\nPer file, sensitive heard / beacon slots (false alarms / empty slots):\n\n| file |");

@@ -2,6 +2,7 @@
 // many simulated slots (tests/support/BeaconAudio), and its speed.
 //
 //   sensitive_stats [slots-per-row]      (default 200; the false-alarm rows use 300 each)
+//   STATS_CHANNELS=realistic,path,deep,ssb,cw,clipped picks the detection rows' channels.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -31,9 +32,17 @@ std::optional<SlotMeasurement> timed(SensitiveDetector& det, const Scene& s, int
 // Realistic: tone 650..950 Hz, clock offset +-0.5 s, mild fading; `path` adds a
 // wandering (0.2 Hz rms, 1 s correlation) and drifting (up to 0.1 Hz/s) tone; `deep`
 // fades the beacon from its nominal level down by 6..25 dB at 0.05..0.5 Hz, with a
-// steady carrier 200 Hz away at the nominal level.
-enum class Kind { Realistic, Path, Deep };
-const char* kindName(Kind k) { return k == Kind::Realistic ? "realistic" : k == Kind::Path ? "path" : "deep QSB"; }
+// steady carrier 200 Hz away at the nominal level; `ssb` is realistic through an SSB
+// receiver's filter (300..2700 Hz, 100 Hz edges, -6 dB/kHz); `cw` through a 500 Hz CW
+// filter set for a 600 Hz pitch (350..850 Hz, 40 Hz edges: the upper one inside the
+// band the detector searches, a third of which lies beyond it), tone 600..800 Hz;
+// `clipped` with the sound card clipping at a quarter of the beacon's peak (never under
+// four times the noise rms).
+enum class Kind { Realistic, Path, Deep, Ssb, Cw, Clipped };
+const char* kindName(Kind k) {
+  static const char* names[] = {"realistic", "path", "deep QSB", "ssb", "cw", "clipped"};
+  return names[static_cast<int>(k)];
+}
 
 Scene beaconScene(double snr, Kind kind, int beacon, std::uint32_t seed, const std::vector<std::string>& calls) {
   std::mt19937 rng(seed * 7919u + 17u);
@@ -53,7 +62,31 @@ Scene beaconScene(double snr, Kind kind, int beacon, std::uint32_t seed, const s
     s.channel.qsbHz = 0.05 + 0.45 * u(rng);
     if (!std::getenv("STATS_NO_CARRIER")) s.carriers.push_back({s.beacon->toneHz + (s.beacon->toneHz < 800.0 ? 200.0 : -200.0), snr});
   }
+  Channel& ch = s.channel;
+  if (kind == Kind::Ssb) ch.passLowHz = 300.0, ch.passHighHz = 2700.0, ch.passEdgeHz = 100.0, ch.slopeDbPerKHz = -6.0;
+  if (kind == Kind::Cw) {
+    ch.passLowHz = 350.0, ch.passHighHz = 850.0, ch.passEdgeHz = 40.0;
+    s.beacon->toneHz = 600.0 + 200.0 * u(rng);
+  }
+  if (kind == Kind::Clipped) ch.clipPeak = std::max(4.0 * ch.noiseRms, 0.25 * amplitudeForSnr(snr, ch.noiseRms));
   return s;
+}
+
+// The channels of STATS_CHANNELS (comma-separated names), realistic and path by default;
+// STATS_DEEP=1 adds the deep QSB one.
+std::vector<Kind> channelsWanted() {
+  std::vector<Kind> kinds;
+  const char* names = std::getenv("STATS_CHANNELS");
+  if (!names) {
+    kinds = {Kind::Realistic, Kind::Path};
+    if (std::getenv("STATS_DEEP")) kinds.push_back(Kind::Deep);
+    return kinds;
+  }
+  const std::string list = std::string(",") + names + ",";
+  for (int k = 0; k <= static_cast<int>(Kind::Clipped); ++k)
+    if (list.find(std::string(",") + kindName(static_cast<Kind>(k)) + ",") != std::string::npos)
+      kinds.push_back(static_cast<Kind>(k));
+  return kinds;
 }
 
 void detection(int n, const std::vector<std::string>& calls) {
@@ -62,9 +95,7 @@ void detection(int n, const std::vector<std::string>& calls) {
   SensitiveDetector det(calls);
   std::vector<double> snrs = {-26.0, -23.0, -20.0, -18.0, -16.0, -10.0, 0.0, 10.0, 20.0};
   if (const char* only = std::getenv("STATS_SNR")) snrs = {std::atof(only)};
-  std::vector<Kind> kinds = {Kind::Realistic, Kind::Path};
-  if (std::getenv("STATS_DEEP")) kinds.push_back(Kind::Deep);
-  for (Kind kind : kinds)
+  for (Kind kind : channelsWanted())
     for (double snr : snrs) {
       int heard = 0;
       std::map<std::string, int> why;
@@ -91,7 +122,7 @@ void falseAlarms(int n, const std::vector<std::string>& calls) {
   std::printf("%-8s %8s  %s\n", "bait", "logged", "max score");
   SensitiveDetector det(calls);
   int total = 0, logged = 0;
-  for (int kind = 0; kind < 4; ++kind) {
+  for (int kind = 0; kind < 6; ++kind) {
     int fa = 0;
     double maxScore = -1e9;
     for (int i = 0; i < n; ++i) {
@@ -104,6 +135,17 @@ void falseAlarms(int n, const std::vector<std::string>& calls) {
       if (kind == 3) {
         s.chatter.push_back({800.0 - 150.0 + 300.0 * u(rng), 20.0 * u(rng), 18.0 + 10.0 * u(rng), -2.0, 15.0});
       }
+      // FSK: RTTY (170 Hz at 45.45 baud) or a slow data mode's few hertz.
+      if (kind == 4) {
+        const bool rtty = u(rng) < 0.5;
+        s.fsk.push_back({650.0 + 150.0 * u(rng), rtty ? 170.0 : 6.25 * (1 + static_cast<int>(2 * u(rng))),
+                         20.0 * u(rng), rtty ? 45.45 : 6.25, -2.0, 15.0});
+      }
+      // Band-limited noise: a CW filter's edges inside the band searched, chatter in it.
+      if (kind == 5) {
+        s.channel.passLowHz = 350.0, s.channel.passHighHz = 850.0, s.channel.passEdgeHz = 40.0;
+        s.chatter.push_back({600.0 + 200.0 * u(rng), 20.0 * u(rng), 18.0 + 10.0 * u(rng), -2.0, 15.0});
+      }
       const int beacon = 1 + i % 18;
       auto m = timed(det, s, beacon);
       ++total;
@@ -115,7 +157,7 @@ void falseAlarms(int n, const std::vector<std::string>& calls) {
                     s.carriers.empty() ? 0 : s.carriers[0].snrDb, s.chatter.empty() ? 0 : s.chatter[0].hz, s.chatter.empty() ? 0 : s.chatter[0].snrDb, det.lastMatch().nearby, det.lastMatch().keyUpShare);
       if (m) maxScore = std::max(maxScore, m->score);
     }
-    static const char* names[] = {"noise", "static", "carrier", "chatter"};
+    static const char* names[] = {"noise", "static", "carrier", "chatter", "fsk", "cw filter"};
     std::printf("%-8s %8d  %.1f\n", names[kind], fa, maxScore);
     std::fflush(stdout);
   }

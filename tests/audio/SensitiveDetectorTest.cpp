@@ -78,6 +78,19 @@ Scene bait(int kind, double level, double hz, double wpm) {
   return s;
 }
 
+Scene fsk(double hz, double shiftHz, double level, double baud) {
+  Scene s;
+  s.seed = 705;
+  s.fsk.push_back({hz, shiftHz, level, baud, -2.0, 15.0});
+  return s;
+}
+
+// Noise through a 500 Hz CW filter for a 600 Hz pitch, its upper edge inside the band searched.
+Scene filtered(Scene s) {
+  s.channel.passLowHz = 350.0, s.channel.passHighHz = 850.0, s.channel.passEdgeHz = 40.0;
+  return s;
+}
+
 class Bait : public ::testing::TestWithParam<BaitCase> {};
 
 TEST_P(Bait, LogsNothing) {
@@ -98,7 +111,11 @@ INSTANTIATE_TEST_SUITE_P(
                       BaitCase{"carrier_40Hz_off_20dB", bait(2, 20.0, 840.0, 0)},
                       BaitCase{"chatter_on_the_tone_10dB_22wpm", bait(3, 10.0, 800.0, 22.0)},
                       BaitCase{"chatter_90Hz_off_20dB_28wpm", bait(3, 20.0, 710.0, 28.0)},
-                      BaitCase{"chatter_30Hz_off_0dB_18wpm", bait(3, 0.0, 830.0, 18.0)}),
+                      BaitCase{"chatter_30Hz_off_0dB_18wpm", bait(3, 0.0, 830.0, 18.0)},
+                      BaitCase{"rtty_170Hz_shift_10dB", fsk(700.0, 170.0, 10.0, 45.45)},
+                      BaitCase{"slow_fsk_6Hz_shift_15dB", fsk(780.0, 6.25, 15.0, 6.25)},
+                      BaitCase{"cw_filter_noise", filtered(bait(0, 0, 0, 0))},
+                      BaitCase{"cw_filter_chatter_10dB", filtered(bait(3, 10.0, 700.0, 22.0))}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Another beacon on the air (the PC clock a whole slot off) is not the scheduled one.

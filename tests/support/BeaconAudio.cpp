@@ -1,7 +1,10 @@
 #include "BeaconAudio.h"
 
+#include <fftw3.h>
+
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <random>
 
 #include "audio/BeaconKeying.h"
@@ -75,7 +78,50 @@ void addBeacon(std::vector<double>& out, const Beacon& b, const Channel& ch, dou
   addKeyed(out, spans, b.toneHz, ch, true, rng);
 }
 
+// `x` through the channel's receiver filter (one transform over the whole buffer).
+void filterThroughReceiver(std::vector<double>& x, const Channel& ch) {
+  const int n = static_cast<int>(x.size());
+  if (ch.passHighHz <= 0.0 || n < 2) return;
+  std::vector<double> in(x);
+  std::vector<std::complex<double>> spec(n / 2 + 1);
+  fftw_plan fwd = fftw_plan_dft_r2c_1d(n, in.data(), reinterpret_cast<fftw_complex*>(spec.data()), FFTW_ESTIMATE);
+  fftw_execute(fwd);
+  fftw_destroy_plan(fwd);
+  for (int k = 0; k <= n / 2; ++k) spec[k] *= passbandGain(ch, static_cast<double>(k) * kRate / n) / n;
+  fftw_plan inv = fftw_plan_dft_c2r_1d(n, reinterpret_cast<fftw_complex*>(spec.data()), x.data(), FFTW_ESTIMATE);
+  fftw_execute(inv);
+  fftw_destroy_plan(inv);
+}
+
+void addFsk(std::vector<double>& out, const Fsk& f, double amplitude, double leadS, std::mt19937& rng) {
+  std::uniform_real_distribution<double> uni(0.0, 1.0);
+  const double dt = 1.0 / kRate;
+  double phase = 2.0 * M_PI * uni(rng);
+  bool mark = uni(rng) < 0.5;
+  double nextBit = leadS + f.startS;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const double t = i * dt;
+    if (t < leadS + f.startS || t >= leadS + f.startS + f.lengthS) continue;
+    if (t >= nextBit) mark = uni(rng) < 0.5, nextBit += 1.0 / f.baud;
+    phase += 2.0 * M_PI * (f.hz + (mark ? f.shiftHz : 0.0)) * dt;
+    if (phase > 2.0 * M_PI) phase -= 2.0 * M_PI;
+    out[i] += amplitude * edge(t, leadS + f.startS, f.lengthS) * std::sin(phase);
+  }
+}
+
 }  // namespace
+
+double passbandGain(const Channel& ch, double hz) {
+  if (ch.passHighHz <= 0.0) return 1.0;
+  constexpr double kStopband = 1e-3;  // 60 dB down
+  double g = std::pow(10.0, ch.slopeDbPerKHz * (hz - ch.passLowHz) / 1000.0 / 20.0);
+  auto edgeGain = [&](double into) {  // `into` Hz inside the band from an edge's outer end
+    if (into <= 0.0) return kStopband;
+    if (into >= ch.passEdgeHz) return 1.0;
+    return std::max(kStopband, 0.5 - 0.5 * std::cos(M_PI * into / ch.passEdgeHz));
+  };
+  return g * std::min(edgeGain(hz - (ch.passLowHz - ch.passEdgeHz)), edgeGain(ch.passHighHz + ch.passEdgeHz - hz));
+}
 
 std::vector<KeyedSpan> beaconSpans(const Beacon& b) {
   const double e = b.elementS;
@@ -153,17 +199,21 @@ std::vector<std::int16_t> render(const Scene& scene, double leadS, double length
         x[i] += peak * std::exp(-static_cast<double>(i - first) / kRate / decay) * gauss(rng);
     }
   }
-  if (scene.beacon) addBeacon(x, *scene.beacon, ch, amplitudeForSnr(scene.beacon->snrDb, ch.noiseRms), leadS, rng);
-  for (const Carrier& c : scene.carriers)
-    addKeyed(x, {{0.0, lengthS + 1.0, amplitudeForSnr(c.snrDb, ch.noiseRms)}}, c.hz, ch, false, rng);
+  // The noise and static through the receiver's filter; each tone at its gain there.
+  filterThroughReceiver(x, ch);
+  auto at = [&](double snrDb, double hz) { return amplitudeForSnr(snrDb, ch.noiseRms) * passbandGain(ch, hz); };
+  if (scene.beacon) addBeacon(x, *scene.beacon, ch, at(scene.beacon->snrDb, scene.beacon->toneHz), leadS, rng);
+  for (const Carrier& c : scene.carriers) addKeyed(x, {{0.0, lengthS + 1.0, at(c.snrDb, c.hz)}}, c.hz, ch, false, rng);
   for (const Chatter& c : scene.chatter) {
     std::vector<KeyedSpan> spans = randomMorse(c.wpm, leadS + c.startS, c.lengthS, rng());
-    const double a = amplitudeForSnr(c.snrDb, ch.noiseRms);
-    for (KeyedSpan& s : spans) s.amplitude = a;
+    for (KeyedSpan& s : spans) s.amplitude = at(c.snrDb, c.hz);
     addKeyed(x, spans, c.hz, ch, false, rng);
   }
+  for (const Fsk& f : scene.fsk) addFsk(x, f, at(f.snrDb, f.hz), leadS, rng);
+  const double hi = ch.clipPeak > 0.0 ? std::min(ch.clipPeak, 32767.0) : 32767.0;
+  const double lo = ch.clipPeak > 0.0 ? -hi : -32768.0;
   std::vector<std::int16_t> out(n);
-  for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::int16_t>(std::clamp(std::lround(x[i]), -32768L, 32767L));
+  for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::int16_t>(std::lround(std::clamp(x[i], lo, hi)));
   return out;
 }
 

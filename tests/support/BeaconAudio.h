@@ -30,7 +30,17 @@ struct Channel {
   double driftHzPerS = 0.0;     // steady drift of the tone
   double crashesPerSecond = 0.0;
   double crashDb = 20.0;        // crash peak over the noise rms (each crash 0..-10 dB of it)
+  // The receiver's audio filter, over everything: flat from passLowHz to passHighHz with
+  // raised-cosine edges passEdgeHz wide (60 dB down beyond them), sloping slopeDbPerKHz
+  // from passLowHz up (an SSB filter's tilt). None when passHighHz is 0. noiseRms is the
+  // noise before it, so the SNR of a tone holds at any tone inside the flat band.
+  double passLowHz = 0.0, passHighHz = 0.0, passEdgeHz = 50.0, slopeDbPerKHz = 0.0;
+  // The sound card's input clipped at this peak (sample units); none when 0.
+  double clipPeak = 0.0;
 };
+
+// The gain of the channel's receiver filter at a tone (1 without one).
+double passbandGain(const Channel& ch, double hz);
 
 // A beacon keyed as its controller keys it, on this file's own timetable (not the
 // detector's): a dash is 3 elements, the space inside a character 1, between letters
@@ -59,11 +69,23 @@ struct Chatter {
   double lengthS = 12.0;
 };
 
+// Frequency-shift keying: random bits at `baud` between `hz` and hz + shiftHz (RTTY at
+// 45.45 baud and 170 Hz, a data mode's few hertz), continuous phase.
+struct Fsk {
+  double hz = 800.0;
+  double shiftHz = 170.0;
+  double snrDb = 0.0;
+  double baud = 45.45;
+  double startS = -1.0;  // from the slot boundary
+  double lengthS = 12.0;
+};
+
 struct Scene {
   Channel channel;
   std::optional<Beacon> beacon;
   std::vector<Carrier> carriers;
   std::vector<Chatter> chatter;
+  std::vector<Fsk> fsk;
   std::uint32_t seed = 1;
 };
 
