@@ -235,8 +235,6 @@ TEST(Coastlines, CommittedFileDecodesAndDamageIsRefused) {
 
 constexpr std::int64_t kStart = 1'796'601'600;  // 2026-12-07T00:00:00Z
 
-using test::appendFile;
-
 // What a user can see of a grid: every cell's latest result and its shares at `now`.
 std::string seen(const PropagationGrid& g, std::int64_t now) {
   std::string s = std::to_string(g.resultCount()) + "\n";
