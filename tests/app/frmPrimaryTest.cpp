@@ -1,13 +1,29 @@
-// The main window driven headless with a simulated clock, real files in temp folders.
+// The main window driven headless with a simulated clock, real files in temp folders:
+// what it shows at a glance (UTC beside the local time, which logging is on, which S
+// buttons take a click, a frame without an empty strip) and follow mode through its
+// menu and the follow window; then every other window opened once and closed the way the
+// user closes the program: nothing may call into a window that is being destroyed.
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
+#include <cstdlib>
+#include <ctime>
 
 #include "PrimaryFixture.h"
+#include "analysis/frmChart.h"
 #include "analysis/frmDataAnalysis.h"
+#include "audio/frmAnalyser.h"
 #include "clock/frmGraph.h"
+#include "rig/frmFollow.h"
+#include "support/WaitFor.h"
+#include "voice/frmVoiceSel.h"
 
 namespace harkola {
 namespace {
@@ -174,19 +190,203 @@ TEST_F(MainWindow, LogAnalysisPausesTheClockAndLoggingUntilItCloses) {
   win->mnuChart_Click();
   ASSERT_NE(win->analysisWindow(), nullptr);
   // Its own top-level window beside the main window, not painted inside it.
-  EXPECT_TRUE(win->analysisWindow()->isWindow());
-  EXPECT_TRUE(win->analysisWindow()->windowFlags().testFlag(Qt::Window));
-  EXPECT_FALSE(d.ClockRunning);
-  EXPECT_FALSE(win->mnuLogManual->isChecked());
+  EXPECT_TRUE(win->analysisWindow()->isWindow() && win->analysisWindow()->windowFlags().testFlag(Qt::Window));
+  EXPECT_FALSE(d.ClockRunning || win->mnuLogManual->isChecked());
   const QString shown = win->lblSystemTime->text();
   tick(3000);
   EXPECT_EQ(win->lblSystemTime->text(), shown);  // the display froze
   QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QApplication::sendEvent(win->analysisWindow(), &escape);  // closes it, even with no file loaded
-  EXPECT_TRUE(d.ClockRunning);
-  EXPECT_TRUE(win->mnuLogManual->isChecked());
+  EXPECT_TRUE(d.ClockRunning && win->mnuLogManual->isChecked());
   key('4');
   EXPECT_FALSE(heardLog().empty());  // the heard log is open again
+}
+
+class MainWindowStates : public test::PrimaryFixture {
+ protected:
+  void running() { PrimaryFixture::running({2026, 12, 6, 22, 30, 5, 2}); }
+};
+
+// A zone five hours behind UTC (a POSIX rule: no zone database needed), for one test.
+class ZoneFiveHoursWest {
+ public:
+  ZoneFiveHoursWest() : m_old(std::getenv("TZ") ? std::getenv("TZ") : "") { setZone("EST5"); }
+  ~ZoneFiveHoursWest() { setZone(m_old); }
+
+ private:
+  static void setZone(const std::string& tz) {
+    tz.empty() ? unsetenv("TZ") : setenv("TZ", tz.c_str(), 1);
+    tzset();
+  }
+  std::string m_old;
+};
+
+TEST_F(MainWindowStates, ShowsUtcBesideTheLocalTime) {
+  ZoneFiveHoursWest zone;
+  running();
+  EXPECT_EQ(win->lblSystemTime->text(), "22:30:05");
+  EXPECT_EQ(win->lblUtcTime->text(), "03:30:05 UTC");  // already the next day in UTC
+}
+
+// The log buttons are checked exactly while their logging runs, whether switched from
+// the button or the menu. Automatic logging comes with its warning and the session graph,
+// and the keys log nothing while it runs; after it the S buttons are grey.
+TEST_F(MainWindowStates, LogButtonsShowWhichLoggingIsOn) {
+  running();
+  auto state = [this] { return std::pair(win->cmdALog->isChecked(), win->cmdMLog->isChecked()); };
+  EXPECT_EQ(state(), std::pair(false, false));
+  win->cmdMLog->click();
+  EXPECT_EQ(state(), std::pair(false, true));
+  win->cmdALog->click();  // automatic takes over from manual
+  EXPECT_EQ(state(), std::pair(true, false));
+  EXPECT_TRUE(win->mnuDisplayGraph->isChecked());
+  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{
+                                 "Please note that Harkola AutoLog is designed for attended operation only.\r\n\r\n"
+                                 "It must not be used or left running while unattended"});
+  key('5');
+  EXPECT_EQ(heardLog(), "");
+  win->mnuLogAuto->trigger();
+  EXPECT_EQ(state(), std::pair(false, false));
+  EXPECT_TRUE(win->opgS[1]->styleSheet().contains("background-color: rgb(192,192,192)"));
+  win->mnuLogManual->trigger();
+  EXPECT_EQ(state(), std::pair(false, true));
+  win->cmdMLog->click();
+  EXPECT_EQ(state(), std::pair(false, false));
+}
+
+// Bright pixels (the digits) of a button as drawn.
+int brightPixels(QWidget* w) {
+  const QImage img = w->grab().toImage();
+  int n = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) {
+      const QColor c = img.pixelColor(x, y);
+      n += c.red() > 230 && c.green() > 230 && c.blue() > 230;
+    }
+  return n;
+}
+
+// While automatic logging runs the S buttons keep their red but take no click: their
+// digits fade, so they cannot pass for the red buttons of manual logging. The window is
+// fixed to its contents: a window manager then draws no empty resize strip under it.
+TEST_F(MainWindowStates, DisabledSButtonsLookDisabledAndTheFrameIsFixed) {
+  running();
+  win->show();
+  EXPECT_EQ(win->minimumSize(), win->maximumSize());
+  win->mnuLogManual_Click();
+  ASSERT_TRUE(win->opgS[5]->isEnabled());
+  const int enabled = brightPixels(win->opgS[5]);
+  win->mnuLogAuto_Click();
+  ASSERT_FALSE(win->opgS[5]->isEnabled());
+  ASSERT_TRUE(win->opgS[5]->styleSheet().contains("background-color: rgb(255,0,0)"));
+  EXPECT_GT(enabled, 10);
+  EXPECT_LT(brightPixels(win->opgS[5]) * 2, enabled);
+}
+
+class FollowMode : public test::PrimaryFixture {
+ protected:
+  // Opens the follow window from the menu, chooses beacon `number` and activates it.
+  void follow(int number) {
+    win->mnuFollowBeacon->trigger();
+    ASSERT_TRUE(win->followWindow() && win->followWindow()->isVisible());
+    win->followWindow()->opgFollowBeID[number - 1]->click();
+    win->followWindow()->cmdActivate->click();
+  }
+  void expectFollowDisplay(bool following) {
+    for (auto* b : win->opgBandSelect) EXPECT_EQ(b->isEnabled(), !following);
+    for (auto* l : win->separatorLines)
+      EXPECT_EQ(l->styleSheet(), following ? "background-color: rgb(255,0,0);" : "background-color: rgb(0,0,255);");
+  }
+};
+
+// The stepping itself is the clock's (checked there for every slot); here the window
+// shows it: the band buttons and the labels follow beacon 3 up from 14 MHz, the follow
+// graph names it; unchecking the entry ends logging and returns to 14 MHz.
+TEST_F(FollowMode, TheChosenBeaconIsFollowedUntilTheEntryIsUnchecked) {
+  running();  // slot 1 on 14 MHz
+  follow(3);
+  EXPECT_EQ(d.FollowedBeacon, 3);
+  EXPECT_FALSE(win->followWindow()->isVisible());
+  EXPECT_TRUE(win->mnuFollowBeacon->isChecked());
+  win->mnuLogManual_Click();
+  frmGraphFollow* g = win->followGraphWindow();
+  EXPECT_TRUE(g->isVisible());
+  EXPECT_FALSE(win->graphWindow()->isVisible());
+  EXPECT_EQ(g->windowTitle(), "Harkola 5   Logged S meter readings for W6WX, USA");
+  EXPECT_TRUE(g->Label1[2]->styleSheet().contains("rgb(255,0,0)"));
+  EXPECT_FALSE(g->Label1[3]->styleSheet().contains("rgb(255,0,0)"));
+  tick(30000);  // slot 4: beacon 3 has moved up to 18 MHz
+  EXPECT_EQ(checkedBand(), 1);
+  EXPECT_EQ(win->lblCallsign->text(), "W6WX");
+  expectFollowDisplay(true);
+
+  win->mnuFollowBeacon->trigger();
+  EXPECT_FALSE(win->mnuFollowBeacon->isChecked() || d.FollowMode);
+  EXPECT_FALSE(win->mnuLogManual->isChecked() || win->mnuDisplayGraph->isChecked() || g->isVisible());
+  EXPECT_EQ(checkedBand(), 0);
+  expectFollowDisplay(false);
+  tick(10000);  // slot 5 stays on 14 MHz: beacon 5
+  EXPECT_EQ(win->lblCallsign->text(), "ZL6B");
+
+  // Clear ends following and every announcement at once.
+  follow(7);
+  d.VoiceSelected.fill(true);
+  win->followWindow()->cmdClear->click();
+  EXPECT_FALSE(d.FollowMode || win->mnuFollowBeacon->isChecked() || win->followWindow()->isVisible());
+  EXPECT_EQ(std::count(d.VoiceSelected.begin(), d.VoiceSelected.end(), true), 0);
+  EXPECT_EQ(win->lblVInd->text(), "OFF");
+  expectFollowDisplay(false);
+}
+
+class Shutdown : public test::PrimaryFixture {};
+
+TEST_F(Shutdown, EveryWindowOpenedOnceThenTheProgramClosesCleanly) {
+  ASSERT_TRUE(start({2026, 12, 6, 10, 0, 5, 0}));
+  tick();
+  // Modal windows (editors, rig setup, about, help) are closed as soon as they are up.
+  QTimer closer;
+  int modalsClosed = 0;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (QWidget* m = QApplication::activeModalWidget()) {
+      m->close();
+      ++modalsClosed;
+    }
+  });
+  closer.start(20);
+
+  // Log analysis with a summary and its chart.
+  win->mnuChart_Click();
+  frmDataAnalysis* analysis = win->analysisWindow();
+  ASSERT_NE(analysis, nullptr);
+  const std::string sample = (std::filesystem::path(d.LogFolder) / "Chart Sample.csv").string();
+  dialogs.files.push_back({false, sample});
+  analysis->cmdOpenFile->click();
+  ASSERT_TRUE(test::waitFor([&] { return !analysis->busy(); }));
+  for (QAbstractButton* b : {analysis->chkSelFunction[1], analysis->chkChartBandSel[0], analysis->beID[0]})
+    b->click();
+  analysis->cmdSummarise->click();
+  ASSERT_TRUE(test::waitFor([&] { return !analysis->busy(); }));
+  analysis->cmdChart->click();
+  ASSERT_NE(analysis->chart(), nullptr);
+
+  win->mnuLogAuto_Click();  // the analyser
+  ASSERT_NE(win->analyserWindow(), nullptr);
+  win->analyserWindow()->cmdTestButton_Click();
+  win->mnuFollowBeacon->trigger();
+  win->mnuVoiceActivate_Click();
+  win->mnuNextBeacon_Click();
+  for (QAction* modal : {win->mnuData, win->mnuHome, win->mnuAbout, win->mnuHelpFile}) modal->trigger();
+  d.RigTested = true;
+  win->mnuRigSetup_Click();
+  EXPECT_GE(modalsClosed, 4);
+  EXPECT_TRUE(win->followWindow() && win->voiceWindow());
+
+  win->close();
+  EXPECT_TRUE(win->isShutDown());
+  EXPECT_FALSE(d.ClockRunning) << "closing the analysis window on the way out must not restart the clock";
+  win.reset();  // the main window and everything it owns go; the process must live on
+  closer.stop();
+  SUCCEED();
 }
 
 }  // namespace

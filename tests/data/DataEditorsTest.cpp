@@ -48,13 +48,11 @@ class EditorTest : public ::testing::Test {
     w->show();
     return w;
   }
-  frmHomeDataEdit& home() { return *static_cast<frmHomeDataEdit*>((w = open(true)).get()); }
   std::string file(const char* name) const { return test::fileText(dir / name); }
 
   test::TempFolder dir{"harkola-editors"};
   PublicDecs d;
   test::ScriptedDialogs dialogs;
-  std::unique_ptr<QDialog> w;
   int reloads = 0;
 };
 
@@ -170,7 +168,8 @@ TEST_F(EditorTest, UnknownWordBringsTheCorruptMessageAndTheDefaults) {
 // The locator box follows the position; a typed locator and Enter set the centre of its
 // square (without pressing a button of the dialog); a bad one changes nothing.
 TEST_F(EditorTest, LocatorFollowsThePositionAndSetsIt) {
-  frmHomeDataEdit& w = home();
+  const auto dialog = open(true);
+  auto& w = static_cast<frmHomeDataEdit&>(*dialog);
   EXPECT_EQ(w.txtLocator->text(), "IO92xk");  // 52 25 N, 0 2 W
   w.position->south->setChecked(true);
   EXPECT_EQ(w.txtLocator->text(), "ID97xo");

@@ -1,13 +1,19 @@
+// The files a first start writes (as shipped), what the start-up checks make of the
+// files they find, and the distances and bearings computed from them.
 #include "data/StartupChecks.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
+#include <set>
 
+#include "clock/BeaconSchedule.h"
+#include "data/ArrayCalcsModule.h"
 #include "data/DataFile.h"
 #include "data/DefaultData.h"
 #include "support/Files.h"
+#include "support/ShippedData.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -170,6 +176,117 @@ TEST_F(DataFolderTest, UnwritableFoldersAreReportedAndTheDefaultsStillLoad) {
   const Notices s = runStartupChecks(dir.path, dir / "blocker/logs");
   ASSERT_EQ(s.size(), 4u);  // home, beacons, folder failure, rig; no chart sample
   EXPECT_EQ(s[2].icon, NoticeIcon::Critical);
+}
+
+// The lines of a shipped file; every line must end in CR LF.
+std::vector<std::string> lines(std::string_view text) {
+  std::vector<std::string> out;
+  for (std::size_t start = 0, end; start < text.size(); start = end + 2) {
+    end = text.find("\r\n", start);
+    if (end == std::string_view::npos) {
+      ADD_FAILURE() << "line without CR LF: " << text.substr(start);
+      break;
+    }
+    out.emplace_back(text.substr(start, end - start));
+  }
+  return out;
+}
+
+TEST(DefaultFiles, NoZeroBytePadding) {
+  for (std::string_view f : {defaultBeaconData(), defaultHomeData(), defaultRigData(kRigKenwood),
+                             defaultRigData(kRigIcom), defaultRigData(kRigYaesu), defaultChartSample()}) {
+    ASSERT_FALSE(f.empty());
+    EXPECT_EQ(f.find('\0'), std::string_view::npos);
+  }
+  EXPECT_TRUE(defaultRigData(999).empty());
+}
+
+TEST(DefaultFiles, BeaconNoteIsOpenToTheLineEnd) {
+  const auto l = lines(defaultBeaconData());
+  ASSERT_EQ(l.size(), 18u);
+  for (const auto& line : l) EXPECT_TRUE(line.ends_with(",\"Default data - November 2000")) << line;
+  EXPECT_EQ(l[3], "\"4\",\"Hawaii\",\"KH6WO\",\"OK\",\"No output\",\"OK\",\"No output\",\"OK\","
+                  "\"157\",\"55\",\"West\",\"21\",\"38\",\"North\",\"Default data - November 2000");
+}
+
+// The chart sample is a heard log a listener could really have written: every record
+// names the beacon that is on that band in some slot of the hour.
+TEST(ChartSample, ShapeAndSchedule) {
+  ASSERT_EQ(lines(defaultChartSample()).size(), 107u);
+  const auto f = readFields(defaultChartSample());
+  ASSERT_EQ(f.size(), 107u * 5);
+  const BeaconGrid beacons = parseBeacons(defaultBeaconData()).value();
+
+  std::set<std::string> bands;
+  for (std::size_t r = 0; r < 107; ++r) {
+    const std::string* rec = &f[r * 5];
+    bands.insert(rec[2]);
+    const int band = bandFromMHz(std::stoi(rec[2]));
+    int beacon = 1;
+    while (beacon <= 18 && beacons[beacon][3] != rec[3]) ++beacon;
+    ASSERT_LE(beacon, 18) << rec[3];
+    ASSERT_GE(band, 0) << rec[2];
+    EXPECT_EQ(beaconOnBand((beacon + band - 1) % 18 + 1, band), beacon) << r;
+  }
+  EXPECT_EQ(bands.size(), 5u);  // something to chart on every band
+}
+
+// The table every user of the default data sees: London (52 25 N, 0 2 W) in miles,
+// beacons 1..18 as {distance, azimuth}.
+TEST(DistAz, DefaultDataMatchesThePublishedTable) {
+  const std::pair<long, int> table[] = {{3432, 287}, {2617, 343}, {5316, 316},  {7133, 339}, {11597, 16},
+                                        {8992, 92},  {5877, 34},  {3182, 52},   {5929, 57},  {5401, 93},
+                                        {5660, 154}, {4503, 135}, {2226, 115},  {1065, 48},  {1593, 218},
+                                        {6949, 225}, {6328, 252}, {4665, 257}};
+  PublicDecs d = test::shippedDecs(false);
+  computeDistAzTable(d);
+  for (int b = 1; b <= 18; ++b)
+    EXPECT_EQ(std::pair(d.DistAzTable[b].distance, d.DistAzTable[b].azimuth), table[b - 1]) << "beacon " << b;
+}
+
+TEST(DistAz, KilometresAndHomeAtABeacon) {
+  PublicDecs d = test::shippedDecs(false);
+  d.Home.fields[8] = "Km";
+  computeDistAzTable(d);
+  // New York is 3432 miles: 3432 / 0.62 = 5535.5 up to 3433 / 0.62 = 5537.1 km.
+  EXPECT_GE(d.DistAzTable[1].distance, 5535);
+  EXPECT_LE(d.DistAzTable[1].distance, 5537);
+  EXPECT_EQ(d.DistAzTable[1].azimuth, 287);
+
+  // Home placed exactly on beacon 14 (Finland, 60 32 N, 24 6 E).
+  d.Home.fields = {"", "Espoo", "60", "32", "North", "24", "6", "East", "Km", ""};
+  computeDistAzTable(d);
+  EXPECT_EQ(d.DistAzTable[14].distance, 0);
+  EXPECT_EQ(d.DistAzTable[14].azimuth, 0);
+}
+
+double deg(double d) { return angleFromParts(d, 0, false); }
+
+// One degree of arc is 6367 x (22/7) / 180 = 111.17 km on this model, so 9 degrees
+// north is 1000.6 km and shows as 1000 (rounded down, not to the nearest). A bearing of
+// a true quarter pi (0.7853982 rad) converts with 22/7 to 44.98 degrees and shows as 44.
+TEST(DistAz, DistanceAndAzimuthOfKnownPaths) {
+  const struct {
+    Position home, beacon;
+    long distance;
+    int azimuth;
+  } rows[] = {{{deg(40), deg(10)}, {deg(50), deg(10)}, 1111, 0}, {{deg(40), deg(10)}, {deg(30), deg(10)}, 1111, 180},
+              {{0, 0}, {0, 0}, 0, 0},                         {{0, 0}, {0, deg(-30)}, 3335, 270},
+              {{0, 0}, {deg(9), 0}, 1000, 0},                 {{0, 0}, {deg(0.01), deg(0.01)}, 1, 44}};
+  for (const auto& r : rows) {
+    const DistAz got = distanceAzimuth(r.home, r.beacon, false);
+    EXPECT_EQ(std::pair(got.distance, got.azimuth), std::pair(r.distance, r.azimuth)) << r.distance;
+  }
+}
+
+TEST(DistAz, NoNaNAnywhereOnAGrid) {
+  for (int lat1 = -90; lat1 <= 90; lat1 += 15)
+    for (int lon2 = -180; lon2 <= 180; lon2 += 15)
+      for (int lat2 = -90; lat2 <= 90; lat2 += 15) {
+        const DistAz r = distanceAzimuth({deg(lat1), 0}, {deg(lat2), deg(lon2)}, false);
+        ASSERT_TRUE(r.distance >= 0 && r.distance <= 20012) << lat1 << " " << lat2 << " " << lon2;
+        ASSERT_TRUE(r.azimuth >= 0 && r.azimuth <= 359) << lat1 << " " << lat2 << " " << lon2;
+      }
 }
 
 }  // namespace

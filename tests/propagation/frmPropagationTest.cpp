@@ -1,15 +1,34 @@
-// The propagation window on a slot log written here, with a clock the test sets.
+// The propagation window on a slot log written here, with a clock the test sets; its
+// Network view and the Network window, on a network station whose link is a fake the
+// test feeds with other stations' reports; band scanning and the window driven through
+// the main window's menus, with a rig that records what it is told.
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
+#include "app/PrimaryFixture.h"
+#include "clock/SlotLog.h"
+#include "network/FakeLink.h"
+#include "network/NetworkStation.h"
+#include "network/Reports.h"
+#include "network/frmNetworkSettings.h"
+#include "propagation/NetworkMap.h"
+#include "propagation/NetworkPanel.h"
 #include "propagation/PropagationMap.h"
 #include "propagation/frmPropagation.h"
-#include "clock/SlotLog.h"
+#include "rig/frmFollow.h"
 #include "support/Files.h"
+#include "support/RecordingRig.h"
 #include "support/ShippedData.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
@@ -111,6 +130,170 @@ TEST_F(PropagationWindow, ClicksAskForTheBand) {
   w->findChild<QComboBox*>("cboProjection")->setCurrentIndex(1);
   EXPECT_EQ(map->projection(), ProjectionKind::Equirectangular);
   EXPECT_EQ(map->beaconAt(map->widgetPoint(sites[6].where)), 7);
+}
+
+using test::kBaseUtc;
+
+class NetworkView : public ::testing::Test {
+ protected:
+  NetworkView()
+      : station([this](const BrokerAddress&) {
+          auto l = std::make_unique<test::FakeLink>();
+          link = l.get();
+          return l;
+        }) {
+    std::string error;
+    EXPECT_TRUE(station.start(NetworkSettings{false, true, "mqtt://club", "", "", "", "", false, ""}, dir.path, "5",
+                              error))
+        << error;
+    link->setState(LinkState::Connected);
+  }
+  void arrive(const std::string& call, const std::string& locator, std::int64_t start, bool heard,
+              double clockMs = 10) {
+    SlotReport r = test::reportAt(call, start, 0, heard);
+    r.locator = locator;
+    r.clockAheadMs = clockMs;
+    link->arrive(slotTopic(r), encodeSlotReport(r));
+  }
+
+  test::TempFolder dir;
+  test::FakeLink* link = nullptr;
+  NetworkStation station;
+  PublicDecs d = test::shippedDecs();  // home: London
+  std::int64_t now = kBaseUtc + 120;
+};
+
+TEST_F(NetworkView, ShowsWhoHeardEachBeaconWhereTheyAreAndMarksAClockThatIsOff) {
+  arrive("G4ABC", "IO91", kBaseUtc, true);      // near London
+  arrive("OH2XYZ", "KP20", kBaseUtc, false);    // Helsinki, 1800 km
+  arrive("VK2XX", "QF56", kBaseUtc, true);      // Sydney
+  arrive("W1AW", "FN31", kBaseUtc, true, 3400);  // clock off
+  ASSERT_TRUE(station.poll(now));
+
+  frmPropagation w(d, dir.path, [this] { return std::chrono::system_clock::time_point(std::chrono::seconds(now)); });
+  w.setNetwork(&station);
+  auto* tabs = w.findChild<QTabWidget*>("tabViews");
+  tabs->setCurrentWidget(w.networkPanel());
+  auto* grid = w.findChild<QTableWidget*>("grdNetwork");
+  auto* stations = w.findChild<QTableWidget*>("grdStations");
+  EXPECT_EQ(grid->item(0, 1)->text(), "2/3");  // beacon 1 on 14 MHz
+  EXPECT_TRUE(grid->item(0, 1)->toolTip().contains("VK2XX  QF56")) << grid->item(0, 1)->toolTip().toStdString();
+  ASSERT_EQ(stations->rowCount(), 4);
+  EXPECT_EQ(stations->item(3, 0)->text(), "W1AW");
+  EXPECT_TRUE(stations->item(3, 4)->text().contains("not merged"));
+  EXPECT_TRUE(w.findChild<QLabel*>("lblNetworkSummary")->text().contains("1 with the clock off"));
+
+  // Hovering over a station on the map names it.
+  auto* map = w.findChild<NetworkMap*>("mapNetwork");
+  map->resize(800, 400);
+  const auto& vk = map->network().stations[2];
+  ASSERT_EQ(vk.callsign, "VK2XX");
+  EXPECT_TRUE(map->stationTextAt(map->widgetPoint(*vk.where)).startsWith("VK2XX  QF56"));
+  EXPECT_TRUE(map->stationTextAt(QPointF(1, 1)).isEmpty());
+
+  // Only the stations within 2000 (miles, as the home counts) of London.
+  w.findChild<QSpinBox*>("spnNear")->setValue(1500);
+  w.findChild<QCheckBox*>("chkNear")->setChecked(true);
+  EXPECT_EQ(stations->rowCount(), 2);
+  EXPECT_EQ(grid->item(0, 1)->text(), "1/2");
+
+  // A new report shows once the main window passes the news on.
+  arrive("G4ABC", "IO91", kBaseUtc + 10, true);
+  ASSERT_TRUE(station.poll(now));
+  w.networkChanged();
+  EXPECT_EQ(grid->item(1, 1)->text(), "1/1");
+}
+
+TEST_F(NetworkView, SettingsWindowChecksSavesAndApplies) {
+  int applied = 0;
+  station.poll(now);
+  frmNetworkSettings w(station, dir.path, "IO91wm", [&](const NetworkSettings&, std::string&) {
+    ++applied;
+    return true;
+  });
+  EXPECT_EQ(w.txtLocator->text(), "IO91wm");  // suggested from home
+  EXPECT_FALSE(w.chkPublish->isChecked());   // off until chosen
+  w.chkPublish->setChecked(true);
+  w.txtBroker->setText("mqtt://club.example.org");
+  w.cmdSave->click();
+  EXPECT_TRUE(w.lblProblem->text().startsWith("Give the station's callsign")) << w.lblProblem->text().toStdString();
+  EXPECT_EQ(applied, 0);
+  EXPECT_FALSE(std::filesystem::exists(kNetworkSettingsFile.path(dir.path)));
+  w.txtStation->setText("g4abc");
+  w.cmdSave->click();
+  EXPECT_EQ(applied, 1);
+  EXPECT_TRUE(w.lblProblem->text().isEmpty());
+  EXPECT_EQ(kNetworkSettingsFile.load(dir.path).station, "g4abc");
+  EXPECT_TRUE(w.lblLink->text().startsWith("Network: connected"));
+}
+
+class ScanBands : public test::PrimaryFixture {
+ protected:
+  ~ScanBands() override { win.reset(); }  // the window goes before the rig it borrows
+  void SetUp() override {
+    adjustServices = [this](PrimaryServices& s) {
+      s.rig = &rig;
+      s.rigNeedsTest = false;
+    };
+    // 5 s before the 10:02 slot, 65 s before a cycle
+    ASSERT_TRUE(start({2026, 12, 7, 10, 1, 55, 0}));
+    tick();
+  }
+  test::RecordingRig rig;
+};
+
+TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithIt) {
+  EXPECT_FALSE(win->mnuScanBands->isEnabled());
+  win->mnuRigCtrlActivate->trigger();
+  tick();
+  ASSERT_TRUE(win->mnuScanBands->isEnabled());
+  win->mnuScanBands->trigger();
+  EXPECT_TRUE(win->mnuScanBands->isChecked());
+  EXPECT_TRUE(win->opgBandSelect[0]->toolTip().startsWith("Scanning bands"));
+
+  tick(64'900 + 9 * 60'000);  // 10:03:00 and three more cycles (when exactly is the scan's)
+  EXPECT_EQ(checkedBand(), 4);
+  EXPECT_EQ(rig.calls, (std::vector<std::string>{"start 14", "band 18", "band 21", "band 24", "band 28"}));
+
+  win->mnuRigCtrlActivate->trigger();  // finishing rig control ends the scan
+  EXPECT_FALSE(win->bandScanActive() || win->mnuScanBands->isChecked());
+  tick(3 * 60'000);
+  EXPECT_EQ(checkedBand(), 4);
+  EXPECT_EQ(rig.calls.back(), "finish");
+}
+
+TEST_F(ScanBands, FollowModeAndScanningEndEachOther) {
+  win->mnuRigCtrlActivate->trigger();
+  win->mnuScanBands->trigger();
+  ASSERT_TRUE(win->bandScanActive());
+  win->mnuFollowBeacon->trigger();  // the follow window
+  ASSERT_TRUE(win->followWindow());
+  win->followWindow()->opgFollowBeID[2]->click();
+  win->followWindow()->cmdActivate->click();
+  EXPECT_TRUE(d.FollowMode);
+  EXPECT_FALSE(win->bandScanActive() || win->mnuScanBands->isChecked());
+
+  win->mnuScanBands->trigger();
+  EXPECT_TRUE(win->bandScanActive());
+  EXPECT_FALSE(d.FollowMode || win->mnuFollowBeacon->isChecked());
+}
+
+TEST_F(ScanBands, PropagationWindowTunesOnlyWithRigControl) {
+  win->mnuPropagation->trigger();
+  frmPropagation* w = win->propagationWindow();
+  ASSERT_TRUE(w);
+  EXPECT_TRUE(w->isWindow() && w->isVisible());
+  emit w->bandRequested(3);
+  EXPECT_EQ(checkedBand(), 0);
+  win->mnuRigCtrlActivate->trigger();
+  emit w->bandRequested(3);
+  EXPECT_EQ(checkedBand(), 3);
+  EXPECT_EQ(rig.calls.back(), "band 24");
+  // The menu brings the same window back.
+  w->hide();
+  win->mnuPropagation->trigger();
+  EXPECT_EQ(win->propagationWindow(), w);
+  EXPECT_TRUE(w->isVisible());
 }
 
 }  // namespace

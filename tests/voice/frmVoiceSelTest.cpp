@@ -1,6 +1,8 @@
+// The voice selection window, and the clip player the announcements go through.
 #include "voice/frmVoiceSel.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include "data/DefaultData.h"
 #include "data/StartupChecks.h"
 #include "support/ScriptedDialogs.h"
+#include "voice/ResfileSoundModule.h"
 
 namespace harkola {
 namespace {
@@ -80,6 +83,22 @@ TEST_F(VoiceSelWindow, CloseBoxWarnsOnceAndAgainAfterReopeningWhileBeaconsStaySe
   EXPECT_EQ(win->lblVBeID[5]->text(), "EDITED");
   win->close();
   EXPECT_EQ(vox(), 2);
+}
+
+// Every clip is compiled into the program (their format is checked on the files). With
+// or without a sound device, no call fails or reports anything; numbers outside 1..18
+// play nothing.
+TEST(ResfileSoundModule, EveryClipIsAResourceAndOutOfRangeAndStopAreHarmless) {
+  ResfileSoundModule player;  // registers the resources
+  for (int n = 1; n <= kBeaconCount; ++n) EXPECT_TRUE(QFile::exists(ResfileSoundModule::clipPath(n))) << n;
+  player.StopVoice();
+  for (int n : {0, 19, -5}) {
+    player.PlayVoiceClip(n);
+    EXPECT_EQ(player.current(), 0) << n;
+  }
+  player.PlayVoiceClip(3);
+  player.StopVoice();
+  EXPECT_EQ(player.current(), 0);
 }
 
 }  // namespace
