@@ -85,12 +85,13 @@ void filterThroughReceiver(std::vector<double>& x, const Channel& ch) {
   const int n = static_cast<int>(x.size());
   if (ch.passHighHz <= 0.0 || n < 2) return;
   std::vector<double> in(x);
-  std::vector<std::complex<double>> spec(n / 2 + 1);
-  fftw_plan fwd = fftw_plan_dft_r2c_1d(n, in.data(), reinterpret_cast<fftw_complex*>(spec.data()), FFTW_ESTIMATE);
+  std::vector<std::complex<double>> spectrum(n / 2 + 1);
+  auto* bins = reinterpret_cast<fftw_complex*>(spectrum.data());
+  fftw_plan fwd = fftw_plan_dft_r2c_1d(n, in.data(), bins, FFTW_ESTIMATE);
   fftw_execute(fwd);
   fftw_destroy_plan(fwd);
-  for (int k = 0; k <= n / 2; ++k) spec[k] *= passbandGain(ch, static_cast<double>(k) * kRate / n) / n;
-  fftw_plan inv = fftw_plan_dft_c2r_1d(n, reinterpret_cast<fftw_complex*>(spec.data()), x.data(), FFTW_ESTIMATE);
+  for (int k = 0; k <= n / 2; ++k) spectrum[k] *= passbandGain(ch, static_cast<double>(k) * kRate / n) / n;
+  fftw_plan inv = fftw_plan_dft_c2r_1d(n, bins, x.data(), FFTW_ESTIMATE);
   fftw_execute(inv);
   fftw_destroy_plan(inv);
 }
