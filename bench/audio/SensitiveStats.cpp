@@ -116,6 +116,7 @@ void detection(int n, const std::vector<std::string>& calls) {
         const int beacon = 1 + i % 18;
         const Scene scene = beaconScene(snr, kind, beacon, 1000 + i, calls);
         auto m = timed(det, scene, beacon);
+        // A slot whose whole callsign faded out counts when heard, not when missed.
         if (kind == Kind::Deep && callsignFadedOut(scene) && !(m && m->heard)) ++excused;
         else if (m && m->heard) ++heard;
         else if (m) ++why[rejectionWord(det.lastMatch().rejection)];
@@ -126,7 +127,7 @@ void detection(int n, const std::vector<std::string>& calls) {
       }
       std::string whyText;
       for (auto& [k, v] : why) whyText += k + "=" + std::to_string(v) + " ";
-      if (excused) whyText += "(" + std::to_string(excused) + " not counted: the callsign faded below -25 dB)";
+      if (excused) whyText += "(" + std::to_string(excused) + " misses not counted: the callsign faded below -25 dB)";
       std::printf("%-10s %8.0f %8.1f  %s\n", kindName(kind), snr, 100.0 * heard / std::max(1, n - excused),
                   whyText.c_str());
       std::fflush(stdout);

@@ -119,7 +119,7 @@ double fadeDb(const Channel& ch, double t) { return ch.qsbDepthDb > 0 ? fadeAt(c
 double passbandGain(const Channel& ch, double hz) {
   if (ch.passHighHz <= 0.0) return 1.0;
   constexpr double kStopband = 1e-3;  // 60 dB down
-  double g = std::pow(10.0, ch.slopeDbPerKHz * (hz - ch.passLowHz) / 1000.0 / 20.0);
+  const double g = std::pow(10.0, ch.slopeDbPerKHz * (hz - ch.passLowHz) / 1000.0 / 20.0);
   auto edgeGain = [&](double into) {  // `into` Hz inside the band from an edge's outer end
     if (into <= 0.0) return kStopband;
     if (into >= ch.passEdgeHz) return 1.0;
