@@ -182,6 +182,30 @@ INSTANTIATE_TEST_SUITE_P(
         CodeTestCase{"IcomOddHexStops", kRigIcom, 0, 0, 0, "FEFE0", Step::Stopped, 2, 7, false}),
     test::rowName);
 
+// The answers to the setup window's prompt for line 1's code (column 1) or label (0).
+TEST_F(SerialRigSession, EditingALineFollowsTheAnswer) {
+  const struct {
+    const char* name;
+    int maker, column;
+    std::optional<std::string> answer;
+    RigLineEdit edit;
+    std::string label, code;  // rig table row 7 afterwards
+  } rows[] = {{"KenwoodTextUnchecked", kRigKenwood, 1, "MD3", RigLineEdit::Set, "CW mode", "MD3"},
+              {"Label", kRigKenwood, 0, "Mode", RigLineEdit::Set, "Mode", "MD3;"},
+              {"OddHexRefused", kRigIcom, 1, "ABC", RigLineEdit::Refused, "CW mode", "FEFE00E00103FD"},
+              {"CancelChangesNothing", kRigKenwood, 1, std::nullopt, RigLineEdit::Unchanged, "CW mode", "MD3;"},
+              {"LeaveBlankCode", kRigKenwood, 1, "Leave blank", RigLineEdit::Blanked, "CW mode", ""},
+              {"LeaveBlankLabel", kRigKenwood, 0, "Leave blank", RigLineEdit::Blanked, "", "MD3;"}};
+  for (const auto& r : rows) {
+    useMaker(r.maker);
+    notices.clear();
+    EXPECT_EQ(editRigLine(d, rig, 1, r.column, r.answer), r.edit) << r.name;
+    EXPECT_EQ(std::pair(d.RigTable[7][0], d.RigTable[7][1]), std::pair(r.label, r.code)) << r.name;
+    EXPECT_EQ(notices.size(), r.edit == RigLineEdit::Refused ? 1u : 0u) << r.name;  // the hex check's message
+  }
+  EXPECT_EQ(rigLineDetail(d, 4), "Line 4 of 14, (no label), code now: (blank)");
+}
+
 // A stored code that is not hex is reported and skipped; unusable line settings are a
 // port error and nothing is opened.
 TEST_F(SerialRigSession, BadStoredSettingsAreReported) {
