@@ -9,7 +9,6 @@
 #include "clock/TimeSource.h"
 #include "common/LocalTime.h"
 #include "support/ShippedData.h"
-#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -24,7 +23,7 @@ struct RecordingHooks : ClockHooks {
 };
 
 class ClockFixture : public ::testing::Test {
- protected:
+ public:
   ClockFixture() : clock(d, &sink, &hooks) {
     d.BeaconTable = test::shippedDecs(false).BeaconTable;
     d.ClockRunning = true;
@@ -127,38 +126,31 @@ TEST_F(ClockFixture, ManualKeysWriteOneRecordPerSlot) {
   EXPECT_NE(clock.logging.saved, Colour::Blue);
 }
 
-struct FollowCase {
-  const char* name;
-  int followed;                 // beacon number
-  std::vector<int> bandAtSlot;  // band selected during slots 2..18 and 1 of the next cycle
-};
-
-class FollowSteps : public ClockFixture, public ::testing::WithParamInterface<FollowCase> {};
-
-TEST_P(FollowSteps, BandFollowsTheBeaconUpTheBands) {
-  const auto& c = GetParam();
-  startAt(10, 0, 0);
-  d.FollowMode = true;
-  d.FollowedBeacon = static_cast<std::int16_t>(c.followed % kBeaconCount);
+// The band selected during slots 2..18 and 1 of the next cycle, following `followed`
+// from 10:00:00; while following, the beacon on the selected band is the followed one.
+std::vector<int> followedBands(ClockFixture& f, int followed) {
+  f.startAt(10, 0, 0);
+  f.d.FollowMode = true;
+  f.d.FollowedBeacon = static_cast<std::int16_t>(followed % kBeaconCount);
   std::vector<int> seen;
   for (int slot = 1; slot <= 18; ++slot) {
-    run(10'100);  // to the second tick of the next slot, where the labels have caught up
-    seen.push_back(clock.SelectedBand);
-    // while following, the beacon on the selected band is the followed one
-    EXPECT_TRUE(clock.SelectedBand == 0 || clock.displayedStation == c.followed) << slot;
+    f.run(10'100);  // to the second tick of the next slot, where the labels have caught up
+    seen.push_back(f.clock.SelectedBand);
+    EXPECT_TRUE(f.clock.SelectedBand == 0 || f.clock.displayedStation == followed) << slot;
   }
-  EXPECT_EQ(seen, c.bandAtSlot);
+  return seen;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Follow, FollowSteps,
-    ::testing::Values(
-        // beacon 3 is on 14 MHz in slot 3, so 18 MHz comes with slot 4
-        FollowCase{"beacon3", 3, {0, 0, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-        // beacon 18 (stored as 0) is on 18 MHz in slot 1 (the step happens at once),
-        // 21..28 MHz in slots 2..4, and on 14 MHz in slot 18
-        FollowCase{"beacon18", 18, {2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}}),
-    test::rowName);
+// Beacon 3 is on 14 MHz in slot 3, so 18 MHz comes with slot 4.
+TEST_F(ClockFixture, FollowModeStepsUpTheBands) {
+  EXPECT_EQ(followedBands(*this, 3), (std::vector<int>{0, 0, 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+// Beacon 18 (stored as 0) is on 18 MHz in slot 1 (the step happens at once), 21..28 MHz
+// in slots 2..4, and on 14 MHz in slot 18.
+TEST_F(ClockFixture, FollowModeStepsAtOnceAndWrapsToTheNextCycle) {
+  EXPECT_EQ(followedBands(*this, 18), (std::vector<int>{2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+}
 
 // Slot edges on 14 MHz, where beacon n is in slot n; then beacons on the other bands.
 TEST(Schedule, SlotBeaconAndNextOnTheBand) {
@@ -182,12 +174,9 @@ TEST(Schedule, SlotBeaconAndNextOnTheBand) {
   }
 }
 
-// The band table is what the rig is tuned by and what the logs are read by.
+// The band table is what the logs are read by (the rig tests tune by its frequencies).
 TEST(Schedule, BandNumberingFrequenciesAndText) {
-  const long hz[] = {14'100'000, 18'110'000, 21'150'000, 24'930'000, 28'200'000};
-  for (int b = 0; b < kBandCount; ++b) EXPECT_EQ(beaconFrequencyHz(b), hz[b]) << b;
-  EXPECT_EQ(beaconFrequencyHz(5), 0);
-  EXPECT_EQ(beaconFrequencyHz(-1), 0);
+  EXPECT_EQ(std::pair(beaconFrequencyHz(5), beaconFrequencyHz(-1)), std::pair(0L, 0L));
   EXPECT_EQ(bandText(4), "28");
   EXPECT_EQ(bandFromMHz(24), 3);
   EXPECT_EQ(bandFromMHz(7), -1);

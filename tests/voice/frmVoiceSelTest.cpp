@@ -42,7 +42,6 @@ class VoiceSelWindow : public ::testing::Test {
 TEST_F(VoiceSelWindow, LoadShowsTheSelectionAndClicksEditIt) {
   d.VoiceSelected[2] = true;
   win->show();
-  EXPECT_FALSE(win->isModal());
   EXPECT_EQ(win->findChild<QLabel*>("lblVBeID_17")->text(), "YV5B");
   for (int i = 0; i < kBeaconCount; ++i) EXPECT_EQ(box(i)->isChecked(), i == 2) << i;
   EXPECT_EQ(shown, std::vector<std::string>{"(ON)"});
