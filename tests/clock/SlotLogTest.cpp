@@ -39,15 +39,15 @@ TEST(SlotLog, RecordText) {
             "\"2026-12-07T08:00:10Z\",\"28\",\"18\",\"CS3B\",\"0\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"3.0\",\"0\"\r\n");
 }
 
-TEST(SlotLog, ReaderRoundTripsAndReportsBadLines) {
-  const SlotMeasurement m = heardOne();
-  std::string text = slotRecord(m);
-  text += "garbage\r\n";
+// Bad lines are reported by number (a field out of its range, missing, or no number);
+// unquoted fields, a blank for the T and figures without a sign are read as the written
+// form; a record reads back with every field as written.
+TEST(SlotLog, ReaderRoundTripsReadsOtherProgramsFormsAndReportsBadLines) {
+  const std::string heard = slotRecord(heardOne());
+  std::string text = heard + "garbage\r\n";
   text += "\"2026-13-07T08:00:10Z\",\"14\",\"2\",\"X\",\"1\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"1.0\",\"1\"\r\n";  // month 13
   text += "\"2026-12-07T08:00:20Z\",\"15\",\"2\",\"X\",\"1\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"1.0\",\"1\"\r\n";  // no band 15
   text += "\r\n";
-  text += slotRecord(m);
-  // Lines with a field out of its range or missing.
   for (const char* bad : {R"("2026-12-07T04:30:10Z","14","4","KH6WO","1")",
                           R"("2026-02-30T04:30:10Z","14","4","X","1","3","-3","","","","800","0","9","5")",
                           R"("2026-12-07T04:30:10Z","14","0","X","1","3","-3","","","","800","0","9","5")",
@@ -55,10 +55,17 @@ TEST(SlotLog, ReaderRoundTripsAndReportsBadLines) {
                           R"("2026-12-07T04:30:10Z","14","4","X","2","3","-3","","","","800","0","9","5")",
                           R"("2026-12-07T04:30:10Z","14","4","X","1","5","-3","","","","800","0","9","5")"})
     text += std::string(bad) + "\r\n";
+  text += "2026-12-07 08:00:10,14,2,4U1UN,1,2,-17.5,-27.0,,,842,-311,12.3,4\n"
+          "\"2026-12-07T08:00:20Z\",\"18\",\"3\",\"X\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"12\"\n"
+          "\"2026-12-07T08:00:30Z\",\"14\",\"4\",\"X\",\"1\",\"1\",\"loud\",\"\",\"\",\"\",\"\",\"\",\"1\",\"1\"\n"
+          "\"2026-12-07T08:00:40Z\",\"14\",\"5\",\"X\",\"1\",\"3.0\",\"\",\"\",\"\",\"\",\"\",\"\",\"1\",\"1\"\n"
+          "\"2026-12-07T08:00:50Z\",\"14\",\"6\",\"X\",\"1\",\"1\",\"+1e1\",\"5.\",\"\",\"\",\"\",\"\",\"1\",\"1\"\n";
   const SlotLogContents c = readSlotLog(text);
-  ASSERT_EQ(c.records.size(), 2u);
-  EXPECT_EQ(c.badLines, (std::vector<int>{2, 3, 4, 7, 8, 9, 10, 11, 12}));
-  EXPECT_EQ(slotRecord(c.records[0]), slotRecord(m));  // every field as written
+  ASSERT_EQ(c.records.size(), 4u);
+  EXPECT_EQ(c.badLines, (std::vector<int>{2, 3, 4, 6, 7, 8, 9, 10, 11, 14, 15}));  // dashes are whole
+  EXPECT_EQ(slotRecord(c.records[0]) + slotRecord(c.records[1]), heard + heard);
+  EXPECT_EQ(std::tuple(c.records[2].dashes, c.records[2].sLevel, c.records[2].score), std::tuple(0, 0, 0.0));
+  EXPECT_EQ(std::pair(*c.records[3].dashSnrDb[0], *c.records[3].dashSnrDb[1]), std::pair(10.0, 5.0));
 }
 
 // The one reading of a slot start, for the analyser's checks and the propagation view
@@ -88,23 +95,6 @@ TEST(SlotLog, IsoTimes) {
       "\"4052-01-01T00:00:00Z\",\"14\",\"1\",\"4U1UN\",\"0\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"1.0\",\"0\"\r\n");
   EXPECT_TRUE(c.records.empty());
   EXPECT_EQ(c.badLines, std::vector<int>{1});
-}
-
-// Unquoted fields, a blank for the T and figures without a sign are read as the written
-// form; a figure that is no number refuses the line.
-TEST(SlotLog, ReadsWhatOtherProgramsMakeOfTheLog) {
-  const std::string text =
-      "2026-12-07 08:00:10,14,2,4U1UN,1,2,-17.5,-27.0,,,842,-311,12.3,4\n"
-      "\"2026-12-07T08:00:20Z\",\"18\",\"3\",\"X\",\"0\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"12\"\n"
-      "\"2026-12-07T08:00:30Z\",\"14\",\"4\",\"X\",\"1\",\"1\",\"loud\",\"\",\"\",\"\",\"\",\"\",\"1\",\"1\"\n"
-      "\"2026-12-07T08:00:40Z\",\"14\",\"5\",\"X\",\"1\",\"3.0\",\"\",\"\",\"\",\"\",\"\",\"\",\"1\",\"1\"\n"
-      "\"2026-12-07T08:00:50Z\",\"14\",\"6\",\"X\",\"1\",\"1\",\"+1e1\",\"5.\",\"\",\"\",\"\",\"\",\"1\",\"1\"\n";
-  const SlotLogContents c = readSlotLog(text);
-  ASSERT_EQ(c.records.size(), 3u);
-  EXPECT_EQ(c.badLines, (std::vector<int>{3, 4}));  // no number; dashes are whole
-  EXPECT_EQ(std::pair(*c.records[2].dashSnrDb[0], *c.records[2].dashSnrDb[1]), std::pair(10.0, 5.0));
-  EXPECT_EQ(slotRecord(c.records[0]), slotRecord(heardOne()));
-  EXPECT_EQ(std::tuple(c.records[1].dashes, c.records[1].sLevel, c.records[1].score), std::tuple(0, 0, 0.0));
 }
 
 // The median of the last twenty heard slots, less the audio latency.
