@@ -6,6 +6,9 @@
 // ends the test; only a test that reaches the last line counts as done (RigTested, and
 // "True" in the tested row).
 
+#include <optional>
+#include <string>
+
 #include "common/PublicDecs.h"
 #include "rig/RigCtrl.h"
 
@@ -15,6 +18,18 @@ inline constexpr int kRigCodeLines = 14;
 
 // The rig table row of code line 1..14.
 constexpr int rigRowOfLine(int line) { return line + 6; }
+
+// The setup window's edit of a code line: the answer to its prompt for the code (column 1)
+// or the label (column 0). "Leave blank" empties that half of the table row (Blanked); no
+// answer (Cancel) or an empty one changes nothing; a code that fails the maker's hex
+// check changes nothing (Refused, reported by the rig control).
+inline constexpr const char* kRigLeaveBlank = "Leave blank";
+enum class RigLineEdit { Unchanged, Set, Blanked, Refused };
+RigLineEdit editRigLine(PublicDecs& d, RigCtrl& rig, int line, int column,
+                        const std::optional<std::string>& answer);
+// What the prompt says below its question: `Line 3 of 14, "Mode", code now: MD3;`, with
+// "(no label)" and "(blank)" for empty halves.
+std::string rigLineDetail(const PublicDecs& d, int line);
 
 class RigCodeTest {
  public:

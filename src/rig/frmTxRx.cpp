@@ -24,7 +24,6 @@ namespace harkola {
 namespace {
 
 constexpr const char* kPortHeadings[6] = {"Com", "Baud", "Parity", "Data", "Stop", "H'shake"};
-constexpr const char* kLeaveBlank = "Leave blank";
 const QColor kYellow(255, 255, 0);
 const QColor kWhite(255, 255, 255);
 
@@ -249,37 +248,24 @@ void frmTxRx::editCode(int line, bool fromLabelEdit) { editLine(line, 1, !fromLa
 
 void frmTxRx::editLabel(int line, bool fromCodeEdit) { editLine(line, 0, !fromCodeEdit); }
 
-// Asks for the code (column 1) or the label (column 0) of a line, then, when `thenOther`,
-// for the other half. "Leave blank" empties this half in the table and blanks the line on
-// screen; an empty answer or Cancel changes nothing; a code that fails the maker's hex
-// check changes nothing and asks no more.
+// Asks for the code (column 1) or the label (column 0) of a line, then, when `thenOther`
+// and the answer was taken, for the other half. A half left blank blanks the line on screen.
 void frmTxRx::editLine(int line, int column, bool thenOther) {
   if (line < 1 || line > kLines) return;
-  std::string& cell = d_.RigTable[static_cast<std::size_t>(rigRowOfLine(line))][static_cast<std::size_t>(column)];
   dialogs().beep();
-  const auto answer = dialogs().input(
-      this, (column == 1 ? "Enter new control code" : "Enter new control code label") + lineDetail(line),
-      qs(d_.TitleText), kLeaveBlank);
-  if (!answer || answer->isEmpty()) return;
-  if (*answer == kLeaveBlank) {
-    cell.clear();
+  const QString prompt = column == 1 ? "Enter new control code" : "Enter new control code label";
+  const auto answer = dialogs().input(this, prompt + "\n\n" + qs(rigLineDetail(d_, line)), qs(d_.TitleText),
+                                      kRigLeaveBlank);
+  std::optional<std::string> text;
+  if (answer) text = answer->toStdString();
+  const RigLineEdit edit = editRigLine(d_, rig_, line, column, text);
+  if (edit == RigLineEdit::Blanked) {
     lblRig[line]->clear();
     lblRigCtrlString[line]->clear();
-    return;
   }
-  const std::string text = answer->toStdString();
-  if (column == 1 && makerUsesHex(d_.RigMakerCode) && !rig_.ValidateHexCode(text)) return;
-  cell = text;
+  if (edit != RigLineEdit::Set) return;
   (column == 1 ? lblRigCtrlString : lblRig)[line]->setText(*answer);
   if (thenOther) editLine(line, 1 - column, false);
-}
-
-// Which line is being edited and what it holds now, below the prompt.
-QString frmTxRx::lineDetail(int line) const {
-  const auto& row = d_.RigTable[rigRowOfLine(line)];
-  const QString label = row[0].empty() ? QString("(no label)") : "\"" + qs(row[0]) + "\"";
-  const QString code = row[1].empty() ? QString("(blank)") : qs(row[1]);
-  return QString("\n\nLine %1 of 14, %2, code now: %3").arg(line).arg(label, code);
 }
 
 bool frmTxRx::eventFilter(QObject* watched, QEvent* event) {

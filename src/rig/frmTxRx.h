@@ -81,7 +81,6 @@ class frmTxRx : public QDialog {
   void makerClicked(const QString& text);
   void paintCode(int line, const QColor& colour);
   void editLine(int line, int column, bool thenOther);
-  QString lineDetail(int line) const;
   Answer ask(const std::string& text, NoticeIcon icon, NoticeButtons buttons,
              const std::string& title = kAppTitle);
 

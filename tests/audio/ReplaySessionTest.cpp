@@ -12,7 +12,6 @@
 #include "audio/WavFile.h"
 #include "clock/BeaconSchedule.h"
 #include "audio/AnalyserTestSupport.h"
-#include "support/Tables.h"
 #include "support/TempFolder.h"
 
 namespace harkola {
@@ -52,41 +51,35 @@ ReplaySettings at(int hour, int minute, int second, int ms = 0, int band = 0) {
 
 // Trace i is recording slot i. A recording starting mid-slot (5.25 s into beacon 2's
 // slot, tone already on) is taken as a running clock: the part slot is counted and logged.
-struct BandCase {
-  const char* name;
-  int band, startSecond, startMs, seconds, toneSeconds;
-  std::set<int> toneSlots;
-  std::vector<std::string> calls;  // beacons logged, in order
-  std::size_t traces;
-};
-
-class ReplayBands : public ::testing::TestWithParam<BandCase> {};
-
-TEST_P(ReplayBands, WritesExactlyTheSlotsThatCarryTheTone) {
-  const BandCase& c = GetParam();
-  const Result r = replay(beaconAudio(c.seconds, c.toneSlots, 4000.0, kSampleRate, c.toneSeconds),
-                          at(8, 0, c.startSecond, c.startMs, c.band));
-  ASSERT_EQ(r.records.size(), c.calls.size());
-  for (std::size_t i = 0; i < c.calls.size(); ++i) {
-    EXPECT_EQ(r.records[i].rfind(rec(bandText(c.band), c.calls[i]), 0), 0u) << r.records[i];
-    EXPECT_EQ(r.records[i].substr(r.records[i].size() - 2), "\r\n");
-  }
-  ASSERT_EQ(r.traces.size(), c.traces);
-  for (int i = 0; i < static_cast<int>(c.traces); ++i) {
-    const bool tone = c.toneSlots.count(i) > 0;
-    const SlotTrace& t = r.traces[i];
-    EXPECT_EQ(std::tuple(t.logged, t.hits > 55, t.sLevel > 0), std::tuple(tone, tone, tone)) << "slot " << i;
-    EXPECT_EQ(std::pair(t.slotStart.second, t.slotStart.millisecond),
-              std::pair((c.startSecond / 10 * 10 + i * 10) % 60, 0)) << "slot " << i;
+TEST(Replay, WritesExactlyTheSlotsThatCarryTheTone) {
+  const struct {
+    const char* name;
+    int band, startSecond, startMs, seconds, toneSeconds;
+    std::set<int> toneSlots;
+    std::vector<std::string> calls;  // beacons logged, in order
+    std::size_t traces;
+  } rows[] = {{"mhz14", 0, 0, 0, 90, 9, {1, 4, 6}, {"VE8AT", "ZL6B", "JA2IGY"}, 9},
+              {"mhz28", 4, 0, 0, 90, 9, {1, 4, 6}, {"LU4AA", "4U1UN", "W6WX"}, 9},
+              {"mid_slot_start", 0, 15, 250, 20, 3, {0}, {"VE8AT"}, 3}};
+  for (const auto& c : rows) {
+    SCOPED_TRACE(c.name);
+    const Result r = replay(beaconAudio(c.seconds, c.toneSlots, 4000.0, kSampleRate, c.toneSeconds),
+                            at(8, 0, c.startSecond, c.startMs, c.band));
+    ASSERT_EQ(r.records.size(), c.calls.size());
+    for (std::size_t i = 0; i < c.calls.size(); ++i) {
+      EXPECT_EQ(r.records[i].rfind(rec(bandText(c.band), c.calls[i]), 0), 0u) << r.records[i];
+      EXPECT_EQ(r.records[i].substr(r.records[i].size() - 2), "\r\n");
+    }
+    ASSERT_EQ(r.traces.size(), c.traces);
+    for (int i = 0; i < static_cast<int>(c.traces); ++i) {
+      const bool tone = c.toneSlots.count(i) > 0;
+      const SlotTrace& t = r.traces[i];
+      EXPECT_EQ(std::tuple(t.logged, t.hits > 55, t.sLevel > 0), std::tuple(tone, tone, tone)) << "slot " << i;
+      EXPECT_EQ(std::pair(t.slotStart.second, t.slotStart.millisecond),
+                std::pair((c.startSecond / 10 * 10 + i * 10) % 60, 0)) << "slot " << i;
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Replay, ReplayBands,
-    ::testing::Values(BandCase{"mhz14", 0, 0, 0, 90, 9, {1, 4, 6}, {"VE8AT", "ZL6B", "JA2IGY"}, 9},
-                      BandCase{"mhz28", 4, 0, 0, 90, 9, {1, 4, 6}, {"LU4AA", "4U1UN", "W6WX"}, 9},
-                      BandCase{"mid_slot_start", 0, 15, 250, 20, 3, {0}, {"VE8AT"}, 3}),
-    test::rowName);
 
 TEST(Replay, TimingOfBlocksAndTicks) {
   // 10 s: 215 whole blocks (the last 170 samples make no block); ticks at 0.0 .. 9.9 s.

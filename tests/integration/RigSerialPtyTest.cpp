@@ -78,8 +78,8 @@ class RigOverPty : public ::testing::Test {
   RigSession session{d, commandRig, dialogNotifierFor(nullptr)};
 };
 
-// Kenwood start on 21 MHz and finish as text; Icom start and band changes as bytes; Yaesu
-// zero bytes arrive unchanged.
+// Kenwood start on 21 MHz and finish as text; Icom start as bytes; Yaesu zero bytes
+// arrive unchanged.
 TEST_F(RigOverPty, SessionsAndBandChangesReachTheFarEnd) {
   useMaker(kRigKenwood, 17);
   d.RigTested = true;
@@ -91,9 +91,6 @@ TEST_F(RigOverPty, SessionsAndBandChangesReachTheFarEnd) {
   useMaker(kRigIcom, 15);
   rig.SendSessionStartCommands();
   EXPECT_EQ(hexOf(readFar(18)), "FE FE 00 E0 01 03 FD FE FE 00 E0 00 00 00 10 14 00 FD");
-  d.RigBandRow = 19;
-  rig.SendBandCommand();
-  EXPECT_EQ(hexOf(readFar(11)), "FE FE 00 E0 00 00 00 20 28 00 FD");
   useMaker(kRigYaesu, 16);
   rig.SendBandCommand();
   EXPECT_EQ(hexOf(readFar(5)), "00 10 81 01 0A");

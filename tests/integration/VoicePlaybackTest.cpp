@@ -108,15 +108,15 @@ class VoicePlayback : public ::testing::Test {
   ResfileSoundModule player;
 };
 
-TEST_F(VoicePlayback, ANewClipCutsTheOldOneAndArrivesWholeAndStopSilences) {
+TEST_F(VoicePlayback, ANewClipCutsTheOldOneAndArrivesWhole) {
   recorded();
   const std::vector<int> first = clipSamples(1), second = clipSamples(2);
   player.PlayVoiceClip(1);
   waitMs(500);
   player.PlayVoiceClip(2);
   waitMs(3000);
-  auto rec = recorded();
-  auto [heardFirst, heardLast] = loudSpan(rec);
+  const auto rec = recorded();
+  const auto [heardFirst, heardLast] = loudSpan(rec);
   ASSERT_GE(heardFirst, 0) << "nothing arrived";
   // Clip 1 began where its own first sound lies before the first sound heard; clip 2 should
   // begin about half a second later and arrive whole, to its last sound, with nothing of
@@ -129,15 +129,6 @@ TEST_F(VoicePlayback, ANewClipCutsTheOldOneAndArrivesWholeAndStopSilences) {
   EXPECT_LT(gap, 0.7);
   EXPECT_NEAR(double(heardLast - lag) / kRate, double(loudSpan(second).second) / kRate, 0.05);
   EXPECT_LT(bestMatch(rec, first, firstStart - 200, firstStart + 200).second, 0.8);  // only its start was heard
-
-  player.PlayVoiceClip(4);
-  waitMs(400);
-  player.StopVoice();
-  waitMs(2500);
-  rec = recorded();
-  std::tie(heardFirst, heardLast) = loudSpan(rec);
-  ASSERT_GE(heardFirst, 0) << "nothing arrived";
-  EXPECT_LT(double(heardLast - heardFirst) / kRate, 0.4 + 0.3);
 }
 
 }  // namespace

@@ -106,45 +106,39 @@ void run(BandReceiver& rx, Stream& s, double seconds, Recorder& rec, std::size_t
   for (long k = 0; k < blocks; ++k) rx.push(s.next(block), rec);
 }
 
-struct CoverCase {
-  const char* name;
-  double rate;
-  double centre;
-  std::vector<int> bands;  // expected to be served
-};
-
-class BandsOfAStream : public ::testing::TestWithParam<CoverCase> {};
-
 // Band b's carrier sits 20*b Hz above its beacon frequency: each band's audio holds its
 // own tone at 800 + 20*b Hz, not another band's.
-TEST_P(BandsOfAStream, EachBandHearsItsOwnCarrier) {
-  const CoverCase& c = GetParam();
+TEST(BandReceiver, EachBandOfAStreamHearsItsOwnCarrier) {
+  const struct {
+    const char* name;
+    double rate;
+    double centre;
+    std::vector<int> bands;  // expected to be served
+  } rows[] = {{"wideband_20MSps", 20e6, suggestedCentre(20e6), {0, 1, 2, 3, 4}},
+              {"rtl_2400kSps_on_14MHz", 2.4e6, 14.2e6, {0}},
+              {"rtl_2400kSps_24_and_nothing_else", 2.4e6, 25.0e6, {3}},
+              {"narrow_12kHz_on_28MHz", 12000, 28.2e6, {4}},
+              {"narrow_16kHz_off_centre", 16000, 14.1e6 - 3650, {0}}};
   std::vector<Carrier> carriers;
   for (const BandInfo& b : kBands) carriers.push_back({static_cast<double>(b.hz) + 20.0 * b.index, 0.01});
-  Stream s(c.rate, c.centre, carriers);
-  BandReceiver rx({0, 1, 2, 3, 4});
-  Recorder rec;
-  run(rx, s, 1.5, rec, c.rate >= kWideRate ? 65536 : 512);
-  EXPECT_EQ(rx.bands(), c.bands);
-  for (int b : c.bands) {
-    const auto& a = rec.audio[b];
-    ASSERT_GT(a.size(), 11025u) << "band " << b;
-    for (int other = 0; other < kBandCount; ++other) {
-      const double share = toneShare(a, 5000, 16025, 800.0 + 20 * other);
-      if (other == b) EXPECT_GT(share, 0.9) << "band " << b;
-      else EXPECT_LT(share, 1e-4) << "band " << b << " hears band " << other;
+  for (const auto& c : rows) {
+    SCOPED_TRACE(c.name);
+    Stream s(c.rate, c.centre, carriers);
+    BandReceiver rx({0, 1, 2, 3, 4});
+    Recorder rec;
+    run(rx, s, 1.5, rec, c.rate >= kWideRate ? 65536 : 512);
+    EXPECT_EQ(rx.bands(), c.bands);
+    for (int b : c.bands) {
+      const auto& a = rec.audio[b];
+      ASSERT_GT(a.size(), 11025u) << "band " << b;
+      for (int other = 0; other < kBandCount; ++other) {
+        const double share = toneShare(a, 5000, 16025, 800.0 + 20 * other);
+        if (other == b) EXPECT_GT(share, 0.9) << "band " << b;
+        else EXPECT_LT(share, 1e-4) << "band " << b << " hears band " << other;
+      }
     }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    BandReceiver, BandsOfAStream,
-    ::testing::Values(CoverCase{"wideband_20MSps", 20e6, suggestedCentre(20e6), {0, 1, 2, 3, 4}},
-                      CoverCase{"rtl_2400kSps_on_14MHz", 2.4e6, 14.2e6, {0}},
-                      CoverCase{"rtl_2400kSps_24_and_nothing_else", 2.4e6, 25.0e6, {3}},
-                      CoverCase{"narrow_12kHz_on_28MHz", 12000, 28.2e6, {4}},
-                      CoverCase{"narrow_16kHz_off_centre", 16000, 14.1e6 - 3650, {0}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BandReceiver, SuggestedCentresCoverWhatTheRateAllows) {
   EXPECT_EQ(bandsCovered(20e6, suggestedCentre(20e6)).size(), 5u);
@@ -153,51 +147,47 @@ TEST(BandReceiver, SuggestedCentresCoverWhatTheRateAllows) {
   EXPECT_EQ(bandsCovered(2.4e6, suggestedCentre(2.4e6)).size(), 1u);
 }
 
-struct RateCase {
-  const char* name;
-  double rate;
-  double centre;
-};
-
-class ChannelAtRate : public ::testing::TestWithParam<RateCase> {};
-
 // A carrier 1600 Hz below the beacon frequency would beat to 800 Hz in the other
 // sideband: the channel keeps it out by more than 70 dB (fixed gain, so the runs
 // compare directly). A carrier keyed on at 2.000 s of the stream reaches half its
 // amplitude in the audio at 2.000 s on the audio's own clock (the filters' delays are
 // taken off), within 1 ms.
-TEST_P(ChannelAtRate, KeepsTheLowerSidebandOutAndTheKeyingOnTime) {
-  const RateCase& c = GetParam();
-  auto play = [&](Carrier carrier, double noise, double seconds) {
-    Stream s(c.rate, c.centre, {carrier}, noise);
-    BandReceiver rx({0});
-    rx.setFixedGain(1e6);
-    Recorder rec;
-    run(rx, s, seconds, rec, c.rate >= kWideRate ? 50000 : 333);
-    return rec;
-  };
-  auto at800 = [&](double offset) {
-    const auto a = play({14.1e6 + offset, 0.01}, 1e-7, 1.2).audio[0];
-    return powerAt(a, 4000, a.size(), 800.0);
-  };
-  EXPECT_LT(10 * std::log10(at800(-1600.0) / at800(0.0)), -70.0);
+TEST(BandChannel, KeepsTheLowerSidebandOutAndTheKeyingOnTime) {
+  const struct {
+    const char* name;
+    double rate;
+    double centre;
+  } rows[] = {{"wide_20MSps", 20e6, 21.5e6},
+              {"wide_2400kSps", 2.4e6, 14.5e6},
+              {"narrow_16kHz_off_centre", 16000, 14.1e6 - 3650}};
+  for (const auto& c : rows) {
+    SCOPED_TRACE(c.name);
+    auto play = [&](Carrier carrier, double noise, double seconds) {
+      Stream s(c.rate, c.centre, {carrier}, noise);
+      BandReceiver rx({0});
+      rx.setFixedGain(1e6);
+      Recorder rec;
+      run(rx, s, seconds, rec, c.rate >= kWideRate ? 50000 : 333);
+      return rec;
+    };
+    auto at800 = [&](double offset) {
+      const auto a = play({14.1e6 + offset, 0.01}, 1e-7, 1.2).audio[0];
+      return powerAt(a, 4000, a.size(), 800.0);
+    };
+    EXPECT_LT(10 * std::log10(at800(-1600.0) / at800(0.0)), -70.0);
 
-  const Recorder rec = play({14.1e6, 0.01, 2.0}, 1e-6, 3.0);
-  const auto& a = rec.audio.at(0);
-  // Steady amplitude over the last half second, then the first sample past half of it.
-  int peak = 0;
-  for (std::size_t i = a.size() - 5000; i < a.size(); ++i) peak = std::max(peak, std::abs(static_cast<int>(a[i])));
-  std::size_t first = 0;
-  while (first < a.size() && std::abs(static_cast<int>(a[first])) < peak / 2) ++first;
-  ASSERT_LT(first, a.size());
-  EXPECT_NEAR(rec.timeOf(0, first), 2.0, 0.001);
+    const Recorder rec = play({14.1e6, 0.01, 2.0}, 1e-6, 3.0);
+    const auto& a = rec.audio.at(0);
+    // Steady amplitude over the last half second, then the first sample past half of it.
+    int peak = 0;
+    for (std::size_t i = a.size() - 5000; i < a.size(); ++i)
+      peak = std::max(peak, std::abs(static_cast<int>(a[i])));
+    std::size_t first = 0;
+    while (first < a.size() && std::abs(static_cast<int>(a[first])) < peak / 2) ++first;
+    ASSERT_LT(first, a.size());
+    EXPECT_NEAR(rec.timeOf(0, first), 2.0, 0.001);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(BandChannel, ChannelAtRate,
-                         ::testing::Values(RateCase{"wide_20MSps", 20e6, 21.5e6},
-                                           RateCase{"wide_2400kSps", 2.4e6, 14.5e6},
-                                           RateCase{"narrow_16kHz_off_centre", 16000, 14.1e6 - 3650}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Half a second of samples lost between two blocks (their times say so): the audio gets
 // half a second of silence, so its sample count stays on the clock.

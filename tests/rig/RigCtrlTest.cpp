@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "RigTestSupport.h"
-#include "support/Tables.h"
 
 namespace harkola {
 namespace {
@@ -135,52 +134,69 @@ TEST_F(SerialRigSession, APortThatFailsMidSequenceIsReportedOnce) {
 }
 
 // The setup window's code test, line by line, with "Continue ?" answered Yes to the end
-// unless the case stops at a line.
-struct CodeTestCase {
-  const char* name;
-  int maker;
-  int failWriteAt;  // 0: the port keeps working
-  int blankLine;    // a line the window shows blank (0: none)
-  int stopAfter;    // the window's No after this line (0: Yes throughout)
-  const char* line2Code;  // in place of line 2's shipped code (nullptr: none)
-  RigCodeTest::Step last;
-  int lastLine;
-  std::size_t writes;
-  bool tested;
-};
-
-class CodeTest : public SerialRigSession, public ::testing::WithParamInterface<CodeTestCase> {};
-
-TEST_P(CodeTest, SendsEachLineAndCountsOnlyAFinishedTest) {
-  const CodeTestCase& c = GetParam();
-  useMaker(c.maker);
-  port.failWriteAt = c.failWriteAt;
-  if (c.line2Code) d.RigTable[rigRowOfLine(2)][1] = c.line2Code;
-  RigCodeTest t(d, rig);
-  ASSERT_TRUE(t.start());
-  RigCodeTest::Step step;
-  do {
-    step = t.sendLine(t.line() == c.blankLine);
-  } while (step == RigCodeTest::Step::Sent && t.line() - 1 != c.stopAfter);
-  t.finish();
-  EXPECT_EQ(std::tuple(step, t.line(), port.writes.size(), d.RigTested, d.RigTable[kRigRowTested][1]),
-            std::tuple(c.last, c.lastLine, c.writes, c.tested, c.tested ? "True" : "False"));
-  EXPECT_FALSE(port.isOpen());
+// unless the case stops at a line. Kenwood has 12 codes on the 14 lines; an Icom code is
+// checked, then its bytes go one by one, and a code that fails the check stops the test
+// unsent; a Kenwood code on a blanked line stays unsent though the table keeps it.
+TEST_F(SerialRigSession, CodeTestSendsEachLineAndCountsOnlyAFinishedTest) {
+  const struct {
+    const char* name;
+    int maker;
+    int failWriteAt;  // 0: the port keeps working
+    int blankLine;    // a line the window shows blank (0: none)
+    int stopAfter;    // the window's No after this line (0: Yes throughout)
+    const char* line2Code;  // in place of line 2's shipped code (nullptr: none)
+    Step last;
+    int lastLine;
+    std::size_t writes;
+    bool tested;
+  } rows[] = {{"KenwoodToTheEnd", kRigKenwood, 0, 0, 0, nullptr, Step::Complete, 14, 12, true},
+              {"NoAtLineFive", kRigKenwood, 0, 0, 5, nullptr, Step::Sent, 6, 4, false},
+              {"BlankedLineNotSent", kRigKenwood, 0, 1, 0, nullptr, Step::Complete, 14, 11, true},
+              {"PortFailsAtTheThirdCode", kRigKenwood, 3, 0, 0, nullptr, Step::Stopped, 3, 2, false},
+              {"IcomBytes", kRigIcom, 0, 0, 1, nullptr, Step::Sent, 2, 7, false},
+              {"IcomOddHexStops", kRigIcom, 0, 0, 0, "FEFE0", Step::Stopped, 2, 7, false}};
+  for (const auto& c : rows) {
+    useMaker(c.maker);
+    port = test::RecorderPort{};
+    port.failWriteAt = c.failWriteAt;
+    d.RigTested = false;
+    if (c.line2Code) d.RigTable[rigRowOfLine(2)][1] = c.line2Code;
+    RigCodeTest t(d, rig);
+    ASSERT_TRUE(t.start()) << c.name;
+    Step step;
+    do {
+      step = t.sendLine(t.line() == c.blankLine);
+    } while (step == Step::Sent && t.line() - 1 != c.stopAfter);
+    t.finish();
+    EXPECT_EQ(std::tuple(step, t.line(), port.writes.size(), d.RigTested, d.RigTable[kRigRowTested][1]),
+              std::tuple(c.last, c.lastLine, c.writes, c.tested, c.tested ? "True" : "False")) << c.name;
+    EXPECT_FALSE(port.isOpen()) << c.name;
+  }
 }
 
-// Kenwood has 12 codes on the 14 lines; an Icom code is checked, then its bytes go one
-// by one, and a code that fails the check stops the test unsent; a Kenwood code on a
-// blanked line stays unsent though the table keeps it.
-INSTANTIATE_TEST_SUITE_P(
-    Lines, CodeTest,
-    ::testing::Values(
-        CodeTestCase{"KenwoodToTheEnd", kRigKenwood, 0, 0, 0, nullptr, Step::Complete, 14, 12, true},
-        CodeTestCase{"NoAtLineFive", kRigKenwood, 0, 0, 5, nullptr, Step::Sent, 6, 4, false},
-        CodeTestCase{"BlankedLineNotSent", kRigKenwood, 0, 1, 0, nullptr, Step::Complete, 14, 11, true},
-        CodeTestCase{"PortFailsAtTheThirdCode", kRigKenwood, 3, 0, 0, nullptr, Step::Stopped, 3, 2, false},
-        CodeTestCase{"IcomBytes", kRigIcom, 0, 0, 1, nullptr, Step::Sent, 2, 7, false},
-        CodeTestCase{"IcomOddHexStops", kRigIcom, 0, 0, 0, "FEFE0", Step::Stopped, 2, 7, false}),
-    test::rowName);
+// The answers to the setup window's prompt for line 1's code (column 1) or label (0).
+TEST_F(SerialRigSession, EditingALineFollowsTheAnswer) {
+  const struct {
+    const char* name;
+    int maker, column;
+    std::optional<std::string> answer;
+    RigLineEdit edit;
+    std::string label, code;  // rig table row 7 afterwards
+  } rows[] = {{"KenwoodTextUnchecked", kRigKenwood, 1, "MD3", RigLineEdit::Set, "CW mode", "MD3"},
+              {"Label", kRigKenwood, 0, "Mode", RigLineEdit::Set, "Mode", "MD3;"},
+              {"OddHexRefused", kRigIcom, 1, "ABC", RigLineEdit::Refused, "CW mode", "FEFE00E00103FD"},
+              {"CancelChangesNothing", kRigKenwood, 1, std::nullopt, RigLineEdit::Unchanged, "CW mode", "MD3;"},
+              {"LeaveBlankCode", kRigKenwood, 1, "Leave blank", RigLineEdit::Blanked, "CW mode", ""},
+              {"LeaveBlankLabel", kRigKenwood, 0, "Leave blank", RigLineEdit::Blanked, "", "MD3;"}};
+  for (const auto& r : rows) {
+    useMaker(r.maker);
+    notices.clear();
+    EXPECT_EQ(editRigLine(d, rig, 1, r.column, r.answer), r.edit) << r.name;
+    EXPECT_EQ(std::pair(d.RigTable[7][0], d.RigTable[7][1]), std::pair(r.label, r.code)) << r.name;
+    EXPECT_EQ(notices.size(), r.edit == RigLineEdit::Refused ? 1u : 0u) << r.name;  // the hex check's message
+  }
+  EXPECT_EQ(rigLineDetail(d, 4), "Line 4 of 14, (no label), code now: (blank)");
+}
 
 // A stored code that is not hex is reported and skipped; unusable line settings are a
 // port error and nothing is opened.
