@@ -28,15 +28,11 @@
 namespace harkola {
 namespace {
 
-class MainWindow : public test::PrimaryFixture {
- protected:
-  void start(bool sound = true) { loaded = PrimaryFixture::start({2026, 12, 6, 10, 0, 5, 2}, sound); }
-  bool loaded = false;
-};
+using MainWindow = test::PrimaryFixture;
+const LocalTime kMorning{2026, 12, 6, 10, 0, 5, 2};
 
 TEST_F(MainWindow, FirstStartWritesDefaultsAndShowsTheBeaconOnFourteen) {
-  start();
-  ASSERT_TRUE(loaded);
+  ASSERT_TRUE(start(kMorning));
   ASSERT_EQ(dialogs.messages.size(), 5u) << ::testing::PrintToString(dialogs.texts());
   EXPECT_TRUE(std::filesystem::exists(d.LogFilePath));
   tick();
@@ -49,8 +45,7 @@ TEST_F(MainWindow, FirstStartWritesDefaultsAndShowsTheBeaconOnFourteen) {
 }
 
 TEST_F(MainWindow, WithoutSoundOutputTheProgramEndsBeforeOpeningTheLog) {
-  start(false);
-  EXPECT_FALSE(loaded);
+  EXPECT_FALSE(start(kMorning, false));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(std::pair(dialogs.messages[0].title, dialogs.messages[0].icon),
             std::pair(std::string("Harkola 5 terminating"), NoticeIcon::Critical));
@@ -188,17 +183,12 @@ TEST_F(MainWindow, LogAnalysisPausesTheClockAndLoggingUntilItCloses) {
   EXPECT_FALSE(heardLog().empty());  // the heard log is open again
 }
 
-class MainWindowStates : public test::PrimaryFixture {
- protected:
-  void running() { PrimaryFixture::running({2026, 12, 6, 22, 30, 5, 2}); }
-};
-
 // In a zone five hours behind UTC (a POSIX rule: no zone database needed); the suite
 // runs in UTC.
-TEST_F(MainWindowStates, ShowsUtcBesideTheLocalTime) {
+TEST_F(MainWindow, ShowsUtcBesideTheLocalTime) {
   setenv("TZ", "EST5", 1);
   tzset();
-  running();
+  running({2026, 12, 6, 22, 30, 5, 2});
   EXPECT_EQ(win->lblSystemTime->text() + " " + win->lblUtcTime->text(), "22:30:05 03:30:05 UTC");
   setenv("TZ", "UTC", 1);
   tzset();
@@ -207,7 +197,7 @@ TEST_F(MainWindowStates, ShowsUtcBesideTheLocalTime) {
 // The log buttons are checked exactly while their logging runs, whether switched from
 // the button or the menu. Automatic logging comes with its warning and the session graph,
 // and the keys log nothing while it runs; after it the S buttons are grey.
-TEST_F(MainWindowStates, LogButtonsShowWhichLoggingIsOn) {
+TEST_F(MainWindow, LogButtonsShowWhichLoggingIsOn) {
   running();
   auto state = [this] { return std::pair(win->cmdALog->isChecked(), win->cmdMLog->isChecked()); };
   EXPECT_EQ(state(), std::pair(false, false));
@@ -243,7 +233,7 @@ int brightPixels(QWidget* w) {
 // While automatic logging runs the S buttons keep their red but take no click: their
 // digits fade, so they cannot pass for the red buttons of manual logging. The window is
 // fixed to its contents: a window manager then draws no empty resize strip under it.
-TEST_F(MainWindowStates, DisabledSButtonsLookDisabledAndTheFrameIsFixed) {
+TEST_F(MainWindow, DisabledSButtonsLookDisabledAndTheFrameIsFixed) {
   running();
   win->show();
   EXPECT_EQ(win->minimumSize(), win->maximumSize());
@@ -308,10 +298,8 @@ TEST_F(FollowMode, TheChosenBeaconIsFollowedUntilTheEntryIsUnchecked) {
   expectFollowDisplay(false);
 }
 
-class Shutdown : public test::PrimaryFixture {};
-
-TEST_F(Shutdown, EveryWindowOpenedOnceThenTheProgramClosesCleanly) {
-  ASSERT_TRUE(start({2026, 12, 6, 10, 0, 5, 0}));
+TEST_F(MainWindow, EveryWindowOpenedOnceThenTheProgramClosesCleanly) {
+  ASSERT_TRUE(start(kMorning));
   tick();
   // Modal windows (editors, rig setup, about, help) are closed as soon as they are up.
   QTimer closer;

@@ -17,7 +17,7 @@
 namespace harkola {
 namespace {
 
-TEST(SystemTimeSource, AsksForTheClockMovedBySecondsKeepingTheFraction) {
+TEST(SystemTimeSource, AsksForTheClockMovedBySecondsKeepingTheFractionOrSaysWhatToDo) {
   for (int seconds : {1, -1}) {
     timespec asked{};
     int calls = 0;
@@ -31,9 +31,7 @@ TEST(SystemTimeSource, AsksForTheClockMovedBySecondsKeepingTheFraction) {
     const std::int64_t shift = std::int64_t(seconds) * 1000000000;
     EXPECT_TRUE(set >= before + shift && set <= after + shift) << seconds;
   }
-}
-
-TEST(SystemTimeSource, FailuresExplainWhatToDo) {
+  // Refused or failed, the error explains what to do.
   std::string error;
   SystemTimeSource refused([](const timespec&) { return errno = EPERM, -1; });
   EXPECT_FALSE(refused.adjustSeconds(1, error));

@@ -233,7 +233,7 @@ class ScanBands : public test::PrimaryFixture {
   test::RecordingRig rig;
 };
 
-TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithIt) {
+TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithItOrWithFollowMode) {
   EXPECT_FALSE(win->mnuScanBands->isEnabled());
   win->mnuRigCtrlActivate->trigger();
   tick();
@@ -251,9 +251,8 @@ TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithIt) {
   tick(3 * 60'000);
   EXPECT_EQ(checkedBand(), 4);
   EXPECT_EQ(rig.calls.back(), "finish");
-}
 
-TEST_F(ScanBands, FollowModeAndScanningEndEachOther) {
+  // Follow mode and scanning end each other.
   win->mnuRigCtrlActivate->trigger();
   win->mnuScanBands->trigger();
   ASSERT_TRUE(win->bandScanActive());
