@@ -96,22 +96,27 @@ struct KiwiServer {
   QStringList received;
 };
 
+// A KiwiSDR client of `kiwi`, started.
+struct KiwiClient {
+  explicit KiwiClient(KiwiServer& kiwi, const QString& password = "", double centreHz = 14.1e6)
+      : src(sink, KiwiSettings{"127.0.0.1", kiwi.server.serverPort(), password, centreHz}, kQuick) {
+    src.start();
+  }
+  ~KiwiClient() { src.stop(); }
+  Collector sink;
+  QtKiwiSource src;
+};
+
 TEST(Kiwi, AuthenticatesSetsIqChannelAndKeepsAlive) {
   KiwiServer kiwi(QByteArray("MSG badp=0 version_maj=1 sample_rate=12001.135"));
-  Collector sink;
-  KiwiSettings set;
-  set.port = kiwi.server.serverPort();
-  set.password = "two words";
-  set.centreHz = 24.93e6;
-  QtKiwiSource src(sink, set, kQuick);
-  src.start();
+  KiwiClient client(kiwi, "two words", 24.93e6);
+  const Collector& sink = client.sink;
   ASSERT_TRUE(waitFor([&] { return sink.samples == 100 && kiwi.received.count("SET keepalive") >= 3; }, 5000));
   EXPECT_TRUE(kiwi.path.endsWith("/SND"));
   EXPECT_EQ(kiwi.received.value(0), "SET auth t=kiwi p=two%20words");
   EXPECT_TRUE(kiwi.received.contains("SET mod=iq low_cut=-5000 high_cut=5000 freq=24930.000"));
   EXPECT_EQ(std::tuple(sink.last.rate, sink.last.centreHz, sink.last.samples[0]),
             std::tuple(12001.135, 24.93e6, IqSample(0.5f, -0.5f)));
-  src.stop();
 }
 
 // Busy and down are retried; a refused password and a time limit stop the source.
@@ -125,14 +130,9 @@ TEST(Kiwi, RefusalsAreShownInWords) {
               {"MSG down", "down for maintenance", true}};
   for (const auto& r : rows) {
     KiwiServer kiwi{QByteArray(r.answer)};
-    Collector sink;
-    KiwiSettings set;
-    set.port = kiwi.server.serverPort();
-    QtKiwiSource src(sink, set, kQuick);
-    src.start();
-    ASSERT_TRUE(waitFor([&] { return sink.said(r.words); }, 5000)) << r.answer;
-    EXPECT_EQ(src.stopped(), !r.retries) << r.answer;
-    src.stop();
+    KiwiClient client(kiwi);
+    ASSERT_TRUE(waitFor([&] { return client.sink.said(r.words); }, 5000)) << r.answer;
+    EXPECT_EQ(client.src.stopped(), !r.retries) << r.answer;
   }
 }
 

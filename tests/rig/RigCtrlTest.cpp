@@ -59,8 +59,6 @@ TEST_F(SerialRigSession, KenwoodStartOn21MHzAndFinishEachUseOneOpening) {
                                 "write FA00007050000;", "close"}));
   EXPECT_EQ(texts(), (Texts{"To ensure proper operation you must complete the Test routine in the Setup screen",
                             "Please check and ensure your rig cannot transmit - see help files"}));
-  EXPECT_EQ(std::pair(notices[1].icon, notices[1].title),
-            std::pair(NoticeIcon::Exclamation, std::string("Harkola 5 ")));
   EXPECT_EQ(std::tuple(port.opened[0].line.baud, port.opened[0].flow, port.opened[0].raiseRts),
             std::tuple(9600, FlowControl::Rts, true));
   for (const char* h : {"Xon/Xoff", "rts"}) {  // an unknown handshake keeps the last flow control
@@ -105,7 +103,6 @@ TEST_F(SerialRigSession, APortThatCannotOpenIsReportedWithWhatItStopped) {
   EXPECT_TRUE(!session.active() && port.writes.empty());
   EXPECT_EQ(texts(), (Texts{"Please check and ensure your rig cannot transmit - see help files", kOpenFailed,
                             "Cannot start rig control due to serial port error"}));
-  EXPECT_EQ(notices.at(1).icon, NoticeIcon::Critical);
   notices.clear();
   EXPECT_EQ(commandRig.finishSession().message,
             "Cannot run Rig Control session finish commands due to serial port error");

@@ -36,7 +36,6 @@ class FollowWindow : public ::testing::Test {
 // beacon or its callsign chosen enables Activate and Voice, "no beacon" disables them.
 TEST_F(FollowWindow, LoadListsTheBeaconsAndAChoiceEnablesActivate) {
   win->show();
-  EXPECT_FALSE(win->isModal());
   EXPECT_EQ(win->findChild<QLabel*>("lblVBeID_17")->text(), "YV5B");
   for (int k = 0; k < kBeaconCount; ++k) EXPECT_TRUE(option(k)->isVisible() && !option(k)->isChecked()) << k;
   EXPECT_TRUE(option(18)->isChecked() && !option(18)->isVisible());

@@ -6,9 +6,24 @@
 #include "audio/ClassicDetector.h"
 #include "rig/SerialRigPort.h"
 #include "support/RecordingRig.h"
-#include "support/RecordingVoicePlayer.h"
+#include "voice/VoicePlayer.h"
 
 namespace harkola::test {
+
+// Records the calls in order. A play is recorded with its number, a stop as 0;
+// out-of-range numbers are recorded too, so tests see exactly what was asked.
+class RecordingVoicePlayer : public VoicePlayer {
+ public:
+  std::vector<int> calls;
+  void play(int number) override { calls.push_back(number); }
+  void stop() override { calls.push_back(0); }
+  std::vector<int> played() const {
+    std::vector<int> p;
+    for (int c : calls)
+      if (c != 0) p.push_back(c);
+    return p;
+  }
+};
 
 struct TestDevices {
   explicit TestDevices(PublicDecs& d) : detector(d), serialRig(d, nullptr) {}
