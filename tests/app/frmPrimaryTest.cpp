@@ -216,6 +216,8 @@ TEST_F(MainWindow, LogButtonsShowWhichLoggingIsOn) {
   EXPECT_TRUE(win->opgS[1]->styleSheet().contains("background-color: rgb(192,192,192)"));
   win->mnuLogManual->trigger();
   EXPECT_EQ(state(), std::pair(false, true));
+  win->cmdMLog->click();
+  EXPECT_EQ(state(), std::pair(false, false));
 }
 
 // Bright pixels (the digits) of a button as drawn.

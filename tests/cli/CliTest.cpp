@@ -68,8 +68,8 @@ TEST_F(Cli, DistazUsesTheBuiltInDataQuietlyAndSaysWhenANamedFolderIsMissing) {
   EXPECT_EQ(r.out.find("harkola-cli:"), std::string::npos);
   const Result missing = run("distaz --data-folder /does/not/exist", dir);
   EXPECT_EQ(missing.status, 0);
-  EXPECT_NE(missing.out.find("harkola-cli: data folder /does/not/exist does not exist; using the built-in home and "
-                             "beacon data"),
+  EXPECT_NE(missing.out.find("harkola-cli: data folder /does/not/exist does not exist; using the built-in "
+                             "home and beacon data"),
             std::string::npos)
       << missing.out;
   const Result partial = run("now --data-folder '" + dir.string() + "'", dir);
