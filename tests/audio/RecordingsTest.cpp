@@ -114,8 +114,7 @@ TEST(WavConvert, MonoMixIsTheAverageOfTheChannels) {
 TEST(WavConvert, ToneLevelAfterConversionTo11025) {
   const struct {
     int rate;
-    double hz;
-    double gain;  // expected output rms / input rms
+    double hz, gain;  // gain: expected output rms / input rms
   } rows[] = {{44100, 800, 1.0}, {8000, 800, 1.0}, {48000, 7000, 0.0}};
   for (const auto& c : rows) {
     std::vector<std::int16_t> in(static_cast<std::size_t>(c.rate));  // one second
@@ -131,10 +130,8 @@ TEST(WavConvert, ToneLevelAfterConversionTo11025) {
 TEST(StreamedRecording, GivesTheSamplesOfTheWholeFileConversion) {
   const struct {
     const char* name;
-    int rate;
-    int channels;
-    std::size_t frames;
-    std::size_t piece;  // samples asked for per read
+    int rate, channels;
+    std::size_t frames, piece;  // piece: samples asked for per read
   } rows[] = {{"mono_11025_as_is", 11025, 1, 200000, 512},
               {"stereo_48000", 48000, 2, 300000, 512},
               {"mono_8000_up", 8000, 1, 100000, 777},

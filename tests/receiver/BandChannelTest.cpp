@@ -113,8 +113,7 @@ void run(BandReceiver& rx, Stream& s, double seconds, Recorder& rec, std::size_t
 TEST(BandReceiver, EachBandOfAStreamHearsItsOwnCarrier) {
   const struct {
     const char* name;
-    double rate;
-    double centre;
+    double rate, centre;
     std::vector<int> bands;  // expected to be served
   } rows[] = {{"wideband_20MSps", 20e6, suggestedCentre(20e6), {0, 1, 2, 3, 4}},
               {"rtl_2400kSps_on_14MHz", 2.4e6, 14.2e6, {0}},
@@ -157,8 +156,7 @@ TEST(BandReceiver, SuggestedCentresCoverWhatTheRateAllows) {
 TEST(BandChannel, KeepsTheLowerSidebandOutAndTheKeyingOnTime) {
   const struct {
     const char* name;
-    double rate;
-    double centre;
+    double rate, centre;
   } rows[] = {{"wide_20MSps", 20e6, 21.5e6},
               {"wide_2400kSps", 2.4e6, 14.5e6},
               {"narrow_16kHz_off_centre", 16000, 14.1e6 - 3650}};
@@ -237,12 +235,11 @@ TEST(BandChannel, FastSampleClockKeepsTheAudioOnTime) {
 // late by 30 ms plus the scatter. After the first minute the stamped time of every
 // block stays within 20 ms of its true time plus the 30 ms floor, all day.
 TEST(BlockClock, StaysOnTheGrid) {
+  // ppm: the device's sample clock error; jitterMeanS: mean of the exponential extra delay
+  // of each block; stallShare: share of blocks held back 0.3 s more (a busy machine).
   const struct {
     const char* name;
-    double ppm;          // the device's sample clock error
-    double jitterMeanS;  // mean of the exponential extra delay of each block
-    double stallShare;   // share of blocks held back 0.3 s more (a busy machine)
-    double hours;
+    double ppm, jitterMeanS, stallShare, hours;
   } rows[] = {{"exact_usb", 0, 0.002, 0, 24},
               {"fast_100ppm_usb", 100, 0.002, 0, 24},
               {"slow_100ppm_network", -100, 0.020, 0.001, 24},

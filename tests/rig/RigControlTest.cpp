@@ -140,13 +140,13 @@ TEST_F(SerialRigSession, APortThatFailsMidSequenceIsReportedOnce) {
 // checked, then its bytes go one by one, and a code that fails the check stops the test
 // unsent; a Kenwood code on a blanked line stays unsent though the table keeps it.
 TEST_F(SerialRigSession, CodeTestSendsEachLineAndCountsOnlyAFinishedTest) {
+  // failWriteAt: the write that fails (0: the port keeps working); blankLine: a line the
+  // window shows blank (0: none); stopAfter: the window's No after this line (0: Yes
+  // throughout); line2Code: in place of line 2's shipped code (nullptr: none).
   const struct {
     const char* name;
-    int maker;
-    int failWriteAt;  // 0: the port keeps working
-    int blankLine;    // a line the window shows blank (0: none)
-    int stopAfter;    // the window's No after this line (0: Yes throughout)
-    const char* line2Code;  // in place of line 2's shipped code (nullptr: none)
+    int maker, failWriteAt, blankLine, stopAfter;
+    const char* line2Code;
     Step last;
     int lastLine;
     std::size_t writes;
