@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include "network/FakeLink.h"
 #include "network/NetworkStation.h"
 #include "network/Reports.h"
 #include "support/TempFolder.h"

@@ -10,7 +10,6 @@
 #include <thread>
 #include <unistd.h>
 
-#include "network/FakeLink.h"
 #include "network/Publisher.h"
 #include "network/Reports.h"
 #include "network/SlotMessage.h"

@@ -18,7 +18,6 @@
 
 #include "app/PrimaryFixture.h"
 #include "clock/SlotLog.h"
-#include "network/FakeLink.h"
 #include "network/NetworkStation.h"
 #include "network/Reports.h"
 #include "network/frmNetworkSettings.h"
