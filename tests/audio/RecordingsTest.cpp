@@ -121,7 +121,8 @@ TEST(WavConvert, ToneLevelAfterConversionTo11025) {
     addTone(in, 0, in.size(), ToneSpec{c.hz, 10000.0, c.rate});
     const auto out = resample(in, c.rate, 11025);
     ASSERT_NEAR(double(out.size()), 11025.0, 1.0) << c.rate;
-    EXPECT_NEAR(rms(out, 1000, 10000) / rms(in, 1000, in.size() - 1000), c.gain, 0.02) << c.rate << " " << c.hz;
+    const double gain = rms(out, 1000, 10000) / rms(in, 1000, in.size() - 1000);
+    EXPECT_NEAR(gain, c.gain, 0.02) << c.rate << " " << c.hz;
   }
 }
 
@@ -269,7 +270,7 @@ TEST(Replay, WritesExactlyTheSlotsThatCarryTheTone) {
     for (int i = 0; i < static_cast<int>(c.traces); ++i) {
       const bool tone = c.toneSlots.count(i) > 0;
       const SlotTrace& t = r.traces[i];
-      EXPECT_EQ(std::tuple(t.logged, t.hits > 55, t.sLevel > 0), std::tuple(tone, tone, tone)) << "slot " << i;
+      EXPECT_EQ(std::tuple(t.logged, t.hits > 55, t.sLevel > 0), std::tuple(tone, tone, tone)) << i;
       EXPECT_EQ(std::pair(t.slotStart.second, t.slotStart.millisecond),
                 std::pair((c.startSecond / 10 * 10 + i * 10) % 60, 0)) << "slot " << i;
     }

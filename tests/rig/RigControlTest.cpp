@@ -187,7 +187,7 @@ TEST_F(SerialRigSession, EditingALineFollowsTheAnswer) {
   } rows[] = {{"KenwoodTextUnchecked", kRigKenwood, 1, "MD3", RigLineEdit::Set, "CW mode", "MD3"},
               {"Label", kRigKenwood, 0, "Mode", RigLineEdit::Set, "Mode", "MD3;"},
               {"OddHexRefused", kRigIcom, 1, "ABC", RigLineEdit::Refused, "CW mode", "FEFE00E00103FD"},
-              {"CancelChangesNothing", kRigKenwood, 1, std::nullopt, RigLineEdit::Unchanged, "CW mode", "MD3;"},
+              {"Cancel", kRigKenwood, 1, std::nullopt, RigLineEdit::Unchanged, "CW mode", "MD3;"},
               {"LeaveBlankCode", kRigKenwood, 1, "Leave blank", RigLineEdit::Blanked, "CW mode", ""},
               {"LeaveBlankLabel", kRigKenwood, 0, "Leave blank", RigLineEdit::Blanked, "", "MD3;"}};
   for (const auto& r : rows) {
