@@ -13,6 +13,11 @@ namespace {
 // the filters' smear do not count.
 constexpr double kGapScore = 5.0;
 constexpr double kGapShare = 0.12;
+// Gaps carrying kHalfGapShare of their neighbours' power count at a lower significance
+// (kHalfGapScore): a burst on the tone (a data mode's tones hopping) fills elements and
+// gaps alike; a weak beacon's gaps filled that far by chance are rare.
+constexpr double kHalfGapScore = 2.0;
+constexpr double kHalfGapShare = 0.6;
 
 // Before the first key-down and after the last dash a beacon is silent (the slot's
 // neighbours are more than a second away): power there standing out (kOutsideScore) at
@@ -44,6 +49,12 @@ constexpr double kNearbyShare = 0.5;
 // (contrast both ways) does not count.
 constexpr double kAntiShare = 0.25;
 
+// The gaps a few hertz off the tone (still inside the callsign elements' main lobe)
+// filled, standing out (kGapScore), with more power than the match's elements carry:
+// the match sits beside a stronger signal keyed otherwise, whose energy only misses the
+// gaps at the exact tone.
+constexpr double kCloseGapShare = 1.0;
+
 // Another beacon's keying fitting this tone as well or better: the audio is that
 // beacon (the PC clock a slot off) or keying that fits any callsign, not this one.
 constexpr double kOtherShare = 1.15;
@@ -55,8 +66,10 @@ constexpr double kOtherCallShare = 1.1;
 constexpr double kOtherCallMargin = 2.0;
 
 bool gapsFilled(const KeyingEvidence& e) {
-  return (e.gaps.score() > kGapScore && e.gapShare > kGapShare) ||
-         (e.callGaps.score() > kGapScore && e.callGapShare > kGapShare);
+  auto filled = [](const SpanSums& gaps, double share) {
+    return (gaps.score() > kGapScore && share > kGapShare) || (gaps.score() > kHalfGapScore && share > kHalfGapShare);
+  };
+  return filled(e.gaps, e.gapShare) || filled(e.callGaps, e.callGapShare);
 }
 
 // What comes before is weighed against the callsign, what comes after against the
@@ -100,6 +113,7 @@ Rejection judgeShape(const KeyingEvidence& e, double threshold) {
 }
 
 Rejection judgeNeighbourhood(const KeyingEvidence& e) {
+  if (e.closeGapScore > kGapScore && e.closeGaps > kCloseGapShare) return Rejection::KeyUpPower;
   if (e.nearby > kNearbyShare) return Rejection::StrongerNearby;
   if (keyedAgainst(e.antiContrast, e.antiScore) && e.antiShare > kAntiShare)
     return Rejection::StrongerNearby;

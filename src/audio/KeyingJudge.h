@@ -50,6 +50,9 @@ struct KeyingEvidence {
   // elements, as FSK is): its gap power minus its key-down power as a share of the
   // match's key-down power; that difference over the sum; the gaps' significance there.
   double antiShare = 0.0, antiContrast = 0.0, antiScore = 0.0;
+  // The key-up gaps a few hertz off the tone where they stand out most: their power as a
+  // share of the match's key-down power, and their significance.
+  double closeGaps = 0.0, closeGapScore = 0.0;
   // Stage 3: the best score of another beacon's keying on this tone.
   double other = 0.0;
   // The callsign's score at the match, and the best of the other callsigns put in front

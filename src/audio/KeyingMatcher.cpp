@@ -21,6 +21,8 @@ using Template = KeyingMatcher::Template;
 // kPeakApartBins from a stronger one (a strong signal's own shoulders are not new tones).
 constexpr int kCandidates = 8;
 constexpr int kPeakApartBins = 3;
+// A busy band: see SlotSearch::belowBusyBar.
+constexpr double kBusyMedian = 6.0, kBusyFactor = 3.0;
 // Score from which a match is refined as a strong signal (see SlotSearch::refine).
 constexpr double kStrongScore = 300.0;
 constexpr int kSearchStep = 6;  // samples (8 ms) between tried start times, refined later
@@ -55,6 +57,12 @@ constexpr double kOffsetsHz[] = {15,  -15,  25,  -25,  35,  -35,  50,  -50,  70,
                                  150, -150, 200, -200, 250, -250, 6,   -6,   10,  -10,  20,  -20,
                                  30,  -30,  40,  -40,  45,  -45,  170, -170};
 constexpr int kNearbyOffsets = 12;
+// The SNR's noise: bins within kToneNoiseBins of the tone (+-14 Hz) over at least
+// kToneNoiseCells long cells away from the transmission (about 90 powers or more).
+constexpr int kToneNoiseBins = 5, kToneNoiseCells = 8;
+// Offsets up to this close lie inside a callsign element's main lobe: their key-up gaps
+// are the match's own, a few hertz off.
+constexpr double kCloseHz = 10.0;
 constexpr double kPassbandHz = 290.0;
 
 // Energy a piece carries relative to a callsign element of its length: the ladder
@@ -145,8 +153,8 @@ class SlotSearch {
   }
   Cd sumOf(const Piece& p, int b) const { return m_P.tapered(b + p.start, b + p.end); }
   double noiseOf(const Piece& p, int b) const {
-    const double perSample = m_flatNoise > 0 ? m_flatNoise * (p.end - p.start) : m_nf.between(b + p.start, b + p.end);
-    return perSample * p.noise;
+    const double level = m_flatNoise > 0 ? m_flatNoise * (p.end - p.start) : m_nf.between(b + p.start, b + p.end);
+    return level * m_shape * p.noise;
   }
   double scoreOf(const std::vector<Piece>& pieces, double norm, int b) const {
     double z = 0.0;
@@ -176,7 +184,7 @@ class SlotSearch {
   // The start of the keying on the tone of `h` whose gaps are emptiest, over the whole search.
   Hit byContrast(const Hit& h) {
     m_flatNoise = h.flatNoise;
-    m_P.build(m_x, m_count, h.hz);
+    tune(h.hz);
     const Template& t = m_mine.front();
     Hit best = h;
     best.score = -1e300;
@@ -194,14 +202,21 @@ class SlotSearch {
     return best;
   }
   std::vector<int> candidatePeaks() const;
+  bool belowBusyBar(const std::vector<Hit>& hits, std::size_t i) const;
   Hit coarse(int peak);
   Hit refine(const Hit& h);
   MatchResult judged(const Hit& hit, Rejection& why);
   double quietNoise(const Template& t, int b) const;
+  double noiseAtTone(const Template& t, int b, double hz) const;
   SpanSums spanSums(const Piece& p, int b, double perSample) const;
   void outside(int from, int to, double perSample, SpanSums& s) const;
   KeyingEvidence shape(const Hit& h, double perSample) const;
   void neighbourhood(const Hit& h, double perSample, KeyingEvidence& e);
+  // The sums turned down to `hz`, and the noise shape there.
+  void tune(double hz) {
+    m_P.build(m_x, m_count, hz);
+    m_shape = m_nf.shapeAt(hz);
+  }
   bool filledFit(const Template& t, int b, double perSample, bool callOnly) const;
   void others(const Hit& h, double perSample, KeyingEvidence& e);
   MatchResult result(const Hit& h, const KeyingEvidence& e, double perSample, Rejection why) const;
@@ -215,8 +230,9 @@ class SlotSearch {
   NoiseField m_nf;
   ShiftedSums m_P;
   int m_bFirst = 0;
-  // Noise per sample the search weighs by instead of the moment's own, when non-zero.
+  // Noise level per sample the search weighs by instead of the moment's own, when non-zero.
   double m_flatNoise = 0.0;
+  double m_shape = 1.0;  // the noise shape at the tone tuned to
 };
 
 std::vector<int> SlotSearch::candidatePeaks() const {
@@ -224,7 +240,9 @@ std::vector<int> SlotSearch::candidatePeaks() const {
   const int n = static_cast<int>(S.size());
   std::vector<int> maxima;
   for (int i = 0; i < n; ++i)
-    if ((i == 0 || S[i] >= S[i - 1]) && (i + 1 == n || S[i] > S[i + 1])) maxima.push_back(i);
+    if ((i == 0 || S[i] >= S[i - 1]) && (i + 1 == n || S[i] > S[i + 1]) &&
+        m_nf.shape[i - m_nf.half + m_nf.flat] >= kPassbandShape)
+      maxima.push_back(i);
   std::sort(maxima.begin(), maxima.end(), [&](int a, int b) { return S[a] > S[b]; });
   std::vector<int> peaks;
   for (int m : maxima) {
@@ -241,7 +259,7 @@ Hit SlotSearch::coarse(int peak) {
   Hit h;
   for (int d = -1; d <= 1; ++d) {
     const double hz = (peak - m_nf.half + d / 3.0) * kSpectrumBinHz;
-    m_P.build(m_x, m_count, hz);
+    tune(hz);
     const auto [z, b] = bestStart(t, m_bFirst, lastStart(t), kSearchStep);
     if (z > h.score) h = {z, hz, b, 0};
   }
@@ -252,7 +270,7 @@ Hit SlotSearch::coarse(int peak) {
   // transmission weighs its start instead (on its tone: that does not move); static
   // crashes do not matter at this strength.
   m_flatNoise = quietNoise(t, h.b);
-  m_P.build(m_x, m_count, h.hz);
+  tune(h.hz);
   const auto [z, b] = bestStart(t, m_bFirst, lastStart(t), kSearchStep);
   const Hit strong{z, h.hz, b, 0, m_flatNoise};
   m_flatNoise = 0.0;
@@ -260,7 +278,7 @@ Hit SlotSearch::coarse(int peak) {
 }
 
 Hit SlotSearch::refine(const Hit& h) {
-  m_P.build(m_x, m_count, h.hz);
+  tune(h.hz);
   m_flatNoise = h.flatNoise;
   Hit best = h;
   best.score = -1e300;
@@ -275,6 +293,25 @@ Hit SlotSearch::refine(const Hit& h) {
   return best.score > -1e300 ? best : h;
 }
 
+// The noise per sample at the tone `hz` itself where the transmission starting at `b` is
+// not: the mean power of the bins about the tone over the cells away from it. A strong
+// beacon's keying sidebands lift the quiet moments the noise shape is read from near its
+// tone, so its SNR is measured against this instead; 0 when too few cells are away.
+double SlotSearch::noiseAtTone(const Template& t, int b, double hz) const {
+  const int centre = static_cast<int>(std::lround(hz / kSpectrumBinHz)) + m_nf.flat;
+  const int from = std::max(0, centre - kToneNoiseBins);
+  const int to = std::min(2 * m_nf.flat, centre + kToneNoiseBins);
+  double sum = 0.0;
+  int n = 0, cells = 0;
+  for (std::size_t c = 0; c < m_nf.cellPowers.size(); ++c) {
+    const long s0 = static_cast<long>(c) * kLongHop, s1 = s0 + kLongSeg;
+    if (s1 >= b - 8 && s0 <= b + t.span + 8) continue;
+    ++cells;
+    for (int k = from; k <= to; ++k) sum += m_nf.cellPowers[c][k], ++n;
+  }
+  return cells >= kToneNoiseCells ? sum / n : 0.0;
+}
+
 // Noise per sample away from the transmission: a strong keyed tone spreads its keying
 // sidebands over the whole band and lifts the cells' noise estimates where it is.
 double SlotSearch::quietNoise(const Template& t, int b) const {
@@ -287,8 +324,9 @@ double SlotSearch::quietNoise(const Template& t, int b) const {
   return cells >= 2 ? quiet / cells : m_nf.prefix[m_count] / static_cast<double>(m_count);
 }
 
-SpanSums SlotSearch::spanSums(const Piece& p, int b, double perSample) const {
+SpanSums SlotSearch::spanSums(const Piece& p, int b, double level) const {
   const double a2 = std::norm(sumOf(p, b)), v = noiseOf(p, b), len = p.end - p.start;
+  const double perSample = level * m_shape;
   SpanSums s;
   s.excess = a2 - len * p.noise * perSample;
   s.gainSq = static_cast<double>(p.gain) * p.gain;
@@ -358,13 +396,15 @@ void SlotSearch::neighbourhood(const Hit& h, double perSample, KeyingEvidence& e
   for (int i = 0; i < static_cast<int>(std::size(kOffsetsHz)); ++i) {
     const double hz = h.hz + kOffsetsHz[i];
     if (std::abs(hz) > kPassbandHz) continue;
-    m_P.build(m_x, m_count, hz);
+    tune(hz);
     if (i < kNearbyOffsets) e.nearby = std::max(e.nearby, scoreAt(t, h.b) / h.score);
     SpanSums keyed, gaps;
     for (const Piece& p : t.all) {
       if (p.group == KeyingMatcher::kGapGroup) gaps.add(spanSums(p, h.b, perSample));
       else if (p.group <= 1) keyed.add(spanSums(p, h.b, perSample));
     }
+    if (std::abs(kOffsetsHz[i]) <= kCloseHz && gaps.score() > e.closeGapScore)
+      e.closeGapScore = gaps.score(), e.closeGaps = gaps.power() / ref;
     const double anti = gaps.power() - keyed.power();
     const double sum = std::max(gaps.power(), 0.0) + std::max(keyed.power(), 0.0);
     const double contrast = sum > 0 ? anti / sum : 0.0;
@@ -401,7 +441,7 @@ bool SlotSearch::filledFit(const Template& t, int b, double perSample, bool call
 }
 
 void SlotSearch::others(const Hit& h, double perSample, KeyingEvidence& e) {
-  m_P.build(m_x, m_count, h.hz);
+  tune(h.hz);
   for (std::size_t o = 0; o < m_all.size(); ++o) {
     if (static_cast<int>(o) == m_beacon - 1) continue;
     const Template& t = m_all[o].front();
@@ -435,8 +475,13 @@ MatchResult SlotSearch::result(const Hit& h, const KeyingEvidence& e, double per
   m.toneHz = kMixHz + h.hz;
   m.offsetS = m_firstTime + h.b / kBasebandRate;
   m.toneAmplitude = 2.0 * std::sqrt(std::max(on.power(), 0.0));
+  // The noise the match was judged against, and the noise at the tone away from it, by
+  // which the SNR is reported when it can be measured.
+  const double judgedNoise = perSample * m_nf.shapeAt(h.hz);
+  const double toneNoise = noiseAtTone(t, h.b, h.hz);
+  const double noise = toneNoise > 0 ? toneNoise : judgedNoise;
   // Baseband noise per sample is the audio's noise power times 735 / 11025.
-  m.noiseRms = std::sqrt(perSample * kDecimation);
+  m.noiseRms = std::sqrt(noise * kDecimation);
   m.rejection = why;
   m.heard = why == Rejection::None;
   m.elementMs = t.elementMs;
@@ -446,7 +491,7 @@ MatchResult SlotSearch::result(const Hit& h, const KeyingEvidence& e, double per
   if (!m.heard) return m;
   for (int d = 0; d < kLadderSteps; ++d) {
     if (!dashMeasured(e.dash[d])) continue;
-    m.dashSnrDb[d] = snrDb(e.dash[d].ratio());
+    m.dashSnrDb[d] = snrDb(e.dash[d].ratio() * judgedNoise / noise);
     ++m.dashes;
   }
   return m;
@@ -463,6 +508,20 @@ MatchResult SlotSearch::judged(const Hit& h, Rejection& why) {
   return result(h, e, perSample, why);
 }
 
+// In a busy band (the other candidates' median score over kBusyMedian: white noise
+// gives about 4 and seldom over 6, a crowded CW band 7..30) a candidate must stand
+// kBusyFactor times over that median: weak keying of every kind there fits any
+// template about that well.
+bool SlotSearch::belowBusyBar(const std::vector<Hit>& hits, std::size_t i) const {
+  if (hits.size() < 4) return false;
+  std::vector<double> rest;
+  for (std::size_t j = 0; j < hits.size(); ++j)
+    if (j != i) rest.push_back(hits[j].score);
+  std::nth_element(rest.begin(), rest.begin() + static_cast<long>(rest.size() / 2), rest.end());
+  const double median = rest[rest.size() / 2];
+  return median > kBusyMedian && hits[i].score < kBusyFactor * median;
+}
+
 MatchResult SlotSearch::run() {
   if (lastStart(m_mine.front()) < m_bFirst) return {};
   std::vector<Hit> hits;
@@ -471,6 +530,11 @@ MatchResult SlotSearch::run() {
   MatchResult first;
   for (std::size_t i = 0; i < hits.size(); ++i) {
     if (i > 0 && hits[i].score < KeyingMatcher::kScoreThreshold) break;
+    if (belowBusyBar(hits, i)) {
+      // It does not stand out of the band's other keying: reported as weak.
+      if (i == 0) first = result(hits[i], {}, quietNoise(m_mine[hits[i].timing], hits[i].b), Rejection::WeakScore);
+      continue;
+    }
     Rejection why = Rejection::None;
     MatchResult m = judged(refine(hits[i]), why);
     // Key-up power at the best start may be the keying misplaced, not something else

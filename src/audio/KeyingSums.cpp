@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace harkola::keying {
 
@@ -62,42 +63,165 @@ double quantileOf(std::vector<float>& v) {
   return *at;
 }
 
-// Noise power per sample of each segment start s*hop, segment length n.
-std::vector<double> segmentNoise(const Cf* x, std::size_t count, int n, int hop, const SmallFft& fft,
-                                 const std::vector<float>& w, std::vector<double>* spectrum, int half) {
-  const int binsFlat = static_cast<int>(kNoiseBandHz / (kBasebandRate / n));
+// The power of bins -flat..flat of every segment (start s*hop, length n), the window's
+// power gain folded in.
+std::vector<std::vector<float>> segmentPowers(const Cf* x, std::size_t count, int n, int hop, const SmallFft& fft,
+                                              const std::vector<float>& w, int flat) {
   double wsq = 0.0;
   for (float f : w) wsq += static_cast<double>(f) * f;
-  std::vector<double> noise;
+  std::vector<std::vector<float>> out;
   std::vector<Cf> buf(n);
-  std::vector<float> pw, tmp;
   for (std::size_t s = 0; s + n <= count; s += hop) {
     for (int i = 0; i < n; ++i) buf[i] = x[s + i] * w[i];
     fft.run(buf.data());
-    pw.clear();
-    for (int k = -binsFlat; k <= binsFlat; ++k) pw.push_back(std::norm(buf[(k + n) % n]));
-    tmp = pw;
-    // The quantile q of exponentially distributed bin powers is -ln(1 - q) times their mean.
-    const double v = std::max(quantileOf(tmp) / (-std::log(1.0 - kNoiseQuantile) * wsq), 1e-6);
-    noise.push_back(v);
-    if (spectrum)
-      for (int k = -half; k <= half; ++k) (*spectrum)[k + half] += pw[k + binsFlat] / (v * wsq) - 1.0;
+    std::vector<float> pw;
+    pw.reserve(2 * flat + 1);
+    for (int k = -flat; k <= flat; ++k) pw.push_back(static_cast<float>(std::norm(buf[(k + n) % n]) / wsq));
+    out.push_back(std::move(pw));
   }
-  if (noise.empty()) noise.push_back(1e-6);
-  return noise;
+  return out;
+}
+
+// The noise level of each segment: the lower quarter of its bins, each over its shape.
+// The quantile q of exponentially distributed bin powers is -ln(1 - q) times their mean.
+// Only bins inside the receiver's passband count (see kPassbandShape): beyond a CW
+// filter's edge the noise does not follow the AGC.
+std::vector<double> levels(const std::vector<std::vector<float>>& powers, const std::vector<double>& shape) {
+  std::vector<std::size_t> inside;
+  for (std::size_t k = 0; k < shape.size(); ++k)
+    if (shape[k] >= kPassbandShape) inside.push_back(k);
+  if (inside.size() < shape.size() / 4) {
+    inside.resize(shape.size());
+    for (std::size_t k = 0; k < shape.size(); ++k) inside[k] = k;
+  }
+  std::vector<double> out;
+  std::vector<float> tmp;
+  for (const std::vector<float>& pw : powers) {
+    tmp.clear();
+    for (std::size_t k : inside) tmp.push_back(static_cast<float>(pw[k] / shape[k]));
+    out.push_back(std::max(quantileOf(tmp) / -std::log(1.0 - kNoiseQuantile), 1e-6));
+  }
+  if (out.empty()) out.push_back(1e-6);
+  return out;
+}
+
+// Each bin's quiet moments: the mean of its lower third over the window, over the mean of
+// the lowest share q of exponentially distributed powers, (1 - (1 - q)(1 - ln(1 - q))) / q.
+constexpr double kQuietShare = 1.0 / 3.0;
+const double kQuietMean = (1.0 - (1.0 - kQuietShare) * (1.0 - std::log(1.0 - kQuietShare))) / kQuietShare;
+// The shape is smoothed over bins (2.9 Hz) by two one-sided running medians, kSideBins
+// each. A signal narrower than a side (a station keyed all through the window, a
+// carrier, a beacon's own tone) lifts neither median. At a filter's edge the side toward
+// the passband reads the passband and the other the stopband: the larger of the two is
+// the noise a tone is judged against (never under the true noise, so the edge does not
+// make noise look like keying), the smaller the shape the level is read over (a bin
+// beyond the edge whose shape were read too high would drag the level down).
+// Where the two sides agree within kEdgeRatio (more than their scatter) the band is
+// flat there and both are their mean.
+constexpr int kSideBins = 24;
+constexpr double kEdgeRatio = 1.25;
+
+double medianOf(std::vector<double>::const_iterator from, std::vector<double>::const_iterator to) {
+  std::vector<double> win(from, to);
+  std::nth_element(win.begin(), win.begin() + static_cast<long>(win.size() / 2), win.end());
+  return win[win.size() / 2];
+}
+
+struct Shapes {
+  std::vector<double> upper, lower;
+};
+
+Shapes smoothed(const std::vector<double>& raw) {
+  const int bins = static_cast<int>(raw.size());
+  Shapes out{std::vector<double>(bins), std::vector<double>(bins)};
+  for (int k = 0; k < bins; ++k) {
+    // Near the ends of the band a side is cut short; the whole other side stands for both.
+    const bool belowWhole = k >= kSideBins, aboveWhole = k + kSideBins < bins;
+    const int from = belowWhole || !aboveWhole ? std::max(0, k - kSideBins) : k;
+    const int to = aboveWhole || !belowWhole ? std::min(bins, k + kSideBins + 1) : k + 1;
+    const double below = medianOf(raw.begin() + from, raw.begin() + (belowWhole ? k + 1 : to));
+    const double above = medianOf(raw.begin() + (aboveWhole ? k : from), raw.begin() + to);
+    const bool edge = std::max(below, above) > kEdgeRatio * std::min(below, above);
+    out.upper[k] = edge ? std::max(below, above) : std::sqrt(below * above);
+    out.lower[k] = edge ? std::min(below, above) : out.upper[k];
+  }
+  return out;
+}
+
+Shapes noiseShape(const std::vector<std::vector<float>>& powers, const std::vector<double>& level, int bins) {
+  std::vector<double> raw(bins, 1.0);
+  if (powers.size() < 3) return {raw, raw};
+  std::vector<double> col(powers.size());
+  for (int k = 0; k < bins; ++k) {
+    for (std::size_t c = 0; c < powers.size(); ++c) col[c] = powers[c][k] / level[c];
+    const std::size_t m = std::max<std::size_t>(1, static_cast<std::size_t>(kQuietShare * col.size()));
+    std::nth_element(col.begin(), col.begin() + static_cast<long>(m), col.end());
+    double sum = 0.0;
+    for (std::size_t c = 0; c < m; ++c) sum += col[c];
+    raw[k] = sum / m / kQuietMean;
+  }
+  Shapes out = smoothed(raw);
+  // 1 is the upper quarter's level: the passband's, where the filter's edges leave less.
+  std::vector<double> sorted = out.upper;
+  const long top = static_cast<long>(3 * bins / 4);
+  std::nth_element(sorted.begin(), sorted.begin() + top, sorted.end());
+  const double mid = std::max(sorted[top], 1e-12);
+  for (std::vector<double>* v : {&out.upper, &out.lower})
+    for (double& x : *v) x = std::max(x / mid, 1e-3);
+  return out;
+}
+
+// A band whose smoothed shape stays within kFlatSpread of its middle over all but a tenth
+// at each end (white noise scatters by a few per cent) is taken as flat, as it is: the
+// scatter of a shape read from a few seconds would only blur the noise at each tone.
+constexpr double kFlatSpread = 1.1;
+
+bool flatBand(std::vector<double> shape) {
+  std::sort(shape.begin(), shape.end());
+  const std::size_t tenth = shape.size() / 10;
+  const double middle = shape[shape.size() / 2];
+  return shape[tenth] * kFlatSpread >= middle && shape[shape.size() - 1 - tenth] <= kFlatSpread * middle;
+}
+
+double interpolated(const std::vector<double>& shape, int flat, double hz) {
+  if (shape.empty()) return 1.0;
+  const double at = std::clamp(hz / kSpectrumBinHz + flat, 0.0, static_cast<double>(shape.size() - 1));
+  const std::size_t i = static_cast<std::size_t>(at);
+  if (i + 1 >= shape.size()) return shape.back();
+  const double f = at - static_cast<double>(i);
+  return shape[i] * (1.0 - f) + shape[i + 1] * f;
 }
 
 }  // namespace
+
+double NoiseField::shapeAt(double hz) const { return interpolated(shape, flat, hz); }
 
 NoiseField noiseField(const Cf* x, std::size_t count) {
   static const SmallFft fftLong(kLongSeg), fftShort(kShortSeg);
   static const std::vector<float> wl = hann(kLongSeg), ws = hann(kShortSeg);
   NoiseField f;
   f.half = static_cast<int>(kToneSearchHz / kSpectrumBinHz);
+  f.flat = static_cast<int>(kNoiseBandHz / kSpectrumBinHz);
+  const int bins = 2 * f.flat + 1;
+  auto longPowers = segmentPowers(x, count, kLongSeg, kLongHop, fftLong, wl, f.flat);
+  // The shape from levels read as if the band were flat, then the levels again over it.
+  const std::vector<double> flatShape(bins, 1.0);
+  Shapes shapes = noiseShape(longPowers, levels(longPowers, flatShape), bins);
+  if (flatBand(shapes.upper)) shapes = {flatShape, flatShape};
+  f.shape = shapes.upper;
+  const std::vector<double> vl = levels(longPowers, shapes.lower);
   f.spectrum.assign(2 * f.half + 1, 0.0);
-  const std::vector<double> vl = segmentNoise(x, count, kLongSeg, kLongHop, fftLong, wl, &f.spectrum, f.half);
-  const std::vector<double> vs = segmentNoise(x, count, kShortSeg, kShortHop, fftShort, ws, nullptr, 0);
+  for (std::size_t c = 0; c < longPowers.size(); ++c)
+    for (int k = -f.half; k <= f.half; ++k)
+      f.spectrum[k + f.half] += longPowers[c][k + f.flat] / (vl[c] * f.shape[k + f.flat]) - 1.0;
+  // A short spectrum's bin spans kLongSeg / kShortSeg long ones: the smooth shape at its centre.
+  const int shortFlat = static_cast<int>(kNoiseBandHz / (kBasebandRate / kShortSeg));
+  std::vector<double> shortShape(2 * shortFlat + 1);
+  for (int j = -shortFlat; j <= shortFlat; ++j)
+    shortShape[j + shortFlat] = interpolated(shapes.lower, f.flat, j * (kBasebandRate / kShortSeg));
+  const std::vector<double> vs = levels(segmentPowers(x, count, kShortSeg, kShortHop, fftShort, ws, shortFlat), shortShape);
   f.longCells = vl;
+  f.cellPowers = std::move(longPowers);
   f.prefix.assign(count + 1, 0.0);
   // The segment whose centre is nearest.
   auto nearest = [](const std::vector<double>& v, std::size_t n, int len, int hop) {

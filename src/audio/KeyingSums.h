@@ -12,18 +12,33 @@
 
 namespace harkola::keying {
 
-// Noise power per baseband sample, moment by moment, read from the lower quarter of the
-// bins of short spectra over the filters' flat band: a carrier or a keyed signal
-// (a few bins) does not raise it, a static crash (all bins) does where it is, so that
-// moment weighs less.
+// The noise of the window as a level that changes moment by moment times a shape over
+// the tones that holds for the whole window: a receiver's filters are not flat (an SSB
+// filter's slope, a CW filter's edges inside the band searched), and its AGC pumps the
+// noise up and down with a strong signal's keying. The level is read from the lower
+// quarter of the bins of short spectra, each bin over its share of the shape: a carrier
+// or a keyed signal (a few bins) does not raise it, a static crash (all bins) does where
+// it is, so that moment weighs less. The shape is each bin's quiet moments (the lower
+// third over the window, so a beacon keyed for more than half of it does not lift its
+// own tone), smoothed by running medians to either side (see KeyingSums.cpp) so that a
+// station on one tone all through the window does not lift the noise at its own tone.
 struct NoiseField {
-  std::vector<double> prefix;     // prefix sums of the noise power per sample
-  std::vector<double> longCells;  // noise of long cell c (samples c*kLongHop .. +kLongSeg)
+  std::vector<double> prefix;     // prefix sums of the noise level per sample
+  std::vector<double> longCells;  // level of long cell c (samples c*kLongHop .. +kLongSeg)
+  std::vector<std::vector<float>> cellPowers;  // power per sample of bin k of long cell c, at k + flat
   std::vector<double> spectrum;   // bin k of the long cells at index k + half: sum of (p/noise - 1)
   int half = 0;                   // bins -half..half are searched
-  // Noise energy of samples [s, e).
+  std::vector<double> shape;      // noise at bin k (index k + flat) over the level (the passband's 1)
+  int flat = 0;                   // bins -flat..flat carry the shape
+  // Noise level energy of samples [s, e); times shapeAt(hz) at a tone.
   double between(int s, int e) const { return prefix[e] - prefix[s]; }
+  // The shape at a baseband frequency (interpolated between bins).
+  double shapeAt(double hz) const;
 };
+
+// Bins whose noise shape is this far under the passband's lie beyond the receiver's
+// filter: no tone is looked for there, and they do not count for the level.
+constexpr double kPassbandShape = 0.1;
 
 constexpr int kLongSeg = 256, kLongHop = 128;
 constexpr double kToneSearchHz = 262.0;

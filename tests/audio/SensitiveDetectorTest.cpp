@@ -33,9 +33,12 @@ Scene beaconScene(double snr, bool path, int beacon, std::uint32_t seed, double 
 struct RateCase {
   const char* name;
   double snr;
-  bool path;   // phase wandering and drifting tone
-  int atLeast; // heard of 6
+  bool path;              // phase wandering and drifting tone
+  int atLeast;            // heard of 6
+  bool cwFilter = false;  // through a CW filter whose edge lies inside the band searched
 };
+
+Scene filtered(Scene s);
 
 class DetectionRate : public ::testing::TestWithParam<RateCase> {};
 
@@ -45,8 +48,9 @@ TEST_P(DetectionRate, HearsTheScheduledBeacon) {
   int heard = 0;
   for (int i = 0; i < 6; ++i) {
     const int beacon = 1 + (i * 5) % 18;
-    const auto m = detectSlot(det, beaconScene(c.snr, c.path, beacon, 100 + i, 680.0 + 45.0 * i, -0.45 + 0.18 * i),
-                              beacon);
+    const double tone = c.cwFilter ? 610.0 + 35.0 * i : 680.0 + 45.0 * i;
+    Scene s = beaconScene(c.snr, c.path, beacon, 100 + i, tone, -0.45 + 0.18 * i);
+    const auto m = detectSlot(det, c.cwFilter ? filtered(s) : s, beacon);
     ASSERT_TRUE(m);
     heard += m->heard;
   }
@@ -57,6 +61,8 @@ INSTANTIATE_TEST_SUITE_P(SensitiveDetector, DetectionRate,
                          ::testing::Values(RateCase{"minus20_realistic", -20.0, false, 5},
                                            RateCase{"minus20_wandering_phase", -20.0, true, 5},
                                            RateCase{"minus16_wandering_phase", -16.0, true, 6},
+                                           // The band's noise beyond the filter's edge is not the noise at the tone.
+                                           RateCase{"minus18_behind_a_cw_filter", -18.0, false, 6, true},
                                            RateCase{"plus20_strong", 20.0, false, 6},
                                            // Its keying sidebands must not pull the fit off its elements.
                                            RateCase{"plus40_wandering_phase", 40.0, true, 6}),
