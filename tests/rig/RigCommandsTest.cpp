@@ -178,7 +178,7 @@ TEST(RigctldReply, ValuesThatAreMissingOrMalformedGiveNothing) {
   for (const char* bad : {"get_level: STRENGTH\n", "get_level: 5\n"}) EXPECT_FALSE(strengthOf(reply(bad))) << bad;
 }
 
-// --- S levels and messages --------------------------------------------------------------
+// --- S levels --------------------------------------------------------------------------
 
 TEST(RigctldSLevel, SixDecibelsPerUnitFromS9Clamped) {
   const std::pair<int, int> table[] = {{40, 9}, {0, 9}, {-3, 9}, {-4, 8}, {-6, 8}, {-9, 8},
