@@ -161,14 +161,12 @@ TEST_F(NetworkFault, BadInputFromAnotherClientIsRefusedCountedAndNotStored) {
     p.replace(p.find(from), from.size(), to);
     return p;
   };
+  // Malformed, from the future, topic disagreeing: three kinds, counted apart (which message
+  // is refused for what is the message checks' table).
   const std::vector<std::pair<std::string, std::string>> bad = {
-      {topic, "{\"schema\":1,\"slot_start\":"},                     // malformed
-      {topic, with("\"band\":14", "\"band\":\"14\"")},              // wrong type
-      {topic, with("\"schema\":1", "\"schema\":9")},                // unknown schema
-      {topic, with(isoUtc(SysTime{} + std::chrono::seconds(base)), "2099-01-01T00:00:00Z")},  // future
-      {topic, with(isoUtc(SysTime{} + std::chrono::seconds(base)), "2001-01-01T00:00:00Z")},  // too old
-      {topic, payload.substr(0, payload.size() - 1) + ",\"x\":\"" + std::string(5000, 'x') + "\"}"},  // oversized
-      {topic + "X", payload},                                        // topic disagrees
+      {topic, "{\"schema\":1,\"slot_start\":"},
+      {topic, with(isoUtc(SysTime{} + std::chrono::seconds(base)), "2099-01-01T00:00:00Z")},
+      {topic + "X", payload},
   };
   std::uint64_t tag = 0;
   for (const auto& [t, p] : bad) ASSERT_TRUE(rogue->publish(t, p, ++tag));
@@ -182,9 +180,8 @@ TEST_F(NetworkFault, BadInputFromAnotherClientIsRefusedCountedAndNotStored) {
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(collector.stop(SIGTERM), 0);
   EXPECT_EQ(storedCount(), 1);
-  EXPECT_NE(logText().find("received 8, stored 1, already stored 0, refused 7 (oversized 1, malformed JSON 1, "
-                           "unknown schema 1, wrong type or value 1, slot in the future 1, slot too old 1, "
-                           "topic disagrees 1)"),
+  EXPECT_NE(logText().find("received 4, stored 1, already stored 0, refused 3 (malformed JSON 1, "
+                           "slot in the future 1, topic disagrees 1)"),
             std::string::npos)
       << logText();
 }

@@ -123,6 +123,10 @@ TEST(RigctldCommand, BuildsOneWordModesAndFrequenciesInRangeAndRefusesAnythingEl
   EXPECT_EQ(RigctldCommand::setFrequency(14'100'000)->description(), "set_freq 14100000");
   EXPECT_FALSE(RigctldCommand::setFrequency(0));
   EXPECT_FALSE(RigctldCommand::setFrequency(-14'100'000));
+  // A refusal says which command and why.
+  EXPECT_EQ(rprtMessage(*RigctldCommand::setFrequency(14'100'000), -1),
+            "rigctld could not do set_freq 14100000: Invalid parameter (RPRT -1)");
+  EXPECT_EQ(rprtMeaning(-77), "error 77");  // a code of a later rigctld
 }
 
 // --- replies ----------------------------------------------------------------------------
@@ -174,18 +178,12 @@ TEST(RigctldReply, ValuesThatAreMissingOrMalformedGiveNothing) {
   for (const char* bad : {"get_level: STRENGTH\n", "get_level: 5\n"}) EXPECT_FALSE(strengthOf(reply(bad))) << bad;
 }
 
-// --- S levels and messages --------------------------------------------------------------
+// --- S levels --------------------------------------------------------------------------
 
 TEST(RigctldSLevel, SixDecibelsPerUnitFromS9Clamped) {
   const std::pair<int, int> table[] = {{40, 9}, {0, 9}, {-3, 9}, {-4, 8}, {-6, 8}, {-9, 8},
                                        {-10, 7}, {-48, 1}, {-54, 1}, {-120, 1}};
   for (const auto& [db, s] : table) EXPECT_EQ(sLevelFromStrength(db), s) << db << " dB";
-}
-
-TEST(RigctldMessages, SayWhatWentWrongWithWhichCommand) {
-  EXPECT_EQ(rprtMessage(*RigctldCommand::setFrequency(14'100'000), -1),
-            "rigctld could not do set_freq 14100000: Invalid parameter (RPRT -1)");
-  EXPECT_EQ(rprtMeaning(-77), "error 77");  // a code of a later rigctld
 }
 
 }  // namespace
