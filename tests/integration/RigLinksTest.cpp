@@ -205,11 +205,13 @@ class RigctldServer {
   // Starts it and waits until it listens; false (with a test failure) when it does not.
   bool start() {
     process_.start(executable(), {"-m", "1", "-T", "127.0.0.1", "-t", QString::number(port_)});
+    // Listening is not yet answering: a link's first connection to a dummy rigctld that
+    // has only just started may be closed unanswered, so it is up once it has answered.
     const bool up = process_.waitForStarted(3000) && test::waitFor([this] {
       QTcpSocket s;
       s.connectToHost(QHostAddress::LocalHost, port_);
       return s.waitForConnected(200);
-    }, 5000);
+    }, 5000) && !ask("f").isEmpty();
     if (!up) ADD_FAILURE() << "rigctld does not start and listen on port " << port_;
     return up;
   }
