@@ -139,7 +139,7 @@ void falseAlarms(int n, const std::vector<std::string>& calls) {
   std::printf("%-8s %8s  %s\n", "bait", "logged", "max score");
   SensitiveDetector det(calls);
   int total = 0, logged = 0;
-  for (int kind = 0; kind < 6; ++kind) {
+  for (int kind = 0; kind < 7; ++kind) {
     int fa = 0;
     double maxScore = -1e9;
     for (int i = 0; i < n; ++i) {
@@ -163,6 +163,11 @@ void falseAlarms(int n, const std::vector<std::string>& calls) {
         s.channel.passLowHz = 350.0, s.channel.passHighHz = 850.0, s.channel.passEdgeHz = 40.0;
         s.chatter.push_back({600.0 + 200.0 * u(rng), 20.0 * u(rng), 18.0 + 10.0 * u(rng), -2.0, 15.0});
       }
+      // Noise through an SSB filter whose response tilts by 3..12 dB/kHz: not flat over the band searched.
+      if (kind == 6) {
+        s.channel.passLowHz = 300.0, s.channel.passHighHz = 2700.0, s.channel.passEdgeHz = 100.0;
+        s.channel.slopeDbPerKHz = -3.0 - 9.0 * u(rng);
+      }
       const int beacon = 1 + i % 18;
       auto m = timed(det, s, beacon);
       ++total;
@@ -174,7 +179,7 @@ void falseAlarms(int n, const std::vector<std::string>& calls) {
                     s.carriers.empty() ? 0 : s.carriers[0].snrDb, s.chatter.empty() ? 0 : s.chatter[0].hz, s.chatter.empty() ? 0 : s.chatter[0].snrDb, det.lastMatch().nearby, det.lastMatch().keyUpShare);
       if (m) maxScore = std::max(maxScore, m->score);
     }
-    static const char* names[] = {"noise", "static", "carrier", "chatter", "fsk", "cw filter"};
+    static const char* names[] = {"noise", "static", "carrier", "chatter", "fsk", "cw filter", "ssb tilt"};
     std::printf("%-8s %8d  %.1f\n", names[kind], fa, maxScore);
     std::fflush(stdout);
   }
