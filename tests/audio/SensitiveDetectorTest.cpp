@@ -97,6 +97,13 @@ Scene filtered(Scene s) {
   return s;
 }
 
+// Noise through an SSB filter whose response falls by 9 dB/kHz: the band searched is not flat.
+Scene tilted(Scene s) {
+  s.channel.passLowHz = 300.0, s.channel.passHighHz = 2700.0, s.channel.passEdgeHz = 100.0;
+  s.channel.slopeDbPerKHz = -9.0;
+  return s;
+}
+
 class Bait : public ::testing::TestWithParam<BaitCase> {};
 
 TEST_P(Bait, LogsNothing) {
@@ -121,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BaitCase{"rtty_170Hz_shift_10dB", fsk(700.0, 170.0, 10.0, 45.45)},
                       BaitCase{"slow_fsk_6Hz_shift_15dB", fsk(780.0, 6.25, 15.0, 6.25)},
                       BaitCase{"cw_filter_noise", filtered(bait(0, 0, 0, 0))},
-                      BaitCase{"cw_filter_chatter_10dB", filtered(bait(3, 10.0, 700.0, 22.0))}),
+                      BaitCase{"cw_filter_chatter_10dB", filtered(bait(3, 10.0, 700.0, 22.0))},
+                      BaitCase{"ssb_filter_tilted_noise", tilted(bait(0, 0, 0, 0))}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Another beacon on the air (the PC clock a whole slot off) is not the scheduled one.
