@@ -135,12 +135,12 @@ Shapes smoothed(const std::vector<double>& raw) {
   const int bins = static_cast<int>(raw.size());
   Shapes out{std::vector<double>(bins), std::vector<double>(bins)};
   for (int k = 0; k < bins; ++k) {
-    // Near the ends of the band a side is cut short; the whole other side stands for both.
-    const bool belowWhole = k >= kSideBins, aboveWhole = k + kSideBins < bins;
-    const int from = belowWhole || !aboveWhole ? std::max(0, k - kSideBins) : k;
-    const int to = aboveWhole || !belowWhole ? std::min(bins, k + kSideBins + 1) : k + 1;
-    const double below = medianOf(raw.begin() + from, raw.begin() + (belowWhole ? k + 1 : to));
-    const double above = medianOf(raw.begin() + (aboveWhole ? k : from), raw.begin() + to);
+    const int from = std::max(0, k - kSideBins), to = std::min(bins, k + kSideBins + 1);
+    double below = medianOf(raw.begin() + from, raw.begin() + k + 1);
+    double above = medianOf(raw.begin() + k, raw.begin() + to);
+    // Near an end of the band a side is cut short; the whole other side stands for both.
+    if (k < kSideBins) below = above;
+    else if (k + kSideBins >= bins) above = below;
     const bool edge = std::max(below, above) > kEdgeRatio * std::min(below, above);
     out.upper[k] = edge ? std::max(below, above) : std::sqrt(below * above);
     out.lower[k] = edge ? std::min(below, above) : out.upper[k];
@@ -206,10 +206,12 @@ NoiseField noiseField(const Cf* x, std::size_t count) {
   auto longPowers = segmentPowers(x, count, kLongSeg, kLongHop, fftLong, wl, f.flat);
   // The shape from levels read as if the band were flat, then the levels again over it.
   const std::vector<double> flatShape(bins, 1.0);
-  Shapes shapes = noiseShape(longPowers, levels(longPowers, flatShape), bins);
-  if (flatBand(shapes.upper)) shapes = {flatShape, flatShape};
+  const std::vector<double> flatLevels = levels(longPowers, flatShape);
+  Shapes shapes = noiseShape(longPowers, flatLevels, bins);
+  const bool flat = flatBand(shapes.upper);
+  if (flat) shapes = {flatShape, flatShape};
   f.shape = shapes.upper;
-  const std::vector<double> vl = levels(longPowers, shapes.lower);
+  const std::vector<double> vl = flat ? flatLevels : levels(longPowers, shapes.lower);
   f.spectrum.assign(2 * f.half + 1, 0.0);
   for (std::size_t c = 0; c < longPowers.size(); ++c)
     for (int k = -f.half; k <= f.half; ++k)
