@@ -117,18 +117,13 @@ TEST_F(NetworkFault, BadInputFromAnotherClientIsRefusedCountedAndNotStored) {
   const auto rogue = test::startedLink(broker.url());
   ASSERT_TRUE(test::waitUntil([&] { rogue->poll(10ms); return rogue->state() == LinkState::Connected; }, 5000));
 
-  const SlotReport good = reportAt("OH2XYZ", base, 0);
+  const SlotReport good = reportAt("OH2XYZ", base, 0), future = reportAt("OH2XYZ", base + 2 * 86400, 0);
   const std::string topic = slotTopic(good), payload = encodeSlotReport(good);
-  auto with = [&](const std::string& from, const std::string& to) {
-    std::string p = payload;
-    p.replace(p.find(from), from.size(), to);
-    return p;
-  };
   // Malformed, from the future, topic disagreeing: three kinds, counted apart (which message
   // is refused for what is the message checks' table).
   const std::vector<std::pair<std::string, std::string>> bad = {
       {topic, "{\"schema\":1,\"slot_start\":"},
-      {topic, with(isoUtc(SysTime{} + std::chrono::seconds(base)), "2099-01-01T00:00:00Z")},
+      {slotTopic(future), encodeSlotReport(future)},
       {topic + "X", payload},
   };
   std::uint64_t tag = 0;
