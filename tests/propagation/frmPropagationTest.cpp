@@ -27,7 +27,6 @@
 #include "propagation/frmPropagation.h"
 #include "rig/frmFollow.h"
 #include "support/Files.h"
-#include "support/RecordingRig.h"
 #include "support/ShippedData.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
@@ -219,17 +218,13 @@ TEST_F(NetworkView, SettingsWindowChecksSavesAndApplies) {
 
 class ScanBands : public test::PrimaryFixture {
  protected:
-  ~ScanBands() override { win.reset(); }  // the window goes before the rig it borrows
   void SetUp() override {
-    adjustServices = [this](PrimaryServices& s) {
-      s.rig = &rig;
-      s.rigNeedsTest = false;
-    };
+    adjustServices = [](PrimaryServices& s) { s.rigNeedsTest = false; };
     // 5 s before the 10:02 slot, 65 s before a cycle
     ASSERT_TRUE(start({2026, 12, 7, 10, 1, 55, 0}));
     tick();
   }
-  test::RecordingRig rig;
+  test::RecordingRig& rig = devices.rig;
 };
 
 TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithItOrWithFollowMode) {
