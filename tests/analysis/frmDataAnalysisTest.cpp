@@ -108,7 +108,7 @@ TEST_F(DataAnalysisWindow, LoadsSortedSummarisesSavesAndResetsWhileTheHostIsPaus
   dialogs.files.push_back({false, out});
   w->cmdSummarySave->click();
   // The summary shown, as the core writes it: (1 + 4) / 2 = 2.5 shows as 2 at 9 hrs.
-  EXPECT_NE(test::fileText(out).find("\r\n\"ZL6B\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"0\",\"2\",\"3\",\"0\""),
+  EXPECT_NE(test::fileText(out).find("\r\n" R"("ZL6B","0","0","0","0","0","0","0","0","2","3","0")"),
             std::string::npos);
 
   w->cmdSummarySave->click();  // cancelled
@@ -274,9 +274,8 @@ TEST(SummaryChart, OneRowIsOneSeriesOf23PointsWithTooltipsTitleAnd3DBar) {
 TEST(SummaryChart, TheLegendOfEighteenBeaconsStaysOffThePlot) {
   ChartInput in = oneRow();
   in.table.resize(19, in.table[1]);
-  const char* calls[] = {"4U1UN", "VE8AT", "W6WX", "KH6RS", "ZL6B", "VK6RBP", "JA2IGY", "RR9O", "VR2B",
-                         "4S7B", "ZS6DN", "5Z4B", "4X6TU", "OH2B", "CS3B", "LU4AA", "OA4B", "YV5B"};
-  for (int s = 1; s <= 18; ++s) in.table[static_cast<std::size_t>(s)][0] = calls[s - 1];
+  const BeaconGrid beacons = *parseBeacons(defaultBeaconData());
+  for (std::size_t s = 1; s <= 18; ++s) in.table[s][0] = beacons[s][3];
   for (auto display : {frmChart::Display::Line2D, frmChart::Display::Bar2D}) {
     frmChart c("Harkola 5 ", in);
     c.setDisplay(display);

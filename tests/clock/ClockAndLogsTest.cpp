@@ -407,7 +407,6 @@ TEST(Schedule, SlotBeaconAndNextOnTheBand) {
 // The band table is what the logs are read by (the rig tests tune by its frequencies).
 TEST(Schedule, BandNumberingFrequenciesAndText) {
   EXPECT_EQ(std::pair(beaconFrequencyHz(5), beaconFrequencyHz(-1)), std::pair(0L, 0L));
-  EXPECT_EQ(bandText(4), "28");
   EXPECT_EQ(bandFromMHz(24), 3);
   EXPECT_EQ(bandFromMHz(7), -1);
   for (const char* bad : {"", "7", "014", "+14", " 14", "14 ", "14.1"}) EXPECT_EQ(bandFromText(bad), -1) << bad;

@@ -47,18 +47,14 @@ class PropagationWindow : public ::testing::Test {
   static void waitForHistory(frmPropagation& w) {
     EXPECT_TRUE(test::waitFor([&] { return !w.loading(); })) << "history still loading after 10 s";
   }
-  static Clock::time_point at(const char* iso) {
-    std::int64_t t = 0;
-    EXPECT_TRUE(parseIsoUtc(iso, t));
-    return Clock::time_point(std::chrono::seconds(t));
-  }
   QTableWidgetItem* cell(frmPropagation& w, int beacon, int band) {
     return w.findChild<QTableWidget*>("grdPropagation")->item(beacon - 1, 4 + band);
   }
 
   PublicDecs d = test::shippedDecs();
   test::TempFolder folder{"harkola-propagation"};
-  Clock::time_point now = at("2026-12-07T04:31:45Z");  // slot 11 of the 04:30 cycle
+  // 2026-12-07T04:31:45Z: slot 11 of the 04:30 cycle
+  Clock::time_point now{std::chrono::seconds(1'796'617'905)};
 };
 
 const char* kSlotLog =
