@@ -90,25 +90,18 @@ class RigOverPty : public ::testing::Test {
   RigSession session{d, commandRig, dialogNotifierFor(nullptr)};
 };
 
-// Kenwood start on 21 MHz and finish as text; Icom start as bytes; Yaesu zero bytes
-// arrive unchanged.
+// What the real port adds to the sessions checked on a recording port: a Kenwood start
+// arrives as its text and the port is closed after it; Yaesu zero bytes arrive unchanged.
 TEST_F(RigOverPty, SessionsAndBandChangesReachTheFarEnd) {
   useMaker(kRigKenwood, 17);
   d.RigTested = true;
   ASSERT_EQ(session.toggle(2), RigSession::Toggle::Started);
   EXPECT_EQ(readFar(35), "MD3;FW0500;EX0380001;FA00021150000;");
   EXPECT_FALSE(port.isOpen());
-  session.finish();
-  EXPECT_EQ(readFar(34), "MD1;FW0001;EX0380000;FA00007050000;");
-  useMaker(kRigIcom, 15);
-  rig.SendSessionStartCommands();
-  EXPECT_EQ(hexOf(readFar(18)), "FE FE 00 E0 01 03 FD FE FE 00 E0 00 00 00 10 14 00 FD");
   useMaker(kRigYaesu, 16);
   rig.SendBandCommand();
   EXPECT_EQ(hexOf(readFar(5)), "00 10 81 01 0A");
   EXPECT_FALSE(d.RigPortError);
-  EXPECT_EQ(dialogs.texts(),
-            (std::vector<std::string>{"Please check and ensure your rig cannot transmit - see help files"}));
 }
 
 TEST_F(RigOverPty, TheFarEndVanishingMidSessionGivesOneMessageAndClosesThePort) {
@@ -124,12 +117,6 @@ TEST_F(RigOverPty, TheFarEndVanishingMidSessionGivesOneMessageAndClosesThePort) 
   EXPECT_FALSE(port.isOpen());
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text.rfind("There has been an error writing to the serial port. ", 0), 0u);
-  // The next band change finds no device: its own single message, and rig control may go on.
-  dialogs.messages.clear();
-  rig.SendBandCommand();
-  EXPECT_TRUE(d.RigPortError);
-  EXPECT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_FALSE(port.isOpen());
 }
 
 // The modem lines: DTR is never set or cleared, and RTS is touched only for the flow
@@ -185,10 +172,8 @@ TEST_F(RigOverPty, MissingAndBusyDevicesAreToldApart) {
 }
 
 // The rigctld link against a real rigctld with Hamlib's dummy rig (-m 1) on a free local
-// port, started and stopped by the test; a second client checks what the rig was set to.
-// Skipped when rigctld is not installed (Debian: libhamlib-utils).
-// A real rigctld with Hamlib's dummy rig (-m 1) on a free local port, for the tests of
-// the rigctld link; and a second client that asks it in the plain protocol.
+// port, started and stopped by the test; a second client asks it in the plain protocol
+// what the rig was set to. Skipped when rigctld is not installed (Debian: libhamlib-utils).
 class RigctldServer {
  public:
   // Empty when rigctld is not installed (the caller skips).
@@ -282,9 +267,6 @@ class RigctldLink : public ::testing::Test {
 TEST_F(RigctldLink, SessionTunesEveryBandReadsTheMeterAndPutsTheRigBack) {
   server_.ask("F 7050000");
   server_.ask("M USB 2400");
-  ASSERT_EQ(server_.frequency(), "7050000");
-  ASSERT_EQ(server_.mode(), "USB 2400");
-
   auto rig = link();
   const RigResult started = rig->startSession(2);
   ASSERT_TRUE(started) << started.message;
@@ -368,37 +350,25 @@ class RigctldMainWindow : public test::PrimaryFixture {
     ASSERT_TRUE(start(LocalTime{2026, 12, 6, 8, 0, 0, 0}));
     dialogs.messages.clear();
   }
-  bool redBands() const { return win->opgBandSelect[0]->styleSheet().contains("255,0,0"); }
 
   RigctldServer server;
   std::unique_ptr<RigChoice> choice;
 };
 
-// No setup test is asked for over rigctld; the session tunes every band change, reads
-// the meter as an S level and puts the rig back. A server lost during a reading on the
-// clock's tick is reported once, on the tick, and rig control ends (the link's own
-// faults are checked in RigctldLinkTest).
+// The link chosen in Rig setup is the one the main window drives, with no setup test
+// asked for; the meter is read as an S level only in a session. A server lost during a
+// reading on the clock's tick is reported once, on the tick, and rig control ends. (The
+// window's rig rules are checked on a recording rig, the link's own faults above.)
 TEST_F(RigctldMainWindow, DrivesTheRigReadsTheMeterAndReportsALostLinkOnce) {
-  server.ask("F 7050000");
-  server.ask("M USB 2400");
   EXPECT_EQ(choice->meterLevel(), std::nullopt) << "no session yet";
   win->mnuRigCtrlActivate_Click();
-  EXPECT_EQ(dialogs.texts(),
-            (std::vector<std::string>{"Please check and ensure your rig cannot transmit - see help files"}));
   ASSERT_TRUE(win->mnuRigCtrlActivate->isChecked());
-  EXPECT_TRUE(redBands());
-  EXPECT_EQ(server.frequency(), "14100000");
-  EXPECT_TRUE(server.mode().startsWith("CW"));
   win->opgBandSelect_Click(2);
   EXPECT_EQ(server.frequency(), "21150000");
   const std::optional<int> level = choice->meterLevel();
   ASSERT_TRUE(level);
   EXPECT_TRUE(*level >= 1 && *level <= 9) << *level;
-  win->mnuRigCtrlActivate_Click();
-  EXPECT_EQ(server.frequency(), "7050000");  // put back
 
-  win->mnuRigCtrlActivate_Click();
-  ASSERT_TRUE(win->mnuRigCtrlActivate->isChecked());
   server.stop();
   dialogs.messages.clear();
   EXPECT_EQ(choice->meterLevel(), std::nullopt);

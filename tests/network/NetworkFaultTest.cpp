@@ -112,43 +112,6 @@ TEST_F(NetworkFault, BrokerAndCollectorRestartsLoseAndDuplicateNothing) {
   EXPECT_NE(logText().find("refused 0"), std::string::npos);
 }
 
-TEST_F(NetworkFault, AStationKilledWhileSpoolingSendsEverythingItWroteOnce) {
-  const std::int64_t base = test::recentBaseUtc();
-  const auto spoolPath = dir / "station.spool";
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    Station s(spoolPath, broker.url());
-    for (int i = 0;; ++i) {
-      s.pub->add(reportAt("OH2XYZ", base + 10 * i, 1));
-      s.pub->poll(nowUtc(), 1ms);
-    }
-  }
-  std::this_thread::sleep_for(700ms);
-  ::kill(child, SIGKILL);
-  ::waitpid(child, nullptr, 0);
-
-  Station again(spoolPath, broker.url());
-  const std::size_t left = again.spool.waiting();
-  ASSERT_TRUE(test::waitUntil([&] {
-    again.pub->poll(nowUtc(), 20ms);
-    return again.pub->waiting() == 0;
-  }, 20000));
-  long long before = -1;
-  // Done when the count stops moving.
-  ASSERT_TRUE(test::waitUntil([&] {
-    const long long n = storedCount();
-    const bool still = n == before;
-    before = n;
-    std::this_thread::sleep_for(300ms);
-    return still && n > 0;
-  }, 15000));
-  const auto slots = stored()["OH2XYZ"];
-  ASSERT_GT(slots.size(), 20u);
-  for (std::size_t i = 0; i < slots.size(); ++i) ASSERT_EQ(slots[i], base + 10 * static_cast<std::int64_t>(i)) << i;
-  std::cout << slots.size() << " reports stored, " << left << " of them waited in the spool after the kill\n";
-}
-
 TEST_F(NetworkFault, BadInputFromAnotherClientIsRefusedCountedAndNotStored) {
   const std::int64_t base = test::recentBaseUtc();
   const auto rogue = test::startedLink(broker.url());
