@@ -238,21 +238,39 @@ NoiseField noiseField(const Cf* x, std::size_t count) {
 }
 
 void ShiftedSums::build(const Cf* x, std::size_t count, double hz) {
+  // Every element is written below: no clearing first (it took as long as the sums). The
+  // arithmetic is a complex product and sums written out in real parts, in the same order.
   const std::size_t n = count + 2 * kPad;
-  m_p1.assign(n + 1, 0.0);
-  m_p3.assign(n + 1, 0.0);
-  const Cd step = std::polar(1.0, -2.0 * M_PI * hz / kBasebandRate);
-  Cd rot = 1.0, p2 = 0.0;
+  m_p1.resize(n + 1);
+  m_p3.resize(n + 1);
+  m_p1[0] = m_p3[0] = 0.0;
+  const double stepRe = std::cos(-2.0 * M_PI * hz / kBasebandRate);
+  const double stepIm = std::sin(-2.0 * M_PI * hz / kBasebandRate);
+  double rotRe = 1.0, rotIm = 0.0;
+  double p1Re = 0.0, p1Im = 0.0, p2Re = 0.0, p2Im = 0.0, p3Re = 0.0, p3Im = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
-    Cd z = 0.0;
+    double zRe = 0.0, zIm = 0.0;
     if (i >= kPad && i < count + kPad) {
-      z = rot * Cd(x[i - kPad].real(), x[i - kPad].imag());
-      rot *= step;
-      if ((i & 1023) == 1023) rot /= std::abs(rot);
+      const double xRe = x[i - kPad].real(), xIm = x[i - kPad].imag();
+      zRe = rotRe * xRe - rotIm * xIm;
+      zIm = rotRe * xIm + rotIm * xRe;
+      const double nextRe = rotRe * stepRe - rotIm * stepIm;
+      rotIm = rotRe * stepIm + rotIm * stepRe;
+      rotRe = nextRe;
+      if ((i & 1023) == 1023) {
+        const double a = std::hypot(rotRe, rotIm);
+        rotRe /= a;
+        rotIm /= a;
+      }
     }
-    m_p3[i + 1] = m_p3[i] + p2;
-    p2 += m_p1[i];
-    m_p1[i + 1] = m_p1[i] + z;
+    p3Re += p2Re;
+    p3Im += p2Im;
+    p2Re += p1Re;
+    p2Im += p1Im;
+    p1Re += zRe;
+    p1Im += zIm;
+    m_p1[i + 1] = Cd(p1Re, p1Im);
+    m_p3[i + 1] = Cd(p3Re, p3Im);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "audio/AudioFFT.h"
 #include "audio/FrameAnalysis.h"
@@ -24,24 +25,52 @@ constexpr double kLatestStartSeconds = 0.05;
 
 }  // namespace
 
+namespace {
+
+// The classic test's sound differs from one call to the next only in its two levels: the
+// unit tone and the unit noise (the same seed every time) are made once, not per slot.
+struct ClassicSound {
+  std::vector<double> tone, noise;
+};
+
+constexpr int kClassicBlocks = 8 * kInputRate / kBlockSamples;  // the default listening window, 8 s
+
+const ClassicSound& classicSound() {
+  static const ClassicSound sound = [] {
+    ClassicSound s;
+    const std::size_t count = static_cast<std::size_t>(kClassicBlocks) * kBlockSamples;
+    s.tone.resize(count);
+    s.noise.resize(count);
+    std::mt19937 rng(12345u);
+    std::normal_distribution<double> gauss(0.0, 1.0);
+    for (std::size_t n = 0; n < count; ++n) {
+      s.tone[n] = std::sin(2.0 * M_PI * kMixHz * (static_cast<double>(n) / kInputRate));
+      s.noise[n] = gauss(rng);
+    }
+    return s;
+  }();
+  return sound;
+}
+
+}  // namespace
+
 int classicSLevel(double amplitude, double noiseRms, const std::string& callsign,
                   int SMeterOffset) {
   const BeaconKeying keying = beaconKeying(callsign);
-  std::mt19937 rng(12345u);
-  std::normal_distribution<double> gauss(0.0, 1.0);
+  const ClassicSound& sound = classicSound();
   AudioFFT fft;
   MorseCount d;
   SampleBlock block{};
   SpectrumFrame spectrum{};
   constexpr int kCaution = 55;  // the caution level's default
   std::size_t n = 0, element = 0;
-  // Over the default listening window (8 s) at most, as the classic heard test listens.
-  for (int b = 0; b < 8 * kInputRate / kBlockSamples && d.MorseHits <= kCaution; ++b) {
+  // Over the default listening window at most, as the classic heard test listens.
+  for (int b = 0; b < kClassicBlocks && d.MorseHits <= kCaution; ++b) {
     for (int i = 0; i < kBlockSamples; ++i, ++n) {
       const double t = static_cast<double>(n) / kInputRate;
       while (element < keying.on.size() && t >= keying.on[element].start + keying.on[element].length) ++element;
       const bool on = element < keying.on.size() && t >= keying.on[element].start;
-      const double v = (on ? amplitude * std::sin(2.0 * M_PI * kMixHz * t) : 0.0) + noiseRms * gauss(rng);
+      const double v = (on ? amplitude * sound.tone[n] : 0.0) + noiseRms * sound.noise[n];
       block[i] = static_cast<std::int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
     }
     fft.Transform(block, spectrum);

@@ -1,6 +1,6 @@
 #pragma once
-// The main window driven headless: a simulated clock, scripted dialogs, and a fresh data
-// and log folder per test.
+// The main window driven headless: a simulated clock, scripted dialogs, a fresh data and
+// log folder per test, and the parts the window is handed made for a test.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,14 +8,60 @@
 #include <QRadioButton>
 #include <functional>
 
+#include <string>
+#include <vector>
+
 #include "app/frmPrimary.h"
+#include "audio/ClassicDetector.h"
 #include "audio/WavFileSource.h"
+#include "common/Bands.h"
+#include "rig/Rig.h"
+#include "rig/SerialRigPort.h"
 #include "support/Files.h"
 #include "support/ScriptedDialogs.h"
-#include "support/TestDevices.h"
 #include "support/TempFolder.h"
+#include "voice/VoicePlayer.h"
 
 namespace harkola::test {
+
+// A rig that records what it was asked: "start 14", "band 21", "finish"; `fail` makes
+// every call fail with that text.
+class RecordingRig : public Rig {
+ public:
+  RigResult startSession(int band) override { return did("start " + mhz(band)); }
+  RigResult changeBand(int band) override { return did("band " + mhz(band)); }
+  RigResult finishSession() override { return did("finish"); }
+  std::vector<std::string> calls;
+  std::string fail;
+
+ private:
+  static std::string mhz(int band) { return std::string(bandInfo(band).text); }
+  RigResult did(std::string what) {
+    calls.push_back(std::move(what));
+    return fail.empty() ? RigResult::success() : RigResult::failure(fail);
+  }
+};
+
+struct SilentVoicePlayer : VoicePlayer {
+  void play(int) override {}
+  void stop() override {}
+};
+
+// A silent voice player, the classic detector, a recording rig, and the serial rig
+// control for the setup window (its port is opened only when a test is run there).
+struct TestDevices {
+  explicit TestDevices(PublicDecs& d) : detector(d), serialRig(d, nullptr) {}
+  void fill(PrimaryServices& s) {
+    s.voice = &voice;
+    s.detector = &detector;
+    s.rig = &rig;
+    s.rigSetup = &serialRig.ctrl();
+  }
+  SilentVoicePlayer voice;
+  ClassicDetector detector;
+  RecordingRig rig;
+  SerialRig serialRig;
+};
 
 class PrimaryFixture : public ::testing::Test {
  protected:

@@ -7,25 +7,31 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cerrno>
+#include <chrono>
 #include <vector>
 
 #include "clock/AlignedTicker.h"
 #include "clock/ClockSync.h"
 #include "clock/SystemTimeSource.h"
-#include "support/WaitFor.h"
 
 namespace harkola {
 namespace {
+
+// The system clock now, in nanoseconds since the epoch.
+std::int64_t wallNs() {
+  using namespace std::chrono;
+  return duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
+}
 
 TEST(SystemTimeSource, AsksForTheClockMovedBySecondsKeepingTheFractionOrSaysWhatToDo) {
   for (int seconds : {1, -1}) {
     timespec asked{};
     int calls = 0;
     SystemTimeSource source([&](const timespec& ts) { return asked = ts, ++calls, 0; });
-    const std::int64_t before = test::wallNs();
+    const std::int64_t before = wallNs();
     std::string error = "stale";
     ASSERT_TRUE(source.adjustSeconds(seconds, error));
-    const std::int64_t after = test::wallNs();
+    const std::int64_t after = wallNs();
     EXPECT_EQ(std::pair(calls, error), std::pair(1, std::string()));
     const std::int64_t set = std::int64_t(asked.tv_sec) * 1000000000 + asked.tv_nsec;
     const std::int64_t shift = std::int64_t(seconds) * 1000000000;
@@ -83,7 +89,7 @@ TEST(AlignedTicker, TicksOncePerBoundaryUntilStopped) {
   AlignedTicker ticker;
   std::vector<std::int64_t> at;
   QObject::connect(&ticker, &AlignedTicker::tick, [&] {
-    at.push_back(test::wallNs() / 1000000);
+    at.push_back(wallNs() / 1000000);
     if (at.size() == 5) ticker.stop();
   });
   ticker.start();

@@ -317,7 +317,7 @@ int runTicks(BandScan& scan, std::vector<std::string>& steps, int band, std::int
   return band;
 }
 
-TEST(BandScan, StepsAtCycleStartsOnlyThroughAllFiveBands) {
+TEST(BandScan, StepsAtCycleStartsOnlyNeverDuringFollowModeNorAfterStopNorLate) {
   BandScan scan;
   std::vector<std::string> steps;
   const std::int64_t start = at("2026-12-07T04:31:05Z");  // in mid-cycle
@@ -326,22 +326,20 @@ TEST(BandScan, StepsAtCycleStartsOnlyThroughAllFiveBands) {
   EXPECT_EQ(steps, (std::vector<std::string>{"band 1 at 04:33:00", "band 2 at 04:36:00",
                                                  "band 3 at 04:39:00", "band 4 at 04:42:00",
                                                  "band 0 at 04:45:00"}));
-}
 
-TEST(BandScan, NeverStepsDuringFollowModeNorAfterStopNorLate) {
-  BandScan scan;
-  std::vector<std::string> steps;
-  const std::int64_t start = at("2026-12-07T04:30:00Z");
-  scan.start(start);
-  // Follow mode over two cycle starts (04:33, 04:36): no step; scanning resumes at 04:39.
-  runTicks(scan, steps, 2, start, 10 * 60, at("2026-12-07T04:32:00Z"), at("2026-12-07T04:37:00Z"));
-  EXPECT_EQ(steps, (std::vector<std::string>{"band 3 at 04:39:00"}));
+  // Started again at 05:30: follow mode over two cycle starts (05:33, 05:36) makes no
+  // step; scanning resumes at 05:39.
+  steps.clear();
+  scan.start(at("2026-12-07T05:30:00Z"));
+  runTicks(scan, steps, 2, at("2026-12-07T05:30:00Z"), 10 * 60, at("2026-12-07T05:32:00Z"),
+           at("2026-12-07T05:37:00Z"));
+  EXPECT_EQ(steps, (std::vector<std::string>{"band 3 at 05:39:00"}));
 
   // A clock that jumps into the middle of a cycle does not retune there.
   steps.clear();
-  EXPECT_FALSE(scan.onTick(at("2026-12-07T05:01:30Z"), 3, false).has_value());
+  EXPECT_FALSE(scan.onTick(at("2026-12-07T06:01:30Z"), 3, false).has_value());
   scan.stop();
-  runTicks(scan, steps, 3, at("2026-12-07T05:02:00Z"), 5 * 60);
+  runTicks(scan, steps, 3, at("2026-12-07T06:02:00Z"), 5 * 60);
   EXPECT_TRUE(steps.empty());
 }
 

@@ -27,7 +27,6 @@
 #include "propagation/frmPropagation.h"
 #include "rig/frmFollow.h"
 #include "support/Files.h"
-#include "support/RecordingRig.h"
 #include "support/ShippedData.h"
 #include "support/TempFolder.h"
 #include "support/WaitFor.h"
@@ -48,18 +47,14 @@ class PropagationWindow : public ::testing::Test {
   static void waitForHistory(frmPropagation& w) {
     EXPECT_TRUE(test::waitFor([&] { return !w.loading(); })) << "history still loading after 10 s";
   }
-  static Clock::time_point at(const char* iso) {
-    std::int64_t t = 0;
-    EXPECT_TRUE(parseIsoUtc(iso, t));
-    return Clock::time_point(std::chrono::seconds(t));
-  }
   QTableWidgetItem* cell(frmPropagation& w, int beacon, int band) {
     return w.findChild<QTableWidget*>("grdPropagation")->item(beacon - 1, 4 + band);
   }
 
   PublicDecs d = test::shippedDecs();
   test::TempFolder folder{"harkola-propagation"};
-  Clock::time_point now = at("2026-12-07T04:31:45Z");  // slot 11 of the 04:30 cycle
+  // 2026-12-07T04:31:45Z: slot 11 of the 04:30 cycle
+  Clock::time_point now{std::chrono::seconds(1'796'617'905)};
 };
 
 const char* kSlotLog =
@@ -219,17 +214,13 @@ TEST_F(NetworkView, SettingsWindowChecksSavesAndApplies) {
 
 class ScanBands : public test::PrimaryFixture {
  protected:
-  ~ScanBands() override { win.reset(); }  // the window goes before the rig it borrows
   void SetUp() override {
-    adjustServices = [this](PrimaryServices& s) {
-      s.rig = &rig;
-      s.rigNeedsTest = false;
-    };
+    adjustServices = [](PrimaryServices& s) { s.rigNeedsTest = false; };
     // 5 s before the 10:02 slot, 65 s before a cycle
     ASSERT_TRUE(start({2026, 12, 7, 10, 1, 55, 0}));
     tick();
   }
-  test::RecordingRig rig;
+  test::RecordingRig& rig = devices.rig;
 };
 
 TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithItOrWithFollowMode) {

@@ -1,8 +1,9 @@
 #pragma once
-// Test double for UserDialogs: records every message, input and file request, and
+// Test double for UserDialogs: records every message and input prompt, and
 // answers from queues (default: Ok / Yes for messages, cancel for inputs and files).
 
 #include <deque>
+#include <utility>
 #include <vector>
 
 #include "ui/UserDialogs.h"
@@ -16,7 +17,6 @@ class ScriptedDialogs : public UserDialogs {
 
   std::vector<Notice> messages;
   std::vector<QString> inputPrompts;
-  std::vector<FileDialogRequest> fileRequests;
   int beeps = 0;
 
   std::deque<Answer> answers;                   // for messages; empty: Ok, or Yes for YesNo
@@ -25,28 +25,15 @@ class ScriptedDialogs : public UserDialogs {
 
   Answer message(QWidget*, const Notice& n) override {
     messages.push_back(n);
-    if (!answers.empty()) {
-      Answer a = answers.front();
-      answers.pop_front();
-      return a;
-    }
-    return n.buttons == NoticeButtons::YesNo ? Answer::Yes : Answer::Ok;
+    return next(answers, n.buttons == NoticeButtons::YesNo ? Answer::Yes : Answer::Ok);
   }
   std::optional<QString> input(QWidget*, const QString& prompt, const QString&,
                                const QString&) override {
     inputPrompts.push_back(prompt);
-    if (inputs.empty()) return std::nullopt;
-    std::optional<QString> v;
-    v.swap(inputs.front());
-    inputs.pop_front();
-    return v;
+    return next(inputs, std::optional<QString>());
   }
-  FileDialogResult file(QWidget*, const FileDialogRequest& r) override {
-    fileRequests.push_back(r);
-    if (files.empty()) return {};
-    auto v = files.front();
-    files.pop_front();
-    return v;
+  FileDialogResult file(QWidget*, const FileDialogRequest&) override {
+    return next(files, FileDialogResult());
   }
   void beep() override { ++beeps; }
 
@@ -54,6 +41,16 @@ class ScriptedDialogs : public UserDialogs {
     std::vector<std::string> t;
     for (const auto& m : messages) t.push_back(m.text);
     return t;
+  }
+
+ private:
+  // The first scripted answer, taken off its queue; `answer` when none is left.
+  template <class T>
+  static T next(std::deque<T>& queue, T answer) {
+    if (queue.empty()) return answer;
+    std::swap(answer, queue.front());
+    queue.pop_front();
+    return answer;
   }
 };
 

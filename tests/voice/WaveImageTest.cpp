@@ -30,7 +30,6 @@ TEST(WaveImage, ReadsTheClipFormatAndCutsOversizedData) {
   ASSERT_TRUE(w.valid) << w.error;
   EXPECT_TRUE(w.isClipFormat());
   EXPECT_EQ(w.frames(), 1000u);
-  EXPECT_DOUBLE_EQ(w.seconds(), 1000.0 / 11025);
   EXPECT_EQ(w.dataOffset + w.dataBytes, b.size());
   b.resize(b.size() - 400);
   for (std::uint8_t claim : {0x00, 0xFF}) {
