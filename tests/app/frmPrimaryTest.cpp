@@ -128,7 +128,6 @@ TEST_F(MainWindow, BackupAndArchiveKeepTheLiveLogWhole) {
 TEST_F(MainWindow, RigControlColoursMenusAndItsFinishAtExit) {
   running();
   d.RigTested = true;
-  auto& rig = devices.rig;
   rig.fail = "Cannot start rig control due to serial port error";  // a rig that cannot start
   win->mnuRigCtrlActivate_Click();
   EXPECT_TRUE(!win->mnuRigCtrlActivate->isChecked() && win->mnuRigSetup->isEnabled());
@@ -239,13 +238,6 @@ TEST_F(MainWindow, DisabledSButtonsLookDisabledAndTheFrameIsFixed) {
 
 class FollowMode : public test::PrimaryFixture {
  protected:
-  // Opens the follow window from the menu, chooses beacon `number` and activates it.
-  void follow(int number) {
-    win->mnuFollowBeacon->trigger();
-    ASSERT_TRUE(win->followWindow() && win->followWindow()->isVisible());
-    win->followWindow()->opgFollowBeID[number - 1]->click();
-    win->followWindow()->cmdActivate->click();
-  }
   void expectFollowDisplay(bool following) {
     for (auto* b : win->opgBandSelect) EXPECT_EQ(b->isEnabled(), !following);
     for (auto* l : win->separatorLines)
