@@ -116,7 +116,7 @@ TEST(WavConvert, ToneLevelAfterConversionTo11025) {
 // A recording written and read back whole keeps every sample (the extremes included) in
 // a plain 44-byte header; reading it piece by piece must give exactly the samples of
 // reading it whole: the replay's records depend on every bit.
-TEST(StreamedRecording, GivesTheSamplesOfTheWholeFileConversion) {
+TEST_F(WavFileTest, StreamedRecordingGivesTheSamplesOfTheWholeFileConversion) {
   const struct {
     const char* name;
     int rate, channels;
@@ -132,7 +132,6 @@ TEST(StreamedRecording, GivesTheSamplesOfTheWholeFileConversion) {
               {"lowest_rate", kMinRecordingRate, 1, 20000, 512},
               {"highest_rate", kMaxRecordingRate, 1, 100000, 512},
               {"single_sample_reads", 22050, 2, 5000, 1}};
-  test::TempFolder dir{"harkola-wavstream"};
   for (const auto& c : rows) {
     SCOPED_TRACE(c.name);
     WavAudio a;
@@ -184,8 +183,7 @@ TEST(Resampler, FedOneSampleAtATimeGivesTheOneShotResult) {
 
 // What flat memory rests on: a replay reads the file only a little ahead of the block
 // it analyses, however long the recording.
-TEST(WavSampleSourceReading, ReadsOnlyALittleAheadOfTheBlockAnalysed) {
-  test::TempFolder dir{"harkola-wavstream"};
+TEST_F(WavFileTest, StreamingReadsOnlyALittleAheadOfTheBlockAnalysed) {
   WavAudio a;
   a.sampleRate = 48000;
   a.channels = 2;
@@ -301,7 +299,7 @@ TEST(Replay, BlockCompletingWithATickIsAnalysedFirst) {
   }
 }
 
-// (The file itself is read as StreamedRecording checks.)
+// (The file itself is read as WavFileTest.StreamedRecording... checks.)
 TEST(Replay, ARecordingAtAnotherRateAndTwoChannels) {
   const std::vector<std::int16_t> mono = beaconAudio(60, {2, 3}, 4000.0, 44100);
   WavAudio a;
