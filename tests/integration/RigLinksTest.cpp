@@ -161,14 +161,12 @@ TEST_F(RigOverPty, MissingAndBusyDevicesAreToldApart) {
   PortError e;
   ASSERT_TRUE(port.open(s, e)) << e.description;
   SerialRigPort other;
-  const std::string rigEnd = (dir_ / "ttyRig").string();
-  other.setDeviceResolver([rigEnd](const std::string&) { return rigEnd; });
+  other.setDeviceResolver([this](const std::string&) { return (dir_ / "ttyRig").string(); });
   EXPECT_FALSE(other.open(s, e));
   EXPECT_EQ(e.kind, PortFault::Busy) << e.description;
   other.setDeviceResolver([this](const std::string&) { return (dir_ / "ttyNone").string(); });
   EXPECT_FALSE(other.open(s, e));
   EXPECT_EQ(e.kind, PortFault::NoDevice) << e.description;
-  port.close();
 }
 
 // The rigctld link against a real rigctld with Hamlib's dummy rig (-m 1) on a free local
@@ -349,7 +347,6 @@ class RigctldMainWindow : public test::PrimaryFixture {
       services.rigChoice = choice.get();
     };
     ASSERT_TRUE(start(LocalTime{2026, 12, 6, 8, 0, 0, 0}));
-    dialogs.messages.clear();
   }
 
   RigctldServer server;

@@ -8,7 +8,6 @@
 #include <QAudioSink>
 #include <QBuffer>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
@@ -84,11 +83,9 @@ TEST_F(AnalyserCapture, ToneThroughTheSoundServerIsLoggedOncePerHeardSlot) {
     if (ticks >= 131) loop.quit();  // 10:00:13.000
   });
   QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-  QElapsedTimer waited;
-  waited.start();
   loop.exec();
   sink.stop();
-  ASSERT_GE(ticks, 131) << "capture stalled after " << waited.elapsed() << " ms";
+  ASSERT_GE(ticks, 131) << "capture stalled within 30 s";
 
   const std::string log = heardLog();
   EXPECT_EQ(log.rfind("\"06-Dec-26\",\"10\",\"14\",\"4U1UN\",\"", 0), 0u) << log;
@@ -143,7 +140,6 @@ TEST(AnalyserCaptureLost, AnInputThatVanishesStopsCaptureWithAMessage) {
   EXPECT_TRUE(test::waitFor([&] { return w.mode() == AnalyserMode::Stopped; }, 8000));
   EXPECT_TRUE(!d.AnalyserRunning && d.MorseHits == 42);
   EXPECT_TRUE(w.StartButton->isEnabled() && !w.StopButton->isEnabled());
-  EXPECT_EQ(w.lblAnalyser->text(), "Stopped");
   ASSERT_EQ(dialogs.messages.size(), 1u);
   const std::string& text = dialogs.messages[0].text;
   EXPECT_TRUE(text.find("Logging has stopped; records already written are kept") != text.npos) << text;

@@ -335,12 +335,7 @@ class AnalysePublish : public ::testing::Test {
     return cli.wait();
   }
 
-  // A subscriber on the station's topics: what arrived, in order.
-  void listen() {
-    subscriber = test::startedLink(broker.url());
-    subscriber->subscribe("harkola/v1/slot/#");
-    ASSERT_TRUE(test::waitUntil([&] { take(); return subscriber->state() == LinkState::Connected; }, 5000));
-  }
+  // What the subscriber on the station's topics got, in order.
   void take() {
     for (auto& e : subscriber->poll(5ms))
       if (e.kind == LinkEvent::Kind::Message) {
@@ -371,7 +366,9 @@ TEST_F(AnalysePublish, EveryRecordReachesTheBrokerThoseThatWaitedFirst) {
   EXPECT_NE(cliLog().find(std::to_string(first) + " report(s) wait in the spool"), std::string::npos) << cliLog();
 
   if (!broker.start()) GTEST_SKIP() << "mosquitto cannot be started here";
-  listen();
+  subscriber = test::startedLink(broker.url());
+  subscriber->subscribe("harkola/v1/slot/#");
+  ASSERT_TRUE(test::waitUntil([&] { take(); return subscriber->state() == LinkState::Connected; }, 5000));
   ASSERT_EQ(analyse(base + 180, "second.csv", "30"), 0) << cliLog();
   const auto second = slotLog("second.csv");
   records.insert(records.end(), second.begin(), second.end());
