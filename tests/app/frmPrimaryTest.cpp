@@ -231,19 +231,17 @@ TEST_F(MainWindow, DisabledSButtonsLookDisabledAndTheFrameIsFixed) {
   EXPECT_LT(brightPixels(win->opgS[5]) * 2, enabled);
 }
 
-class FollowMode : public test::PrimaryFixture {
- protected:
-  void expectFollowDisplay(bool following) {
-    for (auto* b : win->opgBandSelect) EXPECT_EQ(b->isEnabled(), !following);
-    for (auto* l : win->separatorLines)
-      EXPECT_EQ(l->styleSheet(), following ? "background-color: rgb(255,0,0);" : "background-color: rgb(0,0,255);");
-  }
-};
+// While following, the band buttons take no click and the separator lines are red.
+void expectFollowDisplay(const frmPrimary& win, bool following) {
+  for (auto* b : win.opgBandSelect) EXPECT_EQ(b->isEnabled(), !following);
+  for (auto* l : win.separatorLines)
+    EXPECT_EQ(l->styleSheet(), following ? "background-color: rgb(255,0,0);" : "background-color: rgb(0,0,255);");
+}
 
 // The stepping itself is the clock's (checked there for every slot); here the window
 // shows it: the band buttons and the labels follow beacon 3 up from 14 MHz, the follow
 // graph names it; unchecking the entry ends logging and returns to 14 MHz.
-TEST_F(FollowMode, TheChosenBeaconIsFollowedUntilTheEntryIsUnchecked) {
+TEST_F(MainWindow, TheChosenBeaconIsFollowedUntilTheFollowEntryIsUnchecked) {
   running();  // slot 1 on 14 MHz
   follow(3);
   EXPECT_FALSE(win->followWindow()->isVisible());
@@ -256,13 +254,13 @@ TEST_F(FollowMode, TheChosenBeaconIsFollowedUntilTheEntryIsUnchecked) {
   tick(30000);  // slot 4: beacon 3 has moved up to 18 MHz
   EXPECT_EQ(checkedBand(), 1);
   EXPECT_EQ(win->lblCallsign->text(), "W6WX");
-  expectFollowDisplay(true);
+  expectFollowDisplay(*win, true);
 
   win->mnuFollowBeacon->trigger();
   EXPECT_FALSE(win->mnuFollowBeacon->isChecked() || d.FollowMode);
   EXPECT_FALSE(win->mnuLogManual->isChecked() || win->mnuDisplayGraph->isChecked() || g->isVisible());
   EXPECT_EQ(checkedBand(), 0);
-  expectFollowDisplay(false);
+  expectFollowDisplay(*win, false);
 
   // Clear ends following and every announcement at once.
   follow(7);
@@ -271,7 +269,7 @@ TEST_F(FollowMode, TheChosenBeaconIsFollowedUntilTheEntryIsUnchecked) {
   EXPECT_FALSE(d.FollowMode || win->mnuFollowBeacon->isChecked() || win->followWindow()->isVisible());
   EXPECT_EQ(std::count(d.VoiceSelected.begin(), d.VoiceSelected.end(), true), 0);
   EXPECT_EQ(win->lblVInd->text(), "OFF");
-  expectFollowDisplay(false);
+  expectFollowDisplay(*win, false);
 }
 
 TEST_F(MainWindow, EveryWindowOpenedOnceThenTheProgramClosesCleanly) {
