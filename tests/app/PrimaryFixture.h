@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <functional>
-
 #include <string>
 #include <vector>
 

@@ -91,7 +91,6 @@ TEST_F(MainWindow, BackupAndArchiveKeepTheLiveLogWhole) {
   win->mnuBackupLog_Click();
   ASSERT_FALSE(heardLog().empty());
 
-  dialogs.messages.clear();
   const auto archive = dir / "logs/archive.csv";
   dialogs.files.push_back(FileDialogResult{false, archive.string()});
   dialogs.answers = {Answer::Ok, Answer::Yes};
