@@ -5,9 +5,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QRadioButton>
 #include <functional>
-
 #include <string>
 #include <vector>
 
@@ -17,6 +17,7 @@
 #include "common/Bands.h"
 #include "rig/Rig.h"
 #include "rig/SerialRigPort.h"
+#include "rig/frmFollow.h"
 #include "support/Files.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
@@ -47,22 +48,6 @@ struct SilentVoicePlayer : VoicePlayer {
   void stop() override {}
 };
 
-// A silent voice player, the classic detector, a recording rig, and the serial rig
-// control for the setup window (its port is opened only when a test is run there).
-struct TestDevices {
-  explicit TestDevices(PublicDecs& d) : detector(d), serialRig(d, nullptr) {}
-  void fill(PrimaryServices& s) {
-    s.voice = &voice;
-    s.detector = &detector;
-    s.rig = &rig;
-    s.rigSetup = &serialRig.ctrl();
-  }
-  SilentVoicePlayer voice;
-  ClassicDetector detector;
-  RecordingRig rig;
-  SerialRig serialRig;
-};
-
 class PrimaryFixture : public ::testing::Test {
  protected:
   PrimaryFixture() {
@@ -75,7 +60,10 @@ class PrimaryFixture : public ::testing::Test {
     time.current = t;
     PrimaryServices s;
     s.time = &time;
-    devices.fill(s);
+    s.voice = &voice;
+    s.detector = &detector;
+    s.rig = &rig;
+    s.rigSetup = &serialRig.ctrl();
     s.dataFolder = (dir / "data").string();
     s.soundCardTest = [sound] { return sound; };
     s.showClosingWindow = s.startTicker = false;
@@ -111,12 +99,24 @@ class PrimaryFixture : public ::testing::Test {
     QApplication::sendEvent(win.get(), &e);
   }
   std::string heardLog() const { return fileText(d.LogFilePath); }
+  // Opens the follow window from the menu, chooses beacon `number` and activates it.
+  void follow(int number) {
+    win->mnuFollowBeacon->trigger();
+    ASSERT_TRUE(win->followWindow() && win->followWindow()->isVisible());
+    win->followWindow()->opgFollowBeID[number - 1]->click();
+    win->followWindow()->cmdActivate->click();
+  }
 
   TempFolder dir{"harkola-main"};
   PublicDecs d;
   ManualTimeSource time;
   ScriptedDialogs dialogs;
-  TestDevices devices{d};
+  // A silent voice player, the classic detector, a recording rig, and the serial rig
+  // control for the setup window (its port is opened only when a test is run there).
+  SilentVoicePlayer voice;
+  ClassicDetector detector{d};
+  RecordingRig rig;
+  SerialRig serialRig{d, nullptr};
   WavFileInputs recording{std::vector<std::int16_t>(kSampleRate), "recording"};
   // Changes the services before the window is built (a test's own devices).
   std::function<void(PrimaryServices&)> adjustServices;

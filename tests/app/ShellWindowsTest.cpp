@@ -170,8 +170,7 @@ TEST(CheckedFileDialog, RefusesAMissingFolderAndStaysOpen) {
   dlg.selectFile(QString::fromStdString((dir / "missing" / "backup.csv").string()));
   dlg.accept();
   EXPECT_NE(dlg.result(), QDialog::Accepted);
-  EXPECT_TRUE(dlg.lastProblem.startsWith("The folder ")) << dlg.lastProblem.toStdString();
-  ASSERT_EQ(scripted.messages.size(), 1u);
+  ASSERT_EQ(scripted.messages.size(), 1u);  // which problem is said is the rule's (above)
   dlg.selectFile(QString::fromStdString((dir / "backup.csv").string()));
   dlg.accept();
   EXPECT_EQ(dlg.result(), QDialog::Accepted);

@@ -191,16 +191,8 @@ TEST_F(DataFolderTest, OnlyARigFileOfTwentyTwoPairsIsKept) {
   }
 }
 
-// The default beacon file with a line break after every `perLine` fields.
-std::string beaconLines(std::size_t perLine) {
-  const auto fields = readFields(defaultBeaconData());
-  std::string text;
-  for (std::size_t k = 0; k < fields.size(); ++k)
-    text += "\"" + fields[k] + "\"" + ((k + 1) % perLine ? "," : "\r\n");
-  return text;
-}
-
-// The default beacon file with its last `dropped` fields removed, or one record repeated.
+// The default beacon file one field to a line, with its last `dropped` fields removed, or
+// one record repeated.
 std::string beaconFields(int dropped, bool extraRecord = false) {
   auto fields = readFields(defaultBeaconData());
   if (extraRecord) fields.insert(fields.end(), fields.begin(), fields.begin() + 15);
@@ -231,7 +223,7 @@ TEST(TolerableFile, IsKeptAndRead) {
                  return d.BeaconTable[1][11] + (d.DistAzTable[1].azimuth == 287 ? " W" : " E");
                },
                "west E"},
-              {"BeaconData.dat", beaconLines(1), callsign18, "YV5B"},
+              {"BeaconData.dat", beaconFields(0), callsign18, "YV5B"},
               {"RigData.dat", std::string(defaultRigData(kRigIcom)) + std::string(3, '\0'), callsign18, "YV5B"}};
   for (const auto& r : rows) {
     DataFolder f;

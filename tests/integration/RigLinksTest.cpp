@@ -161,14 +161,12 @@ TEST_F(RigOverPty, MissingAndBusyDevicesAreToldApart) {
   PortError e;
   ASSERT_TRUE(port.open(s, e)) << e.description;
   SerialRigPort other;
-  const std::string rigEnd = (dir_ / "ttyRig").string();
-  other.setDeviceResolver([rigEnd](const std::string&) { return rigEnd; });
+  other.setDeviceResolver([this](const std::string&) { return (dir_ / "ttyRig").string(); });
   EXPECT_FALSE(other.open(s, e));
   EXPECT_EQ(e.kind, PortFault::Busy) << e.description;
   other.setDeviceResolver([this](const std::string&) { return (dir_ / "ttyNone").string(); });
   EXPECT_FALSE(other.open(s, e));
   EXPECT_EQ(e.kind, PortFault::NoDevice) << e.description;
-  port.close();
 }
 
 // The rigctld link against a real rigctld with Hamlib's dummy rig (-m 1) on a free local
@@ -273,6 +271,7 @@ TEST_F(RigctldLink, SessionTunesEveryBandReadsTheMeterAndPutsTheRigBack) {
   EXPECT_EQ(server_.frequency(), "21150000");
   EXPECT_TRUE(server_.mode().startsWith("CW ")) << server_.mode().toStdString();
 
+  // The only check of every band's beacon frequency as a rig is tuned to it.
   const char* hz[] = {"14100000", "18110000", "21150000", "24930000", "28200000"};
   for (int band = 0; band < 5; ++band) {
     const RigResult r = rig->changeBand(band);
@@ -348,7 +347,6 @@ class RigctldMainWindow : public test::PrimaryFixture {
       services.rigChoice = choice.get();
     };
     ASSERT_TRUE(start(LocalTime{2026, 12, 6, 8, 0, 0, 0}));
-    dialogs.messages.clear();
   }
 
   RigctldServer server;

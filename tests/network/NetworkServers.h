@@ -109,7 +109,6 @@ class Broker {
  public:
   Broker() : m_port(freePort()) {}
   ~Broker() { stop(); }
-  int port() const { return m_port; }
   std::string url() const { return "mqtt://127.0.0.1:" + std::to_string(m_port); }
   // Starts (or restarts on the same port and persistence); false when it will not (also
   // when mosquitto is not installed: the spawn fails).

@@ -25,7 +25,6 @@
 #include "propagation/NetworkPanel.h"
 #include "propagation/PropagationMap.h"
 #include "propagation/frmPropagation.h"
-#include "rig/frmFollow.h"
 #include "support/Files.h"
 #include "support/ShippedData.h"
 #include "support/TempFolder.h"
@@ -220,7 +219,6 @@ class ScanBands : public test::PrimaryFixture {
     ASSERT_TRUE(start({2026, 12, 7, 10, 1, 55, 0}));
     tick();
   }
-  test::RecordingRig& rig = devices.rig;
 };
 
 TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithItOrWithFollowMode) {
@@ -246,10 +244,7 @@ TEST_F(ScanBands, StepsAtCycleStartsWhileRigControlRunsAndEndsWithItOrWithFollow
   win->mnuRigCtrlActivate->trigger();
   win->mnuScanBands->trigger();
   ASSERT_TRUE(win->bandScanActive());
-  win->mnuFollowBeacon->trigger();  // the follow window
-  ASSERT_TRUE(win->followWindow());
-  win->followWindow()->opgFollowBeID[2]->click();
-  win->followWindow()->cmdActivate->click();
+  follow(3);
   EXPECT_TRUE(d.FollowMode);
   EXPECT_FALSE(win->bandScanActive() || win->mnuScanBands->isChecked());
 

@@ -27,8 +27,7 @@ class VoiceSelWindow : public ::testing::Test {
   }
   QCheckBox* box(int i) { return win->findChild<QCheckBox*>(QStringLiteral("chkVoiceBeID_%1").arg(i)); }
   int vox() const {
-    const auto t = dialogs.texts();
-    return int(std::count(t.begin(), t.end(), kVox));
+    return int(std::ranges::count(dialogs.texts(), kVox));
   }
 
   test::ScriptedDialogs dialogs;
