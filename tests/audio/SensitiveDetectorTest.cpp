@@ -34,11 +34,12 @@ struct RateCase {
   const char* name;
   double snr;
   bool path;              // phase wandering and drifting tone
-  int atLeast;            // heard of 6
-  bool cwFilter = false;  // through a CW filter whose edge lies inside the band searched
+  int atLeast;                       // heard of 6
+  Scene (*receiver)(Scene) = nullptr;  // the receiver's filter, when not flat
 };
 
 Scene filtered(Scene s);
+Scene tilted(Scene s);
 
 class DetectionRate : public ::testing::TestWithParam<RateCase> {};
 
@@ -48,9 +49,9 @@ TEST_P(DetectionRate, HearsTheScheduledBeacon) {
   int heard = 0;
   for (int i = 0; i < 6; ++i) {
     const int beacon = 1 + (i * 5) % 18;
-    const double tone = c.cwFilter ? 610.0 + 35.0 * i : 680.0 + 45.0 * i;
+    const double tone = c.receiver == filtered ? 610.0 + 35.0 * i : 680.0 + 45.0 * i;
     Scene s = beaconScene(c.snr, c.path, beacon, 100 + i, tone, -0.45 + 0.18 * i);
-    const auto m = detectSlot(det, c.cwFilter ? filtered(s) : s, beacon);
+    const auto m = detectSlot(det, c.receiver ? c.receiver(s) : s, beacon);
     ASSERT_TRUE(m);
     heard += m->heard;
   }
@@ -62,7 +63,9 @@ INSTANTIATE_TEST_SUITE_P(SensitiveDetector, DetectionRate,
                                            RateCase{"minus20_wandering_phase", -20.0, true, 5},
                                            RateCase{"minus16_wandering_phase", -16.0, true, 6},
                                            // The band's noise beyond the filter's edge is not the noise at the tone.
-                                           RateCase{"minus18_behind_a_cw_filter", -18.0, false, 6, true},
+                                           RateCase{"minus18_behind_a_cw_filter", -18.0, false, 6, filtered},
+                                           // The noise falls over the band: read along its slope.
+                                           RateCase{"minus20_through_a_tilted_ssb_filter", -20.0, false, 5, tilted},
                                            RateCase{"plus20_strong", 20.0, false, 6},
                                            // Its keying sidebands must not pull the fit off its elements.
                                            RateCase{"plus40_wandering_phase", 40.0, true, 6}),
