@@ -183,31 +183,44 @@ bool flatBand(std::vector<double> shape) {
   return shape[tenth] * kFlatSpread >= middle && shape[shape.size() - 1 - tenth] <= kFlatSpread * middle;
 }
 
-// A band whose smoothed shape follows a straight line in decibels within kFlatSpread (an
-// SSB filter's sloping passband, white noise scattering about it) is read as that line:
-// fitted over the bins whose both sides are whole, it is smoother than the running
-// medians and leans on neither side. `line` receives it, its upper quarter at 1.
-bool tiltedLine(const std::vector<double>& shape, std::vector<double>& line) {
-  const int bins = static_cast<int>(shape.size());
+// Where the passband lies inside the band (the shape at kLinePassband of the top or
+// more, every bin within kSideBins as well), its smoothed shape following a straight line
+// in decibels within kFlatSpread (an SSB filter's slope, a CW filter's flat top, white
+// noise scattering about it) is read as that line: fitted over all those bins, it is
+// smoother than the running medians and leans on neither side. A filter's skirt keeps
+// the medians. At least kLineBins (140 Hz) must be passband for a line.
+constexpr double kLinePassband = 0.5;
+constexpr int kLineBins = 48;
+
+void passbandLine(Shapes& shapes) {
+  const std::vector<double>& upper = shapes.upper;
+  const int bins = static_cast<int>(upper.size());
+  std::vector<int> deep;  // passband bins with passband all about them
+  int lastOut = -kSideBins - 1;
+  std::vector<int> distance(bins, bins);  // to the nearest bin that is not passband
+  for (int k = 0; k < bins; ++k) {
+    if (upper[k] < kLinePassband) lastOut = k;
+    distance[k] = k - lastOut;
+  }
+  lastOut = bins + kSideBins;
+  for (int k = bins - 1; k >= 0; --k) {
+    if (upper[k] < kLinePassband) lastOut = k;
+    distance[k] = std::min(distance[k], lastOut - k);
+  }
   double n = 0.0, sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0;
   for (int k = kSideBins; k + kSideBins < bins; ++k) {
-    const double y = std::log(shape[k]);
+    if (distance[k] <= kSideBins) continue;
+    const double y = std::log(upper[k]);
     n += 1.0, sx += k, sy += y, sxx += static_cast<double>(k) * k, sxy += k * y;
   }
-  if (n < 3.0) return false;
+  if (n < kLineBins) return;
   const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx), at0 = (sy - slope * sx) / n;
   std::vector<double> off;
-  line.resize(bins);
-  for (int k = 0; k < bins; ++k) {
-    line[k] = std::exp(at0 + slope * k);
-    if (k >= kSideBins && k + kSideBins < bins) off.push_back(shape[k] / line[k]);
-  }
-  if (!flatBand(off)) return false;
-  std::vector<double> sorted = line;
-  const long top = static_cast<long>(3 * bins / 4);
-  std::nth_element(sorted.begin(), sorted.begin() + top, sorted.end());
-  for (double& x : line) x = std::max(x / sorted[top], 1e-3);
-  return true;
+  for (int k = kSideBins; k + kSideBins < bins; ++k)
+    if (distance[k] > kSideBins) off.push_back(upper[k] / std::exp(at0 + slope * k));
+  if (!flatBand(off)) return;
+  for (int k = 0; k < bins; ++k)
+    if (distance[k] > kSideBins) shapes.upper[k] = shapes.lower[k] = std::exp(at0 + slope * k);
 }
 
 double interpolated(const std::vector<double>& shape, int flat, double hz) {
@@ -236,9 +249,8 @@ NoiseField noiseField(const Cf* x, std::size_t count) {
   const std::vector<double> flatLevels = levels(longPowers, flatShape);
   Shapes shapes = noiseShape(longPowers, flatLevels, bins);
   const bool flat = flatBand(shapes.upper);
-  std::vector<double> line;
   if (flat) shapes = {flatShape, flatShape};
-  else if (tiltedLine(shapes.upper, line)) shapes = {line, line};
+  else passbandLine(shapes);
   f.shape = shapes.upper;
   const std::vector<double> vl = flat ? flatLevels : levels(longPowers, shapes.lower);
   f.spectrum.assign(2 * f.half + 1, 0.0);
