@@ -421,11 +421,7 @@ TEST_F(Picture, PeriodDistanceAndAgeDecideWhatCounts) {
 class Station : public ::testing::Test {
  protected:
   Station()
-      : station([this](const BrokerAddress&) {
-          auto l = std::make_unique<test::FakeLink>();
-          link = l.get();
-          return l;
-        }) {}
+      : station(test::fakeLinks(link)) {}
   bool start(bool publish, bool show, const std::string& broker = "mqtt://club:1883") {
     return station.start({publish, show, broker, "", "", "oh2xyz", "KP20lb", false, ""}, dir.path, "5.0.0", error);
   }

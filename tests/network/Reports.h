@@ -4,6 +4,7 @@
 // memory, whose broker is there and acknowledges when the test says so.
 #include <chrono>
 #include <deque>
+#include <memory>
 #include <tuple>
 
 #include "clock/BeaconSchedule.h"
@@ -93,5 +94,14 @@ class FakeLink : public StationLink {
  private:
   LinkState m_state = LinkState::Stopped;
 };
+
+// A station's link factory handing out fake links, the latest kept in `link`.
+inline auto fakeLinks(FakeLink*& link) {
+  return [&link](const BrokerAddress&) -> std::unique_ptr<StationLink> {
+    auto l = std::make_unique<FakeLink>();
+    link = l.get();
+    return l;
+  };
+}
 
 }  // namespace harkola::test

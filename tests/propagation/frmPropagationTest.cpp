@@ -127,11 +127,7 @@ using test::kBaseUtc;
 class NetworkView : public ::testing::Test {
  protected:
   NetworkView()
-      : station([this](const BrokerAddress&) {
-          auto l = std::make_unique<test::FakeLink>();
-          link = l.get();
-          return l;
-        }) {
+      : station(test::fakeLinks(link)) {
     std::string error;
     EXPECT_TRUE(station.start(NetworkSettings{false, true, "mqtt://club", "", "", "", "", false, ""}, dir.path, "5",
                               error))
