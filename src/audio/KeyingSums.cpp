@@ -195,7 +195,6 @@ constexpr int kLineBins = 48;
 void passbandLine(Shapes& shapes) {
   const std::vector<double>& upper = shapes.upper;
   const int bins = static_cast<int>(upper.size());
-  std::vector<int> deep;  // passband bins with passband all about them
   int lastOut = -kSideBins - 1;
   std::vector<int> distance(bins, bins);  // to the nearest bin that is not passband
   for (int k = 0; k < bins; ++k) {

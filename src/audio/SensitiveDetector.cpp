@@ -23,10 +23,6 @@ constexpr double kGiveUpSeconds = 10.0;
 // baseband filter's delay); audio that begins later has lost part of the callsign.
 constexpr double kLatestStartSeconds = 0.05;
 
-}  // namespace
-
-namespace {
-
 // The classic test's sound differs from one call to the next only in its two levels: the
 // unit tone and the unit noise (the same seed every time) are made once, not per slot.
 struct ClassicSound {
