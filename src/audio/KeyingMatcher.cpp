@@ -23,6 +23,7 @@ constexpr int kCandidates = 8;
 constexpr int kPeakApartBins = 3;
 // A busy band: see SlotSearch::belowBusyBar.
 constexpr double kBusyMedian = 6.0, kBusyFactor = 3.0;
+constexpr double kShoulderHz = 50.0, kBusyPassband = 0.5;
 // Score from which a match is refined as a strong signal (see SlotSearch::refine).
 constexpr double kStrongScore = 300.0;
 constexpr int kSearchStep = 6;  // samples (8 ms) between tried start times, refined later
@@ -512,11 +513,27 @@ MatchResult SlotSearch::judged(const Hit& h, Rejection& why) {
 // gives about 4 and seldom over 6, a crowded CW band 7..30) a candidate must stand
 // kBusyFactor times over that median: weak keying of every kind there fits any
 // template about that well.
+// A strong signal's shoulders (candidates within kShoulderHz of one scoring over
+// kStrongScore) are that signal, not the band's keying: for a candidate in the
+// passband they leave the median, so a beacon beside a strong station is judged
+// against the band. In a filter's skirt (noise shape under kBusyPassband) they stay:
+// there the noise follows the strong station's keying (the AGC it pumps) and fits
+// templates like weak keying does. Fewer than three candidates left: all count.
 bool SlotSearch::belowBusyBar(const std::vector<Hit>& hits, std::size_t i) const {
   if (hits.size() < 4) return false;
-  std::vector<double> rest;
-  for (std::size_t j = 0; j < hits.size(); ++j)
-    if (j != i) rest.push_back(hits[j].score);
+  const bool passband = m_nf.shapeAt(hits[i].hz) >= kBusyPassband;
+  auto shoulder = [&](const Hit& h) {
+    return passband && std::any_of(hits.begin(), hits.end(), [&](const Hit& s) {
+             return s.score > std::max(h.score, kStrongScore) && std::abs(s.hz - h.hz) < kShoulderHz;
+           });
+  };
+  std::vector<double> rest, all;
+  for (std::size_t j = 0; j < hits.size(); ++j) {
+    if (j == i) continue;
+    all.push_back(hits[j].score);
+    if (!shoulder(hits[j])) rest.push_back(hits[j].score);
+  }
+  if (rest.size() < 3) rest = all;
   std::nth_element(rest.begin(), rest.begin() + static_cast<long>(rest.size() / 2), rest.end());
   const double median = rest[rest.size() / 2];
   return median > kBusyMedian && hits[i].score < kBusyFactor * median;

@@ -40,6 +40,7 @@ struct RateCase {
 
 Scene filtered(Scene s);
 Scene tilted(Scene s);
+Scene besideAStation(Scene s);
 
 class DetectionRate : public ::testing::TestWithParam<RateCase> {};
 
@@ -49,7 +50,9 @@ TEST_P(DetectionRate, HearsTheScheduledBeacon) {
   int heard = 0;
   for (int i = 0; i < 6; ++i) {
     const int beacon = 1 + (i * 5) % 18;
-    const double tone = c.receiver == filtered ? 610.0 + 35.0 * i : 680.0 + 45.0 * i;
+    const double tone = c.receiver == filtered         ? 610.0 + 35.0 * i
+                        : c.receiver == besideAStation ? 760.0 + 25.0 * i
+                                                       : 680.0 + 45.0 * i;
     Scene s = beaconScene(c.snr, c.path, beacon, 100 + i, tone, -0.45 + 0.18 * i);
     const auto m = detectSlot(det, c.receiver ? c.receiver(s) : s, beacon);
     ASSERT_TRUE(m);
@@ -66,6 +69,8 @@ INSTANTIATE_TEST_SUITE_P(SensitiveDetector, DetectionRate,
                                            RateCase{"minus18_behind_a_cw_filter", -18.0, false, 6, filtered},
                                            // The noise falls over the band: read along its slope.
                                            RateCase{"minus20_through_a_tilted_ssb_filter", -20.0, false, 5, tilted},
+                                           // The station's shoulders are not the band's keying.
+                                           RateCase{"minus16_beside_a_strong_station", -16.0, false, 6, besideAStation},
                                            RateCase{"plus20_strong", 20.0, false, 6},
                                            // Its keying sidebands must not pull the fit off its elements.
                                            RateCase{"plus40_wandering_phase", 40.0, true, 6}),
@@ -104,6 +109,14 @@ Scene filtered(Scene s) {
 Scene tilted(Scene s) {
   s.channel.passLowHz = 300.0, s.channel.passHighHz = 2700.0, s.channel.passEdgeHz = 100.0;
   s.channel.slopeDbPerKHz = -9.0;
+  return s;
+}
+
+// A busy band: a station keying CW 17 dB over the beacon 180 Hz below it, and weak CW
+// at the beacon's level 120 Hz above, both all through the slot.
+Scene besideAStation(Scene s) {
+  s.chatter.push_back({s.beacon->toneHz - 180.0, s.beacon->snrDb + 17.0, 24.0, -2.0, 15.0});
+  s.chatter.push_back({s.beacon->toneHz + 120.0, s.beacon->snrDb, 20.0, -2.0, 15.0});
   return s;
 }
 
