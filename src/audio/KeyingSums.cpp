@@ -184,11 +184,13 @@ bool flatBand(std::vector<double> shape) {
 }
 
 // Where the passband lies inside the band (the shape at kLinePassband of the top or
-// more, every bin within kSideBins as well), its smoothed shape following a straight line
-// in decibels within kFlatSpread (an SSB filter's slope, a CW filter's flat top, white
-// noise scattering about it) is read as that line: fitted over all those bins, it is
-// smoother than the running medians and leans on neither side. A filter's skirt keeps
-// the medians. At least kLineBins (140 Hz) must be passband for a line.
+// more, every bin within kSideBins as well; the band's own ends do not count as an edge),
+// its smoothed shape following a straight line in decibels within kFlatSpread (an SSB
+// filter's slope, a CW filter's flat top, white noise scattering about it) is read as
+// that line: it is smoother than the running medians and leans on neither side. The line
+// is fitted over those bins at least kSideBins from the band's ends (nearer them a side
+// of the medians is cut short) and read at all of them. A filter's skirt keeps the
+// medians. At least kLineBins (140 Hz) must be fitted for a line.
 constexpr double kLinePassband = 0.5;
 constexpr int kLineBins = 48;
 
